@@ -1,0 +1,43 @@
+# Two commands for a fresh Debian machine, as root:
+#   make run   - set up, build, and place Wine's Notepad with tavrisol.exe
+#   make test  - set up, build, and run every test (native, fuzz, Wine)
+SHELL := /bin/bash
+
+.PHONY: setup build build-native build-win build-fuzz run test test-native test-fuzz test-wine bench clean
+
+setup:
+	bash scripts/setup.sh
+
+build-native:
+	cmake --preset native >/dev/null && cmake --build --preset native
+
+build-win:
+	cmake --preset win >/dev/null && cmake --build --preset win
+
+build-fuzz:
+	cmake --preset fuzz >/dev/null && cmake --build --preset fuzz
+
+build: build-native build-win
+
+run: setup build-win
+	bash scripts/run-main.sh
+
+test-native: build-native
+	ctest --preset native
+
+test-fuzz: build-fuzz
+	bash fuzz/run.sh 20
+
+test-wine: build-win
+	bash scripts/display.sh && source scripts/env.sh && ctest --preset win
+
+test: setup
+	$(MAKE) test-native
+	$(MAKE) test-fuzz
+	$(MAKE) test-wine
+
+bench: setup build-win
+	bash bench/run.sh
+
+clean:
+	rm -rf build

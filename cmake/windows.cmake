@@ -1,0 +1,77 @@
+# Windows build (mingw-w64): the program, its companion library and the tests
+# that run under Wine.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+# Everything of the program except its entry, so tests can link the real code.
+set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/placement/entry_win32.cpp)
+set(PROGRAM_WIN32_SOURCES ${WIN32_SOURCES})
+list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE})
+add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})
+target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic
+  user32 gdi32 kernel32 advapi32 comdlg32 shell32 ole32 uuid)
+set(PROGRAM_RESOURCES ${CMAKE_SOURCE_DIR}/resources/tavrisol.rc)
+
+add_executable(tavrisol WIN32 ${ENTRY_SOURCE} ${PROGRAM_RESOURCES})
+target_link_libraries(tavrisol PRIVATE tavrisol_win32)
+target_link_options(tavrisol PRIVATE ${STATIC_RUNTIME})
+
+set(HELPER_WIN32_SOURCES ${HELPER_SOURCES})
+list(FILTER HELPER_WIN32_SOURCES INCLUDE REGEX "_win32\\.cpp$")
+if(HELPER_WIN32_SOURCES)
+  add_library(tavrisolhelper SHARED ${HELPER_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/helper/tavrisolhelper.def)
+  set_target_properties(tavrisolhelper PROPERTIES PREFIX "" OUTPUT_NAME tavrisolhelper)
+  target_link_libraries(tavrisolhelper PRIVATE tavrisol_logic user32 kernel32)
+  target_link_options(tavrisolhelper PRIVATE ${STATIC_RUNTIME})
+endif()
+
+# Tests under Wine: every tests/wine/test_*.cpp is a GoogleTest program of its
+# own; harness/ is shared; every fixtures/*.cpp is a target program of its own.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# GoogleTest's own sources are not held to our warning level.
+foreach(t gtest gtest_main gmock gmock_main)
+  if(TARGET ${t})
+    target_compile_options(${t} PRIVATE -Wno-error)
+  endif()
+endforeach()
+
+enable_testing()
+file(GLOB HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/harness/*.cpp)
+add_library(wine_harness STATIC ${HARNESS_SOURCES} ${CMAKE_SOURCE_DIR}/tests/wine/harness.h)
+set_target_properties(wine_harness PROPERTIES LINKER_LANGUAGE CXX)
+target_include_directories(wine_harness PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine ${CMAKE_SOURCE_DIR})
+target_link_libraries(wine_harness PUBLIC GTest::gtest user32 gdi32 kernel32 advapi32 shell32 ole32 uuid psapi)
+
+file(GLOB FIXTURE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/*.cpp)
+set(FIXTURE_TARGETS)
+foreach(src ${FIXTURE_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} WIN32 ${src})
+  target_link_libraries(${name} PRIVATE user32 gdi32 kernel32)
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
+  list(APPEND FIXTURE_TARGETS ${name})
+endforeach()
+
+file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/test_*.cpp)
+foreach(src ${WINE_TEST_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  set(target wine_${name})
+  add_executable(${target} ${src} ${PROGRAM_RESOURCES})
+  target_link_libraries(${target} PRIVATE wine_harness tavrisol_win32 GTest::gtest_main)
+  target_link_options(${target} PRIVATE ${STATIC_RUNTIME})
+  add_dependencies(${target} tavrisol ${FIXTURE_TARGETS})
+  if(TARGET tavrisolhelper)
+    add_dependencies(${target} tavrisolhelper)
+  endif()
+  add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${target} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
+    ENVIRONMENT "TAVRISOL_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endforeach()
+
+# The program and its library must import nothing but DLLs that ship with
+# Windows; checked on the host with objdump.
+add_test(NAME imports_are_system_dlls
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:tavrisol>
+          $<$<TARGET_EXISTS:tavrisolhelper>:$<TARGET_FILE:tavrisolhelper>>)
+

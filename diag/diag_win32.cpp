@@ -1,0 +1,38 @@
+#include <windows.h>
+
+#include <cstdarg>
+
+#include "diag/diag.h"
+#include "diag/format.h"
+
+int MessageReport(const char* caption, const char* format, ...) {
+  char text[ReportBufferSize];
+  va_list args;
+  va_start(args, format);
+  FormatBounded(text, sizeof text, format, args);
+  va_end(args);
+  return MessageBoxA(GetActiveWindow(), text, caption, MB_TASKMODAL | MessageIconFor(caption));
+}
+
+void TraceLine(const char* format, ...) {
+  char text[ReportBufferSize];
+  va_list args;
+  va_start(args, format);
+  FormatBounded(text, sizeof text, format, args);
+  va_end(args);
+  OutputDebugStringA(text);
+}
+
+char* LastErrorText() {
+  char* text = nullptr;
+  DWORD code = GetLastError();
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                           code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                           reinterpret_cast<char*>(&text), 0, nullptr);
+  if (n == 0 || text == nullptr) {
+    // No system text for this code: give the number, still owned by LocalFree.
+    text = static_cast<char*>(LocalAlloc(LMEM_ZEROINIT, 32));
+    if (text) wsprintfA(text, "error %lu\r\n", code);
+  }
+  return text;
+}

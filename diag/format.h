@@ -1,0 +1,14 @@
+// Bounded formatting and the caption-to-icon rule, free of the platform.
+#pragma once
+#include <cstdarg>
+#include <cstddef>
+
+enum { ReportBufferSize = 1024 };
+
+// Formats into buffer (size bytes, size > 0); the result is always terminated
+// and cut at size - 1 characters. Returns the length written.
+size_t FormatBounded(char* buffer, size_t size, const char* format, va_list args);
+
+// The message-box icon flag a caption calls for: 0x30 for "Failure", 0x10 for
+// "Error", 0 for anything else.
+unsigned MessageIconFor(const char* caption);

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine with its output going to a file, never to
+# the caller's pipe: programs it starts (and Wine's own services) inherit the
+# descriptors and would keep a pipe open long after the program ended.
+set -u
+log=$(mktemp /tmp/wine-run.XXXXXX)
+limit=${WINE_RUN_TIMEOUT:-540}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+timeout -k 10 "$limit" wine "$@" >"$log" 2>&1 </dev/null
+rc=$?
+cat "$log"
+rm -f "$log"
+[ "$rc" -eq 124 ] && echo "wine-run: $1 timed out after ${limit}s"
+exit "$rc"

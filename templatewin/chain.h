@@ -1,0 +1,20 @@
+// The chain of built controls and their keyboard navigation.
+#pragma once
+#include <windows.h>
+
+struct ChainNode {
+  ChainNode* next;  // first field: a head variable serves as a pseudo-node
+  ChainNode* back;  // ring of back links, closed after the build
+  HWND window;
+  WNDPROC savedProc;
+  int navigable;
+};
+
+extern ChainNode* chainHead;
+extern HFONT templateFont;
+
+ChainNode* AppendChainNode(ChainNode** headHolder, int elementSize);
+void FreeChain(ChainNode** headHolder);
+LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int DestroyBuiltControls();
+void CenterOnDesktop(HWND window);

@@ -1,0 +1,2 @@
+// Shared helpers of the tests that run under Wine.
+#pragma once

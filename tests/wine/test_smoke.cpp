@@ -1,0 +1,4 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+TEST(Smoke, DesktopHasAWindow) { EXPECT_NE(GetDesktopWindow(), nullptr); }
