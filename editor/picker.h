@@ -10,6 +10,6 @@ extern InitMouseHookProc initMouseHook;
 extern HOOKPROC mouseHookProc;
 extern HHOOK pickerHook;
 
-void PickerSelect(HWND window);    // Select: arm, or disarm when armed
-void PickerNotify(HWND window);    // WM_USER from the library: fetch into Input
-void PickerTeardown();             // WM_DESTROY: remove an armed hook
+void PickerSelect(HWND window);  // Select: arm, or disarm when armed
+void PickerNotify(HWND window);  // WM_USER from the library: fetch into Input
+void PickerTeardown();           // WM_DESTROY: remove an armed hook

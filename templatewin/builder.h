@@ -4,5 +4,5 @@
 #include <windows.h>
 
 // Returns the frame, or NULL after a failure it has already reported.
-HWND BuildWindowFromTemplate(HWND parent, int templateId, HINSTANCE instance,
-                             const char* className, int widen);
+HWND BuildWindowFromTemplate(HWND parent, int templateId, HINSTANCE instance, const char* className,
+                             int widen);
