@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,25 @@ TEST(PlacementCommand, EmptyCommandIsAccepted) {
   Parsed p("1,2,3,4   \t");
   ASSERT_EQ(p.result, PlacementParsed);
   EXPECT_EQ(p.command(), "");
+}
+
+TEST(PlacementCommand, ProgramPathsWithBlanksAreQuoted) {
+  char quoted[16];
+  std::memset(quoted, 'x', sizeof quoted);
+  ASSERT_TRUE(QuoteProgramPath("C:\\A B\\a.exe", quoted, sizeof quoted));
+  EXPECT_STREQ(quoted, "\"C:\\A B\\a.exe\"");
+  ASSERT_TRUE(QuoteProgramPath("C:\\A\tB.exe", quoted, sizeof quoted));
+  EXPECT_STREQ(quoted, "\"C:\\A\tB.exe\"");
+  // No blank: the command line stays as given.
+  std::memset(quoted, 'x', sizeof quoted);
+  EXPECT_FALSE(QuoteProgramPath("C:\\AB\\a.exe", quoted, sizeof quoted));
+  EXPECT_EQ(quoted[0], 'x');
+  // Exactly fitting (13 + 2 quotes + terminator = 16) and one byte too long.
+  ASSERT_TRUE(QuoteProgramPath("C:\\A B\\ab.exe", quoted, sizeof quoted));
+  EXPECT_STREQ(quoted, "\"C:\\A B\\ab.exe\"");
+  std::memset(quoted, 'x', sizeof quoted);
+  EXPECT_FALSE(QuoteProgramPath("C:\\A B\\abc.exe", quoted, sizeof quoted));
+  EXPECT_EQ(quoted[0], 'x');
 }
 
 }  // namespace
