@@ -1,6 +1,7 @@
 // Feeds arbitrary command lines to the placement parser and checks what it
 // promises: the command is a tail of the line, starts and ends without
-// whitespace, and the line changes only by losing trailing whitespace.
+// whitespace, and the line changes only by losing trailing whitespace; and the
+// quoting of a command for a start.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -35,5 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (after > length || std::memcmp(line.data(), original.data(), after) != 0) std::abort();
   for (size_t i = after; i < length; ++i)
     if (!IsCommandWhitespace(original[i])) std::abort();
+
+  // Quoting the command for a start keeps it whole and never overruns.
+  char quoted[64];
+  if (QuoteProgramPath(request.command, quoted, sizeof quoted)) {
+    size_t quotedLength = std::strlen(quoted);
+    if (quotedLength != commandLength + 2 || quoted[0] != '"' || quoted[quotedLength - 1] != '"' ||
+        std::memcmp(quoted + 1, request.command, commandLength) != 0)
+      std::abort();
+  } else if (commandLength + 3 <= sizeof quoted && std::strpbrk(request.command, " \t")) {
+    std::abort();
+  }
   return 0;
 }
