@@ -182,6 +182,7 @@ HWND BuildWindowFromTemplate(HWND parent, int templateId, HINSTANCE instance, co
     node->savedProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chainedCtl_Proc)));
     node->navigable = cls.navigable;
+    SubclassComboEdit(control);
     if (templateFont) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(templateFont), 1);
   }
 

@@ -16,5 +16,8 @@ extern HFONT templateFont;
 ChainNode* AppendChainNode(ChainNode** headHolder, int elementSize);
 void FreeChain(ChainNode** headHolder);
 LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A drop-down combo box keeps the keyboard focus in an edit field of its own;
+// Tab and Escape typed there are handed to the combo box's chain handling.
+void SubclassComboEdit(HWND control);
 int DestroyBuiltControls();
 void CenterOnDesktop(HWND window);

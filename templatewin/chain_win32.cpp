@@ -52,15 +52,22 @@ void MoveFocus(int current, bool forward) {
   SetFocus(windows[target]);
 }
 
+// The node of a chained control and its place in creation order, or null.
+ChainNode* FindNode(HWND window, int* index) {
+  *index = 0;
+  ChainNode* node = chainHead;
+  while (node && node->window != window) {
+    node = node->next;
+    ++*index;
+  }
+  return node;
+}
+
 }  // namespace
 
 LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ChainNode* node = chainHead;
-  int index = 0;
-  while (node && node->window != window) {
-    node = node->next;
-    ++index;
-  }
+  int index;
+  ChainNode* node = FindNode(window, &index);
   // Every subclassed control has its node; should one ever be missing, the
   // window still gets the default handling rather than a null procedure.
   if (!node || !node->savedProc) return DefWindowProcA(window, message, wParam, lParam);
@@ -84,6 +91,45 @@ LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARA
     }
   }
   return CallWindowProcA(savedProc, window, message, wParam, lParam);
+}
+
+namespace {
+
+const char SavedEditProcProperty[] = "TavrisolSavedEditProc";
+
+LRESULT CALLBACK comboEdit_Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC savedProc = reinterpret_cast<WNDPROC>(GetPropA(window, SavedEditProcProperty));
+  if (!savedProc) return DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_ESCAPE)) {
+    // Without this the Tab key could never leave a drop-down list, and Escape
+    // would not reach the frame from the editor's two text fields. The key is
+    // not passed on: the combo box would hand it straight back to this field.
+    HWND combo = GetParent(window);
+    int index;
+    if (FindNode(combo, &index)) {
+      if (wParam == VK_ESCAPE) return SendMessageA(GetParent(combo), WM_COMMAND, IDCANCEL, lParam);
+      MoveFocus(index, true);
+      return 0;
+    }
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(savedProc));
+    RemovePropA(window, SavedEditProcProperty);
+  }
+  return CallWindowProcA(savedProc, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void SubclassComboEdit(HWND control) {
+  char className[16];
+  if (!GetClassNameA(control, className, sizeof className) || lstrcmpiA(className, "ComboBox") != 0)
+    return;
+  HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
+  if (!edit) return;  // a drop-down list without an edit field
+  LONG_PTR saved = GetWindowLongPtrA(edit, GWLP_WNDPROC);
+  if (!saved || !SetPropA(edit, SavedEditProcProperty, reinterpret_cast<HANDLE>(saved))) return;
+  SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(comboEdit_Proc));
 }
 
 int DestroyBuiltControls() {

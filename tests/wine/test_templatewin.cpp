@@ -417,6 +417,34 @@ TEST_F(Built, KeysMoveTheFocusAlongTheChainAndEscapeCancels) {
   EXPECT_EQ(FocusedControl(), Item(7));
 }
 
+TEST_F(Built, TabAndEscapeLeaveTheEditFieldOfADropDownList) {
+  SetForegroundWindow(frame);
+  Pump(100);
+  // The focus of a drop-down list sits in its own edit field.
+  HWND inputEdit = FindWindowExA(Item(4), nullptr, "Edit", nullptr);
+  ASSERT_NE(inputEdit, nullptr);
+  SetFocus(Item(4));
+  Pump(30);
+  ASSERT_EQ(GetFocus(), inputEdit);
+  Press(VK_TAB);
+  EXPECT_EQ(FocusedControl(), Item(5));  // Input list -> Output list
+
+  HWND outputEdit = FindWindowExA(Item(5), nullptr, "Edit", nullptr);
+  ASSERT_NE(outputEdit, nullptr);
+  ASSERT_EQ(GetFocus(), outputEdit);
+  frameLog.commands.clear();
+  Press(VK_ESCAPE);
+  bool cancelled = false;
+  for (const auto& command : frameLog.commands)
+    if (command.first == static_cast<WPARAM>(IDCANCEL)) cancelled = true;
+  EXPECT_TRUE(cancelled);
+  // Other keys still edit the text as usual.
+  Press('A');
+  char text[16] = {};
+  GetWindowTextA(outputEdit, text, sizeof text);
+  EXPECT_STREQ(text, "a");
+}
+
 TEST_F(Built, DestroyBuiltControlsLeavesNothingBehind) {
   HFONT font = templateFont;
   ASSERT_NE(font, nullptr);
