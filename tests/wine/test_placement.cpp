@@ -329,3 +329,22 @@ TEST(PlacementStart, WindowThatNeverAppearsIsReportedAfterTwelveScans) {
   }
   EXPECT_EQ(scans, 12u) << r.AllTraces();
 }
+
+TEST(PlacementRunning, HungProcessRestartedWithoutWindowGetsTwelveScans) {
+  ProcessGuard guard;
+  // Every instance shows nothing: the first is killed as hung, the second is waited for in vain.
+  std::string path = guard.CopyFixture("target.exe", "invisible.exe");
+  DWORD old = StartTarget(guard, path, 0);
+  ASSERT_NE(old, 0u);
+  std::string line = std::string(Coordinates) + " " + path;
+
+  RunResult r = RunTavrisol(line, 90000);
+  ExpectOneFailure(r, "Didn't find window: " + line + MissingWindowTail);
+  EXPECT_TRUE(r.HasTrace("killing hung process\r\n")) << r.AllTraces();
+  EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 1u);
+  EXPECT_TRUE(WaitForProcessExit(old, 5000));
+  // The new instance is left running.
+  std::vector<DWORD> now = FindProcessesByPath(path);
+  ASSERT_EQ(now.size(), 1u);
+  EXPECT_NE(now[0], old);
+}
