@@ -348,3 +348,24 @@ TEST(PlacementRunning, HungProcessRestartedWithoutWindowGetsTwelveScans) {
   ASSERT_EQ(now.size(), 1u);
   EXPECT_NE(now[0], old);
 }
+
+TEST(PlacementStart, ProgramPathWithBlanksIsStartedAndFoundRunning) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "my target.exe");
+  ASSERT_NE(path.find(' '), std::string::npos);
+  std::string line = std::string(Coordinates) + " " + path;
+
+  RunResult first = RunTavrisol(line);
+  ASSERT_TRUE(PlacedQuietly(first));
+  std::vector<DWORD> started = FindProcessesByPath(path);
+  ASSERT_EQ(started.size(), 1u);
+  std::vector<WindowInfo> windows = TargetWindows(started[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+
+  // The whole path, blanks and all, matches the running program, which is moved, not doubled.
+  RunResult second = RunTavrisol("300,200,500,400 " + path);
+  ASSERT_TRUE(PlacedQuietly(second));
+  EXPECT_EQ(FindProcessesByPath(path), started);
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+}
