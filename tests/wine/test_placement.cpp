@@ -369,3 +369,15 @@ TEST(PlacementStart, ProgramPathWithBlanksIsStartedAndFoundRunning) {
   EXPECT_EQ(FindProcessesByPath(path), started);
   EXPECT_TRUE(WindowAt(windows[0].hwnd, 300, 200, 500, 400));
 }
+
+TEST(PlacementRunning, NegativeLeftAndTopArePassedOn) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "plain.exe");
+  DWORD pid = StartTarget(guard, path, 1);
+  ASSERT_NE(pid, 0u);
+  HWND w = TargetWindows(pid)[0].hwnd;
+
+  RunResult r = RunTavrisol("-20,-10,640,480 " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(w, -20, -10, 640, 480));
+}
