@@ -1,9 +1,11 @@
 #include <windows.h>
 
-#include "diag/diag.h"
+#include "editor/editor.h"
+#include "placement/run.h"
 
-// Placeholder entry until the placement run and the editor exist.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-  TraceLine("tavrisol %s\r\n", commandLine);
-  return 0;
+// An empty command line opens the shortcut editor; anything else is a placement
+// command. Either branch's result is the exit value.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  if (commandLine == nullptr || commandLine[0] == '\0') return RunEditor(instance, showCommand);
+  return RunPlacement(commandLine);
 }

@@ -1,0 +1,28 @@
+// The placement command line, "left,top,width,height command", and its parsed
+// form.
+#pragma once
+#include <cstdint>
+
+struct PlacementRequest {
+  int32_t left;    // screen x of the window's left edge; may be negative
+  int32_t top;     // screen y of the window's top edge; may be negative
+  int32_t width;   // outer width in pixels
+  int32_t height;  // outer height in pixels
+  char* command;   // a tail of the command line itself
+};
+
+enum PlacementParse {
+  PlacementParsed,
+  PlacementMissingCoordinates,  // fewer than four numbers at the start
+  PlacementNoCommand,           // no space anywhere in the line
+};
+
+// Space, tab, line feed, vertical tab, form feed and carriage return; bytes of
+// 0x80 and above never count, whatever the code page.
+bool IsCommandWhitespace(char c);
+
+// Reads the four numbers and finds the command after the first space of the
+// line. Trailing whitespace is cut off the command by writing zeros over it, so
+// commandLine loses it too. request is filled only when the result is
+// PlacementParsed.
+PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request);

@@ -1,0 +1,119 @@
+#include "placement/run.h"
+
+#include "diag/diag.h"
+
+namespace {
+
+enum RunState { Parse, Lookup, Start, Scan, Kill, Wait, Place, Fail };
+
+enum RunFailure { MissingCoordinates, NoCommand, StartFailed, NoWindow };
+
+int ReportFailure(RunFailure failure, const char* commandLine, const char* command) {
+  switch (failure) {
+    case MissingCoordinates:
+      MessageReport(CaptionFailure, "Command line missing startup coords and sizes.\n%s",
+                    commandLine);
+      break;
+    case NoCommand:
+      MessageReport(CaptionFailure, "Invalid Command line.\n%s", commandLine);
+      break;
+    case StartFailed:
+      MessageReport(CaptionFailure, "CreateProcess failed.\n%s", command);
+      break;
+    case NoWindow:
+      MessageReport(CaptionFailure,
+                    "Didn't find window: %s\n\nPerhaps there are hung processes you need to "
+                    "kill off in the task manager?",
+                    commandLine);
+      break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunPlacement(char* commandLine, const PlacementOps& ops) {
+  PlacementRequest request = {0, 0, 0, 0, nullptr};
+  bool foundRunning = false;
+  uint32_t processId = 0;
+  RunFailure failure = MissingCoordinates;
+
+  RunState state = Parse;
+  for (;;) {
+    switch (state) {
+      case Parse:
+        // A failed parse leaves the line whole, so its message shows it as received.
+        switch (ParsePlacementCommand(commandLine, &request)) {
+          case PlacementMissingCoordinates:
+            failure = MissingCoordinates;
+            state = Fail;
+            break;
+          case PlacementNoCommand:
+            failure = NoCommand;
+            state = Fail;
+            break;
+          case PlacementParsed:
+            foundRunning = true;
+            state = Lookup;
+            break;
+        }
+        break;
+
+      case Lookup:
+        processId = ops.findRunningProcess(request.command);
+        state = processId != 0 ? Scan : Start;
+        break;
+
+      case Start: {
+        foundRunning = false;
+        StartedProcess started = {0, 0};
+        if (!ops.startProcess(request, &started)) {
+          failure = StartFailed;
+          state = Fail;
+          break;
+        }
+        ops.waitForInputIdle(started.handle);
+        ops.closeProcess(started.handle);
+        ops.sleep(StartSettleMs);
+        processId = started.id;
+        state = Scan;
+        break;
+      }
+
+      case Scan:
+        if (ops.scanTargetWindows(processId))
+          state = Place;
+        else
+          state = foundRunning ? Kill : Wait;
+        break;
+
+      case Kill:
+        // Running but without a single visible window: taken to be hung.
+        TraceLine("killing hung process\r\n");
+        ops.terminateProcess(processId);
+        processId = 0;
+        state = Start;
+        break;
+
+      case Wait:
+        state = Fail;
+        for (int i = 0; i < ExtraScans; ++i) {
+          ops.sleep(StartSettleMs);
+          if (ops.scanTargetWindows(processId)) {
+            state = Place;
+            break;
+          }
+        }
+        // A started program without a window is left running.
+        if (state == Fail) failure = NoWindow;
+        break;
+
+      case Place:
+        ops.placeTargetWindows(request);
+        return 1;
+
+      case Fail:
+        return ReportFailure(failure, commandLine, request.command);
+    }
+  }
+}

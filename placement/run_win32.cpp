@@ -1,0 +1,65 @@
+#include <windows.h>
+
+#include "placement/lookup.h"
+#include "placement/run.h"
+#include "placement/targets.h"
+
+namespace {
+
+// A command that is exactly the path of an existing file is also given as the
+// application name, so that "C:\Program Files\App\app.exe" can never start
+// "C:\Program.exe" instead.
+bool NamesExistingFile(const char* command) {
+  DWORD attributes = GetFileAttributesA(command);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof startup);
+  startup.cb = sizeof startup;
+  // Negative positions travel as their two's complement; the started program
+  // takes them as the position and size of its first window.
+  startup.dwX = static_cast<DWORD>(request.left);
+  startup.dwY = static_cast<DWORD>(request.top);
+  startup.dwXSize = static_cast<DWORD>(request.width);
+  startup.dwYSize = static_cast<DWORD>(request.height);
+  startup.dwFlags = STARTF_USESIZE | STARTF_USEPOSITION;
+
+  PROCESS_INFORMATION info;
+  ZeroMemory(&info, sizeof info);
+  const char* application = NamesExistingFile(request.command) ? request.command : nullptr;
+  if (!CreateProcessA(application, request.command, nullptr, nullptr, FALSE,
+                      CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  started->id = info.dwProcessId;
+  started->handle = reinterpret_cast<uintptr_t>(info.hProcess);
+  return true;
+}
+
+void WaitUntilIdle(uintptr_t process) {
+  WaitForInputIdle(reinterpret_cast<HANDLE>(process), INFINITE);
+}
+
+void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+
+void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
+
+bool Scan(uint32_t processId) { return ScanTargetWindows(processId); }
+
+void Place(const PlacementRequest& request) { PlaceTargetWindows(request); }
+
+void Terminate(uint32_t processId) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, TRUE, processId);
+  if (process == nullptr) return;
+  TerminateProcess(process, 0);
+  CloseHandle(process);
+}
+
+const PlacementOps SystemPlacementOps = {
+    FindRunningProcess, StartCommand, WaitUntilIdle, CloseProcess, Pause, Scan, Place, Terminate};
+
+}  // namespace
+
+int RunPlacement(char* commandLine) { return RunPlacement(commandLine, SystemPlacementOps); }

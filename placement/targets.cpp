@@ -1,0 +1,99 @@
+#include "placement/targets.h"
+
+#include "diag/diag.h"
+
+WindowRef TargetWindow = 0;
+int32_t TargetArea = 0;
+WindowRef CandidateTable[CandidateSlots] = {};
+
+namespace {
+
+// Two's complement arithmetic as the 32-bit system does it, without the
+// undefined behaviour of signed overflow.
+int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+
+int32_t AreaOf(const WindowBox& box) {
+  uint32_t width = static_cast<uint32_t>(box.right) - static_cast<uint32_t>(box.left);
+  uint32_t height = static_cast<uint32_t>(box.bottom) - static_cast<uint32_t>(box.top);
+  return static_cast<int32_t>(width * height);
+}
+
+// Handles print as their low 32 bits, which is all a window handle uses.
+unsigned Hex(WindowRef window) { return static_cast<unsigned>(window); }
+
+struct ScanPass {
+  const WindowOps* ops;
+  uint32_t processId;
+};
+
+void VisitWindow(WindowRef window, void* context) {
+  const ScanPass* pass = static_cast<const ScanPass*>(context);
+  ConsiderWindow(*pass->ops, window, pass->processId);
+}
+
+}  // namespace
+
+void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId) {
+  if (TargetWindow == 0) TargetArea = 0;
+  if (ops.ownerProcess(window) != processId) return;
+
+  // A window that vanishes mid-scan reads as empty and invisible.
+  WindowBox box = {0, 0, 0, 0};
+  ops.windowBox(window, &box);
+  int32_t area = AreaOf(box);
+  uint32_t style = 0, exStyle = 0;
+  ops.windowStyles(window, &style, &exStyle);
+
+  TraceLine("%8x %4d %4d %4d %4d %8d window candidate %08x %08x\r\n", Hex(window), box.right,
+            box.left, box.bottom, box.top, area, style, exStyle);
+
+  bool visible = (style & StyleVisible) != 0;
+  if (visible && area >= TargetArea) {
+    TargetWindow = window;
+    TargetArea = area;
+  }
+  if (visible && (style & StyleSystemMenu) != 0) {
+    for (int i = 0; i < CandidateSlots; ++i) {
+      if (CandidateTable[i] == 0) {
+        CandidateTable[i] = window;
+        break;
+      }
+    }
+  }
+}
+
+bool ScanTargetWindows(const WindowOps& ops, uint32_t processId) {
+  ScanPass pass = {&ops, processId};
+  ops.enumWindows(VisitWindow, &pass);
+  return TargetWindow != 0;
+}
+
+void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
+  uint32_t style = 0, exStyle = 0;
+  ops.windowStyles(window, &style, &exStyle);
+  if ((style & StyleMinimized) == 0) return;
+  TraceLine("window %x is minmized, maximizing\r\n", Hex(window));
+  ops.showRestored(window);
+  ops.sleep(RestorePauseMs);
+}
+
+void PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request) {
+  if (CandidateTable[0] != 0) {
+    for (int i = 0; i < CandidateSlots && CandidateTable[i] != 0; ++i) {
+      WindowRef window = CandidateTable[i];
+      RestoreIfMinimized(ops, window);
+      int32_t x = Wrap(static_cast<int64_t>(request.left) + CascadeStep * i);
+      if (ops.moveWindow(window, x, request.top, request.width, request.height))
+        TraceLine("better candidate %x move didn't fail\r\n", Hex(window));
+      else
+        TraceLine("better candidate %x move failed\r\n", Hex(window));
+    }
+  } else {
+    RestoreIfMinimized(ops, TargetWindow);
+    if (ops.moveWindow(TargetWindow, request.left, request.top, request.width, request.height))
+      TraceLine("move %x didn't fail\r\n", Hex(TargetWindow));
+    else
+      TraceLine("move %x failed\r\n", Hex(TargetWindow));
+  }
+  ops.setForeground(TargetWindow);
+}

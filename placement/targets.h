@@ -1,0 +1,60 @@
+// The target's windows: one scan over the desktop's top-level windows records
+// the target process's largest visible window and the visible windows with a
+// system menu; the move stage then puts them where the request says.
+#pragma once
+#include <cstdint>
+
+#include "placement/command.h"
+
+// A window handle as a plain number; 0 means none.
+typedef uintptr_t WindowRef;
+
+enum {
+  CandidateSlots = 15,
+  CascadeStep = 32,      // pixels between cascaded candidates
+  RestorePauseMs = 500,  // lets a restored window settle before it is moved
+  StyleVisible = 0x10000000,
+  StyleMinimized = 0x20000000,
+  StyleSystemMenu = 0x00080000,
+};
+
+// Window state of the run: empty at start, only ever added to by the scans.
+extern WindowRef TargetWindow;  // largest visible window; among equals, the last met
+extern int32_t TargetArea;      // its area; 0 while none is chosen
+extern WindowRef
+    CandidateTable[CandidateSlots];  // visible windows with a system menu, in order met
+
+struct WindowBox {
+  int32_t left, top, right, bottom;
+};
+
+// What the scan and the move stage need from the system.
+struct WindowOps {
+  // Calls visit once for every top-level window, in the system's order.
+  void (*enumWindows)(void (*visit)(WindowRef window, void* context), void* context);
+  uint32_t (*ownerProcess)(WindowRef window);
+  // Outer rectangle in screen coordinates; false (box untouched) on failure.
+  bool (*windowBox)(WindowRef window, WindowBox* box);
+  // dwStyle and dwExStyle; false (both untouched) on failure.
+  bool (*windowStyles)(WindowRef window, uint32_t* style, uint32_t* exStyle);
+  void (*showRestored)(WindowRef window);
+  void (*sleep)(uint32_t milliseconds);
+  bool (*moveWindow)(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height);
+  void (*setForeground)(WindowRef window);
+};
+
+// The scan's step for one top-level window.
+void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId);
+
+// One pass over all top-level windows; true when a TargetWindow is chosen.
+bool ScanTargetWindows(const WindowOps& ops, uint32_t processId);
+
+void RestoreIfMinimized(const WindowOps& ops, WindowRef window);
+
+// Cascades the candidates from the request's left edge, or moves the
+// TargetWindow alone when there are none; then brings the TargetWindow forward.
+void PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request);
+
+// The same over the system's window functions (targets_win32.cpp).
+bool ScanTargetWindows(uint32_t processId);
+void PlaceTargetWindows(const PlacementRequest& request);

@@ -1,0 +1,70 @@
+#include <windows.h>
+
+#include "placement/targets.h"
+
+namespace {
+
+HWND AsHwnd(WindowRef window) { return reinterpret_cast<HWND>(window); }
+
+struct EnumVisit {
+  void (*visit)(WindowRef window, void* context);
+  void* context;
+};
+
+BOOL CALLBACK EnumTopLevel(HWND window, LPARAM parameter) {
+  EnumVisit* visit = reinterpret_cast<EnumVisit*>(parameter);
+  visit->visit(reinterpret_cast<WindowRef>(window), visit->context);
+  return TRUE;  // every window is visited
+}
+
+void EnumAllWindows(void (*visit)(WindowRef window, void* context), void* context) {
+  EnumVisit pass = {visit, context};
+  EnumWindows(EnumTopLevel, reinterpret_cast<LPARAM>(&pass));
+}
+
+uint32_t OwnerProcess(WindowRef window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(AsHwnd(window), &processId);
+  return processId;
+}
+
+bool ReadWindowBox(WindowRef window, WindowBox* box) {
+  RECT rect;
+  if (!GetWindowRect(AsHwnd(window), &rect)) return false;
+  box->left = rect.left;
+  box->top = rect.top;
+  box->right = rect.right;
+  box->bottom = rect.bottom;
+  return true;
+}
+
+bool ReadWindowStyles(WindowRef window, uint32_t* style, uint32_t* exStyle) {
+  WINDOWINFO info;
+  ZeroMemory(&info, sizeof info);
+  info.cbSize = sizeof info;
+  if (!GetWindowInfo(AsHwnd(window), &info)) return false;
+  *style = info.dwStyle;
+  *exStyle = info.dwExStyle;
+  return true;
+}
+
+void ShowRestored(WindowRef window) { ShowWindow(AsHwnd(window), SW_RESTORE); }
+
+void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
+
+bool MoveTo(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height) {
+  return MoveWindow(AsHwnd(window), x, y, width, height, TRUE) != 0;
+}
+
+void BringForward(WindowRef window) { SetForegroundWindow(AsHwnd(window)); }
+
+const WindowOps SystemWindowOps = {EnumAllWindows, OwnerProcess, ReadWindowBox, ReadWindowStyles,
+                                   ShowRestored,   Pause,        MoveTo,        BringForward};
+
+}  // namespace
+
+bool ScanTargetWindows(uint32_t processId) { return ScanTargetWindows(SystemWindowOps, processId); }
+
+void PlaceTargetWindows(const PlacementRequest& request) {
+  PlaceTargetWindows(SystemWindowOps, request);
+}
