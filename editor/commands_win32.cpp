@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include "editor/commands.h"
+#include "editor/filechooser.h"
 #include "editor/picker.h"
 #include "editor/recent.h"
+#include "editor/shortcut.h"
 #include "resources/resource.h"
 #include "templatewin/viewer.h"
 
@@ -40,13 +42,16 @@ const char HelpText[] =
     "Tip: pin the shortcut that Tavrisol made to the task bar. To reposition the window,\n"
     "right-click the pinned entry and choose the application's link.\n";
 
-// Ok: both texts go to the top of their recent lists; a refusal keeps the
-// window open.
+// Ok: both texts go to the top of their recent lists, then the shortcut is
+// written; a refused text or a refused update keeps the window open.
 static void OkCommand(HWND window) {
   if (!StoreRecentList(window, IDC_INPUT, INPUT_LIST_KEY)) return;
   if (!StoreRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY)) return;
-  DestroyWindow(window);
+  BOOL keepOpen = WriteShortcut(window);
+  if (!keepOpen) DestroyWindow(window);
 }
+
+static const char LinkFilter[] = "Links\0*.lnk\0All Files\0*.*\0";
 
 void EditorCommand(HWND window, unsigned controlId) {
   switch (controlId) {
@@ -58,6 +63,10 @@ void EditorCommand(HWND window, unsigned controlId) {
       break;
     case IDC_HELPBUTTON:
       ShowTextViewer(window, HelpText, HelpTitle);
+      break;
+    case IDC_BROWSE:
+      ChooseFile(GetSaveFileNameA, window, IDC_OUTPUT, LinkFilter, "Select Output File",
+                 OFN_EXPLORER, "lnk");
       break;
     case IDC_SELECT:
       PickerSelect(window);
