@@ -1,2 +1,178 @@
 // Shared helpers of the tests that run under Wine.
+//
+// Running a program and watching it
+//   RunToEnd(exe, args, options)   runs a Windows program under a small debugger loop until it
+//                                  ends or the deadline passes (then it is killed and the result
+//                                  says timedOut). Collects every debugger-output line (trace
+//                                  line) and the exit code; records and dismisses every message
+//                                  box the program shows (caption and text, in order).
+//   DebuggedProcess                the same debugger loop on a thread of its own, for tests that
+//                                  drive a running program: Start, Traces (thread-safe copy),
+//                                  WaitForTrace, WaitForExit, Kill. Its destructor kills the
+//                                  program if it still runs.
+//
+// Message boxes (top-level windows of class "#32770"; the text is control 0xFFFF)
+//   FindMessageBoxes(pid)          the boxes a process shows now.
+//   ReadMessageBox(box, &info)     caption and text of one box.
+//   DismissMessageBox(box)         presses OK (posts WM_COMMAND IDOK; works under Wine 8).
+//   WaitForMessageBox(pid, ms)     the first visible box of a process, or nullptr at timeout.
+//
+// Processes and windows
+//   BuildDir(), BuildFile(name)    the build directory (env TAVRISOL_BUILD_DIR, else the test's
+//                                  own directory) as a Windows path, and a file in it.
+//   StartProcess(exe, args, si)    starts a program (not debugged); returns its id or 0.
+//   StartProcessAt(exe, x,y,w,h)   the same with start-up position and size.
+//   ModulePathOf(pid)              the executable path the system reports for a process (what the
+//                                  placement lookup compares with).
+//   FindProcessesByPath(path)      ids of running processes with that executable (any case).
+//   KillProcess(pid, ms)           terminates and waits until it is gone.
+//   WaitForProcessExit(pid, ms)    waits until a process has ended.
+//   ProcessIsRunning(pid)
+//   TopLevelWindows(pid)           the process's top-level windows with rectangle and style.
+//   WaitForVisibleWindow(pid, ms)  the first visible top-level window, or nullptr at timeout.
+//   WaitUntil(pred, ms)            polls a condition every 50 ms.
+//   ProcessGuard                   owns everything a test started: Track(pid), TrackPath(exe),
+//                                  CopyToTemp / CopyFixture (a copy under a new name in a fresh
+//                                  temporary folder). Its destructor kills every tracked process
+//                                  and every process running a tracked path, then deletes the
+//                                  copies, also when an assertion ended the test early.
 #pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace harness {
+
+// ---- message boxes -------------------------------------------------------------------------
+
+struct MessageBoxInfo {
+  std::string caption;
+  std::string text;
+};
+
+std::vector<HWND> FindMessageBoxes(DWORD pid, bool visibleOnly = true);
+bool ReadMessageBox(HWND box, MessageBoxInfo* info);
+bool DismissMessageBox(HWND box);
+HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs);
+
+// ---- running under the debugger loop -------------------------------------------------------
+
+struct RunOptions {
+  DWORD timeoutMs = 60000;      // killed after this; the result says timedOut
+  bool dismissBoxes = true;     // record and press OK on every message box
+  std::string workDir;          // empty: the harness's own current directory
+  const STARTUPINFOA* startup;  // nullptr: an ordinary start
+  RunOptions() : startup(nullptr) {}
+};
+
+struct RunResult {
+  bool started = false;  // CreateProcess succeeded
+  DWORD startError = 0;  // GetLastError of a failed CreateProcess
+  DWORD pid = 0;
+  bool exited = false;    // the exit event was seen
+  bool timedOut = false;  // killed at the deadline
+  DWORD exitCode = 0;
+  std::vector<std::string> traces;               // each debugger-output string, as sent
+  std::vector<MessageBoxInfo> boxes;             // every box seen, in order
+  bool HasTrace(const std::string& line) const;  // an exact trace line
+  size_t CountTracesStartingWith(const std::string& prefix) const;
+  std::string AllTraces() const;  // all lines joined, for failure messages
+};
+
+// exe: full path; args: the text after the program name (may be empty).
+RunResult RunToEnd(const std::string& exe, const std::string& args,
+                   const RunOptions& options = RunOptions());
+
+class DebuggedProcess {
+ public:
+  DebuggedProcess() = default;
+  DebuggedProcess(const DebuggedProcess&) = delete;
+  DebuggedProcess& operator=(const DebuggedProcess&) = delete;
+  ~DebuggedProcess();
+
+  // Starts the program on the loop's own thread; false when CreateProcess failed.
+  bool Start(const std::string& exe, const std::string& args,
+             const RunOptions& options = RunOptions());
+  DWORD Pid() const { return pid_; }
+  std::vector<std::string> Traces();
+  bool WaitForTrace(const std::string& line, DWORD timeoutMs);  // an exact line
+  bool WaitForExit(DWORD timeoutMs);
+  bool Exited();
+  DWORD ExitCode();
+  void Kill();  // terminates the program and ends the loop
+
+ private:
+  void Loop(std::string exe, std::string args, RunOptions options);
+
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool startDone_ = false;
+  bool started_ = false;
+  bool exited_ = false;
+  bool killRequested_ = false;
+  DWORD pid_ = 0;
+  DWORD exitCode_ = 0;
+  std::vector<std::string> traces_;
+};
+
+// ---- processes and windows -----------------------------------------------------------------
+
+std::string BuildDir();
+std::string BuildFile(const std::string& name);
+std::string ToWindowsPath(const std::string& path);  // "/a/b" -> "Z:\a\b"; others unchanged
+
+DWORD StartProcess(const std::string& exe, const std::string& args = "",
+                   const STARTUPINFOA* startup = nullptr);
+DWORD StartProcessAt(const std::string& exe, int x, int y, int width, int height);
+std::string ModulePathOf(DWORD pid);
+std::vector<DWORD> FindProcessesByPath(const std::string& path);
+bool ProcessIsRunning(DWORD pid);
+bool KillProcess(DWORD pid, DWORD waitMs = 5000);
+bool WaitForProcessExit(DWORD pid, DWORD timeoutMs);
+
+struct WindowInfo {
+  HWND hwnd;
+  RECT rect;
+  DWORD style;
+  DWORD exStyle;
+  std::string className;
+  std::string title;
+  bool Visible() const { return (style & WS_VISIBLE) != 0; }
+  int Width() const { return rect.right - rect.left; }
+  int Height() const { return rect.bottom - rect.top; }
+};
+std::vector<WindowInfo> TopLevelWindows(DWORD pid);
+HWND WaitForVisibleWindow(DWORD pid, DWORD timeoutMs);
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+class ProcessGuard {
+ public:
+  ProcessGuard() = default;
+  ProcessGuard(const ProcessGuard&) = delete;
+  ProcessGuard& operator=(const ProcessGuard&) = delete;
+  ~ProcessGuard() { CleanUp(); }
+
+  void Track(DWORD pid);
+  void TrackPath(const std::string& exePath);
+  // Copies src into a fresh temporary folder as newName; returns the copy's full path (as the
+  // system will report it for a process started from it), tracked; "" on failure.
+  std::string CopyToTemp(const std::string& src, const std::string& newName);
+  // The same for a fixture of the build directory, e.g. CopyFixture("target.exe", "three.exe").
+  std::string CopyFixture(const std::string& fixture, const std::string& newName);
+  void CleanUp();  // kills, then deletes the copies; the guard can be used again
+
+ private:
+  std::vector<DWORD> pids_;
+  std::vector<std::string> paths_;
+  std::vector<std::string> files_;
+  std::vector<std::string> dirs_;
+};
+
+}  // namespace harness

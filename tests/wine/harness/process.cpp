@@ -1,0 +1,234 @@
+// Processes, windows and temporary copies for the tests under Wine.
+#include "harness.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+
+namespace harness {
+namespace {
+
+bool SamePathIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = x - 'A' + 'a';
+    if (y >= 'A' && y <= 'Z') y = y - 'A' + 'a';
+    if (x != y) return false;
+  }
+  return true;
+}
+
+struct WindowSearch {
+  DWORD pid;
+  std::vector<WindowInfo> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->pid) return TRUE;
+  WindowInfo info;
+  info.hwnd = window;
+  GetWindowRect(window, &info.rect);
+  WINDOWINFO wi;
+  wi.cbSize = sizeof wi;
+  GetWindowInfo(window, &wi);
+  info.style = wi.dwStyle;
+  info.exStyle = wi.dwExStyle;
+  char text[256];
+  info.className = GetClassNameA(window, text, sizeof text) ? text : "";
+  info.title = GetWindowTextA(window, text, sizeof text) > 0 ? text : "";
+  search->found.push_back(info);
+  return TRUE;
+}
+
+int copyCounter = 0;
+
+}  // namespace
+
+std::string ToWindowsPath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return path;
+  std::string windows = "Z:" + path;
+  std::replace(windows.begin(), windows.end(), '/', '\\');
+  return windows;
+}
+
+std::string BuildDir() {
+  char value[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("TAVRISOL_BUILD_DIR", value, sizeof value);
+  std::string dir;
+  if (n > 0 && n < sizeof value) {
+    dir = ToWindowsPath(value);
+  } else {
+    // The test programs are built next to the program they test.
+    n = GetModuleFileNameA(nullptr, value, sizeof value);
+    dir.assign(value, n);
+    size_t slash = dir.find_last_of("\\/");
+    dir = slash == std::string::npos ? "." : dir.substr(0, slash);
+  }
+  while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+  return dir;
+}
+
+std::string BuildFile(const std::string& name) { return BuildDir() + "\\" + name; }
+
+DWORD StartProcess(const std::string& exe, const std::string& args, const STARTUPINFOA* startup) {
+  std::string command = "\"" + exe + "\"";
+  if (!args.empty()) command += " " + args;
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  STARTUPINFOA si;
+  if (startup) {
+    si = *startup;
+  } else {
+    ZeroMemory(&si, sizeof si);
+  }
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi;
+  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return 0;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return pi.dwProcessId;
+}
+
+DWORD StartProcessAt(const std::string& exe, int x, int y, int width, int height) {
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof si);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USEPOSITION | STARTF_USESIZE;
+  si.dwX = static_cast<DWORD>(x);
+  si.dwY = static_cast<DWORD>(y);
+  si.dwXSize = static_cast<DWORD>(width);
+  si.dwYSize = static_cast<DWORD>(height);
+  return StartProcess(exe, "", &si);
+}
+
+std::string ModulePathOf(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) return std::string();
+  char path[MAX_PATH];
+  DWORD n = K32GetModuleFileNameExA(process, nullptr, path, sizeof path);
+  CloseHandle(process);
+  return std::string(path, n);
+}
+
+std::vector<DWORD> FindProcessesByPath(const std::string& path) {
+  std::vector<DWORD> ids(4096);
+  DWORD bytes = 0;
+  std::vector<DWORD> found;
+  if (!K32EnumProcesses(ids.data(), ids.size() * sizeof(DWORD), &bytes)) return found;
+  ids.resize(bytes / sizeof(DWORD));
+  for (DWORD id : ids) {
+    if (id != 0 && SamePathIgnoringCase(ModulePathOf(id), path)) found.push_back(id);
+  }
+  return found;
+}
+
+bool ProcessIsRunning(DWORD pid) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) return false;
+  bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}
+
+bool WaitForProcessExit(DWORD pid, DWORD timeoutMs) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) return true;  // gone already
+  bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
+bool KillProcess(DWORD pid, DWORD waitMs) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  if (!process) return !ProcessIsRunning(pid);
+  TerminateProcess(process, 1);
+  bool ended = WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
+std::vector<WindowInfo> TopLevelWindows(DWORD pid) {
+  WindowSearch search{pid, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForVisibleWindow(DWORD pid, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (const WindowInfo& w : TopLevelWindows(pid)) {
+          if (w.Visible()) {
+            found = w.hwnd;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(50);
+  }
+}
+
+void ProcessGuard::Track(DWORD pid) {
+  if (pid) pids_.push_back(pid);
+}
+
+void ProcessGuard::TrackPath(const std::string& exePath) { paths_.push_back(exePath); }
+
+std::string ProcessGuard::CopyToTemp(const std::string& src, const std::string& newName) {
+  char temp[MAX_PATH];
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  if (n == 0 || n >= sizeof temp) return std::string();
+  char longTemp[MAX_PATH];
+  n = GetLongPathNameA(temp, longTemp, sizeof longTemp);
+  std::string dir = (n > 0 && n < sizeof longTemp) ? longTemp : temp;
+  if (dir.back() != '\\') dir += '\\';
+  dir += "tavrisol-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(GetTickCount()) + "-" + std::to_string(++copyCounter);
+  if (!CreateDirectoryA(dir.c_str(), nullptr)) return std::string();
+  dirs_.push_back(dir);
+  std::string path = dir + "\\" + newName;
+  if (!CopyFileA(src.c_str(), path.c_str(), FALSE)) return std::string();
+  files_.push_back(path);
+  paths_.push_back(path);
+  return path;
+}
+
+std::string ProcessGuard::CopyFixture(const std::string& fixture, const std::string& newName) {
+  return CopyToTemp(BuildFile(fixture), newName);
+}
+
+void ProcessGuard::CleanUp() {
+  for (DWORD pid : pids_) KillProcess(pid);
+  for (const std::string& path : paths_) {
+    for (DWORD pid : FindProcessesByPath(path)) KillProcess(pid);
+  }
+  // A program that was just killed may hold its file a little longer.
+  for (const std::string& file : files_) {
+    WaitUntil([&] { return DeleteFileA(file.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
+              3000);
+  }
+  for (auto it = dirs_.rbegin(); it != dirs_.rend(); ++it) RemoveDirectoryA(it->c_str());
+  pids_.clear();
+  paths_.clear();
+  files_.clear();
+  dirs_.clear();
+}
+
+}  // namespace harness
