@@ -1,0 +1,44 @@
+// The text viewer's template and the arithmetic around it, free of the
+// platform: measuring the widest line, fitting the template to it, scrolling
+// by lines.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// Plain-form dialog template of the viewer, writable and DWORD-aligned; it is
+// fitted to each text before the box is shown and never restored.
+extern uint16_t viewerTemplate[];
+extern const size_t viewerTemplateSize;  // in bytes
+
+enum {
+  ViewerPage = 8,           // lines per scroll page
+  ViewerInitialWidest = 20  // pixels: the narrowest a text can make the field
+};
+
+// Measures `length` characters of `line` in pixels into *width; false on failure.
+typedef bool (*MeasureLineFn)(void* context, const char* line, int length, int* width);
+
+// Widest line of text in pixels, from 20 up: each line's measured width plus
+// 5 average widths per tab. A failed measurement is traced and ends the walk.
+int MeasureWidestLine(const char* text, int average, MeasureLineFn measure, void* context);
+
+// Average character width from the extent of the 62-character sample; when it
+// comes out 0 (nothing could be measured) the fallback is used, and never less than 1.
+int ViewerAverageWidth(int sampleExtent, int fallback);
+
+// Field width in dialog units for the widest line: the line plus a twentieth.
+int ViewerTextWidth(int widest, int average);
+
+// Sets the field's width to newWidth and moves the box's width, the scroll bar
+// and the buttons with it (16-bit wrap). False when the image is not a
+// four-item template.
+bool RewriteViewerTemplate(uint8_t* bytes, size_t size, int newWidth);
+
+// 1 plus the number of line feeds.
+int ViewerLineCount(const char* text);
+
+// New scroll position for a WM_VSCROLL request, limited to [0, maximum - page + 1].
+int ViewerScrollPosition(int request, int thumb, int position, int page, int maximum);
+
+// Start of line `count` (from 0), or the terminator when the text has fewer lines.
+const char* SkipLines(int count, const char* text);
