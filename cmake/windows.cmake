@@ -90,3 +90,13 @@ add_test(NAME imports_are_system_dlls
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:tavrisol>
           $<$<TARGET_EXISTS:tavrisolhelper>:$<TARGET_FILE:tavrisolhelper>>)
 
+
+# Console tools for the scripts (tools/) and the benchmarks' programs (bench/): one
+# executable per file.
+file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
+foreach(src ${TOOL_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE user32 kernel32)
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
+endforeach()

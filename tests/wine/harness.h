@@ -32,10 +32,11 @@
 //   WaitForVisibleWindow(pid, ms)  the first visible top-level window, or nullptr at timeout.
 //   WaitUntil(pred, ms)            polls a condition every 50 ms.
 //   ProcessGuard                   owns everything a test started: Track(pid), TrackPath(exe),
-//                                  CopyToTemp / CopyFixture (a copy under a new name in a fresh
-//                                  temporary folder). Its destructor kills every tracked process
-//                                  and every process running a tracked path, then deletes the
-//                                  copies, also when an assertion ended the test early.
+//                                  TrackFile(path), CopyToTemp / CopyFixture (a copy under a new
+//                                  name in a fresh temporary folder). Its destructor kills every
+//                                  tracked process and every process running a tracked path, then
+//                                  deletes the copies and tracked files, also when an assertion
+//                                  ended the test early.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -161,6 +162,7 @@ class ProcessGuard {
 
   void Track(DWORD pid);
   void TrackPath(const std::string& exePath);
+  void TrackFile(const std::string& path);  // deleted by CleanUp
   // Copies src into a fresh temporary folder as newName; returns the copy's full path (as the
   // system will report it for a process started from it), tracked; "" on failure.
   std::string CopyToTemp(const std::string& src, const std::string& newName);
