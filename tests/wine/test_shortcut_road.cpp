@@ -37,9 +37,15 @@ HWND WaitForEditor(DWORD pid, DWORD timeoutMs) {
   WaitUntil(
       [&] {
         EnumWindows(FindEditor, reinterpret_cast<LPARAM>(&find));
-        return find.window != nullptr;
+        return find.window != nullptr && GetDlgItem(find.window, 9) != nullptr;
       },
       timeoutMs);
+  // The frame shows before its lists are filled: wait for the message loop.
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (process) {
+    WaitForInputIdle(process, 10000);
+    CloseHandle(process);
+  }
   return find.window;
 }
 
@@ -87,6 +93,22 @@ std::string RectText(HWND window) {
   GetWindowRect(window, &r);
   return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
          std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top);
+}
+
+// Puts a window of the test's own in front, so that a placement has to bring
+// its target forward itself.
+HWND TakeForeground() {
+  HWND other = CreateWindowExA(0, "STATIC", "road blocker", WS_POPUP | WS_VISIBLE | WS_BORDER, 1500,
+                               900, 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetForegroundWindow(other);
+  MSG msg;
+  WaitUntil(
+      [&] {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        return GetForegroundWindow() == other;
+      },
+      5000);
+  return other;
 }
 
 // Reads the next box the process shows, then presses its OK.
@@ -179,6 +201,8 @@ TEST_F(ShortcutRoad, PickEditSaveAndOpenTheShortcut) {
   EXPECT_EQ(link.arguments, input);
 
   // (4) Opening the shortcut places the running program's window in front.
+  HWND blocker = TakeForeground();
+  ASSERT_EQ(GetForegroundWindow(), blocker);
   RunOptions run;
   run.timeoutMs = 60000;
   RunResult placed = RunToEnd(link.target, link.arguments, run);
@@ -192,6 +216,8 @@ TEST_F(ShortcutRoad, PickEditSaveAndOpenTheShortcut) {
   // Minimised, then the shortcut again, this time opened through the shell.
   PostMessageA(targetWindow, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(targetWindow) != FALSE; }, 10000));
+  SetForegroundWindow(blocker);
+  ASSERT_NE(GetForegroundWindow(), targetWindow);
   SHELLEXECUTEINFOA execute = {};
   execute.cbSize = sizeof execute;
   execute.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -211,6 +237,7 @@ TEST_F(ShortcutRoad, PickEditSaveAndOpenTheShortcut) {
       << RectText(targetWindow);
   EXPECT_EQ(GetForegroundWindow(), targetWindow);
   EXPECT_TRUE(ProcessIsRunning(targetPid));  // placed, not restarted
+  DestroyWindow(blocker);
 }
 
 TEST_F(ShortcutRoad, RefusedUpdateKeepsTheEditorOpen) {
@@ -245,6 +272,52 @@ TEST_F(ShortcutRoad, RefusedUpdateKeepsTheEditorOpen) {
   EXPECT_EQ(info.text, "Saved shortcut " + path);
   EXPECT_TRUE(editorProcess.WaitForExit(15000));
   EXPECT_EQ(ReadLink(path).arguments, "9,10,11,12 C:\\Apps\\view.exe");
+}
+
+TEST_F(ShortcutRoad, BrowseFillsOutputInTheEditor) {
+  std::string folder = TempFolder();
+  std::string seed = folder + "tavrisol-road-seed.lnk";
+  std::string chosen = folder + "tavrisol-road-chosen.lnk";
+  removeAfter.push_back(seed);
+  ASSERT_TRUE(MakeLink(seed, "C:\\windows\\notepad.exe", "", "", 0, "C:\\windows"));
+  std::string headBefore = RecentHead(OUTPUT_LIST_KEY);
+
+  DebuggedProcess editorProcess;
+  RunOptions options;
+  options.dismissBoxes = false;
+  options.workDir = BuildDir();
+  ASSERT_TRUE(editorProcess.Start(BuildFile("tavrisol.exe"), "", options));
+  guard.Track(editorProcess.Pid());
+  HWND editor = WaitForEditor(editorProcess.Pid(), 30000);
+  ASSERT_NE(editor, nullptr) << BoxesShown(editorProcess.Pid());
+  SetDlgItemTextA(editor, 1001, seed.c_str());
+  PressButton(editor, 1003);
+
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        dialog = FindWindowA("#32770", "Select Output File");
+        return dialog != nullptr && IsWindowVisible(dialog);
+      },
+      30000));
+  Sleep(500);
+  HWND nameField = GetDlgItem(dialog, 0x47C);
+  if (!nameField) nameField = GetDlgItem(dialog, 0x480);
+  ASSERT_NE(nameField, nullptr);
+  char name[MAX_PATH] = "";
+  // Another process's control: its text comes by message, not from the title.
+  SendMessageA(nameField, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name));
+  EXPECT_STREQ(name, "tavrisol-road-seed.lnk");
+  SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tavrisol-road-chosen"));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 15000));
+  EXPECT_TRUE(WaitUntil([&] { return SameText(FieldText(editor, 1001), chosen); }, 5000))
+      << FieldText(editor, 1001);
+  // Only Ok stores a text: Cancel leaves the list as it was.
+  PressButton(editor, 2);
+  EXPECT_TRUE(editorProcess.WaitForExit(15000));
+  EXPECT_EQ(RecentHead(OUTPUT_LIST_KEY), headBefore);
+  EXPECT_TRUE(FindMessageBoxes(editorProcess.Pid()).empty());
 }
 
 }  // namespace
