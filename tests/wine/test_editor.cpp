@@ -299,12 +299,24 @@ TEST_F(EditorTest, OkMovesBothTextsToTheTopOfTheirListsAndCloses) {
   editor.SetText(1002, "2,2,2,2 C:\\older.exe");
   editor.SetText(1001, "C:\\new.lnk");
   editor.Press(1);
+  // Then the shortcut writer: C:\new.lnk is no shortcut, so a new one is made
+  // on the desktop and its path heads the Output list.
+  harness::MessageBoxInfo box = editor.TakeMessageBox();
+  EXPECT_EQ(box.caption, "Success");
+  const std::string saved = "Saved shortcut ";
+  ASSERT_TRUE(StartsWith(box.text, saved)) << box.text;
+  std::string shortcut = box.text.substr(saved.size());
+  EXPECT_TRUE(shortcut.size() > 19 &&
+              shortcut.compare(shortcut.size() - 19, 19, "\\Older Tavrisol.lnk") == 0)
+      << shortcut;
+  DeleteFileA(shortcut.c_str());
   ExpectClosedWithExitValue(1);
   EXPECT_EQ(ListValue(root, InputKey, ""), "2,2,2,2 C:\\older.exe");
   EXPECT_EQ(ListValue(root, InputKey, "01"), "1,1,1,1 C:\\newest.exe");
   EXPECT_EQ(ListValue(root, InputKey, "02"), "(absent)");
-  EXPECT_EQ(ListValue(root, OutputKey, ""), "C:\\new.lnk");
-  EXPECT_EQ(ListValue(root, OutputKey, "01"), "C:\\old.lnk");
+  EXPECT_EQ(ListValue(root, OutputKey, ""), shortcut);
+  EXPECT_EQ(ListValue(root, OutputKey, "01"), "C:\\new.lnk");
+  EXPECT_EQ(ListValue(root, OutputKey, "02"), "C:\\old.lnk");
 }
 
 // ---- closing without storing ---------------------------------------------------------------
