@@ -11,6 +11,7 @@
 #include "editor/filechooser.h"
 #include "editor/recent.h"
 #include "editor/shortcut.h"
+#include "harness.h"
 #include "harness/shortcut_support.h"
 
 namespace {
@@ -232,6 +233,46 @@ TEST_F(ShortcutWriter, FailedSaveOfAnUpdateIsReported) {
   EXPECT_EQ(FileBytes(path), before);
 }
 
+TEST_F(ShortcutWriter, FailedSaveOfANewShortcutStillHeadsTheOutputList) {
+  // A folder where the shortcut file would go: the save cannot make it.
+  std::string blocked = DesktopFolder() + "\\Zzblocked Tavrisol.lnk";
+  RemoveDirectoryA(blocked.c_str());
+  ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+  Fields("1,2,300,200 C:\\windows\\zzblocked.exe", "");
+  std::vector<SeenBox> boxes;
+  BOOL keepOpen = Write(boxes);
+  RemoveDirectoryA(blocked.c_str());
+  EXPECT_FALSE(keepOpen);
+  ExpectBoxes(boxes, "Failure", "Failed to save in " + blocked);
+  EXPECT_EQ(FieldText(window, 1001), blocked);
+  EXPECT_EQ(RecentHead(OUTPUT_LIST_KEY), blocked);
+}
+
+// Run as a child under the debugger loop (see below): without COM on the
+// thread the link object cannot be made, which is a trace line only.
+TEST(ShortcutWriterChild, DISABLED_WithoutComOnTheThread) {
+  HWND window = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(WriteShortcut(window));
+  DestroyWindow(window);
+}
+
+TEST(ShortcutWriterTraces, LinkObjectNotMadeIsATraceLineOnly) {
+  harness::RunOptions options;
+  options.timeoutMs = 60000;
+  harness::RunResult run =
+      harness::RunToEnd(ModulePath(),
+                        "--gtest_also_run_disabled_tests "
+                        "--gtest_filter=ShortcutWriterChild.DISABLED_WithoutComOnTheThread",
+                        options);
+  ASSERT_TRUE(run.started);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 0u) << run.AllTraces();
+  EXPECT_TRUE(run.HasTrace("CoCreateInstance(CLSID_ShellLink failed\r\n")) << run.AllTraces();
+  EXPECT_TRUE(run.boxes.empty());
+}
+
 // The save dialog as the user sees it: its file name, folder and filter, then
 // Cancel or a typed name and Save.
 struct DialogView {
@@ -299,6 +340,21 @@ TEST_F(ShortcutWriter, CancelledBrowseLeavesOutputAsItWas) {
   EXPECT_FALSE(Browse(window, view, nullptr));
   EXPECT_EQ(view.fileName, "kept.lnk");
   EXPECT_EQ(FieldText(window, 1001), text);
+}
+
+TEST_F(ShortcutWriter, BrowseFromABareNameStartsInTheCurrentFolder) {
+  char before[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof before, before);
+  ASSERT_TRUE(SetCurrentDirectoryA(scratch.c_str()));
+  Fields("", "bare.lnk");
+  DialogView view;
+  BOOL chosen = Browse(window, view, nullptr);
+  SetCurrentDirectoryA(before);
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ(view.fileName, "bare.lnk");
+  std::string folder = scratch.substr(0, scratch.size() - 1);
+  EXPECT_TRUE(SameText(view.folder, folder) || SameText(view.folder, scratch)) << view.folder;
+  EXPECT_EQ(FieldText(window, 1001), "bare.lnk");
 }
 
 }  // namespace
