@@ -450,6 +450,7 @@ TEST(BuildFailure, RefusedCreateIsReportedAndNothingIsBuilt) {
   EXPECT_EQ(seen.text.rfind("Failed to make background of resource 103\n", 0), 0u) << seen.text;
   EXPECT_EQ(chainHead, nullptr);
   DestroyBuiltControls();  // releases the font the build had made
+  frameLog = FrameLog();
 }
 
 TEST(BuildFailure, MissingTemplateIsReported) {
@@ -462,6 +463,29 @@ TEST(BuildFailure, MissingTemplateIsReported) {
   EXPECT_EQ(frame, nullptr);
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.text, "Failed to find Dialog resource 4242");
+}
+
+TEST(CenterOnDesktop, CentresWithoutResizing) {
+  RegisterFrameClass();
+  frameLog = FrameLog();
+  RECT desk;
+  GetWindowRect(GetDesktopWindow(), &desk);
+  ASSERT_EQ(desk.right - desk.left, 1920);
+  ASSERT_EQ(desk.bottom - desk.top, 1080);
+  for (int width : {300, 301}) {
+    SCOPED_TRACE(width);
+    HWND window = CreateWindowExA(0, kFrameClass, "centre", WS_POPUP | WS_VISIBLE, 5, 7, width, 200,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    CenterOnDesktop(window);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, width == 300 ? 810 : 809);
+    EXPECT_EQ(r.top, 440);
+    EXPECT_EQ(r.right - r.left, width);
+    EXPECT_EQ(r.bottom - r.top, 200);
+    DestroyWindow(window);
+  }
 }
 
 // Everything the second thread saw of the viewer.
