@@ -8,8 +8,12 @@
 //                                  box the program shows (caption and text, in order).
 //   DebuggedProcess                the same debugger loop on a thread of its own, for tests that
 //                                  drive a running program: Start, Traces (thread-safe copy),
-//                                  WaitForTrace, WaitForExit, Kill. Its destructor kills the
-//                                  program if it still runs.
+//                                  WaitForTrace, WaitForExit, Exited, ExitCode, Kill. It does not
+//                                  touch message boxes (use the functions below). The program is
+//                                  killed at options.timeoutMs as a safety net, and by the
+//                                  destructor if it still runs.
+//   Under Wine (no window manager) a dismissed box takes about 2 s to disappear, so each box
+//   costs a test about 2 s.
 //
 // Message boxes (top-level windows of class "#32770"; the text is control 0xFFFF)
 //   FindMessageBoxes(pid)          the boxes a process shows now.

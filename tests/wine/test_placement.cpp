@@ -329,3 +329,55 @@ TEST(PlacementStart, WindowThatNeverAppearsIsReportedAfterTwelveScans) {
   }
   EXPECT_EQ(scans, 12u) << r.AllTraces();
 }
+
+TEST(PlacementRunning, HungProcessRestartedWithoutWindowGetsTwelveScans) {
+  ProcessGuard guard;
+  // Every instance shows nothing: the first is killed as hung, the second is waited for in vain.
+  std::string path = guard.CopyFixture("target.exe", "invisible.exe");
+  DWORD old = StartTarget(guard, path, 0);
+  ASSERT_NE(old, 0u);
+  std::string line = std::string(Coordinates) + " " + path;
+
+  RunResult r = RunTavrisol(line, 90000);
+  ExpectOneFailure(r, "Didn't find window: " + line + MissingWindowTail);
+  EXPECT_TRUE(r.HasTrace("killing hung process\r\n")) << r.AllTraces();
+  EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 1u);
+  EXPECT_TRUE(WaitForProcessExit(old, 5000));
+  // The new instance is left running.
+  std::vector<DWORD> now = FindProcessesByPath(path);
+  ASSERT_EQ(now.size(), 1u);
+  EXPECT_NE(now[0], old);
+}
+
+TEST(PlacementStart, ProgramPathWithBlanksIsStartedAndFoundRunning) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "my target.exe");
+  ASSERT_NE(path.find(' '), std::string::npos);
+  std::string line = std::string(Coordinates) + " " + path;
+
+  RunResult first = RunTavrisol(line);
+  ASSERT_TRUE(PlacedQuietly(first));
+  std::vector<DWORD> started = FindProcessesByPath(path);
+  ASSERT_EQ(started.size(), 1u);
+  std::vector<WindowInfo> windows = TargetWindows(started[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+
+  // The whole path, blanks and all, matches the running program, which is moved, not doubled.
+  RunResult second = RunTavrisol("300,200,500,400 " + path);
+  ASSERT_TRUE(PlacedQuietly(second));
+  EXPECT_EQ(FindProcessesByPath(path), started);
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+}
+
+TEST(PlacementRunning, NegativeLeftAndTopArePassedOn) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "plain.exe");
+  DWORD pid = StartTarget(guard, path, 1);
+  ASSERT_NE(pid, 0u);
+  HWND w = TargetWindows(pid)[0].hwnd;
+
+  RunResult r = RunTavrisol("-20,-10,640,480 " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(w, -20, -10, 640, 480));
+}
