@@ -65,6 +65,15 @@ foreach(src ${FIXTURE_SOURCES})
   list(APPEND FIXTURE_TARGETS ${name})
 endforeach()
 
+# A stand-in companion library without the arming procedure, for the editor's
+# road when the library's procedures are missing.
+add_library(nohookhelper SHARED ${CMAKE_SOURCE_DIR}/tests/wine/helperstub/nohook_win32.cpp
+  ${CMAKE_SOURCE_DIR}/tests/wine/helperstub/nohook.def)
+set_target_properties(nohookhelper PROPERTIES PREFIX "")
+target_link_libraries(nohookhelper PRIVATE user32)
+target_link_options(nohookhelper PRIVATE ${STATIC_RUNTIME})
+list(APPEND FIXTURE_TARGETS nohookhelper)
+
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/test_*.cpp)
 foreach(src ${WINE_TEST_SOURCES})
   get_filename_component(name ${src} NAME_WE)

@@ -1,14 +1,109 @@
+// The editor window: start-up, the window procedure and teardown.
 #include <windows.h>
 
-#include "diag/diag.h"
-#include "editor/editor.h"
+#include <cstdint>
 
-// Stand-in until the editor window exists.
-int RunEditor(HINSTANCE, int) {
-  MessageReport(CaptionError, "The editor is not available yet");
+#include "diag/diag.h"
+#include "editor/commands.h"
+#include "editor/editor.h"
+#include "editor/picker.h"
+#include "editor/recent.h"
+#include "resources/resource.h"
+#include "templatewin/builder.h"
+#include "templatewin/chain.h"
+
+static const char EditorClass[] = "Tavrisol";
+static const char EditorTitle[] = "Tavrisol 6.0.2";
+static const char HelperName[] = "tavrisolhelper.dll";
+
+int RunEditor(HINSTANCE instance, int showCommand) {
+  // The companion library is loaded by bare name: look for it only beside the
+  // program and in the system folders, never in the current folder or PATH.
+  SetDllDirectoryA("");
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = editorWnd_Proc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TAVRISOL));
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = EditorClass;
+  if (!RegisterClassA(&windowClass)) return 0;
+
+  CoInitialize(nullptr);  // the shortcut writer makes COM objects on this thread
+  HWND window = BuildWindowFromTemplate(GetDesktopWindow(), IDD_EDITOR, instance, EditorClass, 1);
+  if (!window) return 0;
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  CoUninitialize();
+  return 1;
+}
+
+static void SetIcons(HWND window) {
+  auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+  HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TAVRISOL));
+  SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TAVRISOL));
+  SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+// Loads the companion library; -1 fails the window's creation.
+static LRESULT LoadHelper() {
+  helperLibrary = LoadLibraryA(HelperName);
+  if (!helperLibrary) {
+    char* text = LastErrorText();
+    MessageReport(CaptionError, "Failed to load tavrisolhelper.dll %x\n%s",
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(helperLibrary)), text);
+    LocalFree(text);
+    return -1;
+  }
+  // Through void*: the procedures have their own signatures, not FARPROC's.
+  initMouseHook = reinterpret_cast<InitMouseHookProc>(
+      reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_initmousehook@8")));
+  if (initMouseHook)
+    mouseHookProc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_mousehook@12")));
+  if (initMouseHook && mouseHookProc) return 0;
+  char* text = LastErrorText();
+  MessageReport(CaptionError, "Failed to find procedures\n%s", text);
+  LocalFree(text);
   return 0;
 }
 
 LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
+  switch (message) {
+    case WM_CREATE:
+      SetWindowTextA(window, EditorTitle);
+      SetIcons(window);
+      return LoadHelper();
+    case WM_INITDIALOG:
+      FillRecentList(window, IDC_INPUT, INPUT_LIST_KEY);
+      FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
+      return 0;
+    case WM_COMMAND:
+      EditorCommand(window, LOWORD(wParam));
+      return 0;
+    case WM_USER:
+      PickerNotify(window);
+      return 0;
+    case WM_DESTROY:
+      PickerTeardown();  // the hook goes before its library
+      if (helperLibrary) {
+        FreeLibrary(helperLibrary);
+        helperLibrary = nullptr;
+      }
+      DestroyBuiltControls();
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
 }

@@ -1,0 +1,125 @@
+#include "editor/shortcut_args.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "diag/diag.h"
+
+namespace {
+
+// Room for a text made of two 259-character parts and the name suffix, so an
+// over-long result can still be shown whole in its refusal.
+enum { ComposeRoom = 2 * ShortcutTextSize + 32 };
+
+const char InvalidCommandFormat[] = "Invalid Command line.\n%s";
+const char ShortcutSuffix[] = " Tavrisol.lnk";
+
+// Appends up to count bytes of text to buffer (room bytes), always terminated.
+void AppendBounded(char* buffer, size_t room, const char* text, size_t count) {
+  size_t used = std::strlen(buffer);
+  if (used + 1 >= room) return;
+  if (count > room - 1 - used) count = room - 1 - used;
+  std::memcpy(buffer + used, text, count);
+  buffer[used + count] = '\0';
+}
+
+void Append(char* buffer, size_t room, const char* text) {
+  AppendBounded(buffer, room, text, std::strlen(text));
+}
+
+// Copies a finished text into its 260-byte field; refuses what does not fit.
+bool FitsField(const char* text) { return std::strlen(text) < ShortcutTextSize; }
+
+void CopyField(char* field, const char* text, size_t count) {
+  std::memcpy(field, text, count);
+  field[count] = '\0';
+}
+
+}  // namespace
+
+bool BeginsWithCoordinates(const char* text) {
+  int left, top, width, height;
+  return std::sscanf(text, "%d,%d,%d,%d", &left, &top, &width, &height) == 4;
+}
+
+ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
+                                           char* arguments) {
+  char composed[ComposeRoom] = "";
+  size_t length;  // of the whole result, even where composed is cut
+  if (BeginsWithCoordinates(oldArguments)) {
+    // A placement shortcut: new coordinates, old command.
+    const char* inputSpace = std::strchr(inputText, ' ');
+    if (!inputSpace) {
+      MessageReport(CaptionFailure, InvalidCommandFormat, inputText);
+      return ShortcutInvalidCommand;
+    }
+    const char* oldSpace = std::strchr(oldArguments, ' ');
+    if (!oldSpace) {
+      MessageReport(CaptionFailure, InvalidCommandFormat, oldArguments);
+      return ShortcutInvalidCommand;
+    }
+    AppendBounded(composed, sizeof composed, inputText, inputSpace - inputText);
+    Append(composed, sizeof composed, oldSpace);
+    length = (inputSpace - inputText) + std::strlen(oldSpace);
+  } else {
+    Append(composed, sizeof composed, inputText);
+    Append(composed, sizeof composed, " ");
+    Append(composed, sizeof composed, oldArguments);
+    length = std::strlen(inputText) + 1 + std::strlen(oldArguments);
+  }
+  if (length >= ShortcutTextSize) {
+    MessageReport(CaptionFailure, "Shortcut arguments too long (%d characters, at most %d):\n%s",
+                  static_cast<int>(length), ShortcutTextSize - 1, composed);
+    return ShortcutTextTooLong;
+  }
+  std::strcpy(arguments, composed);
+  return ShortcutTextMade;
+}
+
+ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,
+                                     NewShortcutNames* names) {
+  const char* space = std::strchr(inputText, ' ');
+  if (!space) {
+    MessageReport(CaptionFailure, InvalidCommandFormat, inputText);
+    return ShortcutInvalidCommand;
+  }
+  const char* command = space + 1;
+  if (!FitsField(command) || !FitsField(desktopFolder)) {
+    // Only a caller other than the editor's 260-byte fields gets here.
+    const char* text = FitsField(command) ? desktopFolder : command;
+    MessageReport(CaptionFailure, "Shortcut command too long (%d characters, at most %d):\n%.*s",
+                  static_cast<int>(std::strlen(text)), ShortcutTextSize - 1, ShortcutTextSize,
+                  text);
+    return ShortcutTextTooLong;
+  }
+
+  // The last backslash of the whole command, arguments included, splits the
+  // directory from the file name; a command without one is all file name.
+  const char* backslash = std::strrchr(command, '\\');
+  const char* fileName = backslash ? backslash + 1 : command;
+  size_t directoryLength = backslash ? static_cast<size_t>(backslash - command) : 0;
+
+  char path[ComposeRoom] = "";
+  Append(path, sizeof path, desktopFolder);
+  Append(path, sizeof path, "\\");
+  size_t nameStart = std::strlen(path);
+  Append(path, sizeof path, fileName);
+  if (path[nameStart] >= 'a' && path[nameStart] <= 'z')
+    path[nameStart] = static_cast<char>(std::toupper(static_cast<unsigned char>(path[nameStart])));
+  // The last "." of the whole path goes with what follows, even when it lies
+  // in the desktop folder's own name.
+  char* dot = std::strrchr(path, '.');
+  if (dot) *dot = '\0';
+  Append(path, sizeof path, ShortcutSuffix);
+  if (!FitsField(path)) {
+    MessageReport(CaptionFailure, "Shortcut path too long (%d characters, at most %d):\n%s",
+                  static_cast<int>(std::strlen(path)), ShortcutTextSize - 1, path);
+    return ShortcutTextTooLong;
+  }
+
+  CopyField(names->iconLocation, command, std::strlen(command));
+  CopyField(names->workingDirectory, command, directoryLength);
+  CopyField(names->shortcutPath, path, std::strlen(path));
+  return ShortcutTextMade;
+}

@@ -1,0 +1,76 @@
+// tavrisolhelper.dll: the mouse hook behind the editor's click-to-pick. The
+// hook procedure runs in whatever process receives the click, so what it
+// records lives in a section shared by every process that loads the library.
+#include <windows.h>
+
+#include "helper/pick_text.h"
+
+#define SHARED __attribute__((section("shared"), shared))
+
+static HWND notifyWindow SHARED = nullptr;  // the editor window to tell of a pick
+static HWND pickedWindow SHARED = nullptr;  // top-level window of the last pick
+static LONG waitingForPick SHARED = 0;      // 1 from arming until the first click
+
+static bool IsButtonDown(WPARAM message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// WH_MOUSE hook: the first button-down after arming is the pick. It is
+// swallowed so the picked program never sees the click.
+extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code >= 0 && IsButtonDown(wParam) && InterlockedExchange(&waitingForPick, 0)) {
+    auto* mouse = reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam);
+    pickedWindow = GetAncestor(mouse->hwnd, GA_ROOT);
+    PostMessageA(notifyWindow, WM_USER, 0, 0);
+    return 1;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Writes the placement command line of the picked window into a 260-byte
+// buffer; the empty text when there is none.
+static void FetchPick(char* buffer) {
+  buffer[0] = '\0';
+  HWND window = pickedWindow;
+  RECT rect;
+  if (!window || !GetWindowRect(window, &rect)) return;
+  char path[MAX_PATH] = "";
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process) {
+    DWORD size = sizeof path;
+    if (!QueryFullProcessImageNameA(process, 0, path, &size)) path[0] = '\0';
+    CloseHandle(process);
+  }
+  ComposePickText(buffer, PickTextSize, rect.left, rect.top, rect.right, rect.bottom, path);
+}
+
+// With a hook handle: arm, reporting to the window. With none, the second
+// argument is either the editor window (its hook failed: stay disarmed) or
+// the editor's fetch buffer, which is never a window of the calling process.
+extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
+  if (hook) {
+    notifyWindow = static_cast<HWND>(windowOrBuffer);
+    pickedWindow = nullptr;
+    InterlockedExchange(&waitingForPick, 1);
+    return;
+  }
+  InterlockedExchange(&waitingForPick, 0);
+  HWND window = static_cast<HWND>(windowOrBuffer);
+  DWORD processId = 0;
+  if (IsWindow(window) && GetWindowThreadProcessId(window, &processId) &&
+      processId == GetCurrentProcessId())
+    return;
+  if (windowOrBuffer) FetchPick(static_cast<char*>(windowOrBuffer));
+}

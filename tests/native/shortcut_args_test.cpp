@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "editor/filechooser_seed.h"
+#include "editor/shortcut_args.h"
+#include "support/diag_capture.h"
+
+namespace {
+
+const char Failure[] = "Failure";
+
+struct Composed {
+  ShortcutTextResult result;
+  std::string arguments;
+};
+
+Composed Compose(const std::string& input, const std::string& old) {
+  char arguments[ShortcutTextSize];
+  std::memset(arguments, 'x', sizeof arguments);
+  ShortcutTextResult result = ComposeUpdatedArguments(input.c_str(), old.c_str(), arguments);
+  if (result != ShortcutTextMade) return {result, "(untouched)"};
+  EXPECT_LT(std::strlen(arguments), static_cast<size_t>(ShortcutTextSize));
+  return {result, arguments};
+}
+
+void ExpectOneReport(const std::string& caption, const std::string& text) {
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedReports()[0].caption, caption);
+  EXPECT_EQ(CapturedReports()[0].text, text);
+}
+
+class ShortcutArguments : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearCaptured(); }
+};
+
+TEST_F(ShortcutArguments, PlacementShortcutKeepsItsCommandAndTakesNewCoordinates) {
+  Composed c = Compose("-8,-8,1936,1056 C:\\Other\\x.exe", "0,0,800,600 C:\\Apps\\view.exe -r");
+  EXPECT_EQ(c.result, ShortcutTextMade);
+  EXPECT_EQ(c.arguments, "-8,-8,1936,1056 C:\\Apps\\view.exe -r");
+  // Whatever stands before the first space counts as the coordinates.
+  EXPECT_EQ(Compose("abc x", "1,2,3,4 C:\\a.exe").arguments, "abc C:\\a.exe");
+  // Signs, blanks before numbers and text right after the fourth one; the
+  // first space is taken even where it stands inside the coordinates.
+  EXPECT_EQ(Compose("5,6,7,8 y", "+1,-2,3,4junk C:\\a.exe").arguments, "5,6,7,8 C:\\a.exe");
+  EXPECT_EQ(Compose("5,6,7,8 y", "+1, -2,3,4 C:\\a.exe").arguments, "5,6,7,8 -2,3,4 C:\\a.exe");
+  // The old arguments from their first space on, that space included.
+  EXPECT_EQ(Compose("5,6,7,8 y", "1,2,3,4  two spaces").arguments, "5,6,7,8  two spaces");
+  EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(ShortcutArguments, OrdinaryShortcutGetsInputTextBeforeItsArguments) {
+  EXPECT_EQ(Compose("0,0,800,600 C:\\Apps\\view.exe", "-r notes.txt").arguments,
+            "0,0,800,600 C:\\Apps\\view.exe -r notes.txt");
+  EXPECT_EQ(Compose("0,0,800,600 C:\\Apps\\view.exe", "").arguments,
+            "0,0,800,600 C:\\Apps\\view.exe ");
+  // Fewer than four numbers, or a blank before a comma, is not a placement.
+  EXPECT_EQ(Compose("1,1,1,1 a", "1,2,3 C:\\x.exe").arguments, "1,1,1,1 a 1,2,3 C:\\x.exe");
+  EXPECT_EQ(Compose("1,1,1,1 a", "1 ,2,3,4 b").arguments, "1,1,1,1 a 1 ,2,3,4 b");
+  EXPECT_EQ(Compose("1,1,1,1 a", "1,2,3,+ b").arguments, "1,1,1,1 a 1,2,3,+ b");
+  // The input text is not held against the placement grammar here.
+  EXPECT_EQ(Compose("nospace", "-r").arguments, "nospace -r");
+  EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(ShortcutArguments, PlacementShortcutRefusesInputOrOldArgumentsWithoutSpace) {
+  EXPECT_EQ(Compose("0,0,800,600", "1,2,3,4 C:\\Apps\\view.exe").result, ShortcutInvalidCommand);
+  ExpectOneReport(Failure, "Invalid Command line.\n0,0,800,600");
+  ClearCaptured();
+  EXPECT_EQ(Compose("0,0,800,600 C:\\Apps\\view.exe", "1,2,3,4").result, ShortcutInvalidCommand);
+  ExpectOneReport(Failure, "Invalid Command line.\n1,2,3,4");
+  ClearCaptured();
+  // A tab is no space.
+  EXPECT_EQ(Compose("0,0,800,600\tC:\\a.exe", "1,2,3,4 b").result, ShortcutInvalidCommand);
+  ExpectOneReport(Failure, "Invalid Command line.\n0,0,800,600\tC:\\a.exe");
+}
+
+TEST_F(ShortcutArguments, OverlongArgumentsAreRefusedWholeNeverCut) {
+  std::string input = "0,0,1,1 C:\\" + std::string(140, 'a') + ".exe";  // 155 characters
+  std::string old(103, 'o');                                            // 155 + 1 + 103 = 259
+  EXPECT_EQ(Compose(input, old).arguments, input + " " + old);
+  EXPECT_TRUE(CapturedReports().empty());
+
+  old += "o";  // 260
+  EXPECT_EQ(Compose(input, old).result, ShortcutTextTooLong);
+  ExpectOneReport(
+      Failure, "Shortcut arguments too long (260 characters, at most 259):\n" + input + " " + old);
+  ClearCaptured();
+
+  // Placement shortcut: new coordinates plus a long old command.
+  std::string oldPlacement = "1,2,3,4 " + std::string(251, 'c');  // tail from the space: 252
+  EXPECT_EQ(Compose("-1000000,-2000000,3,4 x", oldPlacement).result, ShortcutTextTooLong);
+  ExpectOneReport(Failure,
+                  "Shortcut arguments too long (273 characters, at most 259):\n"
+                  "-1000000,-2000000,3,4 " +
+                      std::string(251, 'c'));
+  ClearCaptured();
+  EXPECT_EQ(Compose("1,1,1,1 x", oldPlacement).arguments, "1,1,1,1 " + std::string(251, 'c'));
+}
+
+struct Derived {
+  ShortcutTextResult result;
+  std::string icon, directory, path;
+};
+
+Derived Derive(const std::string& input, const std::string& desktop) {
+  NewShortcutNames names;
+  std::memset(&names, 'x', sizeof names);
+  ShortcutTextResult result = DeriveNewShortcut(input.c_str(), desktop.c_str(), &names);
+  if (result != ShortcutTextMade) return {result, "", "", ""};
+  return {result, names.iconLocation, names.workingDirectory, names.shortcutPath};
+}
+
+TEST_F(ShortcutArguments, NewShortcutIsNamedAfterTheCommandOnTheDesktop) {
+  Derived d = Derive("0,0,1280,1024 C:\\Tools\\edit.exe", "C:\\Users\\me\\Desktop");
+  EXPECT_EQ(d.result, ShortcutTextMade);
+  EXPECT_EQ(d.icon, "C:\\Tools\\edit.exe");
+  EXPECT_EQ(d.directory, "C:\\Tools");
+  EXPECT_EQ(d.path, "C:\\Users\\me\\Desktop\\Edit Tavrisol.lnk");
+
+  // Arguments of the command stay in the icon location; the last "." cuts.
+  d = Derive("0,0,1,1 C:\\Tools\\edit.exe -n", "C:\\Users\\me\\Desktop");
+  EXPECT_EQ(d.icon, "C:\\Tools\\edit.exe -n");
+  EXPECT_EQ(d.directory, "C:\\Tools");
+  EXPECT_EQ(d.path, "C:\\Users\\me\\Desktop\\Edit Tavrisol.lnk");
+
+  // A backslash in the arguments is the last one.
+  d = Derive("0,0,1,1 C:\\Tools\\edit.exe -f C:\\data\\x.txt", "C:\\D");
+  EXPECT_EQ(d.icon, "C:\\Tools\\edit.exe -f C:\\data\\x.txt");
+  EXPECT_EQ(d.directory, "C:\\Tools\\edit.exe -f C:\\data");
+  EXPECT_EQ(d.path, "C:\\D\\X Tavrisol.lnk");
+
+  // The coordinates are not checked; only the first space matters.
+  d = Derive("whatever  C:\\a\\b.exe", "C:\\D");
+  EXPECT_EQ(d.icon, " C:\\a\\b.exe");
+  EXPECT_EQ(d.directory, " C:\\a");
+  EXPECT_EQ(d.path, "C:\\D\\B Tavrisol.lnk");
+  EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(ShortcutArguments, DotInTheDesktopFolderAndFirstCharacters) {
+  Derived d = Derive("0,0,1,1 C:\\Tools\\edit", "C:\\Users\\me.home\\Desktop");
+  EXPECT_EQ(d.directory, "C:\\Tools");
+  EXPECT_EQ(d.path, "C:\\Users\\me Tavrisol.lnk");
+
+  // Only a to z are raised.
+  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\Edit.exe", "C:\\D").path, "C:\\D\\Edit Tavrisol.lnk");
+  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\1edit.exe", "C:\\D").path, "C:\\D\\1edit Tavrisol.lnk");
+  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\_x.exe", "C:\\D").path, "C:\\D\\_x Tavrisol.lnk");
+  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\\xe9t\xe9.exe", "C:\\D").path, "C:\\D\\\xe9t\xe9 Tavrisol.lnk");
+  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\zed.exe", "C:\\D").path, "C:\\D\\Zed Tavrisol.lnk");
+  // A command ending in a backslash leaves an empty file name.
+  d = Derive("1,1,1,1 C:\\T\\", "C:\\D");
+  EXPECT_EQ(d.directory, "C:\\T");
+  EXPECT_EQ(d.path, "C:\\D\\ Tavrisol.lnk");
+}
+
+TEST_F(ShortcutArguments, CommandWithoutBackslashIsAllFileName) {
+  Derived d = Derive("0,0,1,1 notepad.exe", "C:\\Users\\me\\Desktop");
+  EXPECT_EQ(d.result, ShortcutTextMade);
+  EXPECT_EQ(d.icon, "notepad.exe");
+  EXPECT_EQ(d.directory, "");
+  EXPECT_EQ(d.path, "C:\\Users\\me\\Desktop\\Notepad Tavrisol.lnk");
+  // An empty command (the text ends at the space).
+  d = Derive("0,0,1,1 ", "C:\\D");
+  EXPECT_EQ(d.result, ShortcutTextMade);
+  EXPECT_EQ(d.icon, "");
+  EXPECT_EQ(d.directory, "");
+  EXPECT_EQ(d.path, "C:\\D\\ Tavrisol.lnk");
+  EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(ShortcutArguments, NewShortcutRefusals) {
+  Derived d = Derive("0,0,1280,1024", "C:\\D");
+  EXPECT_EQ(d.result, ShortcutInvalidCommand);
+  ExpectOneReport(Failure, "Invalid Command line.\n0,0,1280,1024");
+  ClearCaptured();
+  EXPECT_EQ(Derive("", "C:\\D").result, ShortcutInvalidCommand);
+  ExpectOneReport(Failure, "Invalid Command line.\n");
+  ClearCaptured();
+
+  // 246 + "\" + "A" + " Tavrisol.lnk" = 261 characters; one shorter fits at 259.
+  std::string folder = "C:\\" + std::string(243, 'd');
+  d = Derive("1,1,1,1 C:\\a.exe", folder);
+  EXPECT_EQ(d.result, ShortcutTextTooLong);
+  ExpectOneReport(Failure, "Shortcut path too long (261 characters, at most 259):\n" + folder +
+                               "\\A Tavrisol.lnk");
+  ClearCaptured();
+  std::string shorter = folder.substr(0, folder.size() - 2);
+  d = Derive("1,1,1,1 C:\\a.exe", shorter);
+  EXPECT_EQ(d.result, ShortcutTextMade);
+  EXPECT_EQ(d.path, shorter + "\\A Tavrisol.lnk");
+  EXPECT_EQ(d.path.size(), 259u);
+  EXPECT_TRUE(CapturedReports().empty());
+
+  // The longest texts the editor's fields can hold: a 259-character desktop
+  // folder and a long command are refused and shown whole.
+  std::string deepFolder = "C:\\" + std::string(256, 'e');
+  std::string longCommand = "C:\\t\\" + std::string(246, 'n');
+  d = Derive("1,2,3,4 " + longCommand, deepFolder);
+  EXPECT_EQ(d.result, ShortcutTextTooLong);
+  std::string whole = deepFolder + "\\N" + std::string(245, 'n') + " Tavrisol.lnk";
+  ExpectOneReport(Failure, "Shortcut path too long (" + std::to_string(whole.size()) +
+                               " characters, at most 259):\n" + whole);
+}
+
+TEST(ChooserSeed, PlaceholderFullPathAndFailures) {
+  char file[ChooserTextSize], dir[ChooserTextSize];
+  SplitChooserSeed("<No File Selected>", nullptr, 0, file, dir);
+  EXPECT_STREQ(file, "");
+  EXPECT_STREQ(dir, "C:\\");
+  SplitChooserSeed("<anything", "C:\\x\\<anything", 5, file, dir);
+  EXPECT_STREQ(file, "");
+  EXPECT_STREQ(dir, "C:\\");
+
+  SplitChooserSeed("C:\\Users\\me\\Desktop\\Edit Tavrisol.lnk",
+                   "C:\\Users\\me\\Desktop\\Edit Tavrisol.lnk", 20, file, dir);
+  EXPECT_STREQ(file, "Edit Tavrisol.lnk");
+  EXPECT_STREQ(dir, "C:\\Users\\me\\Desktop\\");
+
+  // Not resolved (an empty field): neither name nor directory.
+  std::memset(file, 'x', sizeof file);
+  std::memset(dir, 'x', sizeof dir);
+  SplitChooserSeed("", nullptr, 0, file, dir);
+  EXPECT_STREQ(file, "");
+  EXPECT_STREQ(dir, "");
+
+  // A directory: no file name, the whole path as the initial directory.
+  SplitChooserSeed("C:\\Tools\\", "C:\\Tools\\", -1, file, dir);
+  EXPECT_STREQ(file, "");
+  EXPECT_STREQ(dir, "C:\\Tools\\");
+}
+
+TEST(ShortcutArgumentsScan, CoordinatesAreFourCommaSeparatedIntegers) {
+  EXPECT_TRUE(BeginsWithCoordinates("-8,-32,1936,1119 C:\\x.exe"));
+  EXPECT_TRUE(BeginsWithCoordinates("1,2,3,4"));
+  EXPECT_TRUE(BeginsWithCoordinates("\t1,\n2, +3,-4x"));
+  EXPECT_FALSE(BeginsWithCoordinates(""));
+  EXPECT_FALSE(BeginsWithCoordinates("1,2,3"));
+  EXPECT_FALSE(BeginsWithCoordinates("1,2,3 ,4"));
+  EXPECT_FALSE(BeginsWithCoordinates("a1,2,3,4"));
+  EXPECT_FALSE(BeginsWithCoordinates("1;2;3;4"));
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+#include "harness/shortcut_support.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct FoundDialog {
+  DWORD process;
+  std::vector<HWND> dialogs;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<FoundDialog*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char className[64] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (process == found->process && IsWindowVisible(window) && strcmp(className, "#32770") == 0)
+    found->dialogs.push_back(window);
+  return TRUE;
+}
+
+std::string WindowText(HWND window) {
+  char text[1024] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+void DialogWatcher::Start(DWORD timeoutMs) {
+  stop = false;
+  thread = std::thread([this, timeoutMs] {
+    DWORD start = GetTickCount();
+    while (!stop && GetTickCount() - start < timeoutMs) {
+      FoundDialog found{GetCurrentProcessId(), {}};
+      EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+      for (HWND dialog : found.dialogs) {
+        bool seen = false;
+        for (HWND h : handled) seen = seen || h == dialog;
+        if (seen) continue;
+        handled.push_back(dialog);
+        std::string title = WindowText(dialog);
+        if (onDialog && title == dialogTitle) {
+          Sleep(500);  // let the dialog finish its own set-up
+          onDialog(dialog);
+          continue;
+        }
+        HWND textControl = GetDlgItem(dialog, 0xFFFF);
+        {
+          std::lock_guard<std::mutex> guard(lock);
+          boxes.push_back({title, textControl ? WindowText(textControl) : "(no text control)"});
+        }
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      }
+      Sleep(50);
+    }
+  });
+}
+
+std::vector<SeenBox> DialogWatcher::Finish() {
+  stop = true;
+  if (thread.joinable()) thread.join();
+  std::lock_guard<std::mutex> guard(lock);
+  return boxes;
+}
+
+LinkContents ReadLink(const std::string& path) {
+  LinkContents contents;
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return contents;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+      char text[1024] = "";
+      contents.loaded = true;
+      if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) contents.target = text;
+      text[0] = '\0';
+      if (SUCCEEDED(link->GetArguments(text, sizeof text))) contents.arguments = text;
+      text[0] = '\0';
+      if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &contents.iconIndex)))
+        contents.iconLocation = text;
+      text[0] = '\0';
+      if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) contents.workingDirectory = text;
+    }
+    file->Release();
+  }
+  link->Release();
+  return contents;
+}
+
+bool MakeLink(const std::string& path, const std::string& target, const std::string& arguments,
+              const std::string& iconLocation, int iconIndex, const std::string& workingDirectory) {
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return false;
+  bool saved = false;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    link->SetPath(target.c_str());
+    link->SetArguments(arguments.c_str());
+    if (!iconLocation.empty()) link->SetIconLocation(iconLocation.c_str(), iconIndex);
+    link->SetWorkingDirectory(workingDirectory.c_str());
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    saved = SUCCEEDED(file->Save(wide, TRUE));
+    file->Release();
+  }
+  link->Release();
+  return saved;
+}
+
+std::string FieldText(HWND window, int controlId) {
+  char text[1024] = "";
+  GetDlgItemTextA(window, controlId, text, sizeof text);
+  return text;
+}
+
+std::string DesktopFolder() {
+  char path[MAX_PATH] = "";
+  SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOP, FALSE);
+  return path;
+}
+
+std::string TempFolder() {
+  char path[MAX_PATH] = "";
+  GetTempPathA(sizeof path, path);
+  return path;
+}
+
+std::string ModulePath() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return path;
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string RecentHead(const char* keyPath) {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    char value[520] = "";
+    DWORD size = sizeof value;
+    if (RegGetValueA(root, keyPath, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS)
+      return value;
+  }
+  return "(no value)";
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}

@@ -1,0 +1,583 @@
+// The editor window end to end: the real tavrisol.exe with an empty command
+// line, its real window, message boxes, registry lists and mouse hook.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+const char InputKey[] = "SOFTWARE\\Tavrisol\\input";
+const char OutputKey[] = "SOFTWARE\\Tavrisol\\output";
+const char Placeholder[] = "<No File Selected>";
+const DWORD Timeout = 15000;
+
+// ---- registry ------------------------------------------------------------------------------
+
+void DeleteListKeys() {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    RegDeleteTreeA(root, InputKey);
+    RegDeleteTreeA(root, OutputKey);
+  }
+}
+
+bool KeyExists(HKEY root, const char* path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+void SetListValue(HKEY root, const char* path, const char* name, const std::string& text) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>(text.size())),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+// The value's text, or "(absent)".
+std::string ListValue(HKEY root, const char* path, const char* name) {
+  char buffer[600] = "";
+  DWORD size = sizeof buffer - 1;
+  HKEY key;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "(absent)";
+  LONG code = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  if (code != ERROR_SUCCESS) return "(absent)";
+  buffer[size] = '\0';
+  return buffer;
+}
+
+// The root the program writes to: the machine-wide one when a key can be made
+// there with full access (Wine usually allows it), else the per-user one.
+HKEY WritableRoot() {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, InputKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return HKEY_CURRENT_USER;
+  RegCloseKey(key);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, InputKey);
+  return HKEY_LOCAL_MACHINE;
+}
+
+// ---- the editor process --------------------------------------------------------------------
+
+struct Editor {
+  PROCESS_INFORMATION process = {};
+  HWND window = nullptr;
+
+  ~Editor() {
+    if (process.hProcess) {
+      if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 5000);
+      }
+      CloseHandle(process.hProcess);
+      CloseHandle(process.hThread);
+    }
+  }
+
+  DWORD Pid() const { return process.dwProcessId; }
+
+  bool Start(const std::string& exe, const std::string& workDir = "") {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + exe + "\"";
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          workDir.empty() ? nullptr : workDir.c_str(), &startup, &process) != 0;
+  }
+
+  // The visible editor window of the process.
+  HWND FindWindow() const {
+    struct Search {
+      DWORD pid;
+      HWND found;
+    } search = {process.dwProcessId, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          DWORD pid = 0;
+          char className[64] = "";
+          GetWindowThreadProcessId(w, &pid);
+          GetClassNameA(w, className, sizeof className);
+          if (pid == s->pid && IsWindowVisible(w) && std::string(className) == "Tavrisol") {
+            s->found = w;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  // The frame shows while its controls are still being made: the editor is
+  // ready once its thread answers a sent message, in its message loop.
+  bool WaitForWindow() {
+    harness::WaitUntil([this] { return (window = FindWindow()) != nullptr; }, Timeout);
+    DWORD_PTR result;
+    return window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, Timeout, &result);
+  }
+
+  bool WaitForExit(DWORD* exitCode) {
+    if (WaitForSingleObject(process.hProcess, Timeout) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(process.hProcess, exitCode);
+    return true;
+  }
+
+  bool Running() const { return WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; }
+
+  // A button press as the button reports it; posted, so a modal box it opens
+  // does not hold the test.
+  void Press(int id) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+  }
+  // The same, waiting until the command has run.
+  void PressAndWait(int id) {
+    DWORD_PTR result;
+    SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(window, id)), SMTO_NORMAL, Timeout,
+                        &result);
+  }
+
+  std::string Text(int id) const {
+    char buffer[600] = "";
+    GetDlgItemTextA(window, id, buffer, sizeof buffer);
+    return buffer;
+  }
+  void SetText(int id, const std::string& text) { SetDlgItemTextA(window, id, text.c_str()); }
+
+  // The list's items, read through the wide message, which is carried across
+  // processes whole.
+  std::vector<std::string> Items(int id) const {
+    std::vector<std::string> items;
+    HWND combo = GetDlgItem(window, id);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t wide[600] = L"";
+      char text[1200] = "";
+      if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 600) continue;
+      SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+      items.push_back(text);
+    }
+    return items;
+  }
+
+  // Waits for a message box of the editor, reads it and presses its OK.
+  harness::MessageBoxInfo TakeMessageBox() {
+    harness::MessageBoxInfo info;
+    HWND box = harness::WaitForMessageBox(Pid(), Timeout);
+    if (box) {
+      harness::ReadMessageBox(box, &info);
+      harness::DismissMessageBox(box);
+      harness::WaitUntil([box] { return !IsWindow(box); }, Timeout);
+    }
+    return info;
+  }
+};
+
+std::string Tavrisol() { return harness::BuildFile("tavrisol.exe"); }
+
+// A fresh folder with copies of the given build files under new names.
+struct TempFolder {
+  std::string path;
+  std::vector<std::string> files;
+  TempFolder() {
+    char base[MAX_PATH], name[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    GetTempFileNameA(base, "ted", 0, name);
+    DeleteFileA(name);
+    CreateDirectoryA(name, nullptr);
+    path = name;
+  }
+  ~TempFolder() {
+    for (auto& f : files) {
+      for (int i = 0; i < 50 && !DeleteFileA(f.c_str()); ++i) Sleep(100);
+    }
+    RemoveDirectoryA(path.c_str());
+  }
+  std::string Copy(const std::string& buildFile, const std::string& newName) {
+    std::string to = path + "\\" + newName;
+    if (!CopyFileA(harness::BuildFile(buildFile).c_str(), to.c_str(), FALSE)) return "";
+    files.push_back(to);
+    return to;
+  }
+};
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteListKeys();
+    root = WritableRoot();
+  }
+  void TearDown() override { DeleteListKeys(); }
+
+  // Starts the editor from the build folder and waits for its window.
+  void Open() {
+    ASSERT_TRUE(editor.Start(Tavrisol()));
+    ASSERT_TRUE(editor.WaitForWindow()) << "no editor window";
+  }
+  void ExpectClosedWithExitValue(DWORD expected) {
+    DWORD code = 0;
+    ASSERT_TRUE(editor.WaitForExit(&code)) << "the editor did not end";
+    EXPECT_EQ(code, expected);
+  }
+
+  HKEY root = HKEY_CURRENT_USER;
+  Editor editor;
+};
+
+// ---- opening and filling -------------------------------------------------------------------
+
+TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
+  SetListValue(HKEY_CURRENT_USER, InputKey, "", "1,2,3,4 C:\\user.exe");
+  SetListValue(HKEY_CURRENT_USER, InputKey, "03", "5,6,7,8 C:\\other.exe");
+  ASSERT_NO_FATAL_FAILURE(Open());
+  char title[64] = "";
+  GetWindowTextA(editor.window, title, sizeof title);
+  EXPECT_STREQ(title, "Tavrisol 6.0.2");
+  // Only the per-user key exists: the fill falls back to it; output has none.
+  EXPECT_EQ(editor.Text(1002), "1,2,3,4 C:\\user.exe");
+  EXPECT_EQ(editor.Items(1002),
+            std::vector<std::string>({"1,2,3,4 C:\\user.exe", "5,6,7,8 C:\\other.exe"}));
+  EXPECT_EQ(editor.Text(1001), Placeholder);
+  EXPECT_EQ(editor.Items(1001), std::vector<std::string>({Placeholder}));
+  editor.Press(2);
+  ExpectClosedWithExitValue(1);
+}
+
+TEST_F(EditorTest, MachineWideListIsShownBeforeThePerUserOne) {
+  if (root != HKEY_LOCAL_MACHINE) GTEST_SKIP() << "the machine-wide root is not writable here";
+  SetListValue(HKEY_CURRENT_USER, OutputKey, "", "C:\\user.lnk");
+  SetListValue(HKEY_LOCAL_MACHINE, OutputKey, "", "C:\\machine.lnk");
+  ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_EQ(editor.Items(1001), std::vector<std::string>({"C:\\machine.lnk"}));
+  editor.Press(2);
+  ExpectClosedWithExitValue(1);
+}
+
+// ---- Ok ------------------------------------------------------------------------------------
+
+TEST_F(EditorTest, OkOnThePlaceholderIsRefusedAndTheWindowStays) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_EQ(editor.Text(1002), Placeholder);
+  editor.Press(1);
+  harness::MessageBoxInfo box = editor.TakeMessageBox();
+  EXPECT_EQ(box.caption, "Failure");
+  EXPECT_EQ(box.text, "You must select a file first");
+  EXPECT_TRUE(editor.Running());
+  EXPECT_TRUE(IsWindow(editor.window));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, InputKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, InputKey));
+
+  // A real Input with Output on the placeholder: Input is stored, Output refused.
+  editor.SetText(1002, "10,20,300,400 C:\\a.exe");
+  editor.Press(1);
+  box = editor.TakeMessageBox();
+  EXPECT_EQ(box.text, "You must select a file first");
+  EXPECT_TRUE(IsWindow(editor.window));
+  EXPECT_EQ(ListValue(root, InputKey, ""), "10,20,300,400 C:\\a.exe");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, OutputKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, OutputKey));
+  editor.Press(2);
+  ExpectClosedWithExitValue(1);
+}
+
+TEST_F(EditorTest, OkMovesBothTextsToTheTopOfTheirListsAndCloses) {
+  SetListValue(root, InputKey, "", "1,1,1,1 C:\\newest.exe");
+  SetListValue(root, InputKey, "01", "2,2,2,2 C:\\older.exe");
+  SetListValue(root, OutputKey, "", "C:\\old.lnk");
+  ASSERT_NO_FATAL_FAILURE(Open());
+  editor.SetText(1002, "2,2,2,2 C:\\older.exe");
+  editor.SetText(1001, "C:\\new.lnk");
+  editor.Press(1);
+  // Then the shortcut writer: C:\new.lnk is no shortcut, so a new one is made
+  // on the desktop and its path heads the Output list.
+  harness::MessageBoxInfo box = editor.TakeMessageBox();
+  EXPECT_EQ(box.caption, "Success");
+  const std::string saved = "Saved shortcut ";
+  ASSERT_TRUE(StartsWith(box.text, saved)) << box.text;
+  std::string shortcut = box.text.substr(saved.size());
+  EXPECT_TRUE(shortcut.size() > 19 &&
+              shortcut.compare(shortcut.size() - 19, 19, "\\Older Tavrisol.lnk") == 0)
+      << shortcut;
+  DeleteFileA(shortcut.c_str());
+  ExpectClosedWithExitValue(1);
+  EXPECT_EQ(ListValue(root, InputKey, ""), "2,2,2,2 C:\\older.exe");
+  EXPECT_EQ(ListValue(root, InputKey, "01"), "1,1,1,1 C:\\newest.exe");
+  EXPECT_EQ(ListValue(root, InputKey, "02"), "(absent)");
+  EXPECT_EQ(ListValue(root, OutputKey, ""), shortcut);
+  EXPECT_EQ(ListValue(root, OutputKey, "01"), "C:\\new.lnk");
+  EXPECT_EQ(ListValue(root, OutputKey, "02"), "C:\\old.lnk");
+}
+
+// ---- closing without storing ---------------------------------------------------------------
+
+enum CloseRoad {
+  ByCancel,
+  ByEscapeOnButton,
+  ByEscapeOnList,
+  ByCloseMessage,
+  BySystemClose,
+  ByAltF4
+};
+
+class EditorCloseTest : public EditorTest, public ::testing::WithParamInterface<CloseRoad> {};
+
+TEST_P(EditorCloseTest, ClosesWithoutStoring) {
+  SetListValue(root, InputKey, "", "1,1,1,1 C:\\kept.exe");
+  ASSERT_NO_FATAL_FAILURE(Open());
+  editor.SetText(1002, "9,9,9,9 C:\\typed.exe");
+  editor.SetText(1001, "C:\\typed.lnk");
+  switch (GetParam()) {
+    case ByCancel:
+      editor.Press(2);
+      break;
+    case ByEscapeOnButton:
+      PostMessageA(GetDlgItem(editor.window, 9), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+      break;
+    case ByEscapeOnList:
+      PostMessageA(GetDlgItem(editor.window, 1001), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+      break;
+    case ByCloseMessage:
+      PostMessageA(editor.window, WM_CLOSE, 0, 0);
+      break;
+    case BySystemClose:
+      PostMessageA(editor.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
+    case ByAltF4: {
+      SetForegroundWindow(editor.window);
+      harness::WaitUntil([this] { return GetForegroundWindow() == editor.window; }, Timeout);
+      INPUT keys[4] = {};
+      for (auto& k : keys) k.type = INPUT_KEYBOARD;
+      keys[0].ki.wVk = VK_MENU;
+      keys[1].ki.wVk = VK_F4;
+      keys[2].ki.wVk = VK_F4;
+      keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+      keys[3].ki.wVk = VK_MENU;
+      keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+      ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
+      break;
+    }
+  }
+  ExpectClosedWithExitValue(1);
+  EXPECT_EQ(ListValue(root, InputKey, ""), "1,1,1,1 C:\\kept.exe");
+  EXPECT_EQ(ListValue(root, InputKey, "01"), "(absent)");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, OutputKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, OutputKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, EditorCloseTest,
+                         ::testing::Values(ByCancel, ByEscapeOnButton, ByEscapeOnList,
+                                           ByCloseMessage, BySystemClose, ByAltF4));
+
+// ---- Help ----------------------------------------------------------------------------------
+
+TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  editor.Press(9);
+  HWND viewer = nullptr;
+  harness::WaitUntil(
+      [&] {
+        viewer = FindWindowA("#32770", "About Tavrisol 6.0.2");
+        return viewer != nullptr;
+      },
+      Timeout);
+  ASSERT_NE(viewer, nullptr);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(viewer, &pid);
+  EXPECT_EQ(pid, editor.Pid());
+  PostMessageA(viewer, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(harness::WaitUntil([viewer] { return !IsWindow(viewer); }, Timeout));
+  EXPECT_TRUE(editor.Running());
+  EXPECT_EQ(editor.Text(1002), Placeholder);
+  editor.Press(2);
+  ExpectClosedWithExitValue(1);
+}
+
+// ---- the companion library -----------------------------------------------------------------
+
+TEST_F(EditorTest, WithoutTheLibraryBothFailuresAreReportedAndTheExitValueIsZero) {
+  TempFolder alone;
+  std::string exe = alone.Copy("tavrisol.exe", "tavrisol.exe");
+  ASSERT_FALSE(exe.empty());
+  harness::RunOptions options;
+  options.timeoutMs = 30000;
+  harness::RunResult run = harness::RunToEnd(exe, "", options);
+  ASSERT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 0u);
+  ASSERT_EQ(run.boxes.size(), 2u);
+  EXPECT_EQ(run.boxes[0].caption, "Error");
+  EXPECT_TRUE(StartsWith(run.boxes[0].text, "Failed to load tavrisolhelper.dll 0\n"))
+      << run.boxes[0].text;
+  EXPECT_GT(run.boxes[0].text.size(), std::string("Failed to load tavrisolhelper.dll 0\n").size());
+  EXPECT_EQ(run.boxes[1].caption, "Failure");
+  EXPECT_TRUE(StartsWith(run.boxes[1].text, "Failed to make background of resource 103\n"))
+      << run.boxes[1].text;
+}
+
+TEST_F(EditorTest, LibraryInTheCurrentFolderOrOnPathIsNotLoaded) {
+  TempFolder program, current;
+  std::string exe = program.Copy("tavrisol.exe", "tavrisol.exe");
+  ASSERT_FALSE(current.Copy("tavrisolhelper.dll", "tavrisolhelper.dll").empty());
+  char oldPath[32767] = "";
+  GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
+  SetEnvironmentVariableA("PATH", (current.path + ";" + oldPath).c_str());
+  harness::RunOptions options;
+  options.timeoutMs = 30000;
+  options.workDir = current.path;
+  harness::RunResult run = harness::RunToEnd(exe, "", options);
+  SetEnvironmentVariableA("PATH", oldPath);
+  ASSERT_TRUE(run.exited);
+  EXPECT_EQ(run.exitCode, 0u);
+  ASSERT_FALSE(run.boxes.empty());
+  EXPECT_TRUE(StartsWith(run.boxes[0].text, "Failed to load tavrisolhelper.dll 0\n"));
+}
+
+TEST_F(EditorTest, LibraryWithoutTheArmingProcedureIsReportedOnceAndTheEditorOpens) {
+  TempFolder folder;
+  std::string exe = folder.Copy("tavrisol.exe", "tavrisol.exe");
+  ASSERT_FALSE(folder.Copy("nohookhelper.dll", "tavrisolhelper.dll").empty());
+  ASSERT_TRUE(editor.Start(exe));
+  harness::MessageBoxInfo box = editor.TakeMessageBox();
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_TRUE(StartsWith(box.text, "Failed to find procedures\n")) << box.text;
+  ASSERT_TRUE(editor.WaitForWindow());
+  EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
+  // Select can't arm anything: the failure is reported, nothing is called.
+  editor.Press(1004);
+  box = editor.TakeMessageBox();
+  EXPECT_EQ(box.caption, "Failure");
+  EXPECT_EQ(box.text, "failed to hook");
+  EXPECT_TRUE(editor.Running());
+  editor.Press(2);
+  ExpectClosedWithExitValue(1);
+}
+
+// ---- click-to-pick -------------------------------------------------------------------------
+
+// A real click through the X server (xdotool on the display), or injected
+// input when xdotool can't be started.
+void ClickAt(int x, int y) {
+  char line[128];
+  std::snprintf(line, sizeof line, "/usr/bin/xdotool mousemove %d %d click 1", x, y);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessA("/usr/bin/xdotool", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return;
+  }
+  INPUT input[3] = {};
+  for (auto& i : input) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    i.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+  SendInput(3, input, sizeof(INPUT));
+}
+
+std::string WindowTitle(HWND window) {
+  char title[128] = "";
+  GetWindowTextA(window, title, sizeof title);
+  return title;
+}
+
+class PickTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    fixturePath = harness::BuildFile("clickrecorder.exe");
+    fixturePid = harness::StartProcess(fixturePath);
+    ASSERT_NE(fixturePid, 0u);
+    guard.Track(fixturePid);
+    harness::WaitUntil(
+        [this] {
+          target = FindWindowA("ClickRecorder", nullptr);
+          return target && IsWindowVisible(target);
+        },
+        Timeout);
+    ASSERT_NE(target, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Open());
+  }
+  void TearDown() override {
+    if (editor.window && IsWindow(editor.window)) {
+      editor.Press(2);
+      DWORD code;
+      editor.WaitForExit(&code);
+    }
+    guard.CleanUp();
+    EditorTest::TearDown();
+  }
+  // Clicks the middle of the target window.
+  void ClickTarget() {
+    RECT rect;
+    GetWindowRect(target, &rect);
+    ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  }
+
+  harness::ProcessGuard guard;
+  std::string fixturePath;
+  DWORD fixturePid = 0;
+  HWND target = nullptr;
+};
+
+TEST_F(PickTest, SelectThenAClickFillsInputWithThePlacementOfTheClickedProgram) {
+  editor.PressAndWait(1004);
+  ClickTarget();
+  RECT rect;
+  GetWindowRect(target, &rect);
+  char placement[100];
+  std::snprintf(placement, sizeof placement, "%ld,%ld,%ld,%ld ", rect.left, rect.top,
+                rect.right - rect.left, rect.bottom - rect.top);
+  ASSERT_TRUE(harness::WaitUntil([&] { return StartsWith(editor.Text(1002), placement); }, Timeout))
+      << editor.Text(1002) << " instead of " << placement << fixturePath;
+  std::string picked = editor.Text(1002);
+  EXPECT_EQ(lstrcmpiA(picked.substr(strlen(placement)).c_str(), fixturePath.c_str()), 0) << picked;
+  // The click was swallowed.
+  Sleep(500);
+  EXPECT_EQ(WindowTitle(target), "clickrecorder 0");
+  // One pick per Select: the next click reaches the program, Input stays.
+  editor.SetText(1002, "kept");
+  ClickTarget();
+  EXPECT_TRUE(
+      harness::WaitUntil([&] { return WindowTitle(target) == "clickrecorder 1"; }, Timeout));
+  EXPECT_EQ(editor.Text(1002), "kept");
+  // A notification while disarmed still fetches the last pick.
+  PostMessageA(editor.window, WM_USER, 0, 0);
+  EXPECT_TRUE(harness::WaitUntil([&] { return editor.Text(1002) == picked; }, Timeout));
+}
+
+TEST_F(PickTest, SelectTwiceDisarms) {
+  editor.SetText(1002, "kept");
+  editor.PressAndWait(1004);
+  editor.PressAndWait(1004);
+  ClickTarget();
+  EXPECT_TRUE(
+      harness::WaitUntil([&] { return WindowTitle(target) == "clickrecorder 1"; }, Timeout));
+  Sleep(300);
+  EXPECT_EQ(editor.Text(1002), "kept");
+  EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
+}
+
+}  // namespace

@@ -1,0 +1,342 @@
+// The whole road with the real tavrisol.exe: open the editor, pick a target
+// program's window by clicking it, change the numbers, press Ok, then open the
+// shortcut that was written and find the window placed and in front.
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "harness.h"
+#include "editor/recent.h"
+#include "harness/shortcut_support.h"
+
+using namespace harness;
+
+namespace {
+
+const char EditorTitle[] = "Tavrisol 6.0.2";
+
+struct EditorFind {
+  DWORD pid;
+  HWND window;
+};
+
+BOOL CALLBACK FindEditor(HWND window, LPARAM param) {
+  auto* find = reinterpret_cast<EditorFind*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char title[64] = "";
+  GetWindowTextA(window, title, sizeof title);
+  if (pid == find->pid && IsWindowVisible(window) && strcmp(title, EditorTitle) == 0) {
+    find->window = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForEditor(DWORD pid, DWORD timeoutMs) {
+  EditorFind find{pid, nullptr};
+  WaitUntil(
+      [&] {
+        EnumWindows(FindEditor, reinterpret_cast<LPARAM>(&find));
+        return find.window != nullptr && GetDlgItem(find.window, 9) != nullptr;
+      },
+      timeoutMs);
+  // The frame shows before its lists are filled: wait for the message loop.
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (process) {
+    WaitForInputIdle(process, 10000);
+    CloseHandle(process);
+  }
+  return find.window;
+}
+
+// What the program shows instead of its editor, for the failure message.
+std::string BoxesShown(DWORD pid) {
+  std::string shown;
+  for (HWND box : FindMessageBoxes(pid)) {
+    MessageBoxInfo info;
+    if (ReadMessageBox(box, &info)) shown += info.caption + ": " + info.text + "\n";
+  }
+  return shown;
+}
+
+// A real click at a screen point, through the system's input queue, so that
+// hooks see it as they would a user's.
+void ClickAt(int x, int y) {
+  int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input[3] = {};
+  for (INPUT& i : input) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = (x * 65535 + width / 2) / (width - 1);
+    i.mi.dy = (y * 65535 + height / 2) / (height - 1);
+  }
+  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input[0], sizeof(INPUT));
+  Sleep(200);
+  SendInput(2, &input[1], sizeof(INPUT));
+}
+
+void PressButton(HWND editor, int id) {
+  PostMessageA(editor, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(editor, id)));
+}
+
+bool RectIs(HWND window, int left, int top, int width, int height) {
+  RECT r;
+  return GetWindowRect(window, &r) && r.left == left && r.top == top && r.right - r.left == width &&
+         r.bottom - r.top == height;
+}
+
+std::string RectText(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+         std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top);
+}
+
+// Puts a window of the test's own in front, so that a placement has to bring
+// its target forward itself.
+HWND TakeForeground() {
+  HWND other = CreateWindowExA(0, "STATIC", "road blocker", WS_POPUP | WS_VISIBLE | WS_BORDER, 1500,
+                               900, 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetForegroundWindow(other);
+  MSG msg;
+  WaitUntil(
+      [&] {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        return GetForegroundWindow() == other;
+      },
+      5000);
+  return other;
+}
+
+// The system hands the foreground over through the windows' own threads, so
+// it settles a moment after the placement ended; our own thread keeps pumping
+// meanwhile for the window it owns.
+bool BecomesForeground(HWND window) {
+  MSG msg;
+  return WaitUntil(
+      [&] {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        return GetForegroundWindow() == window;
+      },
+      5000);
+}
+
+// Reads the next box the process shows, then presses its OK.
+MessageBoxInfo NextBox(DWORD pid, DWORD timeoutMs) {
+  MessageBoxInfo info{"(no box)", ""};
+  HWND box = WaitForMessageBox(pid, timeoutMs);
+  if (box) {
+    ReadMessageBox(box, &info);
+    DismissMessageBox(box);
+  }
+  return info;
+}
+
+class ShortcutRoad : public ::testing::Test {
+ protected:
+  void SetUp() override { CoInitialize(nullptr); }
+  void TearDown() override {
+    guard.CleanUp();
+    for (const std::string& path : removeAfter) DeleteFileA(path.c_str());
+    CoUninitialize();
+  }
+  ProcessGuard guard;
+  std::vector<std::string> removeAfter;
+};
+
+TEST_F(ShortcutRoad, PickEditSaveAndOpenTheShortcut) {
+  std::string target = guard.CopyFixture("target.exe", "roadtarget.exe");
+  ASSERT_FALSE(target.empty());
+  DWORD targetPid = StartProcessAt(target, 40, 60, 420, 300);
+  ASSERT_NE(targetPid, 0u);
+  guard.Track(targetPid);
+  HWND targetWindow = WaitForVisibleWindow(targetPid, 20000);
+  ASSERT_NE(targetWindow, nullptr);
+  std::string shortcut = DesktopFolder() + "\\Roadtarget Tavrisol.lnk";
+  DeleteFileA(shortcut.c_str());
+  removeAfter.push_back(shortcut);
+
+  // (1) The editor opens.
+  std::string tavrisol = BuildFile("tavrisol.exe");
+  guard.TrackPath(tavrisol);
+  DebuggedProcess editorProcess;
+  RunOptions options;
+  options.dismissBoxes = false;
+  options.workDir = BuildDir();
+  ASSERT_TRUE(editorProcess.Start(tavrisol, "", options));
+  guard.Track(editorProcess.Pid());
+  HWND editor = WaitForEditor(editorProcess.Pid(), 30000);
+  ASSERT_NE(editor, nullptr) << BoxesShown(editorProcess.Pid());
+  SetDlgItemTextA(editor, 1001, "");  // a new shortcut on the desktop
+
+  // (2) Select, then a click on the target's window fills Input.
+  SetDlgItemTextA(editor, 1002, "");
+  PressButton(editor, 1004);
+  Sleep(1000);
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(targetWindow, &r));
+  ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  std::string picked;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        picked = FieldText(editor, 1002);
+        return !picked.empty();
+      },
+      15000))
+      << "the pick never reached Input";
+  std::string modulePath = ModulePathOf(targetPid);
+  EXPECT_TRUE(SameText(picked, RectText(targetWindow) + " " + modulePath)) << picked;
+  std::string command = picked.substr(picked.find(' ') + 1);
+
+  // (3) New numbers, then Ok: saved on the desktop, Output and its list get
+  // the derived path.
+  std::string input = "300,200,640,480 " + command;
+  SetDlgItemTextA(editor, 1002, input.c_str());
+  PressButton(editor, 1);
+  HWND box = WaitForMessageBox(editorProcess.Pid(), 20000);
+  ASSERT_NE(box, nullptr);
+  MessageBoxInfo info;
+  ASSERT_TRUE(ReadMessageBox(box, &info));
+  EXPECT_EQ(info.caption, "Success");
+  EXPECT_EQ(info.text, "Saved shortcut " + shortcut);
+  EXPECT_EQ(FieldText(editor, 1001), shortcut);
+  DismissMessageBox(box);
+  ASSERT_TRUE(editorProcess.WaitForExit(15000)) << "the editor stayed open";
+  EXPECT_EQ(editorProcess.ExitCode(), 1u);
+  EXPECT_EQ(RecentHead(OUTPUT_LIST_KEY), shortcut);
+  EXPECT_EQ(RecentHead(INPUT_LIST_KEY), input);
+
+  LinkContents link = ReadLink(shortcut);
+  ASSERT_TRUE(link.loaded);
+  EXPECT_TRUE(SameText(link.target, tavrisol)) << link.target;
+  EXPECT_EQ(link.arguments, input);
+
+  // (4) Opening the shortcut places the running program's window in front.
+  HWND blocker = TakeForeground();
+  ASSERT_EQ(GetForegroundWindow(), blocker);
+  RunOptions run;
+  run.timeoutMs = 60000;
+  RunResult placed = RunToEnd(link.target, link.arguments, run);
+  ASSERT_TRUE(placed.started);
+  EXPECT_TRUE(placed.exited);
+  EXPECT_EQ(placed.exitCode, 1u) << placed.AllTraces();
+  EXPECT_TRUE(placed.boxes.empty()) << placed.boxes[0].text;
+  EXPECT_TRUE(RectIs(targetWindow, 300, 200, 640, 480)) << RectText(targetWindow);
+  EXPECT_TRUE(BecomesForeground(targetWindow)) << GetForegroundWindow();
+
+  // Minimised, then the shortcut again, this time opened through the shell.
+  PostMessageA(targetWindow, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(targetWindow) != FALSE; }, 10000));
+  SetForegroundWindow(blocker);
+  ASSERT_TRUE(BecomesForeground(blocker));
+  SHELLEXECUTEINFOA execute = {};
+  execute.cbSize = sizeof execute;
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS;
+  execute.lpVerb = "open";
+  execute.lpFile = shortcut.c_str();
+  execute.nShow = SW_SHOWNORMAL;
+  ASSERT_TRUE(ShellExecuteExA(&execute));
+  if (execute.hProcess) {
+    EXPECT_EQ(WaitForSingleObject(execute.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(execute.hProcess, &code);
+    EXPECT_EQ(code, 1u);
+    CloseHandle(execute.hProcess);
+  } else {
+    // The shell started it without telling which process: wait for the run
+    // to end by its path.
+    Sleep(1000);
+    EXPECT_TRUE(WaitUntil([&] { return FindProcessesByPath(tavrisol).empty(); }, 60000));
+  }
+  EXPECT_TRUE(WaitUntil(
+      [&] { return !IsIconic(targetWindow) && RectIs(targetWindow, 300, 200, 640, 480); }, 30000))
+      << RectText(targetWindow);
+  EXPECT_TRUE(BecomesForeground(targetWindow)) << GetForegroundWindow();
+  EXPECT_TRUE(ProcessIsRunning(targetPid));  // placed, not restarted
+  DestroyWindow(blocker);
+}
+
+TEST_F(ShortcutRoad, RefusedUpdateKeepsTheEditorOpen) {
+  std::string path = TempFolder() + "tavrisol-road-refused.lnk";
+  removeAfter.push_back(path);
+  ASSERT_TRUE(MakeLink(path, "C:\\windows\\notepad.exe", "1,2,3,4 C:\\Apps\\view.exe", "", 0,
+                       "C:\\windows"));
+  DebuggedProcess editorProcess;
+  RunOptions options;
+  options.dismissBoxes = false;
+  options.workDir = BuildDir();
+  ASSERT_TRUE(editorProcess.Start(BuildFile("tavrisol.exe"), "", options));
+  guard.Track(editorProcess.Pid());
+  HWND editor = WaitForEditor(editorProcess.Pid(), 30000);
+  ASSERT_NE(editor, nullptr) << BoxesShown(editorProcess.Pid());
+  SetDlgItemTextA(editor, 1002, "5,6,7,8");
+  SetDlgItemTextA(editor, 1001, path.c_str());
+  PressButton(editor, 1);
+  MessageBoxInfo info = NextBox(editorProcess.Pid(), 20000);
+  EXPECT_EQ(info.caption, "Failure");
+  EXPECT_EQ(info.text, "Invalid Command line.\n5,6,7,8");
+  EXPECT_FALSE(editorProcess.WaitForExit(1500));
+  EXPECT_TRUE(IsWindow(editor));
+  EXPECT_EQ(RecentHead(INPUT_LIST_KEY), "5,6,7,8");
+  EXPECT_EQ(ReadLink(path).arguments, "1,2,3,4 C:\\Apps\\view.exe");
+
+  // Corrected and pressed again: saved, and the editor closes.
+  SetDlgItemTextA(editor, 1002, "9,10,11,12 C:\\x.exe");
+  PressButton(editor, 1);
+  info = NextBox(editorProcess.Pid(), 20000);
+  EXPECT_EQ(info.caption, "Success");
+  EXPECT_EQ(info.text, "Saved shortcut " + path);
+  EXPECT_TRUE(editorProcess.WaitForExit(15000));
+  EXPECT_EQ(ReadLink(path).arguments, "9,10,11,12 C:\\Apps\\view.exe");
+}
+
+TEST_F(ShortcutRoad, BrowseFillsOutputInTheEditor) {
+  std::string folder = TempFolder();
+  std::string seed = folder + "tavrisol-road-seed.lnk";
+  std::string chosen = folder + "tavrisol-road-chosen.lnk";
+  removeAfter.push_back(seed);
+  ASSERT_TRUE(MakeLink(seed, "C:\\windows\\notepad.exe", "", "", 0, "C:\\windows"));
+  std::string headBefore = RecentHead(OUTPUT_LIST_KEY);
+
+  DebuggedProcess editorProcess;
+  RunOptions options;
+  options.dismissBoxes = false;
+  options.workDir = BuildDir();
+  ASSERT_TRUE(editorProcess.Start(BuildFile("tavrisol.exe"), "", options));
+  guard.Track(editorProcess.Pid());
+  HWND editor = WaitForEditor(editorProcess.Pid(), 30000);
+  ASSERT_NE(editor, nullptr) << BoxesShown(editorProcess.Pid());
+  SetDlgItemTextA(editor, 1001, seed.c_str());
+  PressButton(editor, 1003);
+
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        dialog = FindWindowA("#32770", "Select Output File");
+        return dialog != nullptr && IsWindowVisible(dialog);
+      },
+      30000));
+  Sleep(500);
+  HWND nameField = GetDlgItem(dialog, 0x47C);
+  if (!nameField) nameField = GetDlgItem(dialog, 0x480);
+  ASSERT_NE(nameField, nullptr);
+  char name[MAX_PATH] = "";
+  // Another process's control: its text comes by message, not from the title.
+  SendMessageA(nameField, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name));
+  EXPECT_STREQ(name, "tavrisol-road-seed.lnk");
+  SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tavrisol-road-chosen"));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 15000));
+  EXPECT_TRUE(WaitUntil([&] { return SameText(FieldText(editor, 1001), chosen); }, 5000))
+      << FieldText(editor, 1001);
+  // Only Ok stores a text: Cancel leaves the list as it was.
+  PressButton(editor, 2);
+  EXPECT_TRUE(editorProcess.WaitForExit(15000));
+  EXPECT_EQ(RecentHead(OUTPUT_LIST_KEY), headBefore);
+  EXPECT_TRUE(FindMessageBoxes(editorProcess.Pid()).empty());
+}
+
+}  // namespace
