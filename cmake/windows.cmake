@@ -84,3 +84,23 @@ add_test(NAME imports_are_system_dlls
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:tavrisol>
           $<$<TARGET_EXISTS:tavrisolhelper>:$<TARGET_FILE:tavrisolhelper>>)
 
+
+# Console tools for the scripts (tools/) and the benchmarks' programs (bench/): one
+# executable per file.
+file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
+foreach(src ${TOOL_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE user32 kernel32)
+  target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
+endforeach()
+
+# Benchmark programs for bench/run.sh: a do-nothing program to compare start-up costs with, and
+# the window-scan timer, which links the program's own code.
+add_executable(bench_noop WIN32 ${CMAKE_SOURCE_DIR}/bench/noop.cpp)
+target_link_options(bench_noop PRIVATE ${STATIC_RUNTIME})
+add_executable(bench_scan ${CMAKE_SOURCE_DIR}/bench/scan.cpp)
+# The plain logic calls back into the diagnostics of tavrisol_win32: the two archives are searched
+# as a group.
+target_link_libraries(bench_scan PRIVATE "$<LINK_GROUP:RESCAN,tavrisol_win32,tavrisol_logic>")
+target_link_options(bench_scan PRIVATE ${STATIC_RUNTIME})

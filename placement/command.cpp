@@ -30,3 +30,14 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   request->command = command;
   return PlacementParsed;
 }
+
+bool QuoteProgramPath(const char* path, char* quoted, size_t size) {
+  if (std::strpbrk(path, " \t") == nullptr) return false;
+  size_t length = std::strlen(path);
+  if (length + 3 > size) return false;
+  quoted[0] = '"';
+  std::memcpy(quoted + 1, path, length);
+  quoted[length + 1] = '"';
+  quoted[length + 2] = '\0';
+  return true;
+}

@@ -1,6 +1,7 @@
 // The placement command line, "left,top,width,height command", and its parsed
 // form.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 struct PlacementRequest {
@@ -26,3 +27,9 @@ bool IsCommandWhitespace(char c);
 // commandLine loses it too. request is filled only when the result is
 // PlacementParsed.
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request);
+
+// Writes path in double quotes into quoted (size bytes) when it holds a blank
+// or tab, so that a program started with it as its command line does not take
+// the words after the blank for arguments. Returns false, leaving quoted
+// untouched, when no quotes are needed or the quoted path would not fit.
+bool QuoteProgramPath(const char* path, char* quoted, size_t size);

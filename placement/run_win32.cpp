@@ -6,6 +6,8 @@
 
 namespace {
 
+enum { QuotedPathSize = MAX_PATH + 3 };  // the path, two quotes, the terminator
+
 // A command that is exactly the path of an existing file is also given as the
 // application name, so that "C:\Program Files\App\app.exe" can never start
 // "C:\Program.exe" instead.
@@ -28,9 +30,15 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
 
   PROCESS_INFORMATION info;
   ZeroMemory(&info, sizeof info);
-  const char* application = NamesExistingFile(request.command) ? request.command : nullptr;
-  if (!CreateProcessA(application, request.command, nullptr, nullptr, FALSE,
-                      CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &info))
+  const char* application = nullptr;
+  char* commandLine = request.command;
+  char quoted[QuotedPathSize];
+  if (NamesExistingFile(request.command)) {
+    application = request.command;
+    if (QuoteProgramPath(request.command, quoted, sizeof quoted)) commandLine = quoted;
+  }
+  if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP,
+                      nullptr, nullptr, &startup, &info))
     return false;
   CloseHandle(info.hThread);
   started->id = info.dwProcessId;

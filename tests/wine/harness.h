@@ -8,8 +8,12 @@
 //                                  box the program shows (caption and text, in order).
 //   DebuggedProcess                the same debugger loop on a thread of its own, for tests that
 //                                  drive a running program: Start, Traces (thread-safe copy),
-//                                  WaitForTrace, WaitForExit, Kill. Its destructor kills the
-//                                  program if it still runs.
+//                                  WaitForTrace, WaitForExit, Exited, ExitCode, Kill. It does not
+//                                  touch message boxes (use the functions below). The program is
+//                                  killed at options.timeoutMs as a safety net, and by the
+//                                  destructor if it still runs.
+//   Under Wine (no window manager) a dismissed box takes about 2 s to disappear, so each box
+//   costs a test about 2 s.
 //
 // Message boxes (top-level windows of class "#32770"; the text is control 0xFFFF)
 //   FindMessageBoxes(pid)          the boxes a process shows now.
@@ -32,10 +36,11 @@
 //   WaitForVisibleWindow(pid, ms)  the first visible top-level window, or nullptr at timeout.
 //   WaitUntil(pred, ms)            polls a condition every 50 ms.
 //   ProcessGuard                   owns everything a test started: Track(pid), TrackPath(exe),
-//                                  CopyToTemp / CopyFixture (a copy under a new name in a fresh
-//                                  temporary folder). Its destructor kills every tracked process
-//                                  and every process running a tracked path, then deletes the
-//                                  copies, also when an assertion ended the test early.
+//                                  TrackFile(path), CopyToTemp / CopyFixture (a copy under a new
+//                                  name in a fresh temporary folder). Its destructor kills every
+//                                  tracked process and every process running a tracked path, then
+//                                  deletes the copies and tracked files, also when an assertion
+//                                  ended the test early.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -161,6 +166,7 @@ class ProcessGuard {
 
   void Track(DWORD pid);
   void TrackPath(const std::string& exePath);
+  void TrackFile(const std::string& path);  // deleted by CleanUp
   // Copies src into a fresh temporary folder as newName; returns the copy's full path (as the
   // system will report it for a process started from it), tracked; "" on failure.
   std::string CopyToTemp(const std::string& src, const std::string& newName);

@@ -191,6 +191,8 @@ void ProcessGuard::Track(DWORD pid) {
 
 void ProcessGuard::TrackPath(const std::string& exePath) { paths_.push_back(exePath); }
 
+void ProcessGuard::TrackFile(const std::string& path) { files_.push_back(path); }
+
 std::string ProcessGuard::CopyToTemp(const std::string& src, const std::string& newName) {
   char temp[MAX_PATH];
   DWORD n = GetTempPathA(sizeof temp, temp);
@@ -221,8 +223,12 @@ void ProcessGuard::CleanUp() {
   }
   // A program that was just killed may hold its file a little longer.
   for (const std::string& file : files_) {
-    WaitUntil([&] { return DeleteFileA(file.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
-              3000);
+    WaitUntil(
+        [&] {
+          return DeleteFileA(file.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+                 GetLastError() == ERROR_PATH_NOT_FOUND;
+        },
+        3000);
   }
   for (auto it = dirs_.rbegin(); it != dirs_.rend(); ++it) RemoveDirectoryA(it->c_str());
   pids_.clear();

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Benchmarks of the placement run under Wine. Prints figures; never fails on time.
+#  1. a whole placement run that moves an already-running target, against a do-nothing Windows
+#     program, both started by `wine` from here (median of RUNS each, and their ratio);
+#  2. one window scan with 2000 top-level windows on the desktop, and whole placement runs
+#     among those windows (bench_scan.exe);
+#  3. the size of tavrisol.exe (and of tavrisolhelper.dll when built).
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+. "$root/scripts/env.sh"
+bash "$root/scripts/display.sh" || exit 1
+
+build=${TAVRISOL_BUILD_DIR:-$root/build/win}
+runs=${RUNS:-10}
+for f in tavrisol.exe target.exe bench_noop.exe bench_scan.exe winrect.exe; do
+  [ -f "$build/$f" ] || { echo "bench: $build/$f is missing (make build-win)"; exit 1; }
+done
+
+work=$(mktemp -d /tmp/tavrisol-bench.XXXXXX)
+winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+target="$work/benchtarget.exe"
+cp "$build/target.exe" "$target"
+target_win=$(winpath "$target")
+cleanup() {
+  timeout -k 5 30 wine "$build/winrect.exe" close "$target_win" >/dev/null 2>&1 </dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Milliseconds taken by one Windows program started with `wine`; its exit value goes to
+# $work/rc. Output goes to a file, never a pipe.
+timed() {
+  local t0 t1
+  t0=$(date +%s%N)
+  timeout -k 5 60 wine "$@" >"$work/out" 2>&1 </dev/null
+  echo $? >"$work/rc"
+  t1=$(date +%s%N)
+  echo $(((t1 - t0) / 1000000))
+}
+
+median() { sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else print 0}'; }
+
+echo "== whole-process times under Wine ($runs runs each, wineserver already up)"
+# The first run starts the target; every run after it finds it running and moves it.
+first=$(timed "$build/tavrisol.exe" 100,80,640,480 "$target_win")
+echo "first run (starts the target): $first ms, exit value $(cat "$work/rc")"
+: >"$work/place.txt"
+: >"$work/noop.txt"
+failed=0
+for i in $(seq 1 "$runs"); do
+  timed "$build/bench_noop.exe" >>"$work/noop.txt"
+  timed "$build/tavrisol.exe" "$((100 + i)),80,640,480" "$target_win" >>"$work/place.txt"
+  [ "$(cat "$work/rc")" = 1 ] || failed=$((failed + 1))
+done
+place=$(median <"$work/place.txt")
+noop=$(median <"$work/noop.txt")
+echo "placement run, target running:  median $place ms  (all: $(tr '\n' ' ' <"$work/place.txt"))"
+echo "do-nothing program:             median $noop ms  (all: $(tr '\n' ' ' <"$work/noop.txt"))"
+awk -v p="$place" -v n="$noop" 'BEGIN { if (n > 0) printf "ratio placement / do-nothing:    %.2f\n", p / n }'
+[ "$failed" -eq 0 ] || echo "note: $failed placement runs did not end with exit value 1"
+timeout -k 5 30 wine "$build/winrect.exe" close "$target_win" >/dev/null 2>&1 </dev/null
+
+echo "== window scan with 2000 top-level windows"
+timeout -k 5 300 wine "$build/bench_scan.exe" "$(winpath "$build/tavrisol.exe")" "$target_win" \
+  >"$work/scan.txt" 2>&1 </dev/null
+echo "(bench_scan exit $?)"
+grep -v -e '^wine:' -e ':err:' -e ':fixme:' "$work/scan.txt"
+
+echo "== sizes"
+for f in tavrisol.exe tavrisolhelper.dll; do
+  [ -f "$build/$f" ] && printf "%-20s %8d bytes\n" "$f" "$(stat -c %s "$build/$f")"
+done
+exit 0

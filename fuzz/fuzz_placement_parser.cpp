@@ -1,0 +1,51 @@
+// Feeds arbitrary command lines to the placement parser and checks what it
+// promises: the command is a tail of the line, starts and ends without
+// whitespace, and the line changes only by losing trailing whitespace; and the
+// quoting of a command for a start.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "placement/command.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<char> line(data, data + size);
+  line.push_back('\0');
+  std::vector<char> original = line;
+  size_t length = std::strlen(line.data());
+
+  PlacementRequest request = {0, 0, 0, 0, nullptr};
+  PlacementParse result = ParsePlacementCommand(line.data(), &request);
+  size_t after = std::strlen(line.data());
+
+  if (result != PlacementParsed) {
+    if (std::memcmp(line.data(), original.data(), line.size()) != 0) std::abort();
+    return 0;
+  }
+  if (request.command < line.data() || request.command > line.data() + after) std::abort();
+  if (request.command == line.data()) std::abort();  // at least the separating space precedes it
+  if (request.command[-1] != ' ' && !IsCommandWhitespace(request.command[-1])) std::abort();
+  size_t commandLength = std::strlen(request.command);
+  if (commandLength > 0) {
+    if (IsCommandWhitespace(request.command[0])) std::abort();
+    if (IsCommandWhitespace(request.command[commandLength - 1])) std::abort();
+  }
+  // Only trailing whitespace was cut, and only zeros were written.
+  if (after > length || std::memcmp(line.data(), original.data(), after) != 0) std::abort();
+  for (size_t i = after; i < length; ++i)
+    if (!IsCommandWhitespace(original[i])) std::abort();
+
+  // Quoting the command for a start keeps it whole and never overruns.
+  char quoted[64];
+  if (QuoteProgramPath(request.command, quoted, sizeof quoted)) {
+    size_t quotedLength = std::strlen(quoted);
+    if (quotedLength != commandLength + 2 || quoted[0] != '"' || quoted[quotedLength - 1] != '"' ||
+        std::memcmp(quoted + 1, request.command, commandLength) != 0)
+      std::abort();
+  } else if (commandLength + 3 <= sizeof quoted && std::strpbrk(request.command, " \t")) {
+    std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "placement/command.h"
+
+namespace {
+
+// Parses a copy of text; the buffer stays alive so the command can be read.
+struct Parsed {
+  std::vector<char> line;
+  PlacementRequest request = {0, 0, 0, 0, nullptr};
+  PlacementParse result;
+
+  explicit Parsed(const std::string& text) : line(text.begin(), text.end()) {
+    line.push_back('\0');
+    result = ParsePlacementCommand(line.data(), &request);
+  }
+  std::string commandLine() const { return line.data(); }
+  std::string command() const { return request.command; }
+};
+
+TEST(PlacementCommand, ReadsFourNumbersAndTheCommand) {
+  Parsed p("100,200,640,480 C:\\windows\\notepad.exe");
+  ASSERT_EQ(p.result, PlacementParsed);
+  EXPECT_EQ(p.request.left, 100);
+  EXPECT_EQ(p.request.top, 200);
+  EXPECT_EQ(p.request.width, 640);
+  EXPECT_EQ(p.request.height, 480);
+  EXPECT_EQ(p.command(), "C:\\windows\\notepad.exe");
+  // The command is a tail of the line itself, not a copy.
+  EXPECT_EQ(p.request.command, p.line.data() + 16);
+}
+
+TEST(PlacementCommand, SignsAndNegativePositions) {
+  Parsed p("-8,-32,1936,1119 cmd");
+  ASSERT_EQ(p.result, PlacementParsed);
+  EXPECT_EQ(p.request.left, -8);
+  EXPECT_EQ(p.request.top, -32);
+  EXPECT_EQ(p.request.width, 1936);
+  EXPECT_EQ(p.request.height, 1119);
+  EXPECT_EQ(p.command(), "cmd");
+
+  Parsed plus("+5,-0,+7,8 app.exe");
+  ASSERT_EQ(plus.result, PlacementParsed);
+  EXPECT_EQ(plus.request.left, 5);
+  EXPECT_EQ(plus.request.top, 0);
+  EXPECT_EQ(plus.request.width, 7);
+  EXPECT_EQ(plus.command(), "app.exe");
+}
+
+TEST(PlacementCommand, MissingCoordinates) {
+  for (const char* text : {"1,2,3 app.exe", "app.exe", "", "1 ,2,3,4 app.exe", "1,2,3,x app.exe",
+                           "a1,2,3,4 app.exe", "1;2;3;4 app.exe"}) {
+    Parsed p(text);
+    EXPECT_EQ(p.result, PlacementMissingCoordinates) << text;
+    EXPECT_EQ(p.commandLine(), text) << "the line is left as received";
+  }
+}
+
+TEST(PlacementCommand, NoSpaceMeansNoCommand) {
+  Parsed p("1,2,3,4");
+  EXPECT_EQ(p.result, PlacementNoCommand);
+  // A tab is no separator, and trailing whitespace is not trimmed then.
+  Parsed tab("1,2,3,4\tapp.exe\r\n");
+  EXPECT_EQ(tab.result, PlacementNoCommand);
+  EXPECT_EQ(tab.commandLine(), "1,2,3,4\tapp.exe\r\n");
+}
+
+TEST(PlacementCommand, WhitespaceBeforeNumbersIsSkippedByTheReader) {
+  // Leading blanks before a number are read past, and the first space of the
+  // line (inside the list) still starts the command.
+  Parsed p("1, 2,3,4 app.exe");
+  ASSERT_EQ(p.result, PlacementParsed);
+  EXPECT_EQ(p.request.top, 2);
+  EXPECT_EQ(p.request.height, 4);
+  EXPECT_EQ(p.command(), "2,3,4 app.exe");
+
+  Parsed tabbed("1,\t2,3,4 app.exe");
+  ASSERT_EQ(tabbed.result, PlacementParsed);
+  EXPECT_EQ(tabbed.request.top, 2);
+  EXPECT_EQ(tabbed.command(), "app.exe");
+}
+
+TEST(PlacementCommand, TabBeforeTheCommandTakesTheNextSpace) {
+  Parsed p("1,2,3,4\tC:\\My App\\app.exe");
+  ASSERT_EQ(p.result, PlacementParsed);
+  EXPECT_EQ(p.command(), "App\\app.exe");
+}
+
+TEST(PlacementCommand, TextAfterTheFourthNumberIsIgnored) {
+  Parsed letters("1,2,3,4abc app.exe");
+  ASSERT_EQ(letters.result, PlacementParsed);
+  EXPECT_EQ(letters.request.height, 4);
+  EXPECT_EQ(letters.command(), "app.exe");
+
+  Parsed fifth("1,2,3,4,5 app.exe");
+  ASSERT_EQ(fifth.result, PlacementParsed);
+  EXPECT_EQ(fifth.command(), "app.exe");
+}
+
+TEST(PlacementCommand, SkipsLeadingAndTrimsTrailingWhitespaceInPlace) {
+  Parsed p("1,2,3,4 \t\r\n\v\f C:\\a b\\app.exe arg \t\r\n\v\f");
+  ASSERT_EQ(p.result, PlacementParsed);
+  EXPECT_EQ(p.command(), "C:\\a b\\app.exe arg");
+  // The line shortens with the command; inner whitespace stays.
+  EXPECT_EQ(p.commandLine(), "1,2,3,4 \t\r\n\v\f C:\\a b\\app.exe arg");
+}
+
+TEST(PlacementCommand, HighBytesAreNotWhitespace) {
+  Parsed p("1,2,3,4 \xA0x\xA0\x85");
+  ASSERT_EQ(p.result, PlacementParsed);
+  EXPECT_EQ(p.command(), "\xA0x\xA0\x85");
+  EXPECT_FALSE(IsCommandWhitespace('\xA0'));
+  EXPECT_FALSE(IsCommandWhitespace('\x85'));
+  EXPECT_FALSE(IsCommandWhitespace('\x08'));
+  EXPECT_FALSE(IsCommandWhitespace('\x0E'));
+  EXPECT_TRUE(IsCommandWhitespace('\x0B'));
+}
+
+TEST(PlacementCommand, EmptyCommandIsAccepted) {
+  Parsed p("1,2,3,4   \t");
+  ASSERT_EQ(p.result, PlacementParsed);
+  EXPECT_EQ(p.command(), "");
+}
+
+TEST(PlacementCommand, ProgramPathsWithBlanksAreQuoted) {
+  char quoted[16];
+  std::memset(quoted, 'x', sizeof quoted);
+  ASSERT_TRUE(QuoteProgramPath("C:\\A B\\a.exe", quoted, sizeof quoted));
+  EXPECT_STREQ(quoted, "\"C:\\A B\\a.exe\"");
+  ASSERT_TRUE(QuoteProgramPath("C:\\A\tB.exe", quoted, sizeof quoted));
+  EXPECT_STREQ(quoted, "\"C:\\A\tB.exe\"");
+  // No blank: the command line stays as given.
+  std::memset(quoted, 'x', sizeof quoted);
+  EXPECT_FALSE(QuoteProgramPath("C:\\AB\\a.exe", quoted, sizeof quoted));
+  EXPECT_EQ(quoted[0], 'x');
+  // Exactly fitting (13 + 2 quotes + terminator = 16) and one byte too long.
+  ASSERT_TRUE(QuoteProgramPath("C:\\A B\\ab.exe", quoted, sizeof quoted));
+  EXPECT_STREQ(quoted, "\"C:\\A B\\ab.exe\"");
+  std::memset(quoted, 'x', sizeof quoted);
+  EXPECT_FALSE(QuoteProgramPath("C:\\A B\\abc.exe", quoted, sizeof quoted));
+  EXPECT_EQ(quoted[0], 'x');
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "placement/run.h"
+#include "support/diag_capture.h"
+
+namespace {
+
+// The fake system: every call is written to a log, scans answer from a queue.
+struct FakeSystem {
+  std::vector<std::string> calls;
+  uint32_t runningId = 0;
+  bool startSucceeds = true;
+  uint32_t startedId = 77;
+  std::deque<bool> scanAnswers;  // empty queue answers false
+  PlacementRequest started = {0, 0, 0, 0, nullptr};
+  PlacementRequest placed = {0, 0, 0, 0, nullptr};
+  std::string startedCommand, lookedUp;
+};
+
+FakeSystem* fake = nullptr;
+
+uint32_t FakeFind(const char* command) {
+  fake->lookedUp = command;
+  fake->calls.push_back("find");
+  return fake->runningId;
+}
+
+bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
+  fake->calls.push_back("start");
+  fake->started = request;
+  fake->startedCommand = request.command;
+  if (!fake->startSucceeds) return false;
+  started->id = fake->startedId;
+  started->handle = 0x5150;
+  return true;
+}
+
+void FakeIdle(uintptr_t process) { fake->calls.push_back("idle " + std::to_string(process)); }
+void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
+void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
+
+bool FakeScan(uint32_t processId) {
+  fake->calls.push_back("scan " + std::to_string(processId));
+  if (fake->scanAnswers.empty()) return false;
+  bool answer = fake->scanAnswers.front();
+  fake->scanAnswers.pop_front();
+  return answer;
+}
+
+void FakePlace(const PlacementRequest& request) {
+  fake->calls.push_back("place");
+  fake->placed = request;
+}
+
+void FakeTerminate(uint32_t processId) {
+  fake->calls.push_back("terminate " + std::to_string(processId));
+}
+
+const PlacementOps FakeOps = {FakeFind,  FakeStart, FakeIdle,  FakeClose,
+                              FakeSleep, FakeScan,  FakePlace, FakeTerminate};
+
+class PlacementRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearCaptured();
+    fake = &system;
+  }
+  void TearDown() override { fake = nullptr; }
+
+  int Run(const std::string& text) {
+    line.assign(text.begin(), text.end());
+    line.push_back('\0');
+    return RunPlacement(line.data(), FakeOps);
+  }
+
+  int Count(const std::string& call) const {
+    int n = 0;
+    for (const std::string& c : system.calls) n += c == call;
+    return n;
+  }
+
+  FakeSystem system;
+  std::vector<char> line;
+};
+
+// What a started program goes through before its first scan.
+const std::vector<std::string> StartSteps = {"start", "idle 20816", "close 20816", "sleep 1000",
+                                             "scan 77"};
+
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST_F(PlacementRun, FoundRunningIsPlacedAfterOneScanWithoutWaiting) {
+  system.runningId = 42;
+  system.scanAnswers = {true};
+  EXPECT_EQ(Run("-8,-32,1936,1119 C:\\app.exe"), 1);
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "place"}));
+  EXPECT_EQ(system.lookedUp, "C:\\app.exe");
+  EXPECT_EQ(system.placed.left, -8);
+  EXPECT_EQ(system.placed.top, -32);
+  EXPECT_EQ(system.placed.width, 1936);
+  EXPECT_EQ(system.placed.height, 1119);
+  EXPECT_TRUE(CapturedReports().empty());
+  EXPECT_TRUE(CapturedTraces().empty());
+}
+
+TEST_F(PlacementRun, StartedWhenNotRunning) {
+  system.scanAnswers = {true};
+  EXPECT_EQ(Run("10,20,300,400 app.exe  "), 1);
+  EXPECT_EQ(system.calls, Concat({"find"}, Concat(StartSteps, {"place"})));
+  EXPECT_EQ(system.startedCommand, "app.exe");
+  EXPECT_EQ(system.started.left, 10);
+  EXPECT_EQ(system.started.height, 400);
+  EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(PlacementRun, RunningWithoutWindowIsKilledAndStartedOnce) {
+  system.runningId = 42;
+  system.scanAnswers = {false, false, false, true};
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
+  EXPECT_EQ(
+      system.calls,
+      Concat({"find", "scan 42", "terminate 42"},
+             Concat(StartSteps, {"sleep 1000", "scan 77", "sleep 1000", "scan 77", "place"})));
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
+}
+
+TEST_F(PlacementRun, RestartedProgramGetsTwelveScansAndIsNotKilledAgain) {
+  system.runningId = 42;
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
+  EXPECT_EQ(Count("scan 42"), 1);
+  EXPECT_EQ(Count("scan 77"), 12);
+  EXPECT_EQ(Count("terminate 42"), 1);
+  EXPECT_EQ(Count("start"), 1);
+  EXPECT_EQ(Count("find"), 1);
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedTraces().size(), 1u);
+}
+
+TEST_F(PlacementRun, WindowAppearingOnAnyOfTwelveScansIsPlaced) {
+  for (int appears = 1; appears <= 12; ++appears) {
+    system = FakeSystem();
+    ClearCaptured();
+    system.scanAnswers.assign(appears - 1, false);
+    system.scanAnswers.push_back(true);
+    EXPECT_EQ(Run("1,2,3,4 app.exe"), 1) << appears;
+    EXPECT_EQ(Count("scan 77"), appears);
+    // Each scan comes after its own second of waiting.
+    EXPECT_EQ(Count("sleep 1000"), appears);
+    EXPECT_EQ(Count("place"), 1);
+    EXPECT_TRUE(CapturedReports().empty());
+  }
+}
+
+TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
+  system.scanAnswers.assign(12, false);
+  system.scanAnswers.push_back(true);  // a thirteenth scan would find it
+  EXPECT_EQ(Run("10,20,300,400 notepad.exe \t\r\n"), 0);
+  std::vector<std::string> expected = Concat({"find"}, StartSteps);
+  for (int i = 0; i < 11; ++i) expected = Concat(expected, {"sleep 1000", "scan 77"});
+  EXPECT_EQ(system.calls, expected);
+  EXPECT_EQ(Count("terminate 77"), 0);
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedReports()[0].caption, "Failure");
+  EXPECT_EQ(CapturedReports()[0].text,
+            "Didn't find window: 10,20,300,400 notepad.exe\n\nPerhaps there are hung processes "
+            "you need to kill off in the task manager?");
+}
+
+TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
+  system.startSucceeds = false;
+  EXPECT_EQ(Run("1,2,3,4  \tC:\\missing.exe --flag \r\n"), 0);
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "start"}));
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedReports()[0].caption, "Failure");
+  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\missing.exe --flag");
+}
+
+TEST_F(PlacementRun, RestartFailureAfterKill) {
+  system.runningId = 42;
+  system.startSucceeds = false;
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "terminate 42", "start"}));
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe");
+}
+
+TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
+  EXPECT_EQ(Run("1,2,3 app.exe \r\n"), 0);
+  EXPECT_EQ(Run("1,2,3,4\tapp.exe\r\n"), 0);
+  EXPECT_TRUE(system.calls.empty());
+  ASSERT_EQ(CapturedReports().size(), 2u);
+  EXPECT_EQ(CapturedReports()[0].caption, "Failure");
+  EXPECT_EQ(CapturedReports()[0].text,
+            "Command line missing startup coords and sizes.\n1,2,3 app.exe \r\n");
+  EXPECT_EQ(CapturedReports()[1].caption, "Failure");
+  EXPECT_EQ(CapturedReports()[1].text, "Invalid Command line.\n1,2,3,4\tapp.exe\r\n");
+}
+
+}  // namespace

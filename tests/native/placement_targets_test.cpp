@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "placement/targets.h"
+#include "support/diag_capture.h"
+
+namespace {
+
+const uint32_t Visible = StyleVisible;
+const uint32_t SysMenu = StyleSystemMenu;
+const uint32_t Minimized = StyleMinimized;
+
+struct FakeWindow {
+  WindowRef id;
+  uint32_t process;
+  WindowBox box;
+  uint32_t style;
+  uint32_t exStyle = 0;
+  bool moveSucceeds = true;
+};
+
+struct FakeDesktop {
+  std::vector<FakeWindow> windows;
+  std::vector<std::string> calls;  // restores, sleeps, moves and the foreground
+};
+
+FakeDesktop* desktop = nullptr;
+
+std::string Hex(WindowRef w) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(w));
+  return text;
+}
+
+FakeWindow* Find(WindowRef window) {
+  for (FakeWindow& w : desktop->windows)
+    if (w.id == window) return &w;
+  return nullptr;
+}
+
+void FakeEnum(void (*visit)(WindowRef, void*), void* context) {
+  for (const FakeWindow& w : desktop->windows) visit(w.id, context);
+}
+uint32_t FakeOwner(WindowRef window) { return Find(window) ? Find(window)->process : 0; }
+bool FakeBox(WindowRef window, WindowBox* box) {
+  if (!Find(window)) return false;
+  *box = Find(window)->box;
+  return true;
+}
+bool FakeStyles(WindowRef window, uint32_t* style, uint32_t* exStyle) {
+  if (!Find(window)) return false;
+  *style = Find(window)->style;
+  *exStyle = Find(window)->exStyle;
+  return true;
+}
+void FakeRestore(WindowRef window) {
+  desktop->calls.push_back("restore " + Hex(window));
+  Find(window)->style &= ~Minimized;
+}
+void FakeSleep(uint32_t ms) { desktop->calls.push_back("sleep " + std::to_string(ms)); }
+bool FakeMove(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height) {
+  desktop->calls.push_back("move " + Hex(window) + " " + std::to_string(x) + "," +
+                           std::to_string(y) + " " + std::to_string(width) + "x" +
+                           std::to_string(height));
+  return Find(window)->moveSucceeds;
+}
+void FakeForeground(WindowRef window) { desktop->calls.push_back("foreground " + Hex(window)); }
+
+const WindowOps FakeOps = {FakeEnum,    FakeOwner, FakeBox,  FakeStyles,
+                           FakeRestore, FakeSleep, FakeMove, FakeForeground};
+
+WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
+  return {left, top, left + width, top + height};
+}
+
+const uint32_t Target = 500;
+const uint32_t Other = 600;
+const PlacementRequest Request = {-8, -32, 1936, 1119, nullptr};
+
+class PlacementTargets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The run never empties the window state; each test starts a fresh process.
+    TargetWindow = 0;
+    TargetArea = 0;
+    for (WindowRef& slot : CandidateTable) slot = 0;
+    ClearCaptured();
+    desktop = &fakeDesktop;
+  }
+  void TearDown() override { desktop = nullptr; }
+
+  void Add(WindowRef id, uint32_t process, WindowBox box, uint32_t style) {
+    fakeDesktop.windows.push_back({id, process, box, style});
+  }
+  int Candidates() const {
+    int n = 0;
+    while (n < CandidateSlots && CandidateTable[n] != 0) ++n;
+    return n;
+  }
+
+  FakeDesktop fakeDesktop;
+};
+
+TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
+  Add(0x10, Other, Box(0, 0, 1000, 1000), Visible | SysMenu);
+  Add(0x11, Target, Box(0, 0, 900, 900), 0);  // invisible
+  Add(0x12, Target, Box(0, 0, 100, 100), Visible);
+  Add(0x13, Target, Box(5, 5, 300, 200), Visible);
+  Add(0x14, Target, Box(0, 0, 50, 50), Visible);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_EQ(TargetWindow, 0x13u);
+  EXPECT_EQ(TargetArea, 60000);
+  EXPECT_EQ(Candidates(), 0);
+  // Only the target's windows are traced.
+  EXPECT_EQ(CapturedTraces().size(), 4u);
+}
+
+TEST_F(PlacementTargets, TraceLineOfAWindow) {
+  fakeDesktop.windows.push_back({0x1a2b, Target, {10, 20, 110, 70}, 0x14cf0000, 0x110});
+  ScanTargetWindows(FakeOps, Target);
+  ASSERT_EQ(CapturedTraces().size(), 1u);
+  EXPECT_EQ(CapturedTraces()[0],
+            "    1a2b  110   10   70   20     5000 window candidate 14cf0000 00000110\r\n");
+}
+
+TEST_F(PlacementTargets, EqualAreasGoToTheWindowMetLater) {
+  Add(0x21, Target, Box(0, 0, 200, 100), Visible | SysMenu);
+  Add(0x22, Target, Box(50, 50, 100, 200), Visible);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_EQ(TargetWindow, 0x22u);
+}
+
+TEST_F(PlacementTargets, ZeroSizeVisibleWindowIsChosenWhenAlone) {
+  Add(0x31, Target, Box(0, 0, 400, 400), SysMenu);  // invisible
+  Add(0x32, Target, Box(7, 7, 0, 0), Visible);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_EQ(TargetWindow, 0x32u);
+  EXPECT_EQ(TargetArea, 0);
+}
+
+TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
+  Add(0x41, Target, Box(0, 0, 400, 400), SysMenu | Minimized);
+  Add(0x42, Other, Box(0, 0, 400, 400), Visible | SysMenu);
+  EXPECT_FALSE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_EQ(TargetWindow, 0u);
+  EXPECT_EQ(Candidates(), 0);
+}
+
+TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
+  Add(0x51, Target, Box(0, 0, 300, 300), Visible | SysMenu);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  fakeDesktop.windows = {};
+  Add(0x52, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_EQ(TargetWindow, 0x51u);
+  EXPECT_EQ(Candidates(), 2);
+}
+
+TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
+  for (WindowRef i = 0; i < 16; ++i) Add(0x100 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  ASSERT_EQ(Candidates(), 15);
+  EXPECT_EQ(CandidateTable[14], 0x10eu);
+  EXPECT_EQ(TargetWindow, 0x10fu);  // the target window itself is beyond the table
+
+  PlaceTargetWindows(FakeOps, Request);
+  ASSERT_EQ(fakeDesktop.calls.size(), 16u);
+  for (int i = 0; i < 15; ++i)
+    EXPECT_EQ(fakeDesktop.calls[i],
+              "move " + Hex(0x100 + i) + " " + std::to_string(-8 + 32 * i) + ",-32 1936x1119");
+  EXPECT_EQ(fakeDesktop.calls[15], "foreground 10f");
+}
+
+TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
+  Add(0x61, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0x62, Target, Box(0, 0, 300, 100), Visible | SysMenu);
+  Add(0x63, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  ScanTargetWindows(FakeOps, Target);
+  ClearCaptured();
+  PlaceTargetWindows(FakeOps, {100, 50, 640, 480, nullptr});
+  EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
+                                   "move 61 100,50 640x480",
+                                   "move 62 132,50 640x480",
+                                   "move 63 164,50 640x480",
+                                   "foreground 62",
+                               }));
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{
+                                  "better candidate 61 move didn't fail\r\n",
+                                  "better candidate 62 move didn't fail\r\n",
+                                  "better candidate 63 move didn't fail\r\n",
+                              }));
+}
+
+TEST_F(PlacementTargets, LargerWindowWithoutSystemMenuIsBroughtForwardButNotMoved) {
+  Add(0x71, Target, Box(0, 0, 800, 600), Visible);
+  Add(0x72, Target, Box(0, 0, 200, 100), Visible | SysMenu);
+  ScanTargetWindows(FakeOps, Target);
+  EXPECT_EQ(TargetWindow, 0x71u);
+  PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(fakeDesktop.calls,
+            (std::vector<std::string>{"move 72 -8,-32 1936x1119", "foreground 71"}));
+}
+
+TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
+  Add(0x81, Target, Box(0, 0, 800, 600), Visible);
+  ScanTargetWindows(FakeOps, Target);
+  ClearCaptured();
+  PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(fakeDesktop.calls,
+            (std::vector<std::string>{"move 81 -8,-32 1936x1119", "foreground 81"}));
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move 81 didn't fail\r\n"}));
+}
+
+TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
+  Add(0x91, Target, Box(0, 0, 160, 24), Visible | SysMenu | Minimized);
+  Add(0x92, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  ScanTargetWindows(FakeOps, Target);
+  ClearCaptured();
+  PlaceTargetWindows(FakeOps, {0, 0, 640, 480, nullptr});
+  EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
+                                   "restore 91",
+                                   "sleep 500",
+                                   "move 91 0,0 640x480",
+                                   "move 92 32,0 640x480",
+                                   "foreground 92",
+                               }));
+  EXPECT_EQ(CapturedTraces()[0], "window 91 is minmized, maximizing\r\n");
+  EXPECT_EQ(CapturedTraces().size(), 3u);
+}
+
+TEST_F(PlacementTargets, MinimizedLoneWindowIsRestoredToo) {
+  Add(0xa1, Target, Box(0, 0, 160, 24), Visible | Minimized);
+  ScanTargetWindows(FakeOps, Target);
+  PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(fakeDesktop.calls,
+            (std::vector<std::string>{"restore a1", "sleep 500", "move a1 -8,-32 1936x1119",
+                                      "foreground a1"}));
+}
+
+TEST_F(PlacementTargets, RefusedMoveOnlyTraces) {
+  Add(0xb1, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0xb2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  fakeDesktop.windows[0].moveSucceeds = false;
+  ScanTargetWindows(FakeOps, Target);
+  ClearCaptured();
+  PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(fakeDesktop.calls.size(), 3u);
+  EXPECT_EQ(fakeDesktop.calls.back(), "foreground b2");
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{
+                                  "better candidate b1 move failed\r\n",
+                                  "better candidate b2 move didn't fail\r\n",
+                              }));
+  EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(PlacementTargets, RefusedMoveOfLoneWindowOnlyTraces) {
+  Add(0xc1, Target, Box(0, 0, 100, 100), Visible);
+  fakeDesktop.windows[0].moveSucceeds = false;
+  ScanTargetWindows(FakeOps, Target);
+  ClearCaptured();
+  PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(fakeDesktop.calls.back(), "foreground c1");
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move c1 failed\r\n"}));
+}
+
+}  // namespace

@@ -1,0 +1,383 @@
+// End-to-end checks of the placement run: the real tavrisol.exe runs under the harness's
+// debugger loop against real target programs (copies of the target fixture) on the desktop.
+#include <cstdio>
+#include <cstring>
+
+#include "harness.h"
+
+using namespace harness;
+
+namespace {
+
+// The rectangle every test asks for; it fits the 1920x1080 screen.
+const int Left = 100, Top = 80, Width = 640, Height = 480;
+const char Coordinates[] = "100,80,640,480";
+
+const char MissingWindowTail[] =
+    "\n\nPerhaps there are hung processes you need to kill off in the task manager?";
+
+RunResult RunTavrisol(const std::string& args, DWORD timeoutMs = 60000) {
+  RunOptions options;
+  options.timeoutMs = timeoutMs;
+  return RunToEnd(BuildFile("tavrisol.exe"), args, options);
+}
+
+std::string Hex(HWND window) {
+  char text[32];
+  snprintf(text, sizeof text, "%x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)));
+  return text;
+}
+
+std::string LookupTrace(const std::string& command) {
+  return "lookforexecuting <" + command + "> " + std::to_string(command.size()) + "\r\n";
+}
+
+std::string RectText(const RECT& r) {
+  char text[96];
+  snprintf(text, sizeof text, "(%ld,%ld %ldx%ld)", r.left, r.top, r.right - r.left,
+           r.bottom - r.top);
+  return text;
+}
+
+::testing::AssertionResult WindowAt(HWND window, int left, int top, int width, int height) {
+  RECT r;
+  if (!GetWindowRect(window, &r)) return ::testing::AssertionFailure() << "no window";
+  if (r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "window " << Hex(window) << " is at " << RectText(r);
+}
+
+// The run ended by itself with the given exit value and showed no message box.
+::testing::AssertionResult PlacedQuietly(const RunResult& r) {
+  if (!r.started) return ::testing::AssertionFailure() << "tavrisol.exe did not start";
+  if (r.timedOut) return ::testing::AssertionFailure() << "timed out\n" << r.AllTraces();
+  if (r.exitCode != 1) {
+    return ::testing::AssertionFailure() << "exit value " << r.exitCode << "\n" << r.AllTraces();
+  }
+  if (!r.boxes.empty()) {
+    return ::testing::AssertionFailure()
+           << "message box " << r.boxes[0].caption << ": " << r.boxes[0].text;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// The run ended with exit value 0 after exactly one "Failure" box with this text.
+void ExpectOneFailure(const RunResult& r, const std::string& text) {
+  ASSERT_TRUE(r.started);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_TRUE(r.exited);
+  EXPECT_EQ(r.exitCode, 0u);
+  ASSERT_EQ(r.boxes.size(), 1u) << r.AllTraces();
+  EXPECT_EQ(r.boxes[0].caption, "Failure");
+  EXPECT_EQ(r.boxes[0].text, text);
+}
+
+// Starts a copy of the target fixture and waits until it shows count visible windows (or, with
+// count 0, until it has made its windows).
+DWORD StartTarget(ProcessGuard& guard, const std::string& path, size_t visibleCount) {
+  DWORD pid = StartProcessAt(path, 300, 300, 400, 300);
+  guard.Track(pid);
+  if (pid == 0) return 0;
+  bool ready = WaitUntil(
+      [&] {
+        size_t visible = 0, all = 0;
+        for (const WindowInfo& w : TopLevelWindows(pid)) {
+          if (w.className != "TavrisolTarget") continue;
+          ++all;
+          if (w.Visible()) ++visible;
+        }
+        return visibleCount ? visible == visibleCount : all > 0;
+      },
+      10000);
+  return ready ? pid : 0;
+}
+
+std::vector<WindowInfo> TargetWindows(DWORD pid, bool visibleOnly = true) {
+  std::vector<WindowInfo> found;
+  for (const WindowInfo& w : TopLevelWindows(pid)) {
+    if (w.className == "TavrisolTarget" && (!visibleOnly || w.Visible())) found.push_back(w);
+  }
+  return found;
+}
+
+}  // namespace
+
+TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
+  struct Case {
+    const char* line;
+    const char* message;
+  } cases[] = {
+      {"1,2,3 C:\\x.exe", "Command line missing startup coords and sizes.\n1,2,3 C:\\x.exe"},
+      {"C:\\windows\\notepad.exe",
+       "Command line missing startup coords and sizes.\n"
+       "C:\\windows\\notepad.exe"},
+      {"100,80,640,480", "Invalid Command line.\n100,80,640,480"},
+      {"100,80,640,480\tC:\\x.exe", "Invalid Command line.\n100,80,640,480\tC:\\x.exe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    RunResult r = RunTavrisol(c.line, 30000);
+    ExpectOneFailure(r, c.message);
+  }
+}
+
+TEST(PlacementStart, ProgramThatCannotStartIsReported) {
+  ProcessGuard guard;  // nothing should start; kills whatever would
+  // The command is shown after the blanks before it and after it are gone.
+  RunResult r = RunTavrisol(std::string(Coordinates) + "  \t C:\\no\\such\\dir\\prog.exe \t ");
+  ExpectOneFailure(r, "CreateProcess failed.\nC:\\no\\such\\dir\\prog.exe");
+  EXPECT_TRUE(r.HasTrace(LookupTrace("C:\\no\\such\\dir\\prog.exe"))) << r.AllTraces();
+}
+
+TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "plain.exe");
+  DWORD pid = StartTarget(guard, path, 1);
+  ASSERT_NE(pid, 0u);
+  std::vector<WindowInfo> before = TargetWindows(pid);
+  ASSERT_EQ(before.size(), 1u);
+  HWND w = before[0].hwnd;
+  ASSERT_TRUE(WindowAt(w, 300, 300, 400, 300));
+
+  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
+  // The same process, and no second one.
+  EXPECT_TRUE(ProcessIsRunning(pid));
+  EXPECT_EQ(FindProcessesByPath(path), std::vector<DWORD>{pid});
+
+  EXPECT_TRUE(r.HasTrace(LookupTrace(path))) << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace("lookforexecuting considering <" + path + "> " +
+                         std::to_string(path.size()) + " " + std::to_string(pid) + "\r\n"))
+      << r.AllTraces();
+  char candidate[200];
+  snprintf(candidate, sizeof candidate, "%8x %4d %4d %4d %4d %8d window candidate %08x %08x\r\n",
+           static_cast<unsigned>(reinterpret_cast<uintptr_t>(w)), 700, 300, 600, 300, 400 * 300,
+           static_cast<unsigned>(before[0].style), static_cast<unsigned>(before[0].exStyle));
+  EXPECT_TRUE(r.HasTrace(candidate)) << candidate << "\n" << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace("better candidate " + Hex(w) + " move didn't fail\r\n")) << r.AllTraces();
+  EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 0u);
+}
+
+TEST(PlacementRunning, WindowWithoutSystemMenuIsMovedAlone) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "bare.exe");
+  DWORD pid = StartTarget(guard, path, 1);
+  ASSERT_NE(pid, 0u);
+  HWND w = TargetWindows(pid)[0].hwnd;
+
+  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
+  EXPECT_TRUE(r.HasTrace("move " + Hex(w) + " didn't fail\r\n")) << r.AllTraces();
+  EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 0u);
+}
+
+TEST(PlacementRunning, ThreeCandidatesAreCascaded) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "three.exe");
+  DWORD pid = StartTarget(guard, path, 3);
+  ASSERT_NE(pid, 0u);
+
+  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<WindowInfo> after = TargetWindows(pid);
+  ASSERT_EQ(after.size(), 3u);
+  // Each window sits at one of the three cascade steps, each step taken once.
+  bool taken[3] = {false, false, false};
+  for (const WindowInfo& w : after) {
+    EXPECT_EQ(w.rect.top, Top) << w.title;
+    EXPECT_EQ(w.Width(), Width) << w.title;
+    EXPECT_EQ(w.Height(), Height) << w.title;
+    int step = (w.rect.left - Left) / 32;
+    ASSERT_TRUE(step >= 0 && step < 3 && w.rect.left == Left + 32 * step)
+        << w.title << " at " << RectText(w.rect);
+    EXPECT_FALSE(taken[step]);
+    taken[step] = true;
+    EXPECT_TRUE(r.HasTrace("better candidate " + Hex(w.hwnd) + " move didn't fail\r\n"))
+        << r.AllTraces();
+  }
+  EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 3u);
+}
+
+TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndComesForward) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "nosysmenu.exe");
+  DWORD pid = StartTarget(guard, path, 2);
+  ASSERT_NE(pid, 0u);
+  HWND large = nullptr, small = nullptr;
+  for (const WindowInfo& w : TargetWindows(pid)) {
+    (w.style & WS_SYSMENU ? small : large) = w.hwnd;
+  }
+  ASSERT_NE(large, nullptr);
+  ASSERT_NE(small, nullptr);
+  RECT largeBefore;
+  GetWindowRect(large, &largeBefore);
+
+  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(small, Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(large, largeBefore.left, largeBefore.top,
+                       largeBefore.right - largeBefore.left, largeBefore.bottom - largeBefore.top));
+  EXPECT_TRUE(r.HasTrace("better candidate " + Hex(small) + " move didn't fail\r\n"))
+      << r.AllTraces();
+  EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 1u);
+  EXPECT_EQ(GetForegroundWindow(), large);
+}
+
+TEST(PlacementRunning, MinimizedWindowIsRestoredAndPlaced) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "minimized.exe");
+  DWORD pid = StartTarget(guard, path, 1);
+  ASSERT_NE(pid, 0u);
+  HWND w = TargetWindows(pid)[0].hwnd;
+  ASSERT_TRUE(IsIconic(w));
+
+  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_FALSE(IsIconic(w));
+  EXPECT_FALSE(IsZoomed(w));
+  EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
+  EXPECT_TRUE(r.HasTrace("window " + Hex(w) + " is minmized, maximizing\r\n")) << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace("better candidate " + Hex(w) + " move didn't fail\r\n")) << r.AllTraces();
+}
+
+TEST(PlacementRunning, HungProcessIsKilledAndStartedAgain) {
+  ProcessGuard guard;
+  // Shows no window on its first run only, so the new instance can be placed.
+  std::string path = guard.CopyFixture("target.exe", "hungonce.exe");
+  guard.TrackFile(path + ".ran");
+  DWORD old = StartTarget(guard, path, 0);
+  ASSERT_NE(old, 0u);
+  ASSERT_TRUE(TargetWindows(old).empty());
+
+  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(r.HasTrace("killing hung process\r\n")) << r.AllTraces();
+  EXPECT_TRUE(WaitForProcessExit(old, 5000));
+  std::vector<DWORD> now = FindProcessesByPath(path);
+  ASSERT_EQ(now.size(), 1u);
+  ASSERT_NE(now[0], old);
+  std::vector<WindowInfo> windows = TargetWindows(now[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+  EXPECT_TRUE(r.HasTrace("better candidate " + Hex(windows[0].hwnd) + " move didn't fail\r\n"))
+      << r.AllTraces();
+}
+
+TEST(PlacementStart, ProgramIsStartedAndPlaced) {
+  ProcessGuard guard;
+  // Only the first of its three windows follows the start-up position; the others are where they
+  // are because the run moved them.
+  std::string path = guard.CopyFixture("target.exe", "three.exe");
+  ASSERT_TRUE(FindProcessesByPath(path).empty());
+
+  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(r.HasTrace(LookupTrace(path))) << r.AllTraces();
+  std::vector<DWORD> started = FindProcessesByPath(path);
+  ASSERT_EQ(started.size(), 1u);
+  std::vector<WindowInfo> windows = TargetWindows(started[0]);
+  ASSERT_EQ(windows.size(), 3u);
+  int lefts = 0;
+  for (const WindowInfo& w : windows) {
+    EXPECT_EQ(w.rect.top, Top) << w.title;
+    EXPECT_EQ(w.Width(), Width) << w.title;
+    EXPECT_EQ(w.Height(), Height) << w.title;
+    lefts |= 1 << ((w.rect.left - Left) / 32);
+  }
+  EXPECT_EQ(lefts, 7);
+  EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 3u);
+}
+
+TEST(PlacementStart, WindowShownDuringTheScansIsPlaced) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "late4.exe");
+  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<DWORD> started = FindProcessesByPath(path);
+  ASSERT_EQ(started.size(), 1u);
+  std::vector<WindowInfo> windows = TargetWindows(started[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+}
+
+TEST(PlacementStart, WindowThatNeverAppearsIsReportedAfterTwelveScans) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "never.exe");
+  std::string line = std::string(Coordinates) + " " + path;
+  // Trailing blanks are cut from the command and from the line the message shows.
+  RunResult r = RunTavrisol(line + " \t \r\n", 90000);
+  ExpectOneFailure(r, "Didn't find window: " + line + MissingWindowTail);
+  EXPECT_TRUE(r.HasTrace(LookupTrace(path))) << r.AllTraces();
+
+  // The started program is left running.
+  std::vector<DWORD> started = FindProcessesByPath(path);
+  ASSERT_EQ(started.size(), 1u);
+  // Its one (invisible) window was looked at by each of the twelve scans.
+  std::vector<WindowInfo> windows = TargetWindows(started[0], false);
+  ASSERT_EQ(windows.size(), 1u);
+  char prefix[16];
+  snprintf(prefix, sizeof prefix, "%8x ",
+           static_cast<unsigned>(reinterpret_cast<uintptr_t>(windows[0].hwnd)));
+  size_t scans = 0;
+  for (const std::string& t : r.traces) {
+    if (t.compare(0, strlen(prefix), prefix) == 0 && t.find(" window candidate ") != t.npos) {
+      ++scans;
+    }
+  }
+  EXPECT_EQ(scans, 12u) << r.AllTraces();
+}
+
+TEST(PlacementRunning, HungProcessRestartedWithoutWindowGetsTwelveScans) {
+  ProcessGuard guard;
+  // Every instance shows nothing: the first is killed as hung, the second is waited for in vain.
+  std::string path = guard.CopyFixture("target.exe", "invisible.exe");
+  DWORD old = StartTarget(guard, path, 0);
+  ASSERT_NE(old, 0u);
+  std::string line = std::string(Coordinates) + " " + path;
+
+  RunResult r = RunTavrisol(line, 90000);
+  ExpectOneFailure(r, "Didn't find window: " + line + MissingWindowTail);
+  EXPECT_TRUE(r.HasTrace("killing hung process\r\n")) << r.AllTraces();
+  EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 1u);
+  EXPECT_TRUE(WaitForProcessExit(old, 5000));
+  // The new instance is left running.
+  std::vector<DWORD> now = FindProcessesByPath(path);
+  ASSERT_EQ(now.size(), 1u);
+  EXPECT_NE(now[0], old);
+}
+
+TEST(PlacementStart, ProgramPathWithBlanksIsStartedAndFoundRunning) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "my target.exe");
+  ASSERT_NE(path.find(' '), std::string::npos);
+  std::string line = std::string(Coordinates) + " " + path;
+
+  RunResult first = RunTavrisol(line);
+  ASSERT_TRUE(PlacedQuietly(first));
+  std::vector<DWORD> started = FindProcessesByPath(path);
+  ASSERT_EQ(started.size(), 1u);
+  std::vector<WindowInfo> windows = TargetWindows(started[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+
+  // The whole path, blanks and all, matches the running program, which is moved, not doubled.
+  RunResult second = RunTavrisol("300,200,500,400 " + path);
+  ASSERT_TRUE(PlacedQuietly(second));
+  EXPECT_EQ(FindProcessesByPath(path), started);
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+}
+
+TEST(PlacementRunning, NegativeLeftAndTopArePassedOn) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "plain.exe");
+  DWORD pid = StartTarget(guard, path, 1);
+  ASSERT_NE(pid, 0u);
+  HWND w = TargetWindows(pid)[0].hwnd;
+
+  RunResult r = RunTavrisol("-20,-10,640,480 " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(w, -20, -10, 640, 480));
+}
