@@ -10,6 +10,12 @@ add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})
 target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic
   user32 gdi32 kernel32 advapi32 comdlg32 shell32 ole32 uuid)
 set(PROGRAM_RESOURCES ${CMAKE_SOURCE_DIR}/resources/tavrisol.rc)
+# windres reports no include dependencies: rebuild the resources when any of
+# the files tavrisol.rc pulls in changes.
+file(GLOB RESOURCE_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc
+     ${CMAKE_SOURCE_DIR}/resources/*.h ${CMAKE_SOURCE_DIR}/resources/*.ico
+     ${CMAKE_SOURCE_DIR}/resources/*.manifest)
+set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${RESOURCE_INPUTS}")
 
 add_executable(tavrisol WIN32 ${ENTRY_SOURCE} ${PROGRAM_RESOURCES})
 target_link_libraries(tavrisol PRIVATE tavrisol_win32)

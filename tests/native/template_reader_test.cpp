@@ -29,7 +29,7 @@ struct Image {
   }
 };
 
-struct ItemSpec {
+struct ItemLayout {
   std::string text;
   uint32_t id;
   int ordinal;  // -1: class by name
@@ -61,7 +61,7 @@ void ExtendedHeader(Image& im, uint32_t style, unsigned count, int cx, int cy,
   }
 }
 
-void ExtendedItem(Image& im, const ItemSpec& it) {
+void ExtendedItem(Image& im, const ItemLayout& it) {
   im.Align();
   im.W32(0x33333333);
   im.W32(0x44444444);
@@ -81,7 +81,7 @@ void ExtendedItem(Image& im, const ItemSpec& it) {
   im.W16(0);
 }
 
-const ItemSpec kEditorItems[] = {
+const ItemLayout kEditorItems[] = {
     {"Ok", 1, 0x80, "", 0x50010001, 55, 82, 50, 14},
     {"Cancel", 2, 0x80, "", 0x50010000, 173, 82, 50, 14},
     {"Input", 0xFFFFFFFF, 0x80, "", 0x50000007, 19, 6, 244, 31},
@@ -96,7 +96,7 @@ const ItemSpec kEditorItems[] = {
 Image EditorImage() {
   Image im;
   ExtendedHeader(im, 0x80C800C0, 9, 280, 111, "Dialog", true);
-  for (const ItemSpec& it : kEditorItems) ExtendedItem(im, it);
+  for (const ItemLayout& it : kEditorItems) ExtendedItem(im, it);
   return im;
 }
 
@@ -121,7 +121,7 @@ TEST(TemplateReader, ReadsTheEditorLayoutInTheExtendedForm) {
   ASSERT_EQ(p.items.size(), 9u);
   for (size_t i = 0; i < 9; ++i) {
     const TemplateItem& item = p.items[i];
-    const ItemSpec& want = kEditorItems[i];
+    const ItemLayout& want = kEditorItems[i];
     SCOPED_TRACE(i);
     EXPECT_EQ(item.start % 4, 0u);
     EXPECT_EQ(Narrow(im.bytes, item.text), want.text);
@@ -265,7 +265,7 @@ TEST(TemplateReader, UnknownOrdinalIsReadForTheBuilderToRefuse) {
   ExtendedHeader(im, 0x80C800C0, 3, 280, 111, "Dialog", true);
   ExtendedItem(im, kEditorItems[0]);
   ExtendedItem(im, kEditorItems[1]);
-  ItemSpec odd = kEditorItems[2];
+  ItemLayout odd = kEditorItems[2];
   odd.ordinal = 0x86;
   ExtendedItem(im, odd);
   ParsedTemplate p = ReadTemplate(im.bytes.data(), im.bytes.size());
