@@ -256,6 +256,17 @@ TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
             std::vector<std::string>({"1,2,3,4 C:\\user.exe", "5,6,7,8 C:\\other.exe"}));
   EXPECT_EQ(editor.Text(1001), Placeholder);
   EXPECT_EQ(editor.Items(1001), std::vector<std::string>({Placeholder}));
+  // The lists' own notifications carry ids without a command.
+  DWORD_PTR result;
+  for (int id : {1001, 1002})
+    for (int code : {CBN_SELCHANGE, CBN_EDITCHANGE, CBN_DROPDOWN})
+      SendMessageTimeoutA(editor.window, WM_COMMAND, MAKEWPARAM(id, code),
+                          reinterpret_cast<LPARAM>(GetDlgItem(editor.window, id)), SMTO_NORMAL,
+                          Timeout, &result);
+  EXPECT_TRUE(editor.Running());
+  EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, OutputKey));
+  EXPECT_EQ(ListValue(HKEY_CURRENT_USER, InputKey, "01"), "(absent)");
   editor.Press(2);
   ExpectClosedWithExitValue(1);
 }

@@ -1,0 +1,6 @@
+// The help text and its title, shown by the editor's Help button.
+#pragma once
+
+extern const char HelpTitle[];  // "About Tavrisol 6.0.2"
+// Paragraphs separated by blank lines; lines end in a single line feed.
+extern const char HelpText[];
