@@ -223,7 +223,9 @@ TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndComesForward) {
   EXPECT_TRUE(r.HasTrace("better candidate " + Hex(small) + " move didn't fail\r\n"))
       << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 1u);
-  EXPECT_EQ(GetForegroundWindow(), large);
+  // Activation across processes reaches the window asynchronously under Wine.
+  EXPECT_TRUE(WaitUntil([large] { return GetForegroundWindow() == large; }, 5000))
+      << GetForegroundWindow();
 }
 
 TEST(PlacementRunning, MinimizedWindowIsRestoredAndPlaced) {
