@@ -18,6 +18,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "display: initialising Wine prefix $WINEPREFIX"
   timeout 300 wineboot -i >/tmp/wineboot.log 2>&1 || { tail -20 /tmp/wineboot.log; exit 1; }
 fi
+# Wine links the user's Desktop and Documents folders to the Unix home; tests
+# write shortcuts to the desktop, so give the prefix folders of its own.
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then
+    rm -f "$link"
+    mkdir -p "$link"
+  fi
+done
 # Keep one wineserver (and Wine's desktop services) running, started with no
 # pipe attached, so that test programs never inherit a descriptor from it.
 wineserver -p >/dev/null 2>&1 </dev/null || true
