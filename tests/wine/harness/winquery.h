@@ -1,0 +1,48 @@
+// Looking at other processes and their windows, without GoogleTest, so the console tools can
+// share it with the tests (harness.h includes it).
+//   LowerAscii(text)               ASCII letters folded to lower case (paths compare this way).
+//   ModulePathOf(pid)              the executable path the system reports for a process (what the
+//                                  placement lookup compares with); "" when it cannot be read.
+//   FindProcesses(matches)         ids of running processes whose readable path matches.
+//   FindProcessesByPath(path)      ids of running processes with that executable (any case).
+//   TopLevelWindows(pid)           the process's top-level windows with rectangle and style.
+//   WindowText(window)             a window's text, read without sending it a message, so it
+//                                  works while the owning process is stopped in a debugger.
+//   IsMessageBoxWindow(window)     a dialog (class "#32770") with a message text (control 0xFFFF).
+//   ReadMessageBox(box, &info)     caption and text of one box.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace harness {
+
+std::string LowerAscii(std::string text);
+std::string ModulePathOf(DWORD pid);
+std::vector<DWORD> FindProcesses(const std::function<bool(const std::string& path)>& matches);
+std::vector<DWORD> FindProcessesByPath(const std::string& path);
+
+struct WindowInfo {
+  HWND hwnd;
+  RECT rect;
+  DWORD style;
+  DWORD exStyle;
+  std::string className;
+  std::string title;
+  bool Visible() const { return (style & WS_VISIBLE) != 0; }
+  int Width() const { return rect.right - rect.left; }
+  int Height() const { return rect.bottom - rect.top; }
+};
+std::vector<WindowInfo> TopLevelWindows(DWORD pid);
+std::string WindowText(HWND window);
+
+struct MessageBoxInfo {
+  std::string caption;
+  std::string text;
+};
+bool IsMessageBoxWindow(HWND window);
+bool ReadMessageBox(HWND box, MessageBoxInfo* info);
+
+}  // namespace harness
