@@ -5,10 +5,12 @@ namespace harness {
 
 std::vector<HWND> FindMessageBoxes(DWORD pid, bool visibleOnly) {
   std::vector<HWND> found;
-  for (const WindowInfo& w : TopLevelWindows(pid)) {
-    if (w.className != "#32770") continue;
-    if (visibleOnly && !IsWindowVisible(w.hwnd)) continue;
-    found.push_back(w.hwnd);
+  // No window texts here: the shortcut tests watch their own process's boxes from a second
+  // thread while the first may be busy.
+  for (HWND window : TopLevelWindowHandles(pid)) {
+    if (!HasClass(window, "#32770")) continue;
+    if (visibleOnly && !IsWindowVisible(window)) continue;
+    found.push_back(window);
   }
   return found;
 }

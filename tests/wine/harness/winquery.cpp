@@ -8,26 +8,16 @@ namespace {
 
 struct WindowSearch {
   DWORD pid;
-  std::vector<WindowInfo> found;
+  std::vector<HWND> found;
 };
 
+// Only asks whose window it is: nothing here sends the window a message, so this never waits
+// for a thread of our own that is busy.
 BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search->pid) return TRUE;
-  WindowInfo info;
-  info.hwnd = window;
-  GetWindowRect(window, &info.rect);
-  WINDOWINFO wi;
-  wi.cbSize = sizeof wi;
-  GetWindowInfo(window, &wi);
-  info.style = wi.dwStyle;
-  info.exStyle = wi.dwExStyle;
-  char text[256];
-  info.className = GetClassNameA(window, text, sizeof text) ? text : "";
-  info.title = GetWindowTextA(window, text, sizeof text) > 0 ? text : "";
-  search->found.push_back(info);
+  if (owner == search->pid) search->found.push_back(window);
   return TRUE;
 }
 
@@ -70,10 +60,34 @@ std::vector<DWORD> FindProcessesByPath(const std::string& path) {
   return FindProcesses([&](const std::string& p) { return LowerAscii(p) == wanted; });
 }
 
-std::vector<WindowInfo> TopLevelWindows(DWORD pid) {
+std::vector<HWND> TopLevelWindowHandles(DWORD pid) {
   WindowSearch search{pid, {}};
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+std::vector<WindowInfo> TopLevelWindows(DWORD pid) {
+  std::vector<WindowInfo> windows;
+  for (HWND window : TopLevelWindowHandles(pid)) {
+    WindowInfo info;
+    info.hwnd = window;
+    GetWindowRect(window, &info.rect);
+    WINDOWINFO wi;
+    wi.cbSize = sizeof wi;
+    GetWindowInfo(window, &wi);
+    info.style = wi.dwStyle;
+    info.exStyle = wi.dwExStyle;
+    char text[256];
+    info.className = GetClassNameA(window, text, sizeof text) ? text : "";
+    info.title = GetWindowTextA(window, text, sizeof text) > 0 ? text : "";
+    windows.push_back(info);
+  }
+  return windows;
+}
+
+bool HasClass(HWND window, const char* className) {
+  char name[64];
+  return GetClassNameA(window, name, sizeof name) && lstrcmpA(name, className) == 0;
 }
 
 std::string WindowText(HWND window) {
@@ -85,9 +99,7 @@ std::string WindowText(HWND window) {
 }
 
 bool IsMessageBoxWindow(HWND window) {
-  char className[64];
-  if (!GetClassNameA(window, className, sizeof className)) return false;
-  return lstrcmpA(className, "#32770") == 0 && GetDlgItem(window, 0xFFFF) != nullptr;
+  return HasClass(window, "#32770") && GetDlgItem(window, 0xFFFF) != nullptr;
 }
 
 bool ReadMessageBox(HWND box, MessageBoxInfo* info) {

@@ -5,7 +5,9 @@
 //                                  placement lookup compares with); "" when it cannot be read.
 //   FindProcesses(matches)         ids of running processes whose readable path matches.
 //   FindProcessesByPath(path)      ids of running processes with that executable (any case).
-//   TopLevelWindows(pid)           the process's top-level windows with rectangle and style.
+//   TopLevelWindowHandles(pid)     the process's top-level windows, asking them nothing.
+//   TopLevelWindows(pid)           the same with rectangle, style, class and title.
+//   HasClass(window, name)         the window's class is name.
 //   WindowText(window)             a window's text, read without sending it a message, so it
 //                                  works while the owning process is stopped in a debugger.
 //   IsMessageBoxWindow(window)     a dialog (class "#32770") with a message text (control 0xFFFF).
@@ -35,7 +37,11 @@ struct WindowInfo {
   int Width() const { return rect.right - rect.left; }
   int Height() const { return rect.bottom - rect.top; }
 };
+// The handles alone: safe to call for windows of this process whatever their threads do.
+std::vector<HWND> TopLevelWindowHandles(DWORD pid);
+// Reads each window's title, which for a window of this process is a message to its thread.
 std::vector<WindowInfo> TopLevelWindows(DWORD pid);
+bool HasClass(HWND window, const char* className);
 std::string WindowText(HWND window);
 
 struct MessageBoxInfo {
