@@ -81,6 +81,19 @@ class ShortcutWriter : public ::testing::Test {
     return keepOpen;
   }
 
+  // The shortcut at path reads back with this program as its target and these fields.
+  void ExpectLink(const std::string& path, const std::string& arguments,
+                  const std::string& iconLocation, int iconIndex,
+                  const std::string& workingDirectory) {
+    LinkContents link = ReadLink(path);
+    ASSERT_TRUE(link.loaded) << path;
+    EXPECT_TRUE(SameText(link.target, ModulePath())) << link.target;
+    EXPECT_EQ(link.arguments, arguments);
+    EXPECT_EQ(link.iconLocation, iconLocation);
+    EXPECT_EQ(link.iconIndex, iconIndex);
+    EXPECT_EQ(link.workingDirectory, workingDirectory);
+  }
+
   std::string Scratch(const std::string& name) {
     removeAfter.push_back(scratch + name);
     DeleteFileA((scratch + name).c_str());
@@ -108,13 +121,8 @@ TEST_F(ShortcutWriter, NewShortcutOnTheDesktop) {
   EXPECT_EQ(FieldText(window, 1001), expected);
   EXPECT_EQ(RecentHead(OUTPUT_LIST_KEY), expected);
 
-  LinkContents link = ReadLink(expected);
-  ASSERT_TRUE(link.loaded);
-  EXPECT_TRUE(SameText(link.target, ModulePath())) << link.target;
-  EXPECT_EQ(link.arguments, "10,20,640,480 C:\\windows\\notepad.exe");
-  EXPECT_EQ(link.iconLocation, "C:\\windows\\notepad.exe");
-  EXPECT_EQ(link.iconIndex, 0);
-  EXPECT_EQ(link.workingDirectory, "C:\\windows");
+  ExpectLink(expected, "10,20,640,480 C:\\windows\\notepad.exe", "C:\\windows\\notepad.exe", 0,
+             "C:\\windows");
 }
 
 TEST_F(ShortcutWriter, NewShortcutForACommandWithArguments) {
@@ -123,11 +131,8 @@ TEST_F(ShortcutWriter, NewShortcutForACommandWithArguments) {
   removeAfter.push_back(expected);
   Fields("-8,-32,1936,1119 C:\\windows\\regedit.exe -m", "");
   EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + expected));
-  LinkContents link = ReadLink(expected);
-  ASSERT_TRUE(link.loaded);
-  EXPECT_EQ(link.arguments, "-8,-32,1936,1119 C:\\windows\\regedit.exe -m");
-  EXPECT_EQ(link.iconLocation, "C:\\windows\\regedit.exe -m");
-  EXPECT_EQ(link.workingDirectory, "C:\\windows");
+  ExpectLink(expected, "-8,-32,1936,1119 C:\\windows\\regedit.exe -m",
+             "C:\\windows\\regedit.exe -m", 0, "C:\\windows");
 }
 
 TEST_F(ShortcutWriter, UpdatingAPlacementShortcutChangesOnlyItsNumbers) {
@@ -136,13 +141,8 @@ TEST_F(ShortcutWriter, UpdatingAPlacementShortcutChangesOnlyItsNumbers) {
                        "C:\\windows\\regedit.exe", 2, "C:\\windows\\system32"));
   Fields("-8,-8,1936,1056 C:\\Other\\x.exe", path);
   EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + path));
-  LinkContents link = ReadLink(path);
-  ASSERT_TRUE(link.loaded);
-  EXPECT_TRUE(SameText(link.target, ModulePath())) << link.target;
-  EXPECT_EQ(link.arguments, "-8,-8,1936,1056 C:\\Apps\\view.exe -r");
-  EXPECT_EQ(link.iconLocation, "C:\\windows\\regedit.exe");
-  EXPECT_EQ(link.iconIndex, 2);
-  EXPECT_EQ(link.workingDirectory, "C:\\windows\\system32");
+  ExpectLink(path, "-8,-8,1936,1056 C:\\Apps\\view.exe -r", "C:\\windows\\regedit.exe", 2,
+             "C:\\windows\\system32");
   EXPECT_EQ(FieldText(window, 1001), path);
 }
 
@@ -152,13 +152,8 @@ TEST_F(ShortcutWriter, UpdatingAnOrdinaryShortcutPutsTheInputFirst) {
                        1, "C:\\windows"));
   Fields("0,0,800,600 C:\\windows\\notepad.exe", path);
   EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + path));
-  LinkContents link = ReadLink(path);
-  ASSERT_TRUE(link.loaded);
-  EXPECT_TRUE(SameText(link.target, ModulePath())) << link.target;
-  EXPECT_EQ(link.arguments, "0,0,800,600 C:\\windows\\notepad.exe -r notes.txt");
-  EXPECT_EQ(link.iconLocation, "C:\\windows\\regedit.exe");
-  EXPECT_EQ(link.iconIndex, 1);
-  EXPECT_EQ(link.workingDirectory, "C:\\windows");
+  ExpectLink(path, "0,0,800,600 C:\\windows\\notepad.exe -r notes.txt", "C:\\windows\\regedit.exe",
+             1, "C:\\windows");
 
   // Without old arguments: the input text and one space.
   std::string bare = Scratch("bare.lnk");
