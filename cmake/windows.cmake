@@ -102,7 +102,9 @@ add_test(NAME imports_are_system_dlls
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
 foreach(src ${TOOL_SOURCES})
   get_filename_component(name ${src} NAME_WE)
-  add_executable(${name} ${src})
+  # The tools look at processes and windows the way the tests do (without GoogleTest).
+  add_executable(${name} ${src} ${CMAKE_SOURCE_DIR}/tests/wine/harness/winquery.cpp)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/wine)
   target_link_libraries(${name} PRIVATE user32 kernel32)
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
 endforeach()

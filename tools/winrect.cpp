@@ -6,63 +6,24 @@
 //   winrect list TEXT    process id and executable path of every process whose path contains
 //                        TEXT (any case)
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "harness/winquery.h"
+
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string ModulePath(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-  if (!process) return std::string();
-  char path[MAX_PATH];
-  DWORD n = K32GetModuleFileNameExA(process, nullptr, path, sizeof path);
-  CloseHandle(process);
-  return std::string(path, n);
-}
+using harness::ModulePathOf;
 
 std::vector<DWORD> Processes(const std::string& text, bool whole) {
-  std::vector<DWORD> ids(4096);
-  DWORD bytes = 0;
-  std::vector<DWORD> found;
-  if (!K32EnumProcesses(ids.data(), ids.size() * sizeof(DWORD), &bytes)) return found;
-  ids.resize(bytes / sizeof(DWORD));
-  std::string wanted = Lower(text);
-  for (DWORD id : ids) {
-    std::string path = Lower(ModulePath(id));
-    if (path.empty()) continue;
-    if (whole ? path == wanted : path.find(wanted) != std::string::npos) found.push_back(id);
-  }
-  return found;
-}
-
-struct Windows {
-  DWORD pid;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK Collect(HWND window, LPARAM param) {
-  Windows* windows = reinterpret_cast<Windows*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == windows->pid) windows->found.push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> WindowsOf(DWORD pid) {
-  Windows windows{pid, {}};
-  EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
-  return windows.found;
+  std::string wanted = harness::LowerAscii(text);
+  return harness::FindProcesses([&](const std::string& path) {
+    std::string lower = harness::LowerAscii(path);
+    return whole ? lower == wanted : lower.find(wanted) != std::string::npos;
+  });
 }
 
 int Show(const std::string& path) {
@@ -72,25 +33,16 @@ int Show(const std::string& path) {
     return 1;
   }
   for (DWORD pid : pids) {
-    printf("process %lu %s\n", pid, ModulePath(pid).c_str());
-    for (HWND w : WindowsOf(pid)) {
-      RECT r;
-      GetWindowRect(w, &r);
-      char title[128] = "";
-      GetWindowTextA(w, title, sizeof title);
+    printf("process %lu %s\n", pid, ModulePathOf(pid).c_str());
+    for (const harness::WindowInfo& w : harness::TopLevelWindows(pid)) {
       printf("  window %llx %s left %ld top %ld width %ld height %ld \"%s\"\n",
-             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(w)),
-             IsWindowVisible(w) ? "visible" : "hidden", r.left, r.top, r.right - r.left,
-             r.bottom - r.top, title);
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(w.hwnd)),
+             IsWindowVisible(w.hwnd) ? "visible" : "hidden", w.rect.left, w.rect.top,
+             w.rect.right - w.rect.left, w.rect.bottom - w.rect.top, w.title.c_str());
       // A message box: show its text too.
-      char className[16] = "";
-      GetClassNameA(w, className, sizeof className);
-      HWND text = strcmp(className, "#32770") == 0 ? GetDlgItem(w, 0xFFFF) : nullptr;
-      if (text) {
-        char message[1024] = "";
-        GetWindowTextA(text, message, sizeof message);
-        printf("    message box text: \"%s\"\n", message);
-      }
+      harness::MessageBoxInfo box;
+      if (harness::IsMessageBoxWindow(w.hwnd) && harness::ReadMessageBox(w.hwnd, &box))
+        printf("    message box text: \"%s\"\n", box.text.c_str());
     }
   }
   return 0;
@@ -98,7 +50,8 @@ int Show(const std::string& path) {
 
 int Close(const std::string& path) {
   for (DWORD pid : Processes(path, true)) {
-    for (HWND w : WindowsOf(pid)) PostMessageA(w, WM_CLOSE, 0, 0);
+    for (const harness::WindowInfo& w : harness::TopLevelWindows(pid))
+      PostMessageA(w.hwnd, WM_CLOSE, 0, 0);
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
     if (!process) continue;
     if (WaitForSingleObject(process, 5000) == WAIT_OBJECT_0) {
@@ -114,7 +67,7 @@ int Close(const std::string& path) {
 }
 
 int List(const std::string& text) {
-  for (DWORD pid : Processes(text, false)) printf("%lu %s\n", pid, ModulePath(pid).c_str());
+  for (DWORD pid : Processes(text, false)) printf("%lu %s\n", pid, ModulePathOf(pid).c_str());
   return 0;
 }
 

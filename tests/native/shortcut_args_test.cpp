@@ -66,15 +66,21 @@ TEST_F(ShortcutArguments, OrdinaryShortcutGetsInputTextBeforeItsArguments) {
 }
 
 TEST_F(ShortcutArguments, PlacementShortcutRefusesInputOrOldArgumentsWithoutSpace) {
-  EXPECT_EQ(Compose("0,0,800,600", "1,2,3,4 C:\\Apps\\view.exe").result, ShortcutInvalidCommand);
-  ExpectOneReport(Failure, "Invalid Command line.\n0,0,800,600");
-  ClearCaptured();
-  EXPECT_EQ(Compose("0,0,800,600 C:\\Apps\\view.exe", "1,2,3,4").result, ShortcutInvalidCommand);
-  ExpectOneReport(Failure, "Invalid Command line.\n1,2,3,4");
-  ClearCaptured();
-  // A tab is no space.
-  EXPECT_EQ(Compose("0,0,800,600\tC:\\a.exe", "1,2,3,4 b").result, ShortcutInvalidCommand);
-  ExpectOneReport(Failure, "Invalid Command line.\n0,0,800,600\tC:\\a.exe");
+  struct Case {
+    const char* input;
+    const char* oldArguments;
+    const char* refused;  // the text the report names
+  } cases[] = {
+      {"0,0,800,600", "1,2,3,4 C:\\Apps\\view.exe", "0,0,800,600"},
+      {"0,0,800,600 C:\\Apps\\view.exe", "1,2,3,4", "1,2,3,4"},
+      {"0,0,800,600\tC:\\a.exe", "1,2,3,4 b", "0,0,800,600\tC:\\a.exe"},  // a tab is no space
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    ClearCaptured();
+    EXPECT_EQ(Compose(c.input, c.oldArguments).result, ShortcutInvalidCommand);
+    ExpectOneReport(Failure, std::string("Invalid Command line.\n") + c.refused);
+  }
 }
 
 TEST_F(ShortcutArguments, OverlongArgumentsAreRefusedWholeNeverCut) {

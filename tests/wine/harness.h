@@ -26,13 +26,10 @@
 //                                  own directory) as a Windows path, and a file in it.
 //   StartProcess(exe, args, si)    starts a program (not debugged); returns its id or 0.
 //   StartProcessAt(exe, x,y,w,h)   the same with start-up position and size.
-//   ModulePathOf(pid)              the executable path the system reports for a process (what the
-//                                  placement lookup compares with).
-//   FindProcessesByPath(path)      ids of running processes with that executable (any case).
+//   ModulePathOf, FindProcessesByPath, TopLevelWindows, WindowText: see harness/winquery.h.
 //   KillProcess(pid, ms)           terminates and waits until it is gone.
 //   WaitForProcessExit(pid, ms)    waits until a process has ended.
 //   ProcessIsRunning(pid)
-//   TopLevelWindows(pid)           the process's top-level windows with rectangle and style.
 //   WaitForVisibleWindow(pid, ms)  the first visible top-level window, or nullptr at timeout.
 //   WaitUntil(pred, ms)            polls a condition every 50 ms.
 //   ProcessGuard                   owns everything a test started: Track(pid), TrackPath(exe),
@@ -52,17 +49,14 @@
 #include <thread>
 #include <vector>
 
+#include "harness/winquery.h"  // ModulePathOf, FindProcessesByPath, TopLevelWindows, WindowText,
+                               // ReadMessageBox
+
 namespace harness {
 
 // ---- message boxes -------------------------------------------------------------------------
 
-struct MessageBoxInfo {
-  std::string caption;
-  std::string text;
-};
-
 std::vector<HWND> FindMessageBoxes(DWORD pid, bool visibleOnly = true);
-bool ReadMessageBox(HWND box, MessageBoxInfo* info);
 bool DismissMessageBox(HWND box);
 HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs);
 
@@ -136,24 +130,10 @@ std::string ToWindowsPath(const std::string& path);  // "/a/b" -> "Z:\a\b"; othe
 DWORD StartProcess(const std::string& exe, const std::string& args = "",
                    const STARTUPINFOA* startup = nullptr);
 DWORD StartProcessAt(const std::string& exe, int x, int y, int width, int height);
-std::string ModulePathOf(DWORD pid);
-std::vector<DWORD> FindProcessesByPath(const std::string& path);
 bool ProcessIsRunning(DWORD pid);
 bool KillProcess(DWORD pid, DWORD waitMs = 5000);
 bool WaitForProcessExit(DWORD pid, DWORD timeoutMs);
 
-struct WindowInfo {
-  HWND hwnd;
-  RECT rect;
-  DWORD style;
-  DWORD exStyle;
-  std::string className;
-  std::string title;
-  bool Visible() const { return (style & WS_VISIBLE) != 0; }
-  int Width() const { return rect.right - rect.left; }
-  int Height() const { return rect.bottom - rect.top; }
-};
-std::vector<WindowInfo> TopLevelWindows(DWORD pid);
 HWND WaitForVisibleWindow(DWORD pid, DWORD timeoutMs);
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 

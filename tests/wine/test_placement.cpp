@@ -22,10 +22,20 @@ RunResult RunTavrisol(const std::string& args, DWORD timeoutMs = 60000) {
   return RunToEnd(BuildFile("tavrisol.exe"), args, options);
 }
 
+// The run with the rectangle every test asks for and this command.
+RunResult PlaceAtCoordinates(const std::string& command) {
+  return RunTavrisol(std::string(Coordinates) + " " + command);
+}
+
 std::string Hex(HWND window) {
   char text[32];
   snprintf(text, sizeof text, "%x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)));
   return text;
+}
+
+// The trace line of a window the run moved.
+std::string MovedTrace(HWND window) {
+  return "better candidate " + Hex(window) + " move didn't fail\r\n";
 }
 
 std::string LookupTrace(const std::string& command) {
@@ -46,6 +56,24 @@ std::string RectText(const RECT& r) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "window " << Hex(window) << " is at " << RectText(r);
+}
+
+// Three windows, each at one of the three cascade steps 32 pixels apart from Left, each step
+// taken once, all of the requested size, each moved by the run.
+void ExpectCascaded(const std::vector<WindowInfo>& windows, const RunResult& r) {
+  ASSERT_EQ(windows.size(), 3u);
+  bool taken[3] = {false, false, false};
+  for (const WindowInfo& w : windows) {
+    EXPECT_EQ(w.rect.top, Top) << w.title;
+    EXPECT_EQ(w.Width(), Width) << w.title;
+    EXPECT_EQ(w.Height(), Height) << w.title;
+    int step = (w.rect.left - Left) / 32;
+    ASSERT_TRUE(step >= 0 && step < 3 && w.rect.left == Left + 32 * step)
+        << w.title << " at " << RectText(w.rect);
+    EXPECT_FALSE(taken[step]);
+    taken[step] = true;
+    EXPECT_TRUE(r.HasTrace(MovedTrace(w.hwnd))) << r.AllTraces();
+  }
 }
 
 // The run ended by itself with the given exit value and showed no message box.
@@ -140,7 +168,7 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
   HWND w = before[0].hwnd;
   ASSERT_TRUE(WindowAt(w, 300, 300, 400, 300));
 
-  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
   // The same process, and no second one.
@@ -156,7 +184,7 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
            static_cast<unsigned>(reinterpret_cast<uintptr_t>(w)), 700, 300, 600, 300, 400 * 300,
            static_cast<unsigned>(before[0].style), static_cast<unsigned>(before[0].exStyle));
   EXPECT_TRUE(r.HasTrace(candidate)) << candidate << "\n" << r.AllTraces();
-  EXPECT_TRUE(r.HasTrace("better candidate " + Hex(w) + " move didn't fail\r\n")) << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace(MovedTrace(w))) << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 0u);
 }
 
@@ -167,7 +195,7 @@ TEST(PlacementRunning, WindowWithoutSystemMenuIsMovedAlone) {
   ASSERT_NE(pid, 0u);
   HWND w = TargetWindows(pid)[0].hwnd;
 
-  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
   EXPECT_TRUE(r.HasTrace("move " + Hex(w) + " didn't fail\r\n")) << r.AllTraces();
@@ -180,24 +208,9 @@ TEST(PlacementRunning, ThreeCandidatesAreCascaded) {
   DWORD pid = StartTarget(guard, path, 3);
   ASSERT_NE(pid, 0u);
 
-  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
-  std::vector<WindowInfo> after = TargetWindows(pid);
-  ASSERT_EQ(after.size(), 3u);
-  // Each window sits at one of the three cascade steps, each step taken once.
-  bool taken[3] = {false, false, false};
-  for (const WindowInfo& w : after) {
-    EXPECT_EQ(w.rect.top, Top) << w.title;
-    EXPECT_EQ(w.Width(), Width) << w.title;
-    EXPECT_EQ(w.Height(), Height) << w.title;
-    int step = (w.rect.left - Left) / 32;
-    ASSERT_TRUE(step >= 0 && step < 3 && w.rect.left == Left + 32 * step)
-        << w.title << " at " << RectText(w.rect);
-    EXPECT_FALSE(taken[step]);
-    taken[step] = true;
-    EXPECT_TRUE(r.HasTrace("better candidate " + Hex(w.hwnd) + " move didn't fail\r\n"))
-        << r.AllTraces();
-  }
+  ExpectCascaded(TargetWindows(pid), r);
   EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 3u);
 }
 
@@ -215,13 +228,12 @@ TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndComesForward) {
   RECT largeBefore;
   GetWindowRect(large, &largeBefore);
 
-  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(WindowAt(small, Left, Top, Width, Height));
   EXPECT_TRUE(WindowAt(large, largeBefore.left, largeBefore.top,
                        largeBefore.right - largeBefore.left, largeBefore.bottom - largeBefore.top));
-  EXPECT_TRUE(r.HasTrace("better candidate " + Hex(small) + " move didn't fail\r\n"))
-      << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace(MovedTrace(small))) << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 1u);
   // Activation across processes reaches the window asynchronously under Wine.
   EXPECT_TRUE(WaitUntil([large] { return GetForegroundWindow() == large; }, 5000))
@@ -236,13 +248,13 @@ TEST(PlacementRunning, MinimizedWindowIsRestoredAndPlaced) {
   HWND w = TargetWindows(pid)[0].hwnd;
   ASSERT_TRUE(IsIconic(w));
 
-  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_FALSE(IsIconic(w));
   EXPECT_FALSE(IsZoomed(w));
   EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
   EXPECT_TRUE(r.HasTrace("window " + Hex(w) + " is minmized, maximizing\r\n")) << r.AllTraces();
-  EXPECT_TRUE(r.HasTrace("better candidate " + Hex(w) + " move didn't fail\r\n")) << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace(MovedTrace(w))) << r.AllTraces();
 }
 
 TEST(PlacementRunning, HungProcessIsKilledAndStartedAgain) {
@@ -254,7 +266,7 @@ TEST(PlacementRunning, HungProcessIsKilledAndStartedAgain) {
   ASSERT_NE(old, 0u);
   ASSERT_TRUE(TargetWindows(old).empty());
 
-  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(r.HasTrace("killing hung process\r\n")) << r.AllTraces();
   EXPECT_TRUE(WaitForProcessExit(old, 5000));
@@ -264,8 +276,7 @@ TEST(PlacementRunning, HungProcessIsKilledAndStartedAgain) {
   std::vector<WindowInfo> windows = TargetWindows(now[0]);
   ASSERT_EQ(windows.size(), 1u);
   EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
-  EXPECT_TRUE(r.HasTrace("better candidate " + Hex(windows[0].hwnd) + " move didn't fail\r\n"))
-      << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace(MovedTrace(windows[0].hwnd))) << r.AllTraces();
 }
 
 TEST(PlacementStart, ProgramIsStartedAndPlaced) {
@@ -275,28 +286,19 @@ TEST(PlacementStart, ProgramIsStartedAndPlaced) {
   std::string path = guard.CopyFixture("target.exe", "three.exe");
   ASSERT_TRUE(FindProcessesByPath(path).empty());
 
-  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(r.HasTrace(LookupTrace(path))) << r.AllTraces();
   std::vector<DWORD> started = FindProcessesByPath(path);
   ASSERT_EQ(started.size(), 1u);
-  std::vector<WindowInfo> windows = TargetWindows(started[0]);
-  ASSERT_EQ(windows.size(), 3u);
-  int lefts = 0;
-  for (const WindowInfo& w : windows) {
-    EXPECT_EQ(w.rect.top, Top) << w.title;
-    EXPECT_EQ(w.Width(), Width) << w.title;
-    EXPECT_EQ(w.Height(), Height) << w.title;
-    lefts |= 1 << ((w.rect.left - Left) / 32);
-  }
-  EXPECT_EQ(lefts, 7);
+  ExpectCascaded(TargetWindows(started[0]), r);
   EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 3u);
 }
 
 TEST(PlacementStart, WindowShownDuringTheScansIsPlaced) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "late4.exe");
-  RunResult r = RunTavrisol(std::string(Coordinates) + " " + path);
+  RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
   std::vector<DWORD> started = FindProcessesByPath(path);
   ASSERT_EQ(started.size(), 1u);

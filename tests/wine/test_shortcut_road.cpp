@@ -14,30 +14,17 @@ namespace {
 
 const char EditorTitle[] = "Tavrisol 6.0.2";
 
-struct EditorFind {
-  DWORD pid;
-  HWND window;
-};
-
-BOOL CALLBACK FindEditor(HWND window, LPARAM param) {
-  auto* find = reinterpret_cast<EditorFind*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char title[64] = "";
-  GetWindowTextA(window, title, sizeof title);
-  if (pid == find->pid && IsWindowVisible(window) && strcmp(title, EditorTitle) == 0) {
-    find->window = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 HWND WaitForEditor(DWORD pid, DWORD timeoutMs) {
-  EditorFind find{pid, nullptr};
+  HWND editor = nullptr;
   WaitUntil(
       [&] {
-        EnumWindows(FindEditor, reinterpret_cast<LPARAM>(&find));
-        return find.window != nullptr && GetDlgItem(find.window, 9) != nullptr;
+        for (const WindowInfo& w : TopLevelWindows(pid)) {
+          if (IsWindowVisible(w.hwnd) && w.title == EditorTitle) {
+            editor = w.hwnd;
+            break;
+          }
+        }
+        return editor != nullptr && GetDlgItem(editor, 9) != nullptr;
       },
       timeoutMs);
   // The frame shows before its lists are filled: wait for the message loop.
@@ -46,7 +33,7 @@ HWND WaitForEditor(DWORD pid, DWORD timeoutMs) {
     WaitForInputIdle(process, 10000);
     CloseHandle(process);
   }
-  return find.window;
+  return editor;
 }
 
 // What the program shows instead of its editor, for the failure message.
@@ -143,6 +130,17 @@ class ShortcutRoad : public ::testing::Test {
     for (const std::string& path : removeAfter) DeleteFileA(path.c_str());
     CoUninitialize();
   }
+  // Starts tavrisol.exe without arguments under the debugger loop (boxes left to the test) and
+  // waits for its editor window.
+  void OpenEditor(DebuggedProcess* editorProcess, HWND* editor) {
+    RunOptions options;
+    options.dismissBoxes = false;
+    options.workDir = BuildDir();
+    ASSERT_TRUE(editorProcess->Start(BuildFile("tavrisol.exe"), "", options));
+    guard.Track(editorProcess->Pid());
+    *editor = WaitForEditor(editorProcess->Pid(), 30000);
+    ASSERT_NE(*editor, nullptr) << BoxesShown(editorProcess->Pid());
+  }
   ProcessGuard guard;
   std::vector<std::string> removeAfter;
 };
@@ -163,13 +161,8 @@ TEST_F(ShortcutRoad, PickEditSaveAndOpenTheShortcut) {
   std::string tavrisol = BuildFile("tavrisol.exe");
   guard.TrackPath(tavrisol);
   DebuggedProcess editorProcess;
-  RunOptions options;
-  options.dismissBoxes = false;
-  options.workDir = BuildDir();
-  ASSERT_TRUE(editorProcess.Start(tavrisol, "", options));
-  guard.Track(editorProcess.Pid());
-  HWND editor = WaitForEditor(editorProcess.Pid(), 30000);
-  ASSERT_NE(editor, nullptr) << BoxesShown(editorProcess.Pid());
+  HWND editor = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OpenEditor(&editorProcess, &editor));
   SetDlgItemTextA(editor, 1001, "");  // a new shortcut on the desktop
 
   // (2) Select, then a click on the target's window fills Input.
@@ -265,13 +258,8 @@ TEST_F(ShortcutRoad, RefusedUpdateKeepsTheEditorOpen) {
   ASSERT_TRUE(MakeLink(path, "C:\\windows\\notepad.exe", "1,2,3,4 C:\\Apps\\view.exe", "", 0,
                        "C:\\windows"));
   DebuggedProcess editorProcess;
-  RunOptions options;
-  options.dismissBoxes = false;
-  options.workDir = BuildDir();
-  ASSERT_TRUE(editorProcess.Start(BuildFile("tavrisol.exe"), "", options));
-  guard.Track(editorProcess.Pid());
-  HWND editor = WaitForEditor(editorProcess.Pid(), 30000);
-  ASSERT_NE(editor, nullptr) << BoxesShown(editorProcess.Pid());
+  HWND editor = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OpenEditor(&editorProcess, &editor));
   SetDlgItemTextA(editor, 1002, "5,6,7,8");
   SetDlgItemTextA(editor, 1001, path.c_str());
   PressButton(editor, 1);
@@ -302,13 +290,8 @@ TEST_F(ShortcutRoad, BrowseFillsOutputInTheEditor) {
   std::string headBefore = RecentHead(OUTPUT_LIST_KEY);
 
   DebuggedProcess editorProcess;
-  RunOptions options;
-  options.dismissBoxes = false;
-  options.workDir = BuildDir();
-  ASSERT_TRUE(editorProcess.Start(BuildFile("tavrisol.exe"), "", options));
-  guard.Track(editorProcess.Pid());
-  HWND editor = WaitForEditor(editorProcess.Pid(), 30000);
-  ASSERT_NE(editor, nullptr) << BoxesShown(editorProcess.Pid());
+  HWND editor = nullptr;
+  ASSERT_NO_FATAL_FAILURE(OpenEditor(&editorProcess, &editor));
   SetDlgItemTextA(editor, 1001, seed.c_str());
   PressButton(editor, 1003);
 

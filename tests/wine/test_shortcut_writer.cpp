@@ -68,6 +68,32 @@ class ShortcutWriter : public ::testing::Test {
     return keepOpen;
   }
 
+  // Write, expecting exactly one message box with this caption and text; returns whether the
+  // editor is kept open.
+  BOOL WriteShowing(const std::string& caption, const std::string& text) {
+    std::vector<SeenBox> boxes;
+    BOOL keepOpen = Write(boxes);
+    EXPECT_EQ(boxes.size(), 1u);
+    if (!boxes.empty()) {
+      EXPECT_EQ(boxes[0].caption, caption);
+      EXPECT_EQ(boxes[0].text, text);
+    }
+    return keepOpen;
+  }
+
+  // The shortcut at path reads back with this program as its target and these fields.
+  void ExpectLink(const std::string& path, const std::string& arguments,
+                  const std::string& iconLocation, int iconIndex,
+                  const std::string& workingDirectory) {
+    LinkContents link = ReadLink(path);
+    ASSERT_TRUE(link.loaded) << path;
+    EXPECT_TRUE(SameText(link.target, ModulePath())) << link.target;
+    EXPECT_EQ(link.arguments, arguments);
+    EXPECT_EQ(link.iconLocation, iconLocation);
+    EXPECT_EQ(link.iconIndex, iconIndex);
+    EXPECT_EQ(link.workingDirectory, workingDirectory);
+  }
+
   std::string Scratch(const std::string& name) {
     removeAfter.push_back(scratch + name);
     DeleteFileA((scratch + name).c_str());
@@ -78,13 +104,6 @@ class ShortcutWriter : public ::testing::Test {
   std::string scratch;
   std::vector<std::string> removeAfter;
 };
-
-void ExpectBoxes(const std::vector<SeenBox>& boxes, const std::string& caption,
-                 const std::string& text) {
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, caption);
-  EXPECT_EQ(boxes[0].text, text);
-}
 
 TEST_F(ShortcutWriter, NewShortcutOnTheDesktop) {
   std::string desktop = DesktopFolder();
@@ -97,20 +116,13 @@ TEST_F(ShortcutWriter, NewShortcutOnTheDesktop) {
   // that file is not made.
   std::string missing = Scratch("missing.lnk");
   Fields("10,20,640,480 C:\\windows\\notepad.exe", missing);
-  std::vector<SeenBox> boxes;
-  EXPECT_FALSE(Write(boxes));
-  ExpectBoxes(boxes, "Success", "Saved shortcut " + expected);
+  EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + expected));
   EXPECT_FALSE(FileExists(missing));
   EXPECT_EQ(FieldText(window, 1001), expected);
   EXPECT_EQ(RecentHead(OUTPUT_LIST_KEY), expected);
 
-  LinkContents link = ReadLink(expected);
-  ASSERT_TRUE(link.loaded);
-  EXPECT_TRUE(SameText(link.target, ModulePath())) << link.target;
-  EXPECT_EQ(link.arguments, "10,20,640,480 C:\\windows\\notepad.exe");
-  EXPECT_EQ(link.iconLocation, "C:\\windows\\notepad.exe");
-  EXPECT_EQ(link.iconIndex, 0);
-  EXPECT_EQ(link.workingDirectory, "C:\\windows");
+  ExpectLink(expected, "10,20,640,480 C:\\windows\\notepad.exe", "C:\\windows\\notepad.exe", 0,
+             "C:\\windows");
 }
 
 TEST_F(ShortcutWriter, NewShortcutForACommandWithArguments) {
@@ -118,14 +130,9 @@ TEST_F(ShortcutWriter, NewShortcutForACommandWithArguments) {
   DeleteFileA(expected.c_str());
   removeAfter.push_back(expected);
   Fields("-8,-32,1936,1119 C:\\windows\\regedit.exe -m", "");
-  std::vector<SeenBox> boxes;
-  EXPECT_FALSE(Write(boxes));
-  ExpectBoxes(boxes, "Success", "Saved shortcut " + expected);
-  LinkContents link = ReadLink(expected);
-  ASSERT_TRUE(link.loaded);
-  EXPECT_EQ(link.arguments, "-8,-32,1936,1119 C:\\windows\\regedit.exe -m");
-  EXPECT_EQ(link.iconLocation, "C:\\windows\\regedit.exe -m");
-  EXPECT_EQ(link.workingDirectory, "C:\\windows");
+  EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + expected));
+  ExpectLink(expected, "-8,-32,1936,1119 C:\\windows\\regedit.exe -m",
+             "C:\\windows\\regedit.exe -m", 0, "C:\\windows");
 }
 
 TEST_F(ShortcutWriter, UpdatingAPlacementShortcutChangesOnlyItsNumbers) {
@@ -133,16 +140,9 @@ TEST_F(ShortcutWriter, UpdatingAPlacementShortcutChangesOnlyItsNumbers) {
   ASSERT_TRUE(MakeLink(path, "C:\\windows\\notepad.exe", "0,0,800,600 C:\\Apps\\view.exe -r",
                        "C:\\windows\\regedit.exe", 2, "C:\\windows\\system32"));
   Fields("-8,-8,1936,1056 C:\\Other\\x.exe", path);
-  std::vector<SeenBox> boxes;
-  EXPECT_FALSE(Write(boxes));
-  ExpectBoxes(boxes, "Success", "Saved shortcut " + path);
-  LinkContents link = ReadLink(path);
-  ASSERT_TRUE(link.loaded);
-  EXPECT_TRUE(SameText(link.target, ModulePath())) << link.target;
-  EXPECT_EQ(link.arguments, "-8,-8,1936,1056 C:\\Apps\\view.exe -r");
-  EXPECT_EQ(link.iconLocation, "C:\\windows\\regedit.exe");
-  EXPECT_EQ(link.iconIndex, 2);
-  EXPECT_EQ(link.workingDirectory, "C:\\windows\\system32");
+  EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + path));
+  ExpectLink(path, "-8,-8,1936,1056 C:\\Apps\\view.exe -r", "C:\\windows\\regedit.exe", 2,
+             "C:\\windows\\system32");
   EXPECT_EQ(FieldText(window, 1001), path);
 }
 
@@ -151,23 +151,15 @@ TEST_F(ShortcutWriter, UpdatingAnOrdinaryShortcutPutsTheInputFirst) {
   ASSERT_TRUE(MakeLink(path, "C:\\windows\\notepad.exe", "-r notes.txt", "C:\\windows\\regedit.exe",
                        1, "C:\\windows"));
   Fields("0,0,800,600 C:\\windows\\notepad.exe", path);
-  std::vector<SeenBox> boxes;
-  EXPECT_FALSE(Write(boxes));
-  ExpectBoxes(boxes, "Success", "Saved shortcut " + path);
-  LinkContents link = ReadLink(path);
-  ASSERT_TRUE(link.loaded);
-  EXPECT_TRUE(SameText(link.target, ModulePath())) << link.target;
-  EXPECT_EQ(link.arguments, "0,0,800,600 C:\\windows\\notepad.exe -r notes.txt");
-  EXPECT_EQ(link.iconLocation, "C:\\windows\\regedit.exe");
-  EXPECT_EQ(link.iconIndex, 1);
-  EXPECT_EQ(link.workingDirectory, "C:\\windows");
+  EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + path));
+  ExpectLink(path, "0,0,800,600 C:\\windows\\notepad.exe -r notes.txt", "C:\\windows\\regedit.exe",
+             1, "C:\\windows");
 
   // Without old arguments: the input text and one space.
   std::string bare = Scratch("bare.lnk");
   ASSERT_TRUE(MakeLink(bare, "C:\\windows\\notepad.exe", "", "", 0, "C:\\windows"));
   Fields("1,2,300,400 C:\\windows\\notepad.exe", bare);
-  EXPECT_FALSE(Write(boxes));
-  ExpectBoxes(boxes, "Success", "Saved shortcut " + bare);
+  EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + bare));
   EXPECT_EQ(ReadLink(bare).arguments, "1,2,300,400 C:\\windows\\notepad.exe ");
 }
 
@@ -178,17 +170,14 @@ TEST_F(ShortcutWriter, RefusedUpdatesKeepTheEditorOpenAndTheFile) {
   std::string before = FileBytes(path);
   ASSERT_FALSE(before.empty());
   Fields("0,0,800,600", path);
-  std::vector<SeenBox> boxes;
-  EXPECT_TRUE(Write(boxes));
-  ExpectBoxes(boxes, "Failure", "Invalid Command line.\n0,0,800,600");
+  EXPECT_TRUE(WriteShowing("Failure", "Invalid Command line.\n0,0,800,600"));
   EXPECT_EQ(FileBytes(path), before);
 
   std::string noCommand = Scratch("nocommand.lnk");
   ASSERT_TRUE(MakeLink(noCommand, "C:\\windows\\notepad.exe", "1,2,3,4", "", 0, "C:\\windows"));
   before = FileBytes(noCommand);
   Fields("0,0,800,600 C:\\Apps\\view.exe", noCommand);
-  EXPECT_TRUE(Write(boxes));
-  ExpectBoxes(boxes, "Failure", "Invalid Command line.\n1,2,3,4");
+  EXPECT_TRUE(WriteShowing("Failure", "Invalid Command line.\n1,2,3,4"));
   EXPECT_EQ(FileBytes(noCommand), before);
   EXPECT_EQ(FieldText(window, 1001), noCommand);
 }
@@ -196,9 +185,7 @@ TEST_F(ShortcutWriter, RefusedUpdatesKeepTheEditorOpenAndTheFile) {
 TEST_F(ShortcutWriter, OtherRefusalsCloseTheEditorAndWriteNothing) {
   // New shortcut without a command.
   Fields("0,0,1280,1024", "");
-  std::vector<SeenBox> boxes;
-  EXPECT_FALSE(Write(boxes));
-  ExpectBoxes(boxes, "Failure", "Invalid Command line.\n0,0,1280,1024");
+  EXPECT_FALSE(WriteShowing("Failure", "Invalid Command line.\n0,0,1280,1024"));
   EXPECT_EQ(FieldText(window, 1001), "");
 
   // Update whose arguments would not fit: refused whole, file unchanged.
@@ -209,10 +196,9 @@ TEST_F(ShortcutWriter, OtherRefusalsCloseTheEditorAndWriteNothing) {
   std::string before = FileBytes(path);
   std::string input = "0,0,1,1 C:\\" + std::string(140, 'a') + ".exe";
   Fields(input, path);
-  EXPECT_FALSE(Write(boxes));
-  ExpectBoxes(
-      boxes, "Failure",
-      "Shortcut arguments too long (279 characters, at most 259):\n" + input + " " + oldArguments);
+  EXPECT_FALSE(WriteShowing(
+      "Failure",
+      "Shortcut arguments too long (279 characters, at most 259):\n" + input + " " + oldArguments));
   EXPECT_EQ(FileBytes(path), before);
 }
 
@@ -225,11 +211,9 @@ TEST_F(ShortcutWriter, FailedSaveOfAnUpdateIsReported) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   std::string before = FileBytes(path);
   Fields("0,0,800,600 C:\\windows\\notepad.exe", path);
-  std::vector<SeenBox> boxes;
-  BOOL keepOpen = Write(boxes);
+  BOOL keepOpen = WriteShowing("Failure", "Failed to save in " + path);
   CloseHandle(held);
   EXPECT_FALSE(keepOpen);
-  ExpectBoxes(boxes, "Failure", "Failed to save in " + path);
   EXPECT_EQ(FileBytes(path), before);
 }
 
@@ -239,11 +223,9 @@ TEST_F(ShortcutWriter, FailedSaveOfANewShortcutStillHeadsTheOutputList) {
   RemoveDirectoryA(blocked.c_str());
   ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
   Fields("1,2,300,200 C:\\windows\\zzblocked.exe", "");
-  std::vector<SeenBox> boxes;
-  BOOL keepOpen = Write(boxes);
+  BOOL keepOpen = WriteShowing("Failure", "Failed to save in " + blocked);
   RemoveDirectoryA(blocked.c_str());
   EXPECT_FALSE(keepOpen);
-  ExpectBoxes(boxes, "Failure", "Failed to save in " + blocked);
   EXPECT_EQ(FieldText(window, 1001), blocked);
   EXPECT_EQ(RecentHead(OUTPUT_LIST_KEY), blocked);
 }

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "harness.h"
 #include "resources/resource.h"
 #include "templatewin/builder.h"
 #include "templatewin/chain.h"
@@ -103,39 +104,22 @@ void Press(WORD key, bool shift = false) {
   Pump(150);
 }
 
-struct OwnWindowSearch {
-  const char* className;
-  const char* caption;  // nullptr: any
-  HWND found;
-};
-
-BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<OwnWindowSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char cls[64] = {}, caption[256] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (pid != GetCurrentProcessId() || strcmp(cls, search->className) != 0 ||
-      !IsWindowVisible(window))
-    return TRUE;
-  GetWindowTextA(window, caption, sizeof caption);
-  if (search->caption && strcmp(caption, search->caption) != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
+// A visible window of this process with that class and, unless caption is nullptr, that
+// caption.
 HWND FindOwnWindow(const char* className, const char* caption) {
-  OwnWindowSearch search = {className, caption, nullptr};
-  EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND window : harness::TopLevelWindowHandles(GetCurrentProcessId())) {
+    if (!harness::HasClass(window, className) || !IsWindowVisible(window)) continue;
+    if (caption && harness::WindowText(window) != caption) continue;
+    return window;
+  }
+  return nullptr;
 }
 
 HWND WaitForOwnWindow(const char* className, const char* caption, int milliseconds) {
-  for (int waited = 0; waited < milliseconds; waited += 50) {
-    if (HWND window = FindOwnWindow(className, caption)) return window;
-    Sleep(50);
-  }
-  return nullptr;
+  HWND window = nullptr;
+  harness::WaitUntil([&] { return (window = FindOwnWindow(className, caption)) != nullptr; },
+                     milliseconds);
+  return window;
 }
 
 // A message box of this process, read and dismissed from another thread.
@@ -144,23 +128,16 @@ struct SeenBox {
   bool found = false;
 };
 
-std::thread DismissMessageBox(const char* caption, SeenBox* seen, int milliseconds) {
+std::thread AnswerMessageBox(const char* caption, SeenBox* seen, int milliseconds) {
   return std::thread([=] {
     HWND box = WaitForOwnWindow("#32770", caption, milliseconds);
     if (!box) return;
-    char buffer[1024] = {};
-    GetWindowTextA(box, buffer, sizeof buffer);
-    seen->caption = buffer;
-    GetWindowTextA(GetDlgItem(box, 0xFFFF), buffer, sizeof buffer);
-    seen->text = buffer;
-    seen->found = true;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    harness::MessageBoxInfo info;
+    seen->found = harness::ReadMessageBox(box, &info);
+    seen->caption = info.caption;
+    seen->text = info.text;
+    harness::DismissMessageBox(box);
   });
-}
-
-std::string BuildDir() {
-  const char* dir = getenv("TAVRISOL_BUILD_DIR");
-  return dir ? dir : ".";
 }
 
 RECT RectInClient(HWND frame, HWND control) {
@@ -192,7 +169,7 @@ const ExpectedItem kEditor[] = {
 
 // Template 103 as it is stored in tavrisol.exe, read with the program's reader.
 TEST(EditorTemplate, ResourceInTheProgramHoldsTheEditorLayout) {
-  std::string path = BuildDir() + "/tavrisol.exe";
+  std::string path = harness::BuildFile("tavrisol.exe");
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr) << path;
   HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(103), MAKEINTRESOURCEA(5));
@@ -467,7 +444,7 @@ TEST(BuildFailure, RefusedCreateIsReportedAndNothingIsBuilt) {
   frameLog = FrameLog();
   frameLog.refuseCreate = true;
   SeenBox seen;
-  std::thread watcher = DismissMessageBox("Failure", &seen, 10000);
+  std::thread watcher = AnswerMessageBox("Failure", &seen, 10000);
   HWND frame =
       BuildWindowFromTemplate(GetDesktopWindow(), 103, GetModuleHandleA(nullptr), kFrameClass, 1);
   watcher.join();
@@ -484,7 +461,7 @@ TEST(BuildFailure, RefusedCreateIsReportedAndNothingIsBuilt) {
 TEST(BuildFailure, MissingTemplateIsReported) {
   RegisterFrameClass();
   SeenBox seen;
-  std::thread watcher = DismissMessageBox("Failure", &seen, 10000);
+  std::thread watcher = AnswerMessageBox("Failure", &seen, 10000);
   HWND frame =
       BuildWindowFromTemplate(GetDesktopWindow(), 4242, GetModuleHandleA(nullptr), kFrameClass, 1);
   watcher.join();
@@ -574,7 +551,7 @@ TEST(TextViewer, FitsScrollsAndCopies) {
     run.thumbPosition = GetScrollPos(GetDlgItem(box, IDC_VIEWER_SCROLL), SB_CTL);
 
     // Copy runs a message box inside the command: post it, then answer the box.
-    std::thread answer = DismissMessageBox("Success", &run.copied, 10000);
+    std::thread answer = AnswerMessageBox("Success", &run.copied, 10000);
     PostMessageA(box, WM_COMMAND, IDC_VIEWER_COPY, 0);
     answer.join();
     if (OpenClipboard(nullptr)) {

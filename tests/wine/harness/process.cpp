@@ -1,48 +1,10 @@
 // Processes, windows and temporary copies for the tests under Wine.
 #include "harness.h"
 
-#include <psapi.h>
-
 #include <algorithm>
 
 namespace harness {
 namespace {
-
-bool SamePathIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = x - 'A' + 'a';
-    if (y >= 'A' && y <= 'Z') y = y - 'A' + 'a';
-    if (x != y) return false;
-  }
-  return true;
-}
-
-struct WindowSearch {
-  DWORD pid;
-  std::vector<WindowInfo> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
-  WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != search->pid) return TRUE;
-  WindowInfo info;
-  info.hwnd = window;
-  GetWindowRect(window, &info.rect);
-  WINDOWINFO wi;
-  wi.cbSize = sizeof wi;
-  GetWindowInfo(window, &wi);
-  info.style = wi.dwStyle;
-  info.exStyle = wi.dwExStyle;
-  char text[256];
-  info.className = GetClassNameA(window, text, sizeof text) ? text : "";
-  info.title = GetWindowTextA(window, text, sizeof text) > 0 ? text : "";
-  search->found.push_back(info);
-  return TRUE;
-}
 
 int copyCounter = 0;
 
@@ -108,27 +70,6 @@ DWORD StartProcessAt(const std::string& exe, int x, int y, int width, int height
   return StartProcess(exe, "", &si);
 }
 
-std::string ModulePathOf(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-  if (!process) return std::string();
-  char path[MAX_PATH];
-  DWORD n = K32GetModuleFileNameExA(process, nullptr, path, sizeof path);
-  CloseHandle(process);
-  return std::string(path, n);
-}
-
-std::vector<DWORD> FindProcessesByPath(const std::string& path) {
-  std::vector<DWORD> ids(4096);
-  DWORD bytes = 0;
-  std::vector<DWORD> found;
-  if (!K32EnumProcesses(ids.data(), ids.size() * sizeof(DWORD), &bytes)) return found;
-  ids.resize(bytes / sizeof(DWORD));
-  for (DWORD id : ids) {
-    if (id != 0 && SamePathIgnoringCase(ModulePathOf(id), path)) found.push_back(id);
-  }
-  return found;
-}
-
 bool ProcessIsRunning(DWORD pid) {
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
   if (!process) return false;
@@ -152,12 +93,6 @@ bool KillProcess(DWORD pid, DWORD waitMs) {
   bool ended = WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0;
   CloseHandle(process);
   return ended;
-}
-
-std::vector<WindowInfo> TopLevelWindows(DWORD pid) {
-  WindowSearch search{pid, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 HWND WaitForVisibleWindow(DWORD pid, DWORD timeoutMs) {

@@ -1,5 +1,7 @@
 #include "harness/shortcut_support.h"
 
+#include "harness.h"
+
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -8,45 +10,17 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
-
-struct FoundDialog {
-  DWORD process;
-  std::vector<HWND> dialogs;
-};
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
-  auto* found = reinterpret_cast<FoundDialog*>(param);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char className[64] = "";
-  GetClassNameA(window, className, sizeof className);
-  if (process == found->process && IsWindowVisible(window) && strcmp(className, "#32770") == 0)
-    found->dialogs.push_back(window);
-  return TRUE;
-}
-
-std::string WindowText(HWND window) {
-  char text[1024] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-}  // namespace
-
 void DialogWatcher::Start(DWORD timeoutMs) {
   stop = false;
   thread = std::thread([this, timeoutMs] {
     DWORD start = GetTickCount();
     while (!stop && GetTickCount() - start < timeoutMs) {
-      FoundDialog found{GetCurrentProcessId(), {}};
-      EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
-      for (HWND dialog : found.dialogs) {
+      for (HWND dialog : harness::FindMessageBoxes(GetCurrentProcessId())) {
         bool seen = false;
         for (HWND h : handled) seen = seen || h == dialog;
         if (seen) continue;
         handled.push_back(dialog);
-        std::string title = WindowText(dialog);
+        std::string title = harness::WindowText(dialog);
         if (onDialog && title == dialogTitle) {
           Sleep(500);  // let the dialog finish its own set-up
           onDialog(dialog);
@@ -55,7 +29,8 @@ void DialogWatcher::Start(DWORD timeoutMs) {
         HWND textControl = GetDlgItem(dialog, 0xFFFF);
         {
           std::lock_guard<std::mutex> guard(lock);
-          boxes.push_back({title, textControl ? WindowText(textControl) : "(no text control)"});
+          boxes.push_back(
+              {title, textControl ? harness::WindowText(textControl) : "(no text control)"});
         }
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       }

@@ -11,10 +11,9 @@
 #include <thread>
 #include <vector>
 
-struct SeenBox {
-  std::string caption;
-  std::string text;
-};
+#include "harness/winquery.h"
+
+using SeenBox = harness::MessageBoxInfo;
 
 // Watches this process's top-level dialogs (class "#32770") from a thread of
 // its own while the test's thread sits in their modal loops. Message boxes are

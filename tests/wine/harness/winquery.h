@@ -1,0 +1,54 @@
+// Looking at other processes and their windows, without GoogleTest, so the console tools can
+// share it with the tests (harness.h includes it).
+//   LowerAscii(text)               ASCII letters folded to lower case (paths compare this way).
+//   ModulePathOf(pid)              the executable path the system reports for a process (what the
+//                                  placement lookup compares with); "" when it cannot be read.
+//   FindProcesses(matches)         ids of running processes whose readable path matches.
+//   FindProcessesByPath(path)      ids of running processes with that executable (any case).
+//   TopLevelWindowHandles(pid)     the process's top-level windows, asking them nothing.
+//   TopLevelWindows(pid)           the same with rectangle, style, class and title.
+//   HasClass(window, name)         the window's class is name.
+//   WindowText(window)             a window's text, read without sending it a message, so it
+//                                  works while the owning process is stopped in a debugger.
+//   IsMessageBoxWindow(window)     a dialog (class "#32770") with a message text (control 0xFFFF).
+//   ReadMessageBox(box, &info)     caption and text of one box.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace harness {
+
+std::string LowerAscii(std::string text);
+std::string ModulePathOf(DWORD pid);
+std::vector<DWORD> FindProcesses(const std::function<bool(const std::string& path)>& matches);
+std::vector<DWORD> FindProcessesByPath(const std::string& path);
+
+struct WindowInfo {
+  HWND hwnd;
+  RECT rect;
+  DWORD style;
+  DWORD exStyle;
+  std::string className;
+  std::string title;
+  bool Visible() const { return (style & WS_VISIBLE) != 0; }
+  int Width() const { return rect.right - rect.left; }
+  int Height() const { return rect.bottom - rect.top; }
+};
+// The handles alone: safe to call for windows of this process whatever their threads do.
+std::vector<HWND> TopLevelWindowHandles(DWORD pid);
+// Reads each window's title, which for a window of this process is a message to its thread.
+std::vector<WindowInfo> TopLevelWindows(DWORD pid);
+bool HasClass(HWND window, const char* className);
+std::string WindowText(HWND window);
+
+struct MessageBoxInfo {
+  std::string caption;
+  std::string text;
+};
+bool IsMessageBoxWindow(HWND window);
+bool ReadMessageBox(HWND box, MessageBoxInfo* info);
+
+}  // namespace harness
