@@ -3,5 +3,6 @@
 export DISPLAY=${DISPLAY:-:77}
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tavrisol}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No Mono/Gecko prompts, and no menu or desktop entries made for the test shortcuts.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export WINEARCH=win64

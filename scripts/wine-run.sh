@@ -6,7 +6,8 @@ set -u
 log=$(mktemp /tmp/wine-run.XXXXXX)
 limit=${WINE_RUN_TIMEOUT:-540}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No Mono/Gecko prompts, and no menu or desktop entries made for the test shortcuts.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 timeout -k 10 "$limit" wine "$@" >"$log" 2>&1 </dev/null
 rc=$?
 cat "$log"
