@@ -67,8 +67,12 @@ timeout -k 5 300 wine "$build/bench_scan.exe" "$(winpath "$build/tavrisol.exe")"
 echo "(bench_scan exit $?)"
 grep -v -e '^wine:' -e ':err:' -e ':fixme:' "$work/scan.txt"
 
-echo "== sizes"
+echo "== sizes (as built, with debug information; and stripped, as shipped)"
 for f in tavrisol.exe tavrisolhelper.dll; do
-  [ -f "$build/$f" ] && printf "%-20s %8d bytes\n" "$f" "$(stat -c %s "$build/$f")"
+  [ -f "$build/$f" ] || continue
+  stripped=$(mktemp)
+  x86_64-w64-mingw32-strip -o "$stripped" "$build/$f"
+  printf "%-20s %8d bytes, stripped %8d bytes\n" "$f" "$(stat -c %s "$build/$f")" "$(stat -c %s "$stripped")"
+  rm -f "$stripped"
 done
 exit 0
