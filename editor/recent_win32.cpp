@@ -26,8 +26,12 @@ static long CreateKey(void*, RecentRoot root, const char* keyPath, void** key) {
 
 static long QueryValue(void*, void* key, const char* name, char* buffer, unsigned long* size) {
   DWORD length = *size;
-  LONG code = RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, nullptr,
+  DWORD type = REG_NONE;
+  LONG code = RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, &type,
                                reinterpret_cast<BYTE*>(buffer), &length);
+  // Only text belongs in the lists: a number or binary data that another
+  // program wrote under the key counts as an absent slot.
+  if (code == ERROR_SUCCESS && type != REG_SZ) code = ERROR_FILE_NOT_FOUND;
   *size = length;
   return code;
 }

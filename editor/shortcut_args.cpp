@@ -1,10 +1,10 @@
 #include "editor/shortcut_args.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 
 #include "diag/diag.h"
+#include "placement/command.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ void CopyField(char* field, const char* text, size_t count) {
 }  // namespace
 
 bool BeginsWithCoordinates(const char* text) {
-  int left, top, width, height;
-  return std::sscanf(text, "%d,%d,%d,%d", &left, &top, &width, &height) == 4;
+  int32_t numbers[4];
+  return ReadCommaNumbers(text, numbers, 4, nullptr) == 4;
 }
 
 ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,

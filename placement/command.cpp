@@ -1,6 +1,5 @@
 #include "placement/command.h"
 
-#include <cstdio>
 #include <cstring>
 
 bool IsCommandWhitespace(char c) {
@@ -8,10 +7,59 @@ bool IsCommandWhitespace(char c) {
   return byte == 0x20 || (byte >= 0x09 && byte <= 0x0D);
 }
 
+namespace {
+
+// One number as "%d" reads it, clamped to the 32-bit range; false when no
+// digit follows the whitespace and sign.
+bool ReadNumber(const char** cursor, int32_t* number) {
+  const char* p = *cursor;
+  while (IsCommandWhitespace(*p)) ++p;
+  bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  if (*p < '0' || *p > '9') return false;
+  const int64_t limit = negative ? INT64_C(2147483648) : INT64_C(2147483647);
+  int64_t value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > limit) value = limit;  // stays clamped however many digits follow
+  }
+  *number = static_cast<int32_t>(negative ? -value : value);
+  *cursor = p;
+  return true;
+}
+
+}  // namespace
+
+int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end) {
+  const char* cursor = text;
+  int filled = 0;
+  while (filled < count) {
+    if (filled > 0) {
+      if (*cursor != ',') break;
+      const char* next = cursor + 1;
+      int32_t number;
+      if (!ReadNumber(&next, &number)) break;
+      numbers[filled++] = number;
+      cursor = next;
+    } else {
+      if (!ReadNumber(&cursor, &numbers[0])) break;
+      ++filled;
+    }
+  }
+  if (end != nullptr) *end = cursor;
+  return filled;
+}
+
+bool IsAbsolutePath(const char* path) {
+  bool drive = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+               path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  bool share = (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+  return drive || share;
+}
+
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request) {
-  int left = 0, top = 0, width = 0, height = 0;
-  if (std::sscanf(commandLine, "%d,%d,%d,%d", &left, &top, &width, &height) != 4)
-    return PlacementMissingCoordinates;
+  int32_t numbers[4];
+  if (ReadCommaNumbers(commandLine, numbers, 4, nullptr) != 4) return PlacementMissingCoordinates;
 
   // The first space of the whole line separates the command, even one that
   // stands inside the coordinate list; a tab is no separator.
@@ -23,10 +71,10 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   char* end = command + std::strlen(command);
   while (end > command && IsCommandWhitespace(end[-1])) *--end = '\0';
 
-  request->left = left;
-  request->top = top;
-  request->width = width;
-  request->height = height;
+  request->left = numbers[0];
+  request->top = numbers[1];
+  request->width = numbers[2];
+  request->height = numbers[3];
   request->command = command;
   return PlacementParsed;
 }

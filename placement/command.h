@@ -22,6 +22,14 @@ enum PlacementParse {
 // 0x80 and above never count, whatever the code page.
 bool IsCommandWhitespace(char c);
 
+// Reads up to count comma-separated numbers from the start of text as the
+// format "%d,%d,..." would: whitespace before each number is skipped, then an
+// optional sign and decimal digits; each comma must follow the number before it
+// directly. A number beyond the 32-bit range is clamped to it, as strtol does,
+// on every platform alike. Returns how many numbers were filled; *end, when
+// asked for, points just after the last one read.
+int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end);
+
 // Reads the four numbers and finds the command after the first space of the
 // line. Trailing whitespace is cut off the command by writing zeros over it, so
 // commandLine loses it too. request is filled only when the result is
@@ -33,3 +41,7 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
 // the words after the blank for arguments. Returns false, leaving quoted
 // untouched, when no quotes are needed or the quoted path would not fit.
 bool QuoteProgramPath(const char* path, char* quoted, size_t size);
+
+// A path that names its drive or share ("C:\\..." or "\\\\server\\..."), so it
+// cannot depend on the current folder or the program search order.
+bool IsAbsolutePath(const char* path);

@@ -34,7 +34,9 @@ uint32_t FindRunningProcess(const ProcessLookupOps& ops, const char* command) {
   }
 
   char path[ProcessPathSize];
+  uint32_t self = ops.ownProcessId();
   for (uint32_t i = 0; i < count; ++i) {
+    if (ids[i] == self) continue;
     ProcessRef process = ops.openProcess(ids[i]);
     if (process == 0) continue;  // not ours to look at: skipped silently
     path[0] = '\0';

@@ -21,6 +21,8 @@ struct ProcessLookupOps {
   bool (*modulePath)(ProcessRef process, char* path, uint32_t size);
   void (*closeProcess)(ProcessRef process);
   uint32_t (*lastError)();
+  // The id of the process doing the lookup, which never counts as the command's.
+  uint32_t (*ownProcessId)();
 };
 
 // Equal length, and every byte equal once A-Z are folded to a-z; no other byte
@@ -28,7 +30,9 @@ struct ProcessLookupOps {
 bool SameTextIgnoringAsciiCase(const char* a, const char* b);
 
 // The id of the first process, in the system's order, whose executable path is
-// the command; 0 when none is. Failures are reported and never end the lookup.
+// the command; 0 when none is. The lookup's own process is passed over: a run
+// whose command is this program itself would otherwise find itself windowless
+// and end itself as hung. Failures are reported and never end the lookup.
 uint32_t FindRunningProcess(const ProcessLookupOps& ops, const char* command);
 
 // The same over the system's own process functions (lookup_win32.cpp).

@@ -26,8 +26,10 @@ void CloseProcessRef(ProcessRef process) { CloseHandle(reinterpret_cast<HANDLE>(
 
 uint32_t LastError() { return GetLastError(); }
 
-const ProcessLookupOps SystemLookupOps = {EnumProcessIds, OpenForPath, ReadModulePath,
-                                          CloseProcessRef, LastError};
+uint32_t OwnProcessId() { return GetCurrentProcessId(); }
+
+const ProcessLookupOps SystemLookupOps = {EnumProcessIds,  OpenForPath, ReadModulePath,
+                                          CloseProcessRef, LastError,   OwnProcessId};
 
 }  // namespace
 

@@ -4,11 +4,12 @@
 
 namespace {
 
-enum RunState { Parse, Lookup, Start, Scan, Kill, Wait, Place, Fail };
+enum RunState { Parse, Lookup, Start, Scan, Kill, Wait, Place, Fail, Done };
 
-enum RunFailure { MissingCoordinates, NoCommand, StartFailed, NoWindow };
+enum RunFailure { MissingCoordinates, NoCommand, StartFailed, NoWindow, NotResponding, MoveFailed };
 
-int ReportFailure(RunFailure failure, const char* commandLine, const char* command) {
+int ReportFailure(RunFailure failure, const char* commandLine, const char* command,
+                  const char* errorText) {
   switch (failure) {
     case MissingCoordinates:
       MessageReport(CaptionFailure, "Command line missing startup coords and sizes.\n%s",
@@ -26,6 +27,12 @@ int ReportFailure(RunFailure failure, const char* commandLine, const char* comma
                     "kill off in the task manager?",
                     commandLine);
       break;
+    case NotResponding:
+      MessageReport(CaptionFailure, "Window not responding: %s", commandLine);
+      break;
+    case MoveFailed:
+      MessageReport(CaptionFailure, "MoveWindow failed: %s\n%s", commandLine, errorText);
+      break;
   }
   return 0;
 }
@@ -37,6 +44,9 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   bool foundRunning = false;
   uint32_t processId = 0;
   RunFailure failure = MissingCoordinates;
+  uintptr_t startedHandle = 0;
+  char errorText[ErrorTextSize] = "";
+  int result = 0;
 
   RunState state = Parse;
   for (;;) {
@@ -72,8 +82,8 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           state = Fail;
           break;
         }
-        ops.waitForInputIdle(started.handle);
-        ops.closeProcess(started.handle);
+        startedHandle = started.handle;
+        ops.waitForInputIdle(started.handle, InputIdleTimeoutMs);
         ops.sleep(StartSettleMs);
         processId = started.id;
         state = Scan;
@@ -108,12 +118,28 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         if (state == Fail) failure = NoWindow;
         break;
 
-      case Place:
-        ops.placeTargetWindows(request);
-        return 1;
+      case Place: {
+        // A run that moved not one window failed, however it got there.
+        PlaceResult placed = ops.placeTargetWindows(request);
+        if (placed.moved > 0) {
+          result = 1;
+          state = Done;
+          break;
+        }
+        failure = placed.reason == UnmovedMoveFailed ? MoveFailed : NotResponding;
+        if (failure == MoveFailed) ops.describeError(placed.error, errorText, sizeof errorText);
+        state = Fail;
+        break;
+      }
 
       case Fail:
-        return ReportFailure(failure, commandLine, request.command);
+        result = ReportFailure(failure, commandLine, request.command, errorText);
+        state = Done;
+        break;
+
+      case Done:
+        if (startedHandle != 0) ops.closeProcess(startedHandle);
+        return result;
     }
   }
 }

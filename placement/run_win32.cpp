@@ -8,10 +8,12 @@ namespace {
 
 enum { QuotedPathSize = MAX_PATH + 3 };  // the path, two quotes, the terminator
 
-// A command that is exactly the path of an existing file is also given as the
-// application name, so that "C:\Program Files\App\app.exe" can never start
-// "C:\Program.exe" instead.
+// A command that is exactly the absolute path of an existing file is also
+// given as the application name, so that "C:\Program Files\App\app.exe" can
+// never start "C:\Program.exe" instead. Bare and relative names keep the
+// system's usual search order.
 bool NamesExistingFile(const char* command) {
+  if (!IsAbsolutePath(command)) return false;
   DWORD attributes = GetFileAttributesA(command);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
@@ -46,8 +48,8 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   return true;
 }
 
-void WaitUntilIdle(uintptr_t process) {
-  WaitForInputIdle(reinterpret_cast<HANDLE>(process), INFINITE);
+void WaitUntilIdle(uintptr_t process, uint32_t milliseconds) {
+  WaitForInputIdle(reinterpret_cast<HANDLE>(process), milliseconds);
 }
 
 void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
@@ -56,7 +58,7 @@ void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
 bool Scan(uint32_t processId) { return ScanTargetWindows(processId); }
 
-void Place(const PlacementRequest& request) { PlaceTargetWindows(request); }
+PlaceResult Place(const PlacementRequest& request) { return PlaceTargetWindows(request); }
 
 void Terminate(uint32_t processId) {
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, TRUE, processId);
@@ -65,8 +67,16 @@ void Terminate(uint32_t processId) {
   CloseHandle(process);
 }
 
-const PlacementOps SystemPlacementOps = {
-    FindRunningProcess, StartCommand, WaitUntilIdle, CloseProcess, Pause, Scan, Place, Terminate};
+void DescribeError(uint32_t code, char* text, uint32_t size) {
+  if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, size, nullptr) == 0)
+    wsprintfA(text, "error %lu", static_cast<unsigned long>(code));
+  text[size - 1] = '\0';
+}
+
+const PlacementOps SystemPlacementOps = {FindRunningProcess, StartCommand, WaitUntilIdle,
+                                         CloseProcess,       Pause,        Scan,
+                                         Place,              Terminate,    DescribeError};
 
 }  // namespace
 

@@ -77,23 +77,63 @@ void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
   ops.sleep(RestorePauseMs);
 }
 
-void PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request) {
+namespace {
+
+enum PlaceOutcome { Moved, MoveFailed, NotAnswering };
+
+// Restores and moves one window unless it does not answer, and counts the
+// outcome: a hung window would hold the run inside the move without end.
+PlaceOutcome PlaceOne(const WindowOps& ops, WindowRef window, int32_t x,
+                      const PlacementRequest& request, PlaceResult* result) {
+  if (!ops.answers(window)) {
+    TraceLine("window %x is not responding, left alone\r\n", Hex(window));
+    if (result->reason == UnmovedNone) result->reason = UnmovedNotResponding;
+    return NotAnswering;
+  }
+  RestoreIfMinimized(ops, window);
+  if (ops.moveWindow(window, x, request.top, request.width, request.height)) {
+    ++result->moved;
+    return Moved;
+  }
+  uint32_t error = ops.lastError();
+  if (result->reason == UnmovedNone) {
+    result->reason = UnmovedMoveFailed;
+    result->error = error;
+  }
+  return MoveFailed;
+}
+
+}  // namespace
+
+PlaceResult PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request) {
+  PlaceResult result = {0, UnmovedNone, 0};
   if (CandidateTable[0] != 0) {
     for (int i = 0; i < CandidateSlots && CandidateTable[i] != 0; ++i) {
       WindowRef window = CandidateTable[i];
-      RestoreIfMinimized(ops, window);
       int32_t x = Wrap(static_cast<int64_t>(request.left) + CascadeStep * i);
-      if (ops.moveWindow(window, x, request.top, request.width, request.height))
-        TraceLine("better candidate %x move didn't fail\r\n", Hex(window));
-      else
-        TraceLine("better candidate %x move failed\r\n", Hex(window));
+      switch (PlaceOne(ops, window, x, request, &result)) {
+        case Moved:
+          TraceLine("better candidate %x move didn't fail\r\n", Hex(window));
+          break;
+        case MoveFailed:
+          TraceLine("better candidate %x move failed\r\n", Hex(window));
+          break;
+        case NotAnswering:
+          break;
+      }
     }
   } else {
-    RestoreIfMinimized(ops, TargetWindow);
-    if (ops.moveWindow(TargetWindow, request.left, request.top, request.width, request.height))
-      TraceLine("move %x didn't fail\r\n", Hex(TargetWindow));
-    else
-      TraceLine("move %x failed\r\n", Hex(TargetWindow));
+    switch (PlaceOne(ops, TargetWindow, request.left, request, &result)) {
+      case Moved:
+        TraceLine("move %x didn't fail\r\n", Hex(TargetWindow));
+        break;
+      case MoveFailed:
+        TraceLine("move %x failed\r\n", Hex(TargetWindow));
+        break;
+      case NotAnswering:
+        break;
+    }
   }
   ops.setForeground(TargetWindow);
+  return result;
 }

@@ -13,6 +13,7 @@ enum {
   CandidateSlots = 15,
   CascadeStep = 32,      // pixels between cascaded candidates
   RestorePauseMs = 500,  // lets a restored window settle before it is moved
+  AnswerTimeoutMs = 5000,  // how long a window may take to answer before it counts as hung
   StyleVisible = 0x10000000,
   StyleMinimized = 0x20000000,
   StyleSystemMenu = 0x00080000,
@@ -41,6 +42,22 @@ struct WindowOps {
   void (*sleep)(uint32_t milliseconds);
   bool (*moveWindow)(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height);
   void (*setForeground)(WindowRef window);
+  // Whether the window's thread answers a message within AnswerTimeoutMs;
+  // never waits longer.
+  bool (*answers)(WindowRef window);
+  // The thread's last error, read right after a failed move.
+  uint32_t (*lastError)();
+};
+
+// Why a window of the run was not moved.
+enum UnmovedReason { UnmovedNone, UnmovedNotResponding, UnmovedMoveFailed };
+
+// What the move stage did: how many windows it moved and, when some were not,
+// the first reason (with the system's error code for a failed move).
+struct PlaceResult {
+  int moved;
+  UnmovedReason reason;
+  uint32_t error;
 };
 
 // The scan's step for one top-level window.
@@ -53,8 +70,9 @@ void RestoreIfMinimized(const WindowOps& ops, WindowRef window);
 
 // Cascades the candidates from the request's left edge, or moves the
 // TargetWindow alone when there are none; then brings the TargetWindow forward.
-void PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request);
+// A window that does not answer is neither restored nor moved.
+PlaceResult PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request);
 
 // The same over the system's window functions (targets_win32.cpp).
 bool ScanTargetWindows(uint32_t processId);
-void PlaceTargetWindows(const PlacementRequest& request);
+PlaceResult PlaceTargetWindows(const PlacementRequest& request);

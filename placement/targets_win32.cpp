@@ -58,13 +58,22 @@ bool MoveTo(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t heigh
 
 void BringForward(WindowRef window) { SetForegroundWindow(AsHwnd(window)); }
 
+bool Answers(WindowRef window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(AsHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                             AnswerTimeoutMs, &result) != 0;
+}
+
+uint32_t LastError() { return GetLastError(); }
+
 const WindowOps SystemWindowOps = {EnumAllWindows, OwnerProcess, ReadWindowBox, ReadWindowStyles,
-                                   ShowRestored,   Pause,        MoveTo,        BringForward};
+                                   ShowRestored,   Pause,        MoveTo,        BringForward,
+                                   Answers,        LastError};
 
 }  // namespace
 
 bool ScanTargetWindows(uint32_t processId) { return ScanTargetWindows(SystemWindowOps, processId); }
 
-void PlaceTargetWindows(const PlacementRequest& request) {
-  PlaceTargetWindows(SystemWindowOps, request);
+PlaceResult PlaceTargetWindows(const PlacementRequest& request) {
+  return PlaceTargetWindows(SystemWindowOps, request);
 }

@@ -126,6 +126,43 @@ TEST(PlacementCommand, EmptyCommandIsAccepted) {
   EXPECT_EQ(p.command(), "");
 }
 
+TEST(PlacementCommand, NumbersAreReadAlikeOnEveryPlatform) {
+  // Beyond the 32-bit range a number is clamped, as strtol does; a sign needs a digit after it.
+  struct Case {
+    const char* text;
+    int filled;
+    int32_t numbers[4];
+    size_t consumed;
+  } cases[] = {
+      {"2147483647,-2147483648,2147483648,-2147483649 x", 4,
+       {2147483647, INT32_MIN, 2147483647, INT32_MIN}, 45},
+      {"99999999999999999999999,+7,-0,4", 4, {2147483647, 7, 0, 4}, 31},
+      {" \t1,\n2,\v3,\f4", 4, {1, 2, 3, 4}, 12},
+      {"1,+,3,4", 1, {1}, 1},
+      {"1,2 ,3,4", 2, {1, 2}, 3},
+      {"-", 0, {}, 0},
+      {"", 0, {}, 0},
+      {"1,2,3,4,5", 4, {1, 2, 3, 4}, 7},
+  };
+  for (const Case& c : cases) {
+    int32_t numbers[4] = {0, 0, 0, 0};
+    const char* end = nullptr;
+    EXPECT_EQ(ReadCommaNumbers(c.text, numbers, 4, &end), c.filled) << c.text;
+    for (int i = 0; i < c.filled; ++i) EXPECT_EQ(numbers[i], c.numbers[i]) << c.text << " #" << i;
+    EXPECT_EQ(static_cast<size_t>(end - c.text), c.consumed) << c.text;
+  }
+  Parsed big("1,2,99999999999,4 app.exe");
+  ASSERT_EQ(big.result, PlacementParsed);
+  EXPECT_EQ(big.request.width, 2147483647);
+}
+
+TEST(PlacementCommand, OnlyAbsolutePathsCountAsAbsolute) {
+  for (const char* path : {"C:\\a.exe", "z:/a.exe", "\\\\server\\share\\a.exe", "//srv/a.exe"})
+    EXPECT_TRUE(IsAbsolutePath(path)) << path;
+  for (const char* path : {"a.exe", "tools\\a.exe", ".\\a.exe", "\\a.exe", "C:a.exe", "", "1:\\a"})
+    EXPECT_FALSE(IsAbsolutePath(path)) << path;
+}
+
 TEST(PlacementCommand, ProgramPathsWithBlanksAreQuoted) {
   char quoted[16];
   std::memset(quoted, 'x', sizeof quoted);

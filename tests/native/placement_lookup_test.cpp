@@ -63,8 +63,9 @@ bool FakePath(ProcessRef process, char* path, uint32_t size) {
 
 void FakeClose(ProcessRef) { ++fake->closed; }
 uint32_t FakeLastError() { return fake->lastError; }
+uint32_t FakeOwnId() { return 6; }
 
-const ProcessLookupOps FakeOps = {FakeEnum, FakeOpen, FakePath, FakeClose, FakeLastError};
+const ProcessLookupOps FakeOps = {FakeEnum, FakeOpen, FakePath, FakeClose, FakeLastError, FakeOwnId};
 
 class ProcessLookup : public ::testing::Test {
  protected:
@@ -102,6 +103,15 @@ TEST_F(ProcessLookup, FindsTheFirstMatchingProcessAndTraces) {
   EXPECT_EQ(processes.openedIds, (std::vector<uint32_t>{4, 8}));
   EXPECT_EQ(processes.opened, processes.closed);
   EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(ProcessLookup, OwnProcessIsNeverTaken) {
+  // The lookup's own process (id 6) runs the command too; it is not even opened.
+  processes.list = {{6, "C:\\apps\\tavrisol.exe"}, {10, "C:\\apps\\tavrisol.exe"}};
+  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tavrisol.exe"), 10u);
+  EXPECT_EQ(processes.openedIds, (std::vector<uint32_t>{10}));
+  processes.list.resize(1);
+  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tavrisol.exe"), 0u);
 }
 
 TEST_F(ProcessLookup, CommandsThatAreNotWholePathsNeverMatch) {

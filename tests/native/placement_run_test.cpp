@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <deque>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ struct FakeSystem {
   bool startSucceeds = true;
   uint32_t startedId = 77;
   std::deque<bool> scanAnswers;  // empty queue answers false
+  PlaceResult placeResult = {1, UnmovedNone, 0};
   PlacementRequest started = {0, 0, 0, 0, nullptr};
   PlacementRequest placed = {0, 0, 0, 0, nullptr};
   std::string startedCommand, lookedUp;
@@ -39,7 +41,9 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   return true;
 }
 
-void FakeIdle(uintptr_t process) { fake->calls.push_back("idle " + std::to_string(process)); }
+void FakeIdle(uintptr_t process, uint32_t ms) {
+  fake->calls.push_back("idle " + std::to_string(process) + " " + std::to_string(ms));
+}
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
 void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
 
@@ -51,17 +55,22 @@ bool FakeScan(uint32_t processId) {
   return answer;
 }
 
-void FakePlace(const PlacementRequest& request) {
+PlaceResult FakePlace(const PlacementRequest& request) {
   fake->calls.push_back("place");
   fake->placed = request;
+  return fake->placeResult;
 }
 
 void FakeTerminate(uint32_t processId) {
   fake->calls.push_back("terminate " + std::to_string(processId));
 }
 
-const PlacementOps FakeOps = {FakeFind,  FakeStart, FakeIdle,  FakeClose,
-                              FakeSleep, FakeScan,  FakePlace, FakeTerminate};
+void FakeDescribe(uint32_t code, char* text, uint32_t size) {
+  std::snprintf(text, size, "system text %u", static_cast<unsigned>(code));
+}
+
+const PlacementOps FakeOps = {FakeFind, FakeStart, FakeIdle,      FakeClose,   FakeSleep,
+                              FakeScan, FakePlace, FakeTerminate, FakeDescribe};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -88,8 +97,9 @@ class PlacementRun : public ::testing::Test {
 };
 
 // What a started program goes through before its first scan.
-const std::vector<std::string> StartSteps = {"start", "idle 20816", "close 20816", "sleep 1000",
-                                             "scan 77"};
+const std::vector<std::string> StartSteps = {"start", "idle 20816 30000", "sleep 1000", "scan 77"};
+// The started program's handle is kept until the run ends.
+const std::string CloseStarted = "close 20816";
 
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -113,7 +123,7 @@ TEST_F(PlacementRun, FoundRunningIsPlacedAfterOneScanWithoutWaiting) {
 TEST_F(PlacementRun, StartedWhenNotRunning) {
   system.scanAnswers = {true};
   EXPECT_EQ(Run("10,20,300,400 app.exe  "), 1);
-  EXPECT_EQ(system.calls, Concat({"find"}, Concat(StartSteps, {"place"})));
+  EXPECT_EQ(system.calls, Concat({"find"}, Concat(StartSteps, {"place", CloseStarted})));
   EXPECT_EQ(system.startedCommand, "app.exe");
   EXPECT_EQ(system.started.left, 10);
   EXPECT_EQ(system.started.height, 400);
@@ -127,7 +137,8 @@ TEST_F(PlacementRun, RunningWithoutWindowIsKilledAndStartedOnce) {
   EXPECT_EQ(
       system.calls,
       Concat({"find", "scan 42", "terminate 42"},
-             Concat(StartSteps, {"sleep 1000", "scan 77", "sleep 1000", "scan 77", "place"})));
+             Concat(StartSteps, {"sleep 1000", "scan 77", "sleep 1000", "scan 77", "place",
+                                 CloseStarted})));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
 }
 
@@ -164,7 +175,7 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
   EXPECT_EQ(Run("10,20,300,400 notepad.exe \t\r\n"), 0);
   std::vector<std::string> expected = Concat({"find"}, StartSteps);
   for (int i = 0; i < 11; ++i) expected = Concat(expected, {"sleep 1000", "scan 77"});
-  EXPECT_EQ(system.calls, expected);
+  EXPECT_EQ(system.calls, Concat(expected, {CloseStarted}));
   EXPECT_EQ(Count("terminate 77"), 0);
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
@@ -201,6 +212,40 @@ TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
             "Command line missing startup coords and sizes.\n1,2,3 app.exe \r\n");
   EXPECT_EQ(CapturedReports()[1].caption, "Failure");
   EXPECT_EQ(CapturedReports()[1].text, "Invalid Command line.\n1,2,3,4\tapp.exe\r\n");
+}
+
+TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {
+  struct Case {
+    PlaceResult placed;
+    int exitValue;
+    const char* message;  // nullptr: no report
+  } cases[] = {
+      {{1, UnmovedNotResponding, 0}, 1, nullptr},
+      {{1, UnmovedMoveFailed, 5}, 1, nullptr},
+      {{0, UnmovedNotResponding, 0}, 0, "Window not responding: 1,2,3,4 C:\\app.exe"},
+      {{0, UnmovedMoveFailed, 5}, 0, "MoveWindow failed: 1,2,3,4 C:\\app.exe\nsystem text 5"},
+  };
+  for (bool running : {true, false}) {
+    for (const Case& c : cases) {
+      system = FakeSystem();
+      ClearCaptured();
+      system.runningId = running ? 42 : 0;
+      system.scanAnswers = {true};
+      system.placeResult = c.placed;
+      EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), c.exitValue);
+      // Nothing is killed or started again for it.
+      EXPECT_EQ(Count("terminate 42"), 0);
+      EXPECT_EQ(Count("start"), running ? 0 : 1);
+      EXPECT_EQ(Count(CloseStarted), running ? 0 : 1);
+      if (c.message == nullptr) {
+        EXPECT_TRUE(CapturedReports().empty());
+      } else {
+        ASSERT_EQ(CapturedReports().size(), 1u);
+        EXPECT_EQ(CapturedReports()[0].caption, "Failure");
+        EXPECT_EQ(CapturedReports()[0].text, c.message);
+      }
+    }
+  }
 }
 
 }  // namespace

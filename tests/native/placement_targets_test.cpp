@@ -20,6 +20,7 @@ struct FakeWindow {
   uint32_t style;
   uint32_t exStyle = 0;
   bool moveSucceeds = true;
+  bool answers = true;
 };
 
 struct FakeDesktop {
@@ -68,9 +69,11 @@ bool FakeMove(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t hei
   return Find(window)->moveSucceeds;
 }
 void FakeForeground(WindowRef window) { desktop->calls.push_back("foreground " + Hex(window)); }
+bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
+uint32_t FakeLastError() { return 5; }
 
-const WindowOps FakeOps = {FakeEnum,    FakeOwner, FakeBox,  FakeStyles,
-                           FakeRestore, FakeSleep, FakeMove, FakeForeground};
+const WindowOps FakeOps = {FakeEnum, FakeOwner,      FakeBox,     FakeStyles,   FakeRestore,
+                           FakeSleep, FakeMove, FakeForeground, FakeAnswers, FakeLastError};
 
 WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
@@ -246,7 +249,10 @@ TEST_F(PlacementTargets, RefusedMoveOnlyTraces) {
   fakeDesktop.windows[0].moveSucceeds = false;
   ScanTargetWindows(FakeOps, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, Request);
+  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(result.moved, 1);
+  EXPECT_EQ(result.reason, UnmovedMoveFailed);
+  EXPECT_EQ(result.error, 5u);
   EXPECT_EQ(fakeDesktop.calls.size(), 3u);
   EXPECT_EQ(fakeDesktop.calls.back(), "foreground b2");
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{
@@ -261,9 +267,42 @@ TEST_F(PlacementTargets, RefusedMoveOfLoneWindowOnlyTraces) {
   fakeDesktop.windows[0].moveSucceeds = false;
   ScanTargetWindows(FakeOps, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, Request);
+  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(result.moved, 0);
+  EXPECT_EQ(result.reason, UnmovedMoveFailed);
   EXPECT_EQ(fakeDesktop.calls.back(), "foreground c1");
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move c1 failed\r\n"}));
+}
+
+TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
+  // A minimised candidate that is hung, then one that answers: only the second
+  // is touched, and the first reason given is the hung window.
+  Add(0xd1, Target, Box(0, 0, 100, 100), Visible | SysMenu | Minimized);
+  Add(0xd2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  fakeDesktop.windows[0].answers = false;
+  ScanTargetWindows(FakeOps, Target);
+  ClearCaptured();
+  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(result.moved, 1);
+  EXPECT_EQ(result.reason, UnmovedNotResponding);
+  EXPECT_EQ(fakeDesktop.calls,
+            (std::vector<std::string>{"move d2 24,-32 1936x1119", "foreground d2"}));
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{
+                                  "window d1 is not responding, left alone\r\n",
+                                  "better candidate d2 move didn't fail\r\n",
+                              }));
+
+  // Alone, it is not moved at all, and still brought forward.
+  fakeDesktop.windows.resize(1);
+  TargetWindow = 0;
+  for (WindowRef& slot : CandidateTable) slot = 0;
+  fakeDesktop.windows[0].style = Visible;
+  fakeDesktop.calls.clear();
+  ScanTargetWindows(FakeOps, Target);
+  result = PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(result.moved, 0);
+  EXPECT_EQ(result.reason, UnmovedNotResponding);
+  EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"foreground d1"}));
 }
 
 }  // namespace

@@ -32,11 +32,12 @@ bool KeyExists(HKEY root, const char* path) {
   return true;
 }
 
-void SetListValue(HKEY root, const char* path, const char* name, const std::string& text) {
+void SetListValue(HKEY root, const char* path, const char* name, const std::string& text,
+                  DWORD type = REG_SZ) {
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                            static_cast<DWORD>(text.size())),
             ERROR_SUCCESS);
   RegCloseKey(key);
@@ -246,6 +247,10 @@ class EditorTest : public ::testing::Test {
 TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
   SetListValue(HKEY_CURRENT_USER, InputKey, "", "1,2,3,4 C:\\user.exe");
   SetListValue(HKEY_CURRENT_USER, InputKey, "03", "5,6,7,8 C:\\other.exe");
+  // Values of other types, written by another program, are no list entries.
+  SetListValue(HKEY_CURRENT_USER, InputKey, "01", std::string("\xd2\x04\0\0", 4), REG_DWORD);
+  SetListValue(HKEY_CURRENT_USER, InputKey, "02", "AB", REG_BINARY);
+  SetListValue(HKEY_CURRENT_USER, InputKey, "04", std::string("x\0y\0\0", 5), REG_MULTI_SZ);
   ASSERT_NO_FATAL_FAILURE(Open());
   char title[64] = "";
   GetWindowTextA(editor.window, title, sizeof title);
@@ -266,7 +271,7 @@ TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
   EXPECT_TRUE(editor.Running());
   EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, OutputKey));
-  EXPECT_EQ(ListValue(HKEY_CURRENT_USER, InputKey, "01"), "(absent)");
+  EXPECT_EQ(ListValue(HKEY_CURRENT_USER, InputKey, "05"), "(absent)");
   editor.Press(2);
   ExpectClosedWithExitValue(1);
 }

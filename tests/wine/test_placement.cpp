@@ -385,3 +385,28 @@ TEST(PlacementRunning, NegativeLeftAndTopArePassedOn) {
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(WindowAt(w, -20, -10, 640, 480));
 }
+
+TEST(PlacementHung, WindowThatDoesNotAnswerEndsTheRunWithAFailure) {
+  // Found running, then started by the run (which waits out the idle timeout once): each run
+  // ends by itself and leaves the program running where it was, not killed and not doubled.
+  for (bool running : {true, false}) {
+    SCOPED_TRACE(running ? "found running" : "started by the run");
+    ProcessGuard guard;
+    std::string path = guard.CopyFixture("target.exe", "frozen.exe");
+    DWORD pid = running ? StartTarget(guard, path, 1) : 0;
+    if (running) ASSERT_NE(pid, 0u);
+    std::string line = std::string(Coordinates) + " " + path;
+
+    RunResult r = RunTavrisol(line, 120000);
+    ExpectOneFailure(r, "Window not responding: " + line);
+    std::vector<DWORD> now = FindProcessesByPath(path);
+    ASSERT_EQ(now.size(), 1u);
+    if (running) EXPECT_EQ(now[0], pid);
+    std::vector<WindowInfo> windows = TargetWindows(now[0]);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_TRUE(WindowAt(windows[0].hwnd, 200, 150, 400, 300));
+    EXPECT_TRUE(r.HasTrace("window " + Hex(windows[0].hwnd) + " is not responding, left alone\r\n"))
+        << r.AllTraces();
+    EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 0u);
+  }
+}
