@@ -74,9 +74,9 @@ void DescribeError(uint32_t code, char* text, uint32_t size) {
   text[size - 1] = '\0';
 }
 
-const PlacementOps SystemPlacementOps = {FindRunningProcess, StartCommand, WaitUntilIdle,
-                                         CloseProcess,       Pause,        Scan,
-                                         Place,              Terminate,    DescribeError};
+const PlacementOps SystemPlacementOps = {
+    FindRunningProcess, StartCommand, WaitUntilIdle, CloseProcess, Pause, Scan, Place,
+    Terminate,          DescribeError};
 
 }  // namespace
 

@@ -11,8 +11,8 @@ typedef uintptr_t WindowRef;
 
 enum {
   CandidateSlots = 15,
-  CascadeStep = 32,      // pixels between cascaded candidates
-  RestorePauseMs = 500,  // lets a restored window settle before it is moved
+  CascadeStep = 32,        // pixels between cascaded candidates
+  RestorePauseMs = 500,    // lets a restored window settle before it is moved
   AnswerTimeoutMs = 5000,  // how long a window may take to answer before it counts as hung
   StyleVisible = 0x10000000,
   StyleMinimized = 0x20000000,

@@ -65,7 +65,8 @@ void FakeClose(ProcessRef) { ++fake->closed; }
 uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
-const ProcessLookupOps FakeOps = {FakeEnum, FakeOpen, FakePath, FakeClose, FakeLastError, FakeOwnId};
+const ProcessLookupOps FakeOps = {FakeEnum,  FakeOpen,      FakePath,
+                                  FakeClose, FakeLastError, FakeOwnId};
 
 class ProcessLookup : public ::testing::Test {
  protected:

@@ -134,11 +134,9 @@ TEST_F(PlacementRun, RunningWithoutWindowIsKilledAndStartedOnce) {
   system.runningId = 42;
   system.scanAnswers = {false, false, false, true};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
-  EXPECT_EQ(
-      system.calls,
-      Concat({"find", "scan 42", "terminate 42"},
-             Concat(StartSteps, {"sleep 1000", "scan 77", "sleep 1000", "scan 77", "place",
-                                 CloseStarted})));
+  EXPECT_EQ(system.calls, Concat({"find", "scan 42", "terminate 42"},
+                                 Concat(StartSteps, {"sleep 1000", "scan 77", "sleep 1000",
+                                                     "scan 77", "place", CloseStarted})));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
 }
 

@@ -72,8 +72,8 @@ void FakeForeground(WindowRef window) { desktop->calls.push_back("foreground " +
 bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
 uint32_t FakeLastError() { return 5; }
 
-const WindowOps FakeOps = {FakeEnum, FakeOwner,      FakeBox,     FakeStyles,   FakeRestore,
-                           FakeSleep, FakeMove, FakeForeground, FakeAnswers, FakeLastError};
+const WindowOps FakeOps = {FakeEnum,  FakeOwner, FakeBox,        FakeStyles,  FakeRestore,
+                           FakeSleep, FakeMove,  FakeForeground, FakeAnswers, FakeLastError};
 
 WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};

@@ -394,14 +394,18 @@ TEST(PlacementHung, WindowThatDoesNotAnswerEndsTheRunWithAFailure) {
     ProcessGuard guard;
     std::string path = guard.CopyFixture("target.exe", "frozen.exe");
     DWORD pid = running ? StartTarget(guard, path, 1) : 0;
-    if (running) ASSERT_NE(pid, 0u);
+    if (running) {
+      ASSERT_NE(pid, 0u);
+    }
     std::string line = std::string(Coordinates) + " " + path;
 
     RunResult r = RunTavrisol(line, 120000);
     ExpectOneFailure(r, "Window not responding: " + line);
     std::vector<DWORD> now = FindProcessesByPath(path);
     ASSERT_EQ(now.size(), 1u);
-    if (running) EXPECT_EQ(now[0], pid);
+    if (running) {
+      EXPECT_EQ(now[0], pid);
+    }
     std::vector<WindowInfo> windows = TargetWindows(now[0]);
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_TRUE(WindowAt(windows[0].hwnd, 200, 150, 400, 300));
