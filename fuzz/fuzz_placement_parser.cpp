@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char> original = line;
   size_t length = std::strlen(line.data());
 
-  PlacementRequest request = {0, 0, 0, 0, nullptr};
+  PlacementRequest request = {0, 0, 0, 0, nullptr, 0};
   PlacementParse result = ParsePlacementCommand(line.data(), &request);
   size_t after = std::strlen(line.data());
 

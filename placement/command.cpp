@@ -57,14 +57,30 @@ bool IsAbsolutePath(const char* path) {
   return drive || share;
 }
 
+// The hold's seconds in [text, end): a comma, then nothing but digits making a
+// number from 1 to HoldSecondsLimit; 0 for anything else.
+int32_t ReadHoldSeconds(const char* text, const char* end) {
+  if (end - text < 2 || text[0] != ',') return 0;
+  int32_t seconds = 0;
+  for (const char* p = text + 1; p < end; ++p) {
+    if (*p < '0' || *p > '9') return 0;
+    seconds = seconds * 10 + (*p - '0');
+    if (seconds > HoldSecondsLimit) return 0;
+  }
+  return seconds;
+}
+
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request) {
   int32_t numbers[4];
-  if (ReadCommaNumbers(commandLine, numbers, 4, nullptr) != 4) return PlacementMissingCoordinates;
+  const char* afterNumbers = nullptr;
+  if (ReadCommaNumbers(commandLine, numbers, 4, &afterNumbers) != 4)
+    return PlacementMissingCoordinates;
 
   // The first space of the whole line separates the command, even one that
   // stands inside the coordinate list; a tab is no separator.
   char* command = std::strchr(commandLine, ' ');
   if (command == nullptr) return PlacementNoCommand;
+  int32_t holdSeconds = command > afterNumbers ? ReadHoldSeconds(afterNumbers, command) : 0;
   ++command;
   while (*command != '\0' && IsCommandWhitespace(*command)) ++command;
 
@@ -76,6 +92,7 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   request->width = numbers[2];
   request->height = numbers[3];
   request->command = command;
+  request->holdSeconds = holdSeconds;
   return PlacementParsed;
 }
 

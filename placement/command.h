@@ -5,12 +5,15 @@
 #include <cstdint>
 
 struct PlacementRequest {
-  int32_t left;    // screen x of the window's left edge; may be negative
-  int32_t top;     // screen y of the window's top edge; may be negative
-  int32_t width;   // outer width in pixels
-  int32_t height;  // outer height in pixels
-  char* command;   // a tail of the command line itself
+  int32_t left;         // screen x of the window's left edge; may be negative
+  int32_t top;          // screen y of the window's top edge; may be negative
+  int32_t width;        // outer width in pixels
+  int32_t height;       // outer height in pixels
+  char* command;        // a tail of the command line itself
+  int32_t holdSeconds;  // how long the run keeps the windows in place; 0: place once
 };
+
+enum { HoldSecondsLimit = 86400 };  // a day
 
 enum PlacementParse {
   PlacementParsed,
@@ -31,8 +34,10 @@ bool IsCommandWhitespace(char c);
 int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end);
 
 // Reads the four numbers and finds the command after the first space of the
-// line. Trailing whitespace is cut off the command by writing zeros over it, so
-// commandLine loses it too. request is filled only when the result is
+// line. A fifth number from 1 to HoldSecondsLimit, standing alone between a
+// comma after the fourth number and that space, asks for a hold; anything
+// else there is ignored, as it always was. Trailing whitespace is cut off the command by writing
+// zeros over it, so commandLine loses it too. request is filled only when the result is
 // PlacementParsed.
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request);
 

@@ -40,7 +40,7 @@ int ReportFailure(RunFailure failure, const char* commandLine, const char* comma
 }  // namespace
 
 int RunPlacement(char* commandLine, const PlacementOps& ops) {
-  PlacementRequest request = {0, 0, 0, 0, nullptr};
+  PlacementRequest request = {0, 0, 0, 0, nullptr, 0};
   bool foundRunning = false;
   uint32_t processId = 0;
   RunFailure failure = MissingCoordinates;
@@ -122,6 +122,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // A run that moved not one window failed, however it got there.
         PlaceResult placed = ops.placeTargetWindows(request);
         if (placed.moved > 0) {
+          if (request.holdSeconds > 0) ops.holdPlacement(request, processId);
           result = 1;
           state = Done;
           break;

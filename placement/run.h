@@ -36,6 +36,8 @@ struct PlacementOps {
   void (*terminateProcess)(uint32_t processId);
   // The system's text for an error code, terminated, in text (size bytes).
   void (*describeError)(uint32_t code, char* text, uint32_t size);
+  // Keeps the placed windows in place for request.holdSeconds.
+  void (*holdPlacement)(const PlacementRequest& request, uint32_t processId);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

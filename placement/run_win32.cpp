@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "placement/hold.h"
 #include "placement/lookup.h"
 #include "placement/run.h"
 #include "placement/targets.h"
@@ -74,9 +75,13 @@ void DescribeError(uint32_t code, char* text, uint32_t size) {
   text[size - 1] = '\0';
 }
 
+void Hold(const PlacementRequest& request, uint32_t processId) {
+  HoldPlacement(request, processId);
+}
+
 const PlacementOps SystemPlacementOps = {
-    FindRunningProcess, StartCommand, WaitUntilIdle, CloseProcess, Pause, Scan, Place,
-    Terminate,          DescribeError};
+    FindRunningProcess, StartCommand,  WaitUntilIdle, CloseProcess, Pause, Scan, Place,
+    Terminate,          DescribeError, Hold};
 
 }  // namespace
 

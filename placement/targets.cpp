@@ -5,6 +5,7 @@
 WindowRef TargetWindow = 0;
 int32_t TargetArea = 0;
 WindowRef CandidateTable[CandidateSlots] = {};
+PlacedWindow PlacedTable[PlacedSlots] = {};
 
 namespace {
 
@@ -77,6 +78,22 @@ void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
   ops.sleep(RestorePauseMs);
 }
 
+void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x,
+                  const PlacementRequest& request) {
+  PlacedWindow* slot = &PlacedTable[PlacedSlots - 1];
+  for (PlacedWindow& placed : PlacedTable) {
+    if (placed.window == 0) {
+      slot = &placed;
+      break;
+    }
+  }
+  PlacedWindow entry = {window,       x,     request.top, request.width, request.height,
+                        {0, 0, 0, 0}, false, false};
+  // What the system made of the move (it may clamp it) is what a hold keeps.
+  ops.windowBox(window, &entry.box);
+  *slot = entry;
+}
+
 namespace {
 
 enum PlaceOutcome { Moved, MoveFailed, NotAnswering };
@@ -93,6 +110,7 @@ PlaceOutcome PlaceOne(const WindowOps& ops, WindowRef window, int32_t x,
   RestoreIfMinimized(ops, window);
   if (ops.moveWindow(window, x, request.top, request.width, request.height)) {
     ++result->moved;
+    RecordPlaced(ops, window, x, request);
     return Moved;
   }
   uint32_t error = ops.lastError();

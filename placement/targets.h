@@ -17,6 +17,7 @@ enum {
   StyleVisible = 0x10000000,
   StyleMinimized = 0x20000000,
   StyleSystemMenu = 0x00080000,
+  StyleMaximized = 0x01000000,
 };
 
 // Window state of the run: empty at start, only ever added to by the scans.
@@ -28,6 +29,18 @@ extern WindowRef
 struct WindowBox {
   int32_t left, top, right, bottom;
 };
+
+// A window the run moved, and where: what a hold keeps in place.
+struct PlacedWindow {
+  WindowRef window;             // 0: empty slot
+  int32_t x, y, width, height;  // the move it was given
+  WindowBox box;                // its rectangle right after that move
+  bool released;                // the user took it over: no longer touched
+  bool silent;                  // did not answer at the last try (traced once)
+};
+
+enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while holding
+extern PlacedWindow PlacedTable[PlacedSlots];
 
 // What the scan and the move stage need from the system.
 struct WindowOps {
@@ -68,11 +81,17 @@ bool ScanTargetWindows(const WindowOps& ops, uint32_t processId);
 
 void RestoreIfMinimized(const WindowOps& ops, WindowRef window);
 
+// Records a moved window in the first empty slot of the PlacedTable (the last
+// slot when none is empty), with the rectangle it has now.
+void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x,
+                  const PlacementRequest& request);
+
 // Cascades the candidates from the request's left edge, or moves the
 // TargetWindow alone when there are none; then brings the TargetWindow forward.
 // A window that does not answer is neither restored nor moved.
 PlaceResult PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request);
 
-// The same over the system's window functions (targets_win32.cpp).
+// The system's window functions, and the same over them (targets_win32.cpp).
+extern const WindowOps SystemWindowOps;
 bool ScanTargetWindows(uint32_t processId);
 PlaceResult PlaceTargetWindows(const PlacementRequest& request);

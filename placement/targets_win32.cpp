@@ -66,11 +66,11 @@ bool Answers(WindowRef window) {
 
 uint32_t LastError() { return GetLastError(); }
 
+}  // namespace
+
 const WindowOps SystemWindowOps = {EnumAllWindows, OwnerProcess, ReadWindowBox, ReadWindowStyles,
                                    ShowRestored,   Pause,        MoveTo,        BringForward,
                                    Answers,        LastError};
-
-}  // namespace
 
 bool ScanTargetWindows(uint32_t processId) { return ScanTargetWindows(SystemWindowOps, processId); }
 

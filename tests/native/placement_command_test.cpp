@@ -11,7 +11,7 @@ namespace {
 // Parses a copy of text; the buffer stays alive so the command can be read.
 struct Parsed {
   std::vector<char> line;
-  PlacementRequest request = {0, 0, 0, 0, nullptr};
+  PlacementRequest request = {0, 0, 0, 0, nullptr, 0};
   PlacementParse result;
 
   explicit Parsed(const std::string& text) : line(text.begin(), text.end()) {
@@ -99,6 +99,31 @@ TEST(PlacementCommand, TextAfterTheFourthNumberIsIgnored) {
   Parsed fifth("1,2,3,4,5 app.exe");
   ASSERT_EQ(fifth.result, PlacementParsed);
   EXPECT_EQ(fifth.command(), "app.exe");
+}
+
+TEST(PlacementCommand, FifthNumberFromOneToADayAsksForAHold) {
+  struct Case {
+    const char* line;
+    int32_t holdSeconds;
+  } cases[] = {
+      {"1,2,3,4 app.exe", 0},        {"1,2,3,4,600 app.exe", 600},
+      {"1,2,3,4,1 app.exe", 1},      {"1,2,3,4,86400 app.exe", 86400},
+      {"1,2,3,4,0600 app.exe", 600}, {"1,2,3,4,0 app.exe", 0},
+      {"1,2,3,4,86401 app.exe", 0},  {"1,2,3,4,99999999999 app.exe", 0},
+      {"1,2,3,4,-5 app.exe", 0},     {"1,2,3,4,+5 app.exe", 0},
+      {"1,2,3,4,5s app.exe", 0},     {"1,2,3,4,abc app.exe", 0},
+      {"1,2,3,4, app.exe", 0},       {"1,2,3,4,5,6 app.exe", 0},
+      {"1,2,3,4x,5 app.exe", 0},     {"1,2,3,4\t,5 app.exe", 0},
+      {"1, 2,3,4,5 app.exe", 0},
+  };
+  for (const Case& c : cases) {
+    Parsed p(c.line);
+    ASSERT_EQ(p.result, PlacementParsed) << c.line;
+    EXPECT_EQ(p.request.holdSeconds, c.holdSeconds) << c.line;
+    EXPECT_EQ(p.request.height, 4) << c.line;
+    // The command and the line are what they always were.
+    EXPECT_EQ(p.commandLine(), c.line);
+  }
 }
 
 TEST(PlacementCommand, SkipsLeadingAndTrimsTrailingWhitespaceInPlace) {

@@ -18,8 +18,8 @@ struct FakeSystem {
   uint32_t startedId = 77;
   std::deque<bool> scanAnswers;  // empty queue answers false
   PlaceResult placeResult = {1, UnmovedNone, 0};
-  PlacementRequest started = {0, 0, 0, 0, nullptr};
-  PlacementRequest placed = {0, 0, 0, 0, nullptr};
+  PlacementRequest started = {0, 0, 0, 0, nullptr, 0};
+  PlacementRequest placed = {0, 0, 0, 0, nullptr, 0};
   std::string startedCommand, lookedUp;
 };
 
@@ -69,8 +69,13 @@ void FakeDescribe(uint32_t code, char* text, uint32_t size) {
   std::snprintf(text, size, "system text %u", static_cast<unsigned>(code));
 }
 
-const PlacementOps FakeOps = {FakeFind, FakeStart, FakeIdle,      FakeClose,   FakeSleep,
-                              FakeScan, FakePlace, FakeTerminate, FakeDescribe};
+void FakeHold(const PlacementRequest& request, uint32_t processId) {
+  fake->calls.push_back("hold " + std::to_string(request.holdSeconds) + " " +
+                        std::to_string(processId));
+}
+
+const PlacementOps FakeOps = {FakeFind, FakeStart, FakeIdle,      FakeClose,    FakeSleep,
+                              FakeScan, FakePlace, FakeTerminate, FakeDescribe, FakeHold};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -210,6 +215,26 @@ TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
             "Command line missing startup coords and sizes.\n1,2,3 app.exe \r\n");
   EXPECT_EQ(CapturedReports()[1].caption, "Failure");
   EXPECT_EQ(CapturedReports()[1].text, "Invalid Command line.\n1,2,3,4\tapp.exe\r\n");
+}
+
+TEST_F(PlacementRun, HoldFollowsOnlyAPlacementThatMovedAWindow) {
+  system.runningId = 42;
+  system.scanAnswers = {true};
+  EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "place", "hold 30 42"}));
+
+  // A started program's handle stays open through the hold.
+  system = FakeSystem();
+  system.scanAnswers = {true};
+  EXPECT_EQ(Run("1,2,3,4,30 app.exe"), 1);
+  EXPECT_EQ(system.calls,
+            Concat({"find"}, Concat(StartSteps, {"place", "hold 30 77", CloseStarted})));
+
+  system = FakeSystem();
+  system.scanAnswers = {true};
+  system.placeResult = {0, UnmovedNotResponding, 0};
+  EXPECT_EQ(Run("1,2,3,4,30 app.exe"), 0);
+  EXPECT_EQ(Count("hold 30 77"), 0);
 }
 
 TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "placement/hold.h"
 #include "placement/targets.h"
 #include "support/diag_capture.h"
 
@@ -21,11 +22,16 @@ struct FakeWindow {
   uint32_t exStyle = 0;
   bool moveSucceeds = true;
   bool answers = true;
+  bool inMoveSize = false;
+  bool exists = true;
 };
 
 struct FakeDesktop {
   std::vector<FakeWindow> windows;
   std::vector<std::string> calls;  // restores, sleeps, moves and the foreground
+  uint32_t tick = 1000;
+  uint32_t exitsAt = UINT32_MAX;  // the tick at which the target process ends
+  std::vector<uint32_t> waits;
 };
 
 FakeDesktop* desktop = nullptr;
@@ -38,7 +44,7 @@ std::string Hex(WindowRef w) {
 
 FakeWindow* Find(WindowRef window) {
   for (FakeWindow& w : desktop->windows)
-    if (w.id == window) return &w;
+    if (w.id == window && w.exists) return &w;
   return nullptr;
 }
 
@@ -66,11 +72,21 @@ bool FakeMove(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t hei
   desktop->calls.push_back("move " + Hex(window) + " " + std::to_string(x) + "," +
                            std::to_string(y) + " " + std::to_string(width) + "x" +
                            std::to_string(height));
-  return Find(window)->moveSucceeds;
+  if (!Find(window)->moveSucceeds) return false;
+  Find(window)->box = {x, y, x + width, y + height};
+  return true;
 }
 void FakeForeground(WindowRef window) { desktop->calls.push_back("foreground " + Hex(window)); }
 bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
 uint32_t FakeLastError() { return 5; }
+
+bool FakeInMoveSize(WindowRef window) { return Find(window)->inMoveSize; }
+bool FakeWaitForExit(uint32_t ms) {
+  desktop->waits.push_back(ms);
+  desktop->tick += ms;
+  return desktop->tick >= desktop->exitsAt;
+}
+uint32_t FakeTick() { return desktop->tick; }
 
 const WindowOps FakeOps = {FakeEnum,  FakeOwner, FakeBox,        FakeStyles,  FakeRestore,
                            FakeSleep, FakeMove,  FakeForeground, FakeAnswers, FakeLastError};
@@ -79,9 +95,11 @@ WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
 }
 
+const HoldOps FakeHoldOps = {&FakeOps, FakeInMoveSize, FakeWaitForExit, FakeTick};
+
 const uint32_t Target = 500;
 const uint32_t Other = 600;
-const PlacementRequest Request = {-8, -32, 1936, 1119, nullptr};
+const PlacementRequest Request = {-8, -32, 1936, 1119, nullptr, 0};
 
 class PlacementTargets : public ::testing::Test {
  protected:
@@ -90,6 +108,7 @@ class PlacementTargets : public ::testing::Test {
     TargetWindow = 0;
     TargetArea = 0;
     for (WindowRef& slot : CandidateTable) slot = 0;
+    for (PlacedWindow& slot : PlacedTable) slot = PlacedWindow();
     ClearCaptured();
     desktop = &fakeDesktop;
   }
@@ -183,7 +202,7 @@ TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
   Add(0x63, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   ScanTargetWindows(FakeOps, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, {100, 50, 640, 480, nullptr});
+  PlaceTargetWindows(FakeOps, {100, 50, 640, 480, nullptr, 0});
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
                                    "move 61 100,50 640x480",
                                    "move 62 132,50 640x480",
@@ -222,7 +241,7 @@ TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
   Add(0x92, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   ScanTargetWindows(FakeOps, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, {0, 0, 640, 480, nullptr});
+  PlaceTargetWindows(FakeOps, {0, 0, 640, 480, nullptr, 0});
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
                                    "restore 91",
                                    "sleep 500",
@@ -303,6 +322,120 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
   EXPECT_EQ(result.moved, 0);
   EXPECT_EQ(result.reason, UnmovedNotResponding);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"foreground d1"}));
+}
+
+// ---- holding the placement ------------------------------------------------------------------
+
+TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices) {
+  Add(0xe1, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0xe2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  ScanTargetWindows(FakeOps, Target);
+  PlaceTargetWindows(FakeOps, Request);
+  FakeWindow& first = fakeDesktop.windows[0];
+  FakeWindow& second = fakeDesktop.windows[1];
+  const WindowBox home = Box(300, 300, 400, 300);
+
+  // Nothing moved: nothing to do.
+  fakeDesktop.calls.clear();
+  ClearCaptured();
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_TRUE(fakeDesktop.calls.empty());
+
+  // The program moves its window home: it is put back at its own cascade place.
+  second.box = home;
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"window e2 put back\r\n"}));
+
+  // Minimised, maximised or hidden elsewhere, not answering: left alone, traced once.
+  struct Case {
+    uint32_t style;
+    bool answers;
+  } leftAlone[] = {{Visible | SysMenu | Minimized, true},
+                   {Visible | SysMenu | StyleMaximized, true},
+                   {SysMenu, true},
+                   {Visible | SysMenu, false}};
+  for (const Case& c : leftAlone) {
+    second.box = home;
+    second.style = c.style;
+    second.answers = c.answers;
+    fakeDesktop.calls.clear();
+    ClearCaptured();
+    HoldPass(FakeHoldOps, Request, Target);
+    HoldPass(FakeHoldOps, Request, Target);
+    EXPECT_TRUE(fakeDesktop.calls.empty()) << c.style;
+    EXPECT_EQ(CapturedTraces().size(), c.answers ? 0u : 1u) << c.style;
+  }
+
+  // Restored (and answering) but still elsewhere: put back.
+  second.style = Visible | SysMenu;
+  second.answers = true;
+  fakeDesktop.calls.clear();
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
+
+  // The user drags the first window: released for good, even once the drag is over.
+  first.inMoveSize = true;
+  first.box = home;
+  fakeDesktop.calls.clear();
+  ClearCaptured();
+  HoldPass(FakeHoldOps, Request, Target);
+  first.inMoveSize = false;
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_TRUE(fakeDesktop.calls.empty());
+  EXPECT_EQ(CapturedTraces(),
+            (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
+
+  // A window that is gone frees its slot.
+  second.exists = false;
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_EQ(PlacedTable[1].window, 0u);
+}
+
+TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
+  // A splash without a system menu is placed first; the real window comes later, beside a
+  // small one that is not larger than the splash was.
+  Add(0xf1, Target, Box(800, 400, 300, 200), Visible);
+  ScanTargetWindows(FakeOps, Target);
+  PlaceTargetWindows(FakeOps, Request);
+  Add(0xf2, Other, Box(0, 0, 1000, 1000), Visible | SysMenu);
+  Add(0xf3, Target, Box(0, 0, 200, 100), Visible | SysMenu);
+  Add(0xf4, Target, Box(250, 250, 800, 600), Visible | SysMenu);
+  fakeDesktop.calls.clear();
+  ClearCaptured();
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_EQ(fakeDesktop.calls,
+            (std::vector<std::string>{"move f4 -8,-32 1936x1119", "foreground f4"}));
+  EXPECT_EQ(TargetWindow, 0xf4u);
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"window f4 is the new target\r\n",
+                                                        "move f4 didn't fail\r\n"}));
+  // Now held like the first: moved away, put back; nothing else changes.
+  fakeDesktop.windows[3].box = Box(250, 250, 800, 600);
+  fakeDesktop.calls.clear();
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move f4 -8,-32 1936x1119"}));
+}
+
+TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExits) {
+  Add(0x31, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  ScanTargetWindows(FakeOps, Target);
+  PlaceTargetWindows(FakeOps, Request);
+  PlacementRequest held = Request;
+  held.holdSeconds = 2;
+  ClearCaptured();
+  HoldPlacement(FakeHoldOps, held, Target);
+  EXPECT_EQ(fakeDesktop.waits, std::vector<uint32_t>(8, 250));
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
+                                                        "hold ended after 2 seconds\r\n"}));
+
+  // The tick count wraps during the hold; the program ends after 600 ms.
+  fakeDesktop.waits.clear();
+  fakeDesktop.tick = UINT32_MAX - 100;
+  fakeDesktop.exitsAt = fakeDesktop.tick + 600;
+  ClearCaptured();
+  HoldPlacement(FakeHoldOps, held, Target);
+  EXPECT_EQ(fakeDesktop.waits.size(), 3u);
+  EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
 }
 
 }  // namespace

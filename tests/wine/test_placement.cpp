@@ -414,3 +414,53 @@ TEST(PlacementHung, WindowThatDoesNotAnswerEndsTheRunWithAFailure) {
     EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 0u);
   }
 }
+
+TEST(PlacementHold, WindowsThatMoveBackOrAppearLateArePlacedOnlyWithAHold) {
+  // A program that puts its window back half a second after it is moved (found running), and one
+  // that shows a splash for two seconds before its main window (started by the run). Without a
+  // fifth number they end where the program wants them; with a hold of four seconds, where the
+  // command line says.
+  struct Case {
+    const char* name;
+    bool running;
+    RECT own;  // where the program puts its (main) window itself
+  } cases[] = {{"moveback.exe", true, {300, 300, 700, 600}},
+               {"splash.exe", false, {250, 250, 1050, 850}}};
+  for (const Case& c : cases) {
+    for (bool hold : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (hold ? " with a hold" : " without a hold"));
+      ProcessGuard guard;
+      std::string path = guard.CopyFixture("target.exe", c.name);
+      if (c.running) {
+        ASSERT_NE(StartTarget(guard, path, 1), 0u);
+      }
+      RunResult r = RunTavrisol(std::string(Coordinates) + (hold ? ",4 " : " ") + path);
+      ASSERT_TRUE(PlacedQuietly(r));
+      std::vector<DWORD> pids = FindProcessesByPath(path);
+      ASSERT_EQ(pids.size(), 1u);
+      const RECT& own = c.own;
+      const RECT want = {Left, Top, Left + Width, Top + Height};
+      const RECT& expected = hold ? want : own;
+      // Give the program time for what it does after the run (the hold covered it already).
+      HWND main = nullptr;
+      bool settled = WaitUntil(
+          [&] {
+            std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+            if (windows.size() != 1 || windows[0].title == "splash") return false;
+            main = windows[0].hwnd;
+            return EqualRect(&windows[0].rect, &expected) != 0;
+          },
+          5000);
+      EXPECT_TRUE(settled) << (main ? RectText(TargetWindows(pids[0])[0].rect) : "no window")
+                           << "\n"
+                           << r.AllTraces();
+      EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), hold ? 1u : 0u);
+      if (hold && main) {
+        std::string done = c.running ? "window " + Hex(main) + " put back\r\n"
+                                     : "window " + Hex(main) + " is the new target\r\n";
+        EXPECT_TRUE(r.HasTrace(done)) << r.AllTraces();
+        EXPECT_TRUE(r.HasTrace("hold ended after 4 seconds\r\n")) << r.AllTraces();
+      }
+    }
+  }
+}
