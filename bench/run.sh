@@ -4,7 +4,8 @@
 #     program, both started by `wine` from here (median of RUNS each, and their ratio);
 #  2. one window scan with 2000 top-level windows on the desktop, and whole placement runs
 #     among those windows (bench_scan.exe);
-#  3. the size of tavrisol.exe (and of tavrisolhelper.dll when built).
+#  3. the size of tavrisol.exe (and of tavrisolhelper.dll when built);
+#  4. the CPU cost of a 60-second hold (bench/hold.sh).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -75,4 +76,7 @@ for f in tavrisol.exe tavrisolhelper.dll; do
   printf "%-20s %8d bytes, stripped %8d bytes\n" "$f" "$(stat -c %s "$build/$f")" "$(stat -c %s "$stripped")"
   rm -f "$stripped"
 done
+
+echo "== holding a placement"
+bash "$here/hold.sh"
 exit 0

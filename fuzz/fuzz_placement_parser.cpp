@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   if (request.command < line.data() || request.command > line.data() + after) std::abort();
+  if (request.holdSeconds < 0 || request.holdSeconds > HoldSecondsLimit) std::abort();
   if (request.command == line.data()) std::abort();  // at least the separating space precedes it
   if (request.command[-1] != ' ' && !IsCommandWhitespace(request.command[-1])) std::abort();
   size_t commandLength = std::strlen(request.command);
