@@ -53,16 +53,8 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, uint32_
   TargetWindow = search.window;
   TargetArea = static_cast<int32_t>(search.area);
   TraceLine("window %x is the new target\r\n", Hex(search.window));
-  if (!windows.answers(search.window)) {
-    TraceLine("window %x is not responding, left alone\r\n", Hex(search.window));
-    return;
-  }
-  if (windows.moveWindow(search.window, request.left, request.top, request.width, request.height)) {
-    TraceLine("move %x didn't fail\r\n", Hex(search.window));
-    RecordPlaced(windows, search.window, request.left, request);
-  } else {
-    TraceLine("move %x failed\r\n", Hex(search.window));
-  }
+  PlaceResult ignored = {0, UnmovedNone, 0};
+  PlaceWindow(windows, search.window, request.left, request, LoneTraces, &ignored);
   windows.setForeground(search.window);
 }
 

@@ -94,63 +94,43 @@ void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x,
   *slot = entry;
 }
 
-namespace {
-
-enum PlaceOutcome { Moved, MoveFailed, NotAnswering };
-
-// Restores and moves one window unless it does not answer, and counts the
-// outcome: a hung window would hold the run inside the move without end.
-PlaceOutcome PlaceOne(const WindowOps& ops, WindowRef window, int32_t x,
-                      const PlacementRequest& request, PlaceResult* result) {
+bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const PlacementRequest& request,
+                 const PlaceTraces& traces, PlaceResult* result) {
+  // A hung window would hold the run inside the restore or the move without end.
   if (!ops.answers(window)) {
     TraceLine("window %x is not responding, left alone\r\n", Hex(window));
     if (result->reason == UnmovedNone) result->reason = UnmovedNotResponding;
-    return NotAnswering;
+    return false;
   }
   RestoreIfMinimized(ops, window);
   if (ops.moveWindow(window, x, request.top, request.width, request.height)) {
+    TraceLine(traces.moved, Hex(window));
     ++result->moved;
     RecordPlaced(ops, window, x, request);
-    return Moved;
+    return true;
   }
   uint32_t error = ops.lastError();
+  TraceLine(traces.failed, Hex(window));
   if (result->reason == UnmovedNone) {
     result->reason = UnmovedMoveFailed;
     result->error = error;
   }
-  return MoveFailed;
+  return false;
 }
 
-}  // namespace
+const PlaceTraces CandidateTraces = {"better candidate %x move didn't fail\r\n",
+                                     "better candidate %x move failed\r\n"};
+const PlaceTraces LoneTraces = {"move %x didn't fail\r\n", "move %x failed\r\n"};
 
 PlaceResult PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request) {
   PlaceResult result = {0, UnmovedNone, 0};
   if (CandidateTable[0] != 0) {
     for (int i = 0; i < CandidateSlots && CandidateTable[i] != 0; ++i) {
-      WindowRef window = CandidateTable[i];
       int32_t x = Wrap(static_cast<int64_t>(request.left) + CascadeStep * i);
-      switch (PlaceOne(ops, window, x, request, &result)) {
-        case Moved:
-          TraceLine("better candidate %x move didn't fail\r\n", Hex(window));
-          break;
-        case MoveFailed:
-          TraceLine("better candidate %x move failed\r\n", Hex(window));
-          break;
-        case NotAnswering:
-          break;
-      }
+      PlaceWindow(ops, CandidateTable[i], x, request, CandidateTraces, &result);
     }
   } else {
-    switch (PlaceOne(ops, TargetWindow, request.left, request, &result)) {
-      case Moved:
-        TraceLine("move %x didn't fail\r\n", Hex(TargetWindow));
-        break;
-      case MoveFailed:
-        TraceLine("move %x failed\r\n", Hex(TargetWindow));
-        break;
-      case NotAnswering:
-        break;
-    }
+    PlaceWindow(ops, TargetWindow, request.left, request, LoneTraces, &result);
   }
   ops.setForeground(TargetWindow);
   return result;

@@ -86,6 +86,20 @@ void RestoreIfMinimized(const WindowOps& ops, WindowRef window);
 void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x,
                   const PlacementRequest& request);
 
+// The trace lines of a move that succeeded and of one that failed; %x is the window.
+struct PlaceTraces {
+  const char* moved;
+  const char* failed;
+};
+extern const PlaceTraces CandidateTraces;  // a window of the CandidateTable
+extern const PlaceTraces LoneTraces;       // the TargetWindow alone
+
+// Restores and moves one window to x and the request's top and size, unless it
+// does not answer; records it in the PlacedTable and counts it in result.
+// Returns whether it was moved.
+bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const PlacementRequest& request,
+                 const PlaceTraces& traces, PlaceResult* result);
+
 // Cascades the candidates from the request's left edge, or moves the
 // TargetWindow alone when there are none; then brings the TargetWindow forward.
 // A window that does not answer is neither restored nor moved.
