@@ -579,6 +579,48 @@ TEST_F(PickTest, SelectThenAClickFillsInputWithThePlacementOfTheClickedProgram) 
   EXPECT_TRUE(harness::WaitUntil([&] { return editor.Text(1002) == picked; }, Timeout));
 }
 
+// Clicks on the editor's own windows pass through while armed: Select with the
+// mouse disarms and Cancel closes; only another program's window is a pick.
+TEST_F(PickTest, ClicksOnTheEditorAreNoPick) {
+  auto clickOn = [](HWND window, int x, int y) {
+    POINT at = {x, y};
+    ClientToScreen(window, &at);
+    ClickAt(at.x, at.y);
+  };
+  auto clickButton = [&](int id) {
+    HWND button = GetDlgItem(editor.window, id);
+    RECT rect;
+    GetClientRect(button, &rect);
+    clickOn(button, rect.right / 2, rect.bottom / 2);
+  };
+  editor.SetText(1002, "kept");
+  editor.PressAndWait(1004);
+  clickOn(editor.window, 4, 4);  // the frame, beside every control
+  Sleep(500);
+  EXPECT_EQ(editor.Text(1002), "kept");
+  ClickTarget();
+  EXPECT_TRUE(harness::WaitUntil([&] { return editor.Text(1002) != "kept"; }, Timeout));
+  std::string picked = editor.Text(1002);
+  EXPECT_EQ(lstrcmpiA(picked.substr(picked.find(' ') + 1).c_str(), fixturePath.c_str()), 0)
+      << picked;
+  EXPECT_EQ(WindowTitle(target), "clickrecorder 0");
+
+  editor.SetText(1002, "kept");
+  editor.PressAndWait(1004);
+  clickButton(1004);
+  Sleep(500);
+  ClickTarget();
+  EXPECT_TRUE(
+      harness::WaitUntil([&] { return WindowTitle(target) == "clickrecorder 1"; }, Timeout));
+  Sleep(300);
+  EXPECT_EQ(editor.Text(1002), "kept");
+
+  editor.PressAndWait(1004);
+  clickButton(2);
+  ExpectClosedWithExitValue(1);
+  EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
+}
+
 TEST_F(PickTest, SelectTwiceDisarms) {
   editor.SetText(1002, "kept");
   editor.PressAndWait(1004);
