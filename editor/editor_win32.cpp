@@ -16,12 +16,12 @@ static const char EditorClass[] = "Tavrisol";
 static const char EditorTitle[] = "Tavrisol 6.0.2";
 static const char HelperName[] = "tavrisolhelper.dll";
 
-int RunEditor(HINSTANCE instance, int showCommand) {
-  // The companion library is loaded by bare name: look for it only beside the
-  // program and in the system folders, never in the current folder or PATH.
-  SetDllDirectoryA("");
-  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+// Set once the builder has made every control; only then does the window's
+// end also end the message loop. A window whose creation failed must not post
+// the quit message: a report shown after it would close by itself.
+static bool editorMade = false;
 
+int RunEditor(HINSTANCE instance, int showCommand) {
   WNDCLASSA windowClass = {};
   windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = editorWnd_Proc;
@@ -57,7 +57,10 @@ static void SetIcons(HWND window) {
 
 // Loads the companion library; -1 fails the window's creation.
 static LRESULT LoadHelper() {
-  helperLibrary = LoadLibraryA(HelperName);
+  // Only beside the program and in the system folders, never in the current
+  // folder or PATH; later loads (the file dialog's) keep the usual search.
+  helperLibrary = LoadLibraryExA(
+      HelperName, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!helperLibrary) {
     char* text = LastErrorText();
     MessageReport(CaptionError, "Failed to load tavrisolhelper.dll %x\n%s",
@@ -85,6 +88,7 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       SetIcons(window);
       return LoadHelper();
     case WM_INITDIALOG:
+      editorMade = true;
       FillRecentList(window, IDC_INPUT, INPUT_LIST_KEY);
       FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
       return 0;
@@ -101,7 +105,10 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
         helperLibrary = nullptr;
       }
       DestroyBuiltControls();
-      PostQuitMessage(0);
+      if (editorMade) {
+        editorMade = false;
+        PostQuitMessage(0);
+      }
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);

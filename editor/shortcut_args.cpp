@@ -13,6 +13,8 @@ namespace {
 enum { ComposeRoom = 2 * ShortcutTextSize + 32 };
 
 const char InvalidCommandFormat[] = "Invalid Command line.\n%s";
+const char ArgumentsTooLongFormat[] =
+    "Shortcut arguments too long (%d characters, at most %d):\n%s";
 const char ShortcutSuffix[] = " Tavrisol.lnk";
 
 // Appends up to count bytes of text to buffer (room bytes), always terminated.
@@ -69,12 +71,20 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
     length = std::strlen(inputText) + 1 + std::strlen(oldArguments);
   }
   if (length >= ShortcutTextSize) {
-    MessageReport(CaptionFailure, "Shortcut arguments too long (%d characters, at most %d):\n%s",
-                  static_cast<int>(length), ShortcutTextSize - 1, composed);
+    MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(length),
+                  ShortcutTextSize - 1, composed);
     return ShortcutTextTooLong;
   }
   std::strcpy(arguments, composed);
   return ShortcutTextMade;
+}
+
+ShortcutTextResult CheckNewArguments(const char* inputText) {
+  size_t length = std::strlen(inputText);
+  if (length < ShortcutTextSize) return ShortcutTextMade;
+  MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(length),
+                ShortcutTextSize - 1, inputText);
+  return ShortcutTextTooLong;
 }
 
 ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,

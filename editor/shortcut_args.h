@@ -29,6 +29,10 @@ bool BeginsWithCoordinates(const char* text);
 ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
                                            char* arguments);
 
+// A new shortcut takes the input text whole as its arguments: refuses (with a
+// report) a text that would not fit 259 characters, instead of cutting it.
+ShortcutTextResult CheckNewArguments(const char* inputText);
+
 // Icon location, working directory and desktop path of a new shortcut for the
 // command in the input text (the text after its first space).
 ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,

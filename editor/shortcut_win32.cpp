@@ -7,18 +7,27 @@
 
 #include "diag/diag.h"
 #include "editor/recent.h"
+#include "editor/recent_list.h"
 #include "editor/shortcut.h"
 #include "editor/shortcut_args.h"
 #include "resources/resource.h"
 
 namespace {
 
+// Old arguments are read whole up to this many characters, terminator
+// included; a longer text is refused rather than cut.
+enum { OldArgumentsSize = 1024 };
+
 // A field of the editor window, always terminated.
-void ReadField(HWND window, int controlId, char* text) {
+void ReadField(HWND window, int controlId, char* text, int size = ShortcutTextSize) {
   text[0] = '\0';
-  GetDlgItemTextA(window, controlId, text, ShortcutTextSize);
-  text[ShortcutTextSize - 1] = '\0';
+  GetDlgItemTextA(window, controlId, text, size);
+  text[size - 1] = '\0';
 }
+
+// The Input text as its list holds it (up to 519 characters), so that a text
+// too long for a shortcut is refused instead of cut.
+void ReadInput(HWND window, char* text) { ReadField(window, IDC_INPUT, text, RecentTextSize); }
 
 void ReadOwnPath(HWND window, char* path) {
   path[0] = '\0';
@@ -36,13 +45,14 @@ void ToWide(const char* text, WCHAR* wide) {
 // Returns whether the editor stays open (never).
 BOOL NewShortcutSteps(HWND window, IShellLinkA* link, IPersistFile* file) {
   char path[ShortcutTextSize];
-  char input[ShortcutTextSize];
+  char input[RecentTextSize];
   char desktop[ShortcutTextSize] = "";
   WCHAR widePath[ShortcutTextSize];
 
   ReadOwnPath(window, path);
   if (FAILED(link->SetPath(path))) TraceLine("SetPath failed!\r\n");
-  ReadField(window, IDC_INPUT, input);
+  ReadInput(window, input);
+  if (CheckNewArguments(input) != ShortcutTextMade) return FALSE;
   if (FAILED(link->SetArguments(input))) TraceLine("SetArguments failed!\r\n");
 
   // The desktop folder is read before the names are derived, so that a name
@@ -69,22 +79,57 @@ BOOL NewShortcutSteps(HWND window, IShellLinkA* link, IPersistFile* file) {
   return FALSE;
 }
 
+// The loaded shortcut's arguments, whole, in the ANSI code page
+// (2 * OldArgumentsSize bytes). The wide interface reports them without the
+// ANSI one's cut; a text that still can't be had whole is refused, with a
+// report, so that an update never loses a character of it.
+bool ReadOldArguments(HWND window, IShellLinkA* link, char* arguments) {
+  IShellLinkW* wideLink = nullptr;
+  if (FAILED(link->QueryInterface(IID_IShellLinkW, reinterpret_cast<void**>(&wideLink))) ||
+      !wideLink) {
+    TraceLine("QueryInterface(IID_IShellLinkW failed\r\n");
+    return false;
+  }
+  WCHAR wide[OldArgumentsSize];
+  std::memset(wide, 0, sizeof wide);
+  HRESULT read = wideLink->GetArguments(wide, OldArgumentsSize);
+  wideLink->Release();
+  if (FAILED(read)) {
+    TraceLine("GetArguments failed!\r\n");
+    return false;
+  }
+  wide[OldArgumentsSize - 1] = L'\0';
+  char output[ShortcutTextSize];
+  if (lstrlenW(wide) >= OldArgumentsSize - 1) {
+    ReadField(window, IDC_OUTPUT, output);
+    MessageReport(CaptionFailure, "Shortcut arguments too long (more than %d characters) in %s",
+                  OldArgumentsSize - 2, output);
+    return false;
+  }
+  BOOL replaced = FALSE;
+  if (!WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, arguments, 2 * OldArgumentsSize,
+                           nullptr, &replaced) ||
+      replaced) {
+    ReadField(window, IDC_OUTPUT, output);
+    MessageReport(CaptionFailure, "Shortcut arguments of %s hold characters outside the code page",
+                  output);
+    return false;
+  }
+  return true;
+}
+
 // The Output text named a shortcut, now loaded: new coordinates or a
 // placement in front of its arguments. Returns whether the editor stays open,
 // which it does after a refused command line so the user can correct it.
 BOOL UpdateSteps(HWND window, IShellLinkA* link, IPersistFile* file, const WCHAR* widePath) {
   char path[ShortcutTextSize];
-  char input[ShortcutTextSize];
+  char oldArguments[2 * OldArgumentsSize];
+  char input[RecentTextSize];
   char arguments[ShortcutTextSize];
 
-  std::memset(path, 0, sizeof path);
-  if (FAILED(link->GetArguments(path, ShortcutTextSize))) {
-    TraceLine("GetArguments failed!\r\n");
-    return FALSE;
-  }
-  path[ShortcutTextSize - 1] = '\0';
-  ReadField(window, IDC_INPUT, input);
-  switch (ComposeUpdatedArguments(input, path, arguments)) {
+  if (!ReadOldArguments(window, link, oldArguments)) return FALSE;
+  ReadInput(window, input);
+  switch (ComposeUpdatedArguments(input, oldArguments, arguments)) {
     case ShortcutTextMade:
       break;
     case ShortcutInvalidCommand:

@@ -10,6 +10,7 @@
 static HWND notifyWindow SHARED = nullptr;  // the editor window to tell of a pick
 static HWND pickedWindow SHARED = nullptr;  // top-level window of the last pick
 static LONG waitingForPick SHARED = 0;      // 1 from arming until the first click
+static DWORD editorProcess SHARED = 0;      // the armer: its own windows are never a pick
 
 static bool IsButtonDown(WPARAM message) {
   switch (message) {
@@ -25,14 +26,26 @@ static bool IsButtonDown(WPARAM message) {
   }
 }
 
-// WH_MOUSE hook: the first button-down after arming is the pick. It is
-// swallowed so the picked program never sees the click.
+// A button-down on a window of the editor's own process (Select again, Cancel)
+// is left alone.
+static bool IsEditorWindow(HWND window) {
+  DWORD processId = 0;
+  return window && GetWindowThreadProcessId(window, &processId) && processId == editorProcess;
+}
+
+// WH_MOUSE hook: the first button-down on another program's window after
+// arming is the pick. It is swallowed so the picked program never sees the
+// click, unless the editor can't be told: then the click goes on as usual and
+// the picker stays armed, as the editor believes it is.
 extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code >= 0 && IsButtonDown(wParam) && InterlockedExchange(&waitingForPick, 0)) {
+  if (code >= 0 && IsButtonDown(wParam) && waitingForPick) {
     auto* mouse = reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam);
-    pickedWindow = GetAncestor(mouse->hwnd, GA_ROOT);
-    PostMessageA(notifyWindow, WM_USER, 0, 0);
-    return 1;
+    if (!IsEditorWindow(mouse->hwnd) && InterlockedExchange(&waitingForPick, 0)) {
+      pickedWindow = GetAncestor(mouse->hwnd, GA_ROOT);
+      if (PostMessageA(notifyWindow, WM_USER, 0, 0)) return 1;
+      pickedWindow = nullptr;
+      InterlockedExchange(&waitingForPick, 1);
+    }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -62,6 +75,7 @@ static void FetchPick(char* buffer) {
 extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
   if (hook) {
     notifyWindow = static_cast<HWND>(windowOrBuffer);
+    editorProcess = GetCurrentProcessId();
     pickedWindow = nullptr;
     InterlockedExchange(&waitingForPick, 1);
     return;

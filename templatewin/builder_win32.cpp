@@ -117,8 +117,9 @@ HWND BuildWindowFromTemplate(HWND parent, int templateId, HINSTANCE instance, co
     baseUnitY = HIWORD(GetDialogBaseUnits());
   }
 
-  RECT rect;
-  GetClientRect(parent, &rect);
+  // A parent that is not a window gives no rectangle: centre on an empty one.
+  RECT rect = {0, 0, 0, 0};
+  if (!GetClientRect(parent, &rect)) rect = RECT{0, 0, 0, 0};
   baseUnitX = WidenBaseUnitX(header.cx, baseUnitX, rect.right - rect.left, widen);
   const FrameMetrics metrics{GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYEDGE),
                              GetSystemMetrics(SM_CYDLGFRAME), GetSystemMetrics(SM_CYFRAME),

@@ -63,6 +63,17 @@ ChainNode* FindNode(HWND window, int* index) {
   return node;
 }
 
+// TranslateMessage has already queued the character of a key the chain takes
+// (Tab, Escape) for the window that got the key: drop it, or that control
+// would see the key a second time (a single-line edit beeps at it).
+void DropCharOf(HWND window, WPARAM key) {
+  const WPARAM character = key == VK_TAB ? '\t' : key == VK_ESCAPE ? 0x1B : 0;
+  MSG pending;
+  if (character && PeekMessageA(&pending, window, WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) &&
+      pending.wParam == character)
+    PeekMessageA(&pending, window, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
+}
+
 }  // namespace
 
 LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -73,6 +84,7 @@ LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARA
   if (!node || !node->savedProc) return DefWindowProcA(window, message, wParam, lParam);
   WNDPROC savedProc = node->savedProc;
   if (message == WM_KEYDOWN) {
+    DropCharOf(window, wParam);
     switch (wParam) {
       case VK_TAB:  // Shift is not looked at: Shift+Tab moves forward too
       case VK_RIGHT:
@@ -107,6 +119,7 @@ LRESULT CALLBACK comboEdit_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
     HWND combo = GetParent(window);
     int index;
     if (FindNode(combo, &index)) {
+      DropCharOf(window, wParam);
       if (wParam == VK_ESCAPE) return SendMessageA(GetParent(combo), WM_COMMAND, IDCANCEL, lParam);
       MoveFocus(index, true);
       return 0;

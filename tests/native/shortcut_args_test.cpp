@@ -106,6 +106,22 @@ TEST_F(ShortcutArguments, OverlongArgumentsAreRefusedWholeNeverCut) {
   EXPECT_EQ(Compose("1,1,1,1 x", oldPlacement).arguments, "1,1,1,1 " + std::string(251, 'c'));
 }
 
+TEST_F(ShortcutArguments, NewShortcutTakesAnInputOfAtMost259Characters) {
+  std::string input = "0,0,1,1 C:\\a.exe -" + std::string(259 - 18, 'p');
+  ASSERT_EQ(input.size(), 259u);
+  EXPECT_EQ(CheckNewArguments(input.c_str()), ShortcutTextMade);
+  EXPECT_TRUE(CapturedReports().empty());
+  // The Input list holds up to 519 characters; the writer refuses rather than cuts.
+  for (size_t length : {260u, 519u}) {
+    SCOPED_TRACE(length);
+    ClearCaptured();
+    input.resize(length, 'p');
+    EXPECT_EQ(CheckNewArguments(input.c_str()), ShortcutTextTooLong);
+    ExpectOneReport(Failure, "Shortcut arguments too long (" + std::to_string(length) +
+                                 " characters, at most 259):\n" + input);
+  }
+}
+
 struct Derived {
   ShortcutTextResult result;
   std::string icon, directory, path;

@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "editor/editor.h"
 #include "harness.h"
 
 namespace {
@@ -484,6 +486,55 @@ TEST_F(EditorTest, LibraryWithoutTheArmingProcedureIsReportedOnceAndTheEditorOpe
   ExpectClosedWithExitValue(1);
 }
 
+// ---- the editor's start and end, in this process ---------------------------------------------
+
+// On Windows a refused WM_CREATE (no library) destroys the half-made window,
+// and a build that fails later leaves it to be closed; neither may leave a
+// quit message, or the report that follows would close by itself.
+TEST(EditorInProcess, OnlyAFullyMadeEditorEndsTheMessageLoop) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = editorWnd_Proc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "EditorStandIn";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  for (bool made : {false, true}) {
+    SCOPED_TRACE(made);
+    HWND window = CreateWindowExA(0, "EditorStandIn", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    if (made) SendMessageA(window, WM_INITDIALOG, 0, 0);  // the builder's last step
+    DestroyWindow(window);
+    MSG msg;
+    EXPECT_EQ(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, made);
+  }
+}
+
+// The editor looks for its library only beside the program and in the system
+// folders; a later load (a shell extension's, say) still searches as usual.
+TEST(EditorInProcess, LibrarySearchStaysWithTheLibraryItself) {
+  TempFolder folder;
+  ASSERT_FALSE(folder.Copy("nohookhelper.dll", "searchprobe.dll").empty());
+  std::thread closer([] {
+    HWND window = nullptr;
+    harness::WaitUntil(
+        [&] {
+          window = FindWindowA("Tavrisol", "Tavrisol 6.0.2");
+          return window != nullptr && GetDlgItem(window, 9) != nullptr;
+        },
+        Timeout);
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(RunEditor(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 1);
+  closer.join();
+  char before[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof before, before);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.path.c_str()));
+  HMODULE probe = LoadLibraryA("searchprobe.dll");
+  SetCurrentDirectoryA(before);
+  EXPECT_NE(probe, nullptr);
+  if (probe) FreeLibrary(probe);
+}
+
 // ---- click-to-pick -------------------------------------------------------------------------
 
 // A real click through the X server (xdotool on the display), or injected
@@ -582,6 +633,48 @@ TEST_F(PickTest, SelectThenAClickFillsInputWithThePlacementOfTheClickedProgram) 
   // A notification while disarmed still fetches the last pick.
   PostMessageA(editor.window, WM_USER, 0, 0);
   EXPECT_TRUE(harness::WaitUntil([&] { return editor.Text(1002) == picked; }, Timeout));
+}
+
+// Clicks on the editor's own windows pass through while armed: Select with the
+// mouse disarms and Cancel closes; only another program's window is a pick.
+TEST_F(PickTest, ClicksOnTheEditorAreNoPick) {
+  auto clickOn = [](HWND window, int x, int y) {
+    POINT at = {x, y};
+    ClientToScreen(window, &at);
+    ClickAt(at.x, at.y);
+  };
+  auto clickButton = [&](int id) {
+    HWND button = GetDlgItem(editor.window, id);
+    RECT rect;
+    GetClientRect(button, &rect);
+    clickOn(button, rect.right / 2, rect.bottom / 2);
+  };
+  editor.SetText(1002, "kept");
+  editor.PressAndWait(1004);
+  clickOn(editor.window, 4, 4);  // the frame, beside every control
+  Sleep(500);
+  EXPECT_EQ(editor.Text(1002), "kept");
+  ClickTarget();
+  EXPECT_TRUE(harness::WaitUntil([&] { return editor.Text(1002) != "kept"; }, Timeout));
+  std::string picked = editor.Text(1002);
+  EXPECT_EQ(lstrcmpiA(picked.substr(picked.find(' ') + 1).c_str(), fixturePath.c_str()), 0)
+      << picked;
+  EXPECT_EQ(WindowTitle(target), "clickrecorder 0");
+
+  editor.SetText(1002, "kept");
+  editor.PressAndWait(1004);
+  clickButton(1004);
+  Sleep(500);
+  ClickTarget();
+  EXPECT_TRUE(
+      harness::WaitUntil([&] { return WindowTitle(target) == "clickrecorder 1"; }, Timeout));
+  Sleep(300);
+  EXPECT_EQ(editor.Text(1002), "kept");
+
+  editor.PressAndWait(1004);
+  clickButton(2);
+  ExpectClosedWithExitValue(1);
+  EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
 }
 
 TEST_F(PickTest, SelectTwiceDisarms) {

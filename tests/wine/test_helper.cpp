@@ -2,6 +2,7 @@
 // with a null hook handle that must tell a failed arm from a fetch.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -50,45 +51,101 @@ TEST_F(HelperTest, FetchWithoutAPickGivesTheEmptyText) {
   EXPECT_STREQ(buffer, "");
 }
 
-TEST_F(HelperTest, FailedArmWithTheWindowWritesNothingAndDisarms) {
-  HWND window = CreateWindowA("STATIC", "editor stand-in", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                              nullptr, nullptr);
-  ASSERT_NE(window, nullptr);
+// A window of another process, as a pick needs one: the click recorder.
+class HelperPickTest : public HelperTest {
+ protected:
+  void SetUp() override {
+    HelperTest::SetUp();
+    DWORD pid = harness::StartProcess(harness::BuildFile("clickrecorder.exe"));
+    ASSERT_NE(pid, 0u);
+    guard.Track(pid);
+    harness::WaitUntil(
+        [&] {
+          other = FindWindowA("ClickRecorder", nullptr);
+          return other && IsWindowVisible(other);
+        },
+        15000);
+    ASSERT_NE(other, nullptr);
+    otherPath = harness::ModulePathOf(pid);
+    window = CreateWindowA("STATIC", "editor stand-in", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(library, "_mousehook@12")));
+    ASSERT_NE(proc, nullptr);
+    hook = SetWindowsHookExA(WH_MOUSE, proc, library, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+  }
+  void TearDown() override {
+    if (hook) UnhookWindowsHookEx(hook);
+    if (window) DestroyWindow(window);
+    guard.CleanUp();
+    HelperTest::TearDown();
+  }
+  // The hook's result for a left button-down on target: 0 when the click goes on.
+  LRESULT ButtonDownOn(HWND target) {
+    MOUSEHOOKSTRUCT mouse = {};
+    mouse.hwnd = target;
+    return proc(HC_ACTION, WM_LBUTTONDOWN, reinterpret_cast<LPARAM>(&mouse));
+  }
+  bool PickReported() {
+    MSG msg;
+    return PeekMessageA(&msg, window, WM_USER, WM_USER, PM_REMOVE) != FALSE;
+  }
+  std::string Fetch() {
+    char buffer[260];
+    std::memset(buffer, 'X', sizeof buffer);
+    init(nullptr, buffer);
+    return buffer;
+  }
+
+  harness::ProcessGuard guard;
+  HWND other = nullptr;
+  std::string otherPath;
+  HWND window = nullptr;
+  HOOKPROC proc = nullptr;
+  HHOOK hook = nullptr;
+};
+
+TEST_F(HelperPickTest, FailedArmWithTheWindowWritesNothingAndDisarms) {
   // A failed hook: the window must not be taken for a buffer. Its handle is
   // not an address of this process, so a write would fault.
   init(nullptr, window);
-  char title[64] = "";
-  GetWindowTextA(window, title, sizeof title);
-  EXPECT_STREQ(title, "editor stand-in");
+  EXPECT_EQ(harness::WindowText(window), "editor stand-in");
   // Armed with a real hook, then told of a failure: no click is taken.
-  HHOOK hook = SetWindowsHookExA(
-      WH_MOUSE,
-      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "_mousehook@12"))),
-      library, GetCurrentThreadId());
-  ASSERT_NE(hook, nullptr);
   init(hook, window);
   init(nullptr, window);
-  MOUSEHOOKSTRUCT mouse = {};
-  mouse.hwnd = window;
-  auto proc =
-      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "_mousehook@12")));
-  EXPECT_EQ(proc(HC_ACTION, WM_LBUTTONDOWN, reinterpret_cast<LPARAM>(&mouse)), 0);
-  // Armed again: the next button-down is the pick, swallowed and reported.
+  EXPECT_EQ(ButtonDownOn(other), 0);
+  EXPECT_FALSE(PickReported());
+}
+
+TEST_F(HelperPickTest, OnlyAReportedClickOnAnotherProgramIsThePick) {
   init(hook, window);
-  EXPECT_NE(proc(HC_ACTION, WM_LBUTTONDOWN, reinterpret_cast<LPARAM>(&mouse)), 0);
-  MSG msg;
-  EXPECT_TRUE(PeekMessageA(&msg, window, WM_USER, WM_USER, PM_REMOVE));
+  // The armer's own windows pass their clicks on and leave the picker armed.
+  EXPECT_EQ(ButtonDownOn(window), 0);
+  EXPECT_FALSE(PickReported());
+  // The next button-down on another program is the pick, swallowed and reported.
+  EXPECT_NE(ButtonDownOn(other), 0);
+  EXPECT_TRUE(PickReported());
   // Only the first one.
-  EXPECT_EQ(proc(HC_ACTION, WM_LBUTTONDOWN, reinterpret_cast<LPARAM>(&mouse)), 0);
-  UnhookWindowsHookEx(hook);
-  char buffer[260];
-  init(nullptr, buffer);
+  EXPECT_EQ(ButtonDownOn(other), 0);
+  EXPECT_FALSE(PickReported());
   RECT rect;
-  GetWindowRect(window, &rect);
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, sizeof exe);
-  EXPECT_EQ(std::string(buffer), "0,0,10,10 " + std::string(exe));
-  DestroyWindow(window);
+  ASSERT_TRUE(GetWindowRect(other, &rect));
+  char placement[64];
+  std::snprintf(placement, sizeof placement, "%ld,%ld,%ld,%ld ", rect.left, rect.top,
+                rect.right - rect.left, rect.bottom - rect.top);
+  EXPECT_EQ(Fetch(), placement + otherPath);
+
+  // An editor that can't be told (its window is gone): the click goes on to
+  // the program and nothing counts as picked.
+  HWND gone =
+      CreateWindowA("STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(gone, nullptr);
+  init(hook, gone);
+  DestroyWindow(gone);
+  EXPECT_EQ(ButtonDownOn(other), 0);
+  EXPECT_EQ(Fetch(), "");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // shortcut that was written and find the window placed and in front.
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include "harness.h"
 #include "editor/recent.h"
@@ -279,6 +281,99 @@ TEST_F(ShortcutRoad, RefusedUpdateKeepsTheEditorOpen) {
   EXPECT_EQ(info.text, "Saved shortcut " + path);
   EXPECT_TRUE(editorProcess.WaitForExit(15000));
   EXPECT_EQ(ReadLink(path).arguments, "9,10,11,12 C:\\Apps\\view.exe");
+}
+
+// Adds text to a shortcut's arguments through the wide interface, which can
+// hold what the ANSI code page can't.
+bool AppendWideArguments(const std::string& path, const std::wstring& tail) {
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link))))
+    return false;
+  bool saved = false;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    WCHAR wide[MAX_PATH], arguments[2048] = L"";
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(file->Load(wide, STGM_READWRITE)) &&
+        SUCCEEDED(link->GetArguments(arguments, 2048))) {
+      std::wstring whole = arguments + tail;
+      saved = SUCCEEDED(link->SetArguments(whole.c_str())) && SUCCEEDED(file->Save(wide, TRUE));
+    }
+    file->Release();
+  }
+  link->Release();
+  return saved;
+}
+
+// Texts longer than a shortcut's arguments can be, and old arguments that the
+// ANSI interface would cut or change: Ok either keeps every character or
+// refuses and writes nothing.
+struct WholeTexts {
+  const char* name;
+  std::string oldArguments;  // empty: no shortcut to update, a new one on the desktop
+  std::wstring wideTail;     // added to the old arguments through the wide interface
+  std::string input;
+  std::string caption, text;   // the one report; "%s" in text stands for the shortcut's path
+  std::string argumentsAfter;  // empty: the file is left as it was
+};
+
+TEST_F(ShortcutRoad, OkKeepsLongTextsWholeOrRefusesThem) {
+  const std::string view = " C:\\Apps\\view.exe ";
+  const std::string cut = "1,2,3,4" + view + std::string(300 - 29, 'p') + "-END";
+  const std::string padded =
+      std::string(60, '0') + "1,2,3,4" + view + std::string(200, 'p') + "-END";
+  const std::string longInput = "0,0,800,600 C:\\Tools\\longinput.exe -" + std::string(250, 'p');
+  const WholeTexts cases[] = {
+      {"300 characters of old arguments", cut, L"", "0,0,800,600 C:\\x.exe", "Failure",
+       "Shortcut arguments too long (304 characters, at most 259):\n0,0,800,600" + cut.substr(7),
+       ""},
+      {"long old coordinates, short result", padded, L"", "0,0,800,600 C:\\x.exe", "Success",
+       "Saved shortcut %s", "0,0,800,600" + view + std::string(200, 'p') + "-END"},
+      {"old arguments outside the code page", "1,2,3,4" + view + "-", L"\x4E2D\x6587",
+       "0,0,800,600 C:\\x.exe", "Failure",
+       "Shortcut arguments of %s hold characters outside the code page", ""},
+      {"new shortcut for a long Input", "", L"", longInput, "Failure",
+       "Shortcut arguments too long (286 characters, at most 259):\n" + longInput, ""},
+  };
+  const std::string newShortcut = DesktopFolder() + "\\Longinput Tavrisol.lnk";
+  DeleteFileA(newShortcut.c_str());
+  removeAfter.push_back(newShortcut);
+  for (const WholeTexts& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path;
+    std::string before;
+    if (!c.oldArguments.empty()) {
+      path = TempFolder() + "tavrisol-road-whole.lnk";
+      removeAfter.push_back(path);
+      ASSERT_TRUE(MakeLink(path, "C:\\windows\\notepad.exe", c.oldArguments, "", 0, "C:\\windows"));
+      if (!c.wideTail.empty())
+        ASSERT_TRUE(AppendWideArguments(path, c.wideTail));
+      else
+        ASSERT_EQ(ReadLink(path).arguments, c.oldArguments);
+      before = FileBytes(path);
+    }
+    DebuggedProcess editorProcess;
+    HWND editor = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenEditor(&editorProcess, &editor));
+    SetDlgItemTextA(editor, 1002, c.input.c_str());
+    SetDlgItemTextA(editor, 1001, path.c_str());
+    PressButton(editor, 1);
+    MessageBoxInfo info = NextBox(editorProcess.Pid(), 20000);
+    std::string text = c.text;
+    if (text.find("%s") != std::string::npos) text.replace(text.find("%s"), 2, path);
+    EXPECT_EQ(info.caption, c.caption);
+    EXPECT_EQ(info.text, text);
+    EXPECT_TRUE(editorProcess.WaitForExit(15000));
+    if (path.empty()) {
+      EXPECT_FALSE(FileExists(newShortcut));
+    } else if (c.argumentsAfter.empty()) {
+      EXPECT_EQ(FileBytes(path), before);
+    } else {
+      EXPECT_EQ(ReadLink(path).arguments, c.argumentsAfter);
+    }
+    guard.CleanUp();
+  }
 }
 
 TEST_F(ShortcutRoad, BrowseFillsOutputInTheEditor) {

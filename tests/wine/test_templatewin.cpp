@@ -227,6 +227,24 @@ TEST(EditorTemplate, ResourceInTheProgramHoldsTheEditorLayout) {
   FreeLibrary(module);
 }
 
+// The characters edit fields receive, recorded on top of their procedures.
+std::vector<std::pair<HWND, WPARAM>> charsSeen;
+std::vector<std::pair<HWND, WNDPROC>> recordedProcs;
+
+LRESULT CALLBACK RecordChars(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CHAR) charsSeen.emplace_back(window, wParam);
+  for (const auto& recorded : recordedProcs)
+    if (recorded.first == window)
+      return CallWindowProcA(recorded.second, window, message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RecordCharsOf(HWND window) {
+  recordedProcs.emplace_back(window,
+                             reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+                                 window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordChars))));
+}
+
 class Built : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -400,14 +418,17 @@ TEST_F(Built, TabAndEscapeLeaveTheEditFieldOfADropDownList) {
   // The focus of a drop-down list sits in its own edit field.
   HWND inputEdit = FindWindowExA(Item(4), nullptr, "Edit", nullptr);
   ASSERT_NE(inputEdit, nullptr);
+  HWND outputEdit = FindWindowExA(Item(5), nullptr, "Edit", nullptr);
+  ASSERT_NE(outputEdit, nullptr);
+  charsSeen.clear();
+  RecordCharsOf(inputEdit);
+  RecordCharsOf(outputEdit);
   SetFocus(Item(4));
   Pump(30);
   ASSERT_EQ(GetFocus(), inputEdit);
   Press(VK_TAB);
   EXPECT_EQ(FocusedControl(), Item(5));  // Input list -> Output list
 
-  HWND outputEdit = FindWindowExA(Item(5), nullptr, "Edit", nullptr);
-  ASSERT_NE(outputEdit, nullptr);
   ASSERT_EQ(GetFocus(), outputEdit);
   frameLog.commands.clear();
   Press(VK_ESCAPE);
@@ -420,6 +441,8 @@ TEST_F(Built, TabAndEscapeLeaveTheEditFieldOfADropDownList) {
   char text[16] = {};
   GetWindowTextA(outputEdit, text, sizeof text);
   EXPECT_STREQ(text, "a");
+  // The characters of Tab and Escape went with their keys: neither field saw them.
+  EXPECT_EQ(charsSeen, (std::vector<std::pair<HWND, WPARAM>>{{outputEdit, 'a'}}));
 }
 
 TEST_F(Built, DestroyBuiltControlsLeavesNothingBehind) {
@@ -456,6 +479,40 @@ TEST(BuildFailure, RefusedCreateIsReportedAndNothingIsBuilt) {
   EXPECT_EQ(chainHead, nullptr);
   DestroyBuiltControls();  // releases the font the build had made
   frameLog = FrameLog();
+}
+
+// Leaves a pattern on the stack below this frame, where the builder's locals
+// will lie.
+__attribute__((noinline)) void DirtyStack() {
+  volatile unsigned char junk[4096];
+  for (size_t i = 0; i < sizeof junk; ++i) junk[i] = 0x5A;
+}
+
+TEST(BuildWithoutParent, CentresOnAnEmptyRectangle) {
+  RegisterFrameClass();
+  frameLog = FrameLog();
+  DirtyStack();
+  // No parent window: no client rectangle to centre on or to widen for.
+  HWND frame = BuildWindowFromTemplate(nullptr, 103, GetModuleHandleA(nullptr), kFrameClass, 1);
+  ASSERT_NE(frame, nullptr);
+  ASSERT_NE(templateFont, nullptr);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, templateFont);
+  SIZE extent;
+  TEXTMETRICA tm;
+  GetTextExtentPoint32A(dc, kSample, 62, &extent);
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const int width = 280 * (extent.cx / 62) / 4, height = 111 * tm.tmHeight / 8;
+  RECT r;
+  GetWindowRect(frame, &r);
+  EXPECT_EQ(r.left, -width / 2);
+  EXPECT_EQ(r.top, -height / 2);
+  EXPECT_EQ(r.right - r.left, width + 2 * GetSystemMetrics(SM_CXDLGFRAME));
+  DestroyBuiltControls();
+  DestroyWindow(frame);
+  Pump(50);
 }
 
 TEST(BuildFailure, MissingTemplateIsReported) {
