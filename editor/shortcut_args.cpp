@@ -15,6 +15,7 @@ enum { ComposeRoom = 2 * ShortcutTextSize + 32 };
 const char InvalidCommandFormat[] = "Invalid Command line.\n%s";
 const char ArgumentsTooLongFormat[] =
     "Shortcut arguments too long (%d characters, at most %d):\n%s";
+const char PathTooLongFormat[] = "Shortcut path too long (%d characters, at most %d):\n%s";
 const char ShortcutSuffix[] = " Tavrisol.lnk";
 
 // Appends up to count bytes of text to buffer (room bytes), always terminated.
@@ -87,6 +88,14 @@ ShortcutTextResult CheckNewArguments(const char* inputText) {
   return ShortcutTextTooLong;
 }
 
+ShortcutTextResult CheckShortcutPath(const char* outputText) {
+  size_t length = std::strlen(outputText);
+  if (length < ShortcutTextSize) return ShortcutTextMade;
+  MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(length), ShortcutTextSize - 1,
+                outputText);
+  return ShortcutTextTooLong;
+}
+
 ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,
                                      NewShortcutNames* names) {
   const char* space = std::strchr(inputText, ' ');
@@ -123,8 +132,8 @@ ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopF
   if (dot) *dot = '\0';
   Append(path, sizeof path, ShortcutSuffix);
   if (!FitsField(path)) {
-    MessageReport(CaptionFailure, "Shortcut path too long (%d characters, at most %d):\n%s",
-                  static_cast<int>(std::strlen(path)), ShortcutTextSize - 1, path);
+    MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(std::strlen(path)),
+                  ShortcutTextSize - 1, path);
     return ShortcutTextTooLong;
   }
 

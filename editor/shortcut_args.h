@@ -33,6 +33,10 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
 // report) a text that would not fit 259 characters, instead of cutting it.
 ShortcutTextResult CheckNewArguments(const char* inputText);
 
+// The Output text names the shortcut to load or save: refuses (with a report)
+// one that would not fit 259 characters, since a cut one names another file.
+ShortcutTextResult CheckShortcutPath(const char* outputText);
+
 // Icon location, working directory and desktop path of a new shortcut for the
 // command in the input text (the text after its first space).
 ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,

@@ -152,6 +152,12 @@ BOOL UpdateSteps(HWND window, IShellLinkA* link, IPersistFile* file, const WCHAR
 }  // namespace
 
 BOOL WriteShortcut(HWND window) {
+  // Read as its list holds it: a cut path could name, and update, another
+  // shortcut.
+  char output[RecentTextSize];
+  ReadField(window, IDC_OUTPUT, output, RecentTextSize);
+  if (CheckShortcutPath(output) != ShortcutTextMade) return FALSE;
+
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -166,9 +172,7 @@ BOOL WriteShortcut(HWND window) {
     return FALSE;
   }
 
-  char output[ShortcutTextSize];
   WCHAR widePath[ShortcutTextSize];
-  ReadField(window, IDC_OUTPUT, output);
   ToWide(output, widePath);
   BOOL keepOpen = SUCCEEDED(file->Load(widePath, STGM_READ))
                       ? UpdateSteps(window, link, file, widePath)

@@ -106,19 +106,27 @@ TEST_F(ShortcutArguments, OverlongArgumentsAreRefusedWholeNeverCut) {
   EXPECT_EQ(Compose("1,1,1,1 x", oldPlacement).arguments, "1,1,1,1 " + std::string(251, 'c'));
 }
 
-TEST_F(ShortcutArguments, NewShortcutTakesAnInputOfAtMost259Characters) {
-  std::string input = "0,0,1,1 C:\\a.exe -" + std::string(259 - 18, 'p');
-  ASSERT_EQ(input.size(), 259u);
-  EXPECT_EQ(CheckNewArguments(input.c_str()), ShortcutTextMade);
-  EXPECT_TRUE(CapturedReports().empty());
-  // The Input list holds up to 519 characters; the writer refuses rather than cuts.
-  for (size_t length : {260u, 519u}) {
-    SCOPED_TRACE(length);
+TEST_F(ShortcutArguments, InputAndOutputOfAtMost259CharactersAreTakenWhole) {
+  // Both lists hold up to 519 characters; the writer refuses rather than cuts.
+  struct Case {
+    ShortcutTextResult (*check)(const char*);
+    const char* what;
+  };
+  for (const Case& c : {Case{CheckNewArguments, "arguments"}, Case{CheckShortcutPath, "path"}}) {
+    SCOPED_TRACE(c.what);
     ClearCaptured();
-    input.resize(length, 'p');
-    EXPECT_EQ(CheckNewArguments(input.c_str()), ShortcutTextTooLong);
-    ExpectOneReport(Failure, "Shortcut arguments too long (" + std::to_string(length) +
-                                 " characters, at most 259):\n" + input);
+    std::string text = "C:\\" + std::string(259 - 3, 'p');
+    ASSERT_EQ(text.size(), 259u);
+    EXPECT_EQ(c.check(text.c_str()), ShortcutTextMade);
+    EXPECT_TRUE(CapturedReports().empty());
+    for (size_t length : {260u, 519u}) {
+      SCOPED_TRACE(length);
+      ClearCaptured();
+      text.resize(length, 'p');
+      EXPECT_EQ(c.check(text.c_str()), ShortcutTextTooLong);
+      ExpectOneReport(Failure, std::string("Shortcut ") + c.what + " too long (" +
+                                   std::to_string(length) + " characters, at most 259):\n" + text);
+    }
   }
 }
 

@@ -316,6 +316,9 @@ struct WholeTexts {
   std::string input;
   std::string caption, text;   // the one report; "%s" in text stands for the shortcut's path
   std::string argumentsAfter;  // empty: the file is left as it was
+  // The shortcut's path takes 259 characters and Output one more, so that a
+  // cut Output would name that shortcut.
+  bool outputOneTooLong = false;
 };
 
 TEST_F(ShortcutRoad, OkKeepsLongTextsWholeOrRefusesThem) {
@@ -335,6 +338,8 @@ TEST_F(ShortcutRoad, OkKeepsLongTextsWholeOrRefusesThem) {
        "Shortcut arguments of %s hold characters outside the code page", ""},
       {"new shortcut for a long Input", "", L"", longInput, "Failure",
        "Shortcut arguments too long (286 characters, at most 259):\n" + longInput, ""},
+      {"Output of 260 characters", "1,2,3,4" + view + "-", L"", "0,0,800,600 C:\\x.exe", "Failure",
+       "Shortcut path too long (260 characters, at most 259):\n%sx", "", true},
   };
   const std::string newShortcut = DesktopFolder() + "\\Longinput Tavrisol.lnk";
   DeleteFileA(newShortcut.c_str());
@@ -344,7 +349,9 @@ TEST_F(ShortcutRoad, OkKeepsLongTextsWholeOrRefusesThem) {
     std::string path;
     std::string before;
     if (!c.oldArguments.empty()) {
-      path = TempFolder() + "tavrisol-road-whole.lnk";
+      path = TempFolder() + "tavrisol-road-whole";
+      if (c.outputOneTooLong) path.resize(259 - 4, 'w');
+      path += ".lnk";
       removeAfter.push_back(path);
       ASSERT_TRUE(MakeLink(path, "C:\\windows\\notepad.exe", c.oldArguments, "", 0, "C:\\windows"));
       if (!c.wideTail.empty())
@@ -357,7 +364,7 @@ TEST_F(ShortcutRoad, OkKeepsLongTextsWholeOrRefusesThem) {
     HWND editor = nullptr;
     ASSERT_NO_FATAL_FAILURE(OpenEditor(&editorProcess, &editor));
     SetDlgItemTextA(editor, 1002, c.input.c_str());
-    SetDlgItemTextA(editor, 1001, path.c_str());
+    SetDlgItemTextA(editor, 1001, (c.outputOneTooLong ? path + "x" : path).c_str());
     PressButton(editor, 1);
     MessageBoxInfo info = NextBox(editorProcess.Pid(), 20000);
     std::string text = c.text;
