@@ -149,6 +149,21 @@ add_test(NAME imports_are_system_dlls
           $<$<TARGET_EXISTS:tavrisolhelper>:$<TARGET_FILE:tavrisolhelper>>)
 
 
+# The release zip: dist/tavrisol-VERSION-win-x64.zip and dist/SHA256SUMS.
+add_custom_target(dist
+  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/dist.sh ${PROJECT_VERSION} $<TARGET_FILE:tavrisol>
+          $<TARGET_FILE:tavrisolhelper> ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/dist
+  DEPENDS tavrisol tavrisolhelper
+  VERBATIM)
+
+# Size budgets of the shipped files, as built (already stripped).
+set(PROGRAM_SIZE_BUDGET 100000)
+set(HELPER_SIZE_BUDGET 20000)
+add_test(NAME shipped_files_within_size_budget
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-sizes.sh
+          $<TARGET_FILE:tavrisol> ${PROGRAM_SIZE_BUDGET}
+          $<TARGET_FILE:tavrisolhelper> ${HELPER_SIZE_BUDGET})
+
 # Console tools for the scripts (tools/) and the benchmarks' programs (bench/): one
 # executable per file.
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
