@@ -9,7 +9,7 @@ bool ComposePickText(char* buffer, size_t size, long left, long top, long right,
   long long width = static_cast<long long>(right) - left;
   long long height = static_cast<long long>(bottom) - top;
   int n = FormatText(buffer, size, "%ld,%ld,%lld,%lld %s", left, top, width, height,
-                        programPath ? programPath : "");
+                     programPath ? programPath : "");
   if (n < 0 || static_cast<size_t>(n) >= size) {
     buffer[0] = '\0';
     return false;

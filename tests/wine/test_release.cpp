@@ -11,8 +11,7 @@ namespace {
 // Opening tags "<tag ...>" of every element with this name.
 std::vector<std::string> StartTags(const std::string& xml, const std::string& tag) {
   std::vector<std::string> found;
-  for (size_t at = xml.find("<" + tag); at != std::string::npos;
-       at = xml.find("<" + tag, at + 1)) {
+  for (size_t at = xml.find("<" + tag); at != std::string::npos; at = xml.find("<" + tag, at + 1)) {
     char next = xml[at + 1 + tag.size()];
     if (next != ' ' && next != '>' && next != '/' && next != '\r' && next != '\n') continue;
     size_t end = xml.find('>', at);
@@ -40,8 +39,8 @@ std::string TextOf(const std::string& xml, const std::string& tag, const std::st
 }
 
 std::string ManifestOf(const std::string& exe) {
-  HMODULE image =
-      LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE image = LoadLibraryExA(exe.c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (!image) return std::string();
   std::string xml;
   HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
@@ -68,7 +67,8 @@ TEST(Release, ManifestDeclaresWhatTheProgramNeeds) {
   ASSERT_EQ(compatibility.size(), 1u) << xml;
   EXPECT_EQ(Attribute(compatibility[0], "xmlns"), "urn:schemas-microsoft-com:compatibility.v1");
   std::vector<std::string> systems;
-  for (const std::string& tag : StartTags(xml, "supportedOS")) systems.push_back(Attribute(tag, "Id"));
+  for (const std::string& tag : StartTags(xml, "supportedOS"))
+    systems.push_back(Attribute(tag, "Id"));
   EXPECT_EQ(systems, (std::vector<std::string>{"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
                                                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
                                                "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
@@ -123,7 +123,8 @@ TEST(Release, VersionResourceCarriesTheProjectVersion) {
   for (const char* name : {"FileVersion", "ProductVersion"}) {
     char* text = nullptr;
     std::string query = std::string("\\StringFileInfo\\040904b0\\") + name;
-    ASSERT_TRUE(VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length));
+    ASSERT_TRUE(
+        VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length));
     EXPECT_EQ(std::string(text), TAVRISOL_PROJECT_VERSION) << name;
   }
 }
