@@ -7,14 +7,18 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # msvcrt, see diag/format.cpp), optimised for size, unused sections dropped at
 # link time, and stripped after the link, with the debug information kept in
 # a .debug file beside each. The test programs keep the full C++ library.
-set(SHIPPED_COMPILE_OPTIONS -Os -g -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti)
+# No time stamps and no build paths inside: the same sources give the same
+# files, wherever they are built.
+set(SHIPPED_COMPILE_OPTIONS -Os -g -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
 function(ship_stripped target)
+  set(binutils ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}>
+    COMMAND ${binutils} ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}>
             $<TARGET_FILE_NAME:${target}>.debug
-    COMMAND ${CMAKE_STRIP} --strip-all $<TARGET_FILE_NAME:${target}>
-    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
+    COMMAND ${binutils} ${CMAKE_STRIP} --strip-all $<TARGET_FILE_NAME:${target}>
+    COMMAND ${binutils} ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
             $<TARGET_FILE_NAME:${target}>
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
     VERBATIM)
