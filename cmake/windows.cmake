@@ -31,9 +31,11 @@ set(DELAYED_LIBS)
 foreach(dll ${DELAYED_DLLS})
   set(def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def)
   set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delayed.a)
+  # Made in its own folder and named without it: dlltool names its symbols after the path.
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delayload)
   add_custom_command(OUTPUT ${lib}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delayload
-    COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --output-delaylib ${lib}
+    COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --output-delaylib lib${dll}_delayed.a
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/delayload
     DEPENDS ${def} VERBATIM)
   list(APPEND DELAYED_LIBS ${lib})
 endforeach()
