@@ -35,12 +35,21 @@ fi
 
 mkdir -p "$out"
 rm -f "$out/$name.zip"
-# Entries dated by the last commit, so the same sources give the same zip.
-stamp=$(TZ=UTC git -C "$(dirname "$readme")" log -1 --date=format-local:'%Y-%m-%d %H:%M:%S' \
-  --format=%cd 2>/dev/null || date -u '+%Y-%m-%d %H:%M:%S')
-stamp="$stamp UTC"
-(cd "$stage" && cmake -E tar cf "$out/$name.zip" --format=zip --mtime="$stamp" \
-  tavrisol.exe tavrisolhelper.dll README.txt)
+# Entries dated by the last commit and without extra fields, so the same sources give the same
+# zip.
+stamp=$(TZ=UTC git -C "$(dirname "$readme")" log -1 --date=format-local:'%Y %m %d %H %M %S' \
+  --format=%cd 2>/dev/null || date -u '+%Y %m %d %H %M %S')
+python3 - "$out/$name.zip" "$stamp" "$stage" <<'PY'
+import sys, zipfile
+path, stamp, stage = sys.argv[1], tuple(int(f) for f in sys.argv[2].split()), sys.argv[3]
+with zipfile.ZipFile(path, "w") as z:
+    for name in ("tavrisol.exe", "tavrisolhelper.dll", "README.txt"):
+        entry = zipfile.ZipInfo(name, date_time=stamp)
+        entry.compress_type = zipfile.ZIP_DEFLATED
+        entry.external_attr = 0o644 << 16
+        with open(f"{stage}/{name}", "rb") as f:
+            z.writestr(entry, f.read())
+PY
 (cd "$out" && sha256sum "$name.zip" >SHA256SUMS)
 echo "dist: $out/$name.zip"
 cat "$out/SHA256SUMS"
