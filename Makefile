@@ -1,9 +1,10 @@
 # Two commands for a fresh Debian machine, as root:
 #   make run   - set up, build, and place Wine's Notepad with tavrisol.exe
 #   make test  - set up, build, and run every test (native, fuzz, Wine)
+#   make dist  - build, then write the release zip and its SHA256SUMS to dist/
 SHELL := /bin/bash
 
-.PHONY: setup build build-native build-win build-fuzz run test test-native test-fuzz test-wine bench clean
+.PHONY: setup build build-native build-win build-fuzz run test test-native test-fuzz test-wine bench dist clean
 
 setup:
 	bash scripts/setup.sh
@@ -39,5 +40,8 @@ test: setup
 bench: setup build-win
 	bash bench/run.sh
 
+dist: setup
+	cmake --preset win >/dev/null && cmake --build --preset win --target dist
+
 clean:
-	rm -rf build
+	rm -rf build dist

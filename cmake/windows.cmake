@@ -2,38 +2,94 @@
 # that run under Wine.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
+# What ships (tavrisol.exe, tavrisolhelper.dll) is built small: no C++ runtime
+# (no exceptions, RTTI, standard containers or strings; formatting comes from
+# msvcrt, see diag/format.cpp), optimised for size, unused sections dropped at
+# link time, and stripped after the link, with the debug information kept in
+# a .debug file beside each. The test programs keep the full C++ library.
+# No time stamps and no build paths inside: the same sources give the same
+# files, wherever they are built.
+set(SHIPPED_COMPILE_OPTIONS -Os -g -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
+set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
+function(ship_stripped target)
+  set(binutils ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${binutils} ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}>
+            $<TARGET_FILE_NAME:${target}>.debug
+    COMMAND ${binutils} ${CMAKE_STRIP} --strip-all $<TARGET_FILE_NAME:${target}>
+    COMMAND ${binutils} ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
+            $<TARGET_FILE_NAME:${target}>
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
+    VERBATIM)
+endfunction()
+
+# comdlg32, shell32 and ole32 serve only the editor: the program imports them
+# through delay-load libraries, so a placement run never loads them.
+set(DELAYED_DLLS comdlg32 shell32 ole32)
+set(DELAYED_LIBS)
+foreach(dll ${DELAYED_DLLS})
+  set(def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def)
+  set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delayed.a)
+  # Made in its own folder and named without it: dlltool names its symbols after the path.
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delayload)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --output-delaylib lib${dll}_delayed.a
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/delayload
+    DEPENDS ${def} VERBATIM)
+  list(APPEND DELAYED_LIBS ${lib})
+endforeach()
+add_custom_target(delayed_import_libs DEPENDS ${DELAYED_LIBS})
+add_library(delayed_system_dlls INTERFACE)
+target_link_libraries(delayed_system_dlls INTERFACE ${DELAYED_LIBS})
+add_dependencies(delayed_system_dlls delayed_import_libs)
+
 # The plain logic reports through the diagnostics, so on Windows they live in
 # the same archive and whatever links the logic gets them.
 set(DIAG_SOURCE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp)
 target_sources(tavrisol_logic PRIVATE ${DIAG_SOURCE})
 target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
+target_compile_options(tavrisol_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 
 # Everything of the program except its entry, so tests can link the real code.
 set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/placement/entry_win32.cpp)
 set(PROGRAM_WIN32_SOURCES ${WIN32_SOURCES})
 list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE})
 add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})
+target_compile_options(tavrisol_win32 PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic
-  user32 gdi32 kernel32 advapi32 comdlg32 shell32 ole32 uuid)
+  user32 gdi32 kernel32 advapi32 delayed_system_dlls uuid)
+
+# The version, from the project's, goes into the version resource and the
+# manifest (and the zip's name, see dist below).
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${GENERATED_DIR}/version.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/resources/tavrisol.manifest.in ${GENERATED_DIR}/tavrisol.manifest
+               @ONLY)
 set(PROGRAM_RESOURCES ${CMAKE_SOURCE_DIR}/resources/tavrisol.rc)
 # windres reports no include dependencies: rebuild the resources when any of
 # the files tavrisol.rc pulls in changes.
 file(GLOB RESOURCE_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc
-     ${CMAKE_SOURCE_DIR}/resources/*.h ${CMAKE_SOURCE_DIR}/resources/*.ico
-     ${CMAKE_SOURCE_DIR}/resources/*.manifest)
-set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${RESOURCE_INPUTS}")
+     ${CMAKE_SOURCE_DIR}/resources/*.h ${CMAKE_SOURCE_DIR}/resources/*.ico)
+list(APPEND RESOURCE_INPUTS ${GENERATED_DIR}/version.h ${GENERATED_DIR}/tavrisol.manifest)
+set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${RESOURCE_INPUTS}"
+  INCLUDE_DIRECTORIES "${GENERATED_DIR};${CMAKE_SOURCE_DIR}/resources")
 
 add_executable(tavrisol WIN32 ${ENTRY_SOURCE} ${PROGRAM_RESOURCES})
+target_compile_options(tavrisol PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 target_link_libraries(tavrisol PRIVATE tavrisol_win32)
-target_link_options(tavrisol PRIVATE ${STATIC_RUNTIME})
+target_link_options(tavrisol PRIVATE ${SHIPPED_LINK_OPTIONS})
+ship_stripped(tavrisol)
 
 set(HELPER_WIN32_SOURCES ${HELPER_SOURCES})
 list(FILTER HELPER_WIN32_SOURCES INCLUDE REGEX "_win32\\.cpp$")
 if(HELPER_WIN32_SOURCES)
   add_library(tavrisolhelper SHARED ${HELPER_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/helper/tavrisolhelper.def)
   set_target_properties(tavrisolhelper PROPERTIES PREFIX "" OUTPUT_NAME tavrisolhelper)
+  target_compile_options(tavrisolhelper PRIVATE ${SHIPPED_COMPILE_OPTIONS})
   target_link_libraries(tavrisolhelper PRIVATE tavrisol_logic user32 kernel32)
-  target_link_options(tavrisolhelper PRIVATE ${STATIC_RUNTIME})
+  target_link_options(tavrisolhelper PRIVATE ${SHIPPED_LINK_OPTIONS})
+  ship_stripped(tavrisolhelper)
 endif()
 
 # Tests under Wine: every tests/wine/test_*.cpp is a GoogleTest program of its
@@ -53,7 +109,8 @@ file(GLOB HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/harne
 add_library(wine_harness STATIC ${HARNESS_SOURCES} ${CMAKE_SOURCE_DIR}/tests/wine/harness.h)
 set_target_properties(wine_harness PROPERTIES LINKER_LANGUAGE CXX)
 target_include_directories(wine_harness PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine ${CMAKE_SOURCE_DIR})
-target_link_libraries(wine_harness PUBLIC GTest::gtest user32 gdi32 kernel32 advapi32 shell32 ole32 uuid psapi)
+target_link_libraries(wine_harness PUBLIC GTest::gtest user32 gdi32 kernel32 advapi32 shell32 ole32 uuid psapi
+  version)
 
 file(GLOB FIXTURE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/*.cpp)
 set(FIXTURE_TARGETS)
@@ -85,6 +142,7 @@ foreach(src ${WINE_TEST_SOURCES})
   if(TARGET tavrisolhelper)
     add_dependencies(${target} tavrisolhelper)
   endif()
+  target_compile_definitions(${target} PRIVATE TAVRISOL_PROJECT_VERSION="${PROJECT_VERSION}")
   add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${target} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
     ENVIRONMENT "TAVRISOL_BUILD_DIR=${CMAKE_BINARY_DIR}")
@@ -96,6 +154,21 @@ add_test(NAME imports_are_system_dlls
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:tavrisol>
           $<$<TARGET_EXISTS:tavrisolhelper>:$<TARGET_FILE:tavrisolhelper>>)
 
+
+# The release zip: dist/tavrisol-VERSION-win-x64.zip and dist/SHA256SUMS.
+add_custom_target(dist
+  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/dist.sh ${PROJECT_VERSION} $<TARGET_FILE:tavrisol>
+          $<TARGET_FILE:tavrisolhelper> ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/dist
+  DEPENDS tavrisol tavrisolhelper
+  VERBATIM)
+
+# Size budgets of the shipped files, as built (already stripped).
+set(PROGRAM_SIZE_BUDGET 100000)
+set(HELPER_SIZE_BUDGET 20000)
+add_test(NAME shipped_files_within_size_budget
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-sizes.sh
+          $<TARGET_FILE:tavrisol> ${PROGRAM_SIZE_BUDGET}
+          $<TARGET_FILE:tavrisolhelper> ${HELPER_SIZE_BUDGET})
 
 # Console tools for the scripts (tools/) and the benchmarks' programs (bench/): one
 # executable per file.
@@ -112,7 +185,11 @@ endforeach()
 # Benchmark programs for bench/run.sh: a do-nothing program to compare start-up costs with, and
 # the window-scan timer, which links the program's own code.
 add_executable(bench_noop WIN32 ${CMAKE_SOURCE_DIR}/bench/noop.cpp)
-target_link_options(bench_noop PRIVATE ${STATIC_RUNTIME})
+target_link_libraries(bench_noop PRIVATE user32 kernel32)
+target_link_options(bench_noop PRIVATE -nostdlib -nostartfiles -Wl,-e,NoopStart)
+add_executable(bench_dlls ${CMAKE_SOURCE_DIR}/bench/dlls.cpp)
+target_link_libraries(bench_dlls PRIVATE wine_harness)
+target_link_options(bench_dlls PRIVATE ${STATIC_RUNTIME})
 add_executable(bench_scan ${CMAKE_SOURCE_DIR}/bench/scan.cpp)
 target_link_libraries(bench_scan PRIVATE tavrisol_win32)
 target_link_options(bench_scan PRIVATE ${STATIC_RUNTIME})

@@ -1,9 +1,9 @@
 #include "editor/recent_list.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "diag/diag.h"
+#include "diag/format.h"
 
 const char NoFileSelected[] = "<No File Selected>";
 
@@ -13,7 +13,7 @@ const char* RecentValueName(int slot) {
   if (slot == 0)
     valueName[0] = '\0';
   else
-    std::snprintf(valueName, sizeof valueName, "%02d", slot);
+    FormatText(valueName, sizeof valueName, "%02d", slot);
   return valueName;
 }
 

@@ -1,6 +1,6 @@
 #include "helper/pick_text.h"
 
-#include <cstdio>
+#include "diag/format.h"
 
 bool ComposePickText(char* buffer, size_t size, long left, long top, long right, long bottom,
                      const char* programPath) {
@@ -8,8 +8,8 @@ bool ComposePickText(char* buffer, size_t size, long left, long top, long right,
   // Widths in 64 bits: a long is 32 bits on Windows.
   long long width = static_cast<long long>(right) - left;
   long long height = static_cast<long long>(bottom) - top;
-  int n = std::snprintf(buffer, size, "%ld,%ld,%lld,%lld %s", left, top, width, height,
-                        programPath ? programPath : "");
+  int n = FormatText(buffer, size, "%ld,%ld,%lld,%lld %s", left, top, width, height,
+                     programPath ? programPath : "");
   if (n < 0 || static_cast<size_t>(n) >= size) {
     buffer[0] = '\0';
     return false;

@@ -3,7 +3,6 @@
 #include "templatewin/chain.h"
 
 #include <cstdlib>
-#include <vector>
 
 #include "diag/diag.h"
 #include "templatewin/ring.h"
@@ -40,16 +39,18 @@ namespace {
 
 // Puts the focus on the node the ring order picks from the current one.
 void MoveFocus(int current, bool forward) {
-  std::vector<int> navigable;
-  std::vector<HWND> windows;
-  for (ChainNode* node = chainHead; node; node = node->next) {
-    navigable.push_back(node->navigable);
-    windows.push_back(node->window);
-  }
-  const int count = static_cast<int>(navigable.size());
-  const int target = forward ? RingFocusForward(navigable.data(), count, current)
-                             : RingFocusBackward(navigable.data(), count, current);
-  SetFocus(windows[target]);
+  int count = 0;
+  for (ChainNode* node = chainHead; node; node = node->next) ++count;
+  int* navigable = static_cast<int*>(calloc(count > 0 ? count : 1, sizeof(int)));
+  if (!navigable) return;  // the focus stays where it is
+  int i = 0;
+  for (ChainNode* node = chainHead; node; node = node->next) navigable[i++] = node->navigable;
+  const int target = forward ? RingFocusForward(navigable, count, current)
+                             : RingFocusBackward(navigable, count, current);
+  free(navigable);
+  ChainNode* node = chainHead;
+  for (i = 0; i < target && node; ++i) node = node->next;
+  if (node) SetFocus(node->window);
 }
 
 // The node of a chained control and its place in creation order, or null.

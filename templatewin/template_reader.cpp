@@ -127,6 +127,14 @@ ParsedTemplate ReadTemplate(const uint8_t* bytes, size_t size) {
   parsed.failedItem = -1;
   parsed.status = ReadTemplateHeader(bytes, size, &parsed.header);
   if (parsed.status != TemplateStatus::Ok) return parsed;
+  if (parsed.header.itemCount > 0) {
+    parsed.items.data =
+        static_cast<TemplateItem*>(calloc(parsed.header.itemCount, sizeof(TemplateItem)));
+    if (!parsed.items.data) {
+      parsed.status = TemplateStatus::NoMemory;
+      return parsed;
+    }
+  }
   size_t offset = parsed.header.firstItem;
   for (int i = 0; i < parsed.header.itemCount; ++i) {
     TemplateItem item;
@@ -136,7 +144,7 @@ ParsedTemplate ReadTemplate(const uint8_t* bytes, size_t size) {
       parsed.failedItem = i;
       return parsed;
     }
-    parsed.items.push_back(item);
+    parsed.items.data[parsed.items.count++] = item;
     offset = AlignTemplateOffset(item.end);
   }
   return parsed;
@@ -165,6 +173,10 @@ bool CheckTemplate(const uint8_t* bytes, size_t size, int templateId, ParsedTemp
     case TemplateStatus::OrdinalText:
       MessageReport(CaptionFailure, "Item %d Resource %d has an ordinal text, not supported",
                     parsed->failedItem, templateId);
+      break;
+    case TemplateStatus::NoMemory:
+      MessageReport(CaptionError, "Error building table, element size %d",
+                    static_cast<int>(sizeof(TemplateItem)));
       break;
   }
   return false;

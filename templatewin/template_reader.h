@@ -4,7 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
 
 enum : uint32_t {
   TemplateExtendedMark = 0xFFFF0001u,  // version 1, signature 0xFFFF
@@ -52,11 +52,44 @@ enum class TemplateStatus {
   ItemTruncated,    // an item's fields run past the end
   CreationData,     // an item carries creation data
   OrdinalText,      // an item's text is an ordinal
+  NoMemory,         // no room for the item table
+};
+
+// The items read so far, in template order, in one zero-filled block sized for
+// the header's item count. Its parsed template owns it: moved, never copied.
+struct TemplateItems {
+  TemplateItem* data = nullptr;
+  size_t count = 0;
+
+  TemplateItems() = default;
+  TemplateItems(const TemplateItems&) = delete;
+  TemplateItems& operator=(const TemplateItems&) = delete;
+  TemplateItems(TemplateItems&& other) : data(other.data), count(other.count) {
+    other.data = nullptr;
+    other.count = 0;
+  }
+  TemplateItems& operator=(TemplateItems&& other) {
+    if (this != &other) {
+      free(data);
+      data = other.data;
+      count = other.count;
+      other.data = nullptr;
+      other.count = 0;
+    }
+    return *this;
+  }
+  ~TemplateItems() { free(data); }
+
+  size_t size() const { return count; }
+  const TemplateItem& operator[](size_t i) const { return data[i]; }
+  const TemplateItem& back() const { return data[count - 1]; }
+  const TemplateItem* begin() const { return data; }
+  const TemplateItem* end() const { return data + count; }
 };
 
 struct ParsedTemplate {
   TemplateHeader header;
-  std::vector<TemplateItem> items;
+  TemplateItems items;
   TemplateStatus status;
   int failedItem;  // the item that stopped the reading, else -1
 };

@@ -5,7 +5,8 @@
 //                                  ends or the deadline passes (then it is killed and the result
 //                                  says timedOut). Collects every debugger-output line (trace
 //                                  line) and the exit code; records and dismisses every message
-//                                  box the program shows (caption and text, in order).
+//                                  box the program shows (caption and text, in order), and
+//                                  lists every DLL the loader maps (LOAD_DLL_DEBUG_EVENT).
 //   DebuggedProcess                the same debugger loop on a thread of its own, for tests that
 //                                  drive a running program: Start, Traces (thread-safe copy),
 //                                  WaitForTrace, WaitForExit, Exited, ExitCode, Kill. It does not
@@ -79,6 +80,7 @@ struct RunResult {
   DWORD exitCode = 0;
   std::vector<std::string> traces;               // each debugger-output string, as sent
   std::vector<MessageBoxInfo> boxes;             // every box seen, in order
+  std::vector<std::string> dlls;                 // each DLL the loader mapped, as a file path
   bool HasTrace(const std::string& line) const;  // an exact trace line
   size_t CountTracesStartingWith(const std::string& prefix) const;
   std::string AllTraces() const;  // all lines joined, for failure messages

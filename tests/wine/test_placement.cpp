@@ -76,7 +76,23 @@ void ExpectCascaded(const std::vector<WindowInfo>& windows, const RunResult& r) 
   }
 }
 
-// The run ended by itself with the given exit value and showed no message box.
+// The DLLs only the editor uses: a placement run must not load them.
+const char* const EditorOnlyDlls[] = {"comdlg32.dll", "shell32.dll", "ole32.dll"};
+
+// The first of them a run loaded, as the file path the loader reported; "" when none.
+std::string EditorDllLoaded(const RunResult& r) {
+  for (const std::string& path : r.dlls) {
+    size_t slash = path.find_last_of("\\/");
+    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    for (const char* dll : EditorOnlyDlls) {
+      if (lstrcmpiA(name.c_str(), dll) == 0) return path;
+    }
+  }
+  return std::string();
+}
+
+// The run ended by itself with exit value 1, showed no message box and loaded none of the
+// editor's DLLs.
 ::testing::AssertionResult PlacedQuietly(const RunResult& r) {
   if (!r.started) return ::testing::AssertionFailure() << "tavrisol.exe did not start";
   if (r.timedOut) return ::testing::AssertionFailure() << "timed out\n" << r.AllTraces();
@@ -86,6 +102,11 @@ void ExpectCascaded(const std::vector<WindowInfo>& windows, const RunResult& r) 
   if (!r.boxes.empty()) {
     return ::testing::AssertionFailure()
            << "message box " << r.boxes[0].caption << ": " << r.boxes[0].text;
+  }
+  if (r.dlls.empty()) return ::testing::AssertionFailure() << "no DLL loads were seen";
+  std::string editorDll = EditorDllLoaded(r);
+  if (!editorDll.empty()) {
+    return ::testing::AssertionFailure() << "the placement run loaded " << editorDll;
   }
   return ::testing::AssertionSuccess();
 }

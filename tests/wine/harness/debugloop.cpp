@@ -16,6 +16,7 @@ const DWORD KillGraceMs = 10000;
 
 struct LoopHooks {
   std::function<void(const std::string&)> onTrace;
+  std::function<void(const std::string&)> onDll;  // the file of each DLL mapped
   // Called between events, at least every EventWaitMs; true asks for the program to be killed.
   std::function<bool()> onIdle;
 };
@@ -92,7 +93,14 @@ bool RunLoop(const PROCESS_INFORMATION& pi, const LoopHooks& hooks, DWORD* exitC
         if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
         break;
       case LOAD_DLL_DEBUG_EVENT:
-        if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+        if (event.u.LoadDll.hFile) {
+          if (hooks.onDll) {
+            char path[MAX_PATH * 2];
+            DWORD n = GetFinalPathNameByHandleA(event.u.LoadDll.hFile, path, sizeof path, 0);
+            hooks.onDll(n > 0 && n < sizeof path ? std::string(path, n) : std::string("?"));
+          }
+          CloseHandle(event.u.LoadDll.hFile);
+        }
         break;
       case OUTPUT_DEBUG_STRING_EVENT:
         if (hooks.onTrace) hooks.onTrace(ReadDebugString(pi.hProcess, event.u.DebugString));
@@ -151,6 +159,7 @@ RunResult RunToEnd(const std::string& exe, const std::string& args, const RunOpt
   std::set<HWND> handled;  // boxes already recorded and dismissed
   LoopHooks hooks;
   hooks.onTrace = [&](const std::string& text) { result.traces.push_back(text); };
+  hooks.onDll = [&](const std::string& path) { result.dlls.push_back(path); };
   hooks.onIdle = [&]() {
     if (GetTickCount() - start > options.timeoutMs) {
       result.timedOut = true;
