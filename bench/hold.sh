@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# CPU cost of holding a placement: a 60-second hold on a steady target, against a place-once run
-# of the same target. CPU seconds are read from /proc for the Wine process that runs tavrisol.exe
-# and for the wineserver, which does the window work it asks for. Prints figures; never fails.
+# CPU cost of holding a placement: a 60-second hold (HOLD_SECONDS) on a steady target. CPU
+# seconds are read from /proc for the Wine process that runs tavrisol.exe and for the wineserver,
+# which does the window work it asks for. Prints figures; never fails.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -10,16 +10,7 @@ bash "$root/scripts/display.sh" >/dev/null || exit 1
 
 build=${TAVRISOL_BUILD_DIR:-$root/build/win}
 seconds=${HOLD_SECONDS:-60}
-work=$(mktemp -d /tmp/tavrisol-hold.XXXXXX)
-winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
-target="$work/holdtarget.exe"
-cp "$build/target.exe" "$target"
-target_win=$(winpath "$target")
-cleanup() {
-  timeout -k 5 30 wine "$build/winrect.exe" close "$target_win" >/dev/null 2>&1 </dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$here/target.sh" holdtarget.exe
 
 ticks=$(getconf CLK_TCK)
 # utime + stime of a process, in clock ticks.

@@ -20,16 +20,7 @@ for f in tavrisol.exe tavrisolhelper.dll target.exe bench_noop.exe bench_dlls.ex
   [ -f "$build/$f" ] || { echo "bench: $build/$f is missing (make build-win)"; exit 1; }
 done
 
-work=$(mktemp -d /tmp/tavrisol-bench.XXXXXX)
-winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
-target="$work/benchtarget.exe"
-cp "$build/target.exe" "$target"
-target_win=$(winpath "$target")
-cleanup() {
-  timeout -k 5 30 wine "$build/winrect.exe" close "$target_win" >/dev/null 2>&1 </dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$here/target.sh" benchtarget.exe
 
 # Milliseconds taken by one Windows program started with `wine`; its exit value goes to
 # $work/rc. Output goes to a file, never a pipe.
