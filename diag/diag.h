@@ -2,6 +2,7 @@
 // and a developer what happened. Declared without <windows.h> so plain logic
 // can report too.
 #pragma once
+#include <cstddef>
 
 extern const char CaptionError[];    // the environment failed: stop icon
 extern const char CaptionFailure[];  // a request of the user failed: exclamation icon
@@ -17,3 +18,7 @@ void TraceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The system's text for the thread's last error; release it with LocalFree.
 char* LastErrorText();
+
+// The system's text for an error code read earlier, always terminated and cut
+// to size bytes; "error N" when the system has none.
+void ErrorCodeText(unsigned long code, char* text, size_t size);

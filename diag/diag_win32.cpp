@@ -23,6 +23,15 @@ void TraceLine(const char* format, ...) {
   OutputDebugStringA(text);
 }
 
+void ErrorCodeText(unsigned long code, char* text, size_t size) {
+  if (size == 0) return;
+  DWORD room = size > 0xFFFF ? 0xFFFF : static_cast<DWORD>(size);
+  if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, room, nullptr) == 0)
+    FormatText(text, size, "error %lu", code);
+  text[size - 1] = '\0';
+}
+
 char* LastErrorText() {
   char* text = nullptr;
   DWORD code = GetLastError();

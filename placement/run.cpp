@@ -128,7 +128,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           break;
         }
         failure = placed.reason == UnmovedMoveFailed ? MoveFailed : NotResponding;
-        if (failure == MoveFailed) ops.describeError(placed.error, errorText, sizeof errorText);
+        if (failure == MoveFailed) ErrorCodeText(placed.error, errorText, sizeof errorText);
         state = Fail;
         break;
       }

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "placement/command.h"
-
 #include "placement/targets.h"
 
 enum {
@@ -34,8 +33,6 @@ struct PlacementOps {
   PlaceResult (*placeTargetWindows)(const PlacementRequest& request);
   // Ends the process with exit code 0 without waiting for it.
   void (*terminateProcess)(uint32_t processId);
-  // The system's text for an error code, terminated, in text (size bytes).
-  void (*describeError)(uint32_t code, char* text, uint32_t size);
   // Keeps the placed windows in place for request.holdSeconds.
   void (*holdPlacement)(const PlacementRequest& request, uint32_t processId);
 };

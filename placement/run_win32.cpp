@@ -68,20 +68,13 @@ void Terminate(uint32_t processId) {
   CloseHandle(process);
 }
 
-void DescribeError(uint32_t code, char* text, uint32_t size) {
-  if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, size, nullptr) == 0)
-    wsprintfA(text, "error %lu", static_cast<unsigned long>(code));
-  text[size - 1] = '\0';
-}
-
 void Hold(const PlacementRequest& request, uint32_t processId) {
   HoldPlacement(request, processId);
 }
 
 const PlacementOps SystemPlacementOps = {
-    FindRunningProcess, StartCommand,  WaitUntilIdle, CloseProcess, Pause, Scan, Place,
-    Terminate,          DescribeError, Hold};
+    FindRunningProcess, StartCommand, WaitUntilIdle, CloseProcess, Pause, Scan, Place,
+    Terminate,          Hold};
 
 }  // namespace
 

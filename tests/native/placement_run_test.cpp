@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <deque>
 #include <string>
 #include <vector>
@@ -65,17 +64,13 @@ void FakeTerminate(uint32_t processId) {
   fake->calls.push_back("terminate " + std::to_string(processId));
 }
 
-void FakeDescribe(uint32_t code, char* text, uint32_t size) {
-  std::snprintf(text, size, "system text %u", static_cast<unsigned>(code));
-}
-
 void FakeHold(const PlacementRequest& request, uint32_t processId) {
   fake->calls.push_back("hold " + std::to_string(request.holdSeconds) + " " +
                         std::to_string(processId));
 }
 
-const PlacementOps FakeOps = {FakeFind, FakeStart, FakeIdle,      FakeClose,    FakeSleep,
-                              FakeScan, FakePlace, FakeTerminate, FakeDescribe, FakeHold};
+const PlacementOps FakeOps = {FakeFind, FakeStart, FakeIdle,      FakeClose, FakeSleep,
+                              FakeScan, FakePlace, FakeTerminate, FakeHold};
 
 class PlacementRun : public ::testing::Test {
  protected:

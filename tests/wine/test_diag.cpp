@@ -1,6 +1,7 @@
 // The diagnostics against Wine's real user32 and kernel32: the message box a report shows (its
 // icon, owner, modality and text), the debugger output of trace lines, and error texts.
 // Each report runs on a thread of its own while the test's thread reads and dismisses the box.
+#include <cstring>
 #include <future>
 #include <string>
 
@@ -188,6 +189,17 @@ TEST(LastErrorTexts, GiveTheSystemTextForTheThreadsError) {
   ASSERT_NE(unknown, nullptr);
   EXPECT_GT(lstrlenA(unknown), 0);
   EXPECT_EQ(LocalFree(unknown), nullptr);
+
+  // The same texts for a code read earlier, into a buffer, always terminated.
+  char text[256];
+  ErrorCodeText(ERROR_FILE_NOT_FOUND, text, sizeof text);
+  EXPECT_EQ(std::string(text), notFoundText);
+  ErrorCodeText(0x2000abcdu, text, sizeof text);
+  EXPECT_STREQ(text, "error 536914893");
+  char small[8];
+  memset(small, 'x', sizeof small);
+  ErrorCodeText(ERROR_FILE_NOT_FOUND, small, sizeof small);
+  EXPECT_LT(strnlen(small, sizeof small), sizeof small);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "support/diag_capture.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -45,4 +46,8 @@ char* LastErrorText() {
   char* text = static_cast<char*>(std::malloc(16));
   std::strcpy(text, "system text\r\n");
   return text;
+}
+
+void ErrorCodeText(unsigned long code, char* text, size_t size) {
+  std::snprintf(text, size, "system text %lu", code);
 }
