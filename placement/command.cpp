@@ -28,6 +28,19 @@ bool ReadNumber(const char** cursor, int32_t* number) {
   return true;
 }
 
+// The hold's seconds in [text, end): a comma, then nothing but digits making a
+// number from 1 to HoldSecondsLimit; 0 for anything else.
+int32_t ReadHoldSeconds(const char* text, const char* end) {
+  if (end - text < 2 || text[0] != ',') return 0;
+  int32_t seconds = 0;
+  for (const char* p = text + 1; p < end; ++p) {
+    if (*p < '0' || *p > '9') return 0;
+    seconds = seconds * 10 + (*p - '0');
+    if (seconds > HoldSecondsLimit) return 0;
+  }
+  return seconds;
+}
+
 }  // namespace
 
 int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end) {
@@ -55,19 +68,6 @@ bool IsAbsolutePath(const char* path) {
                path[1] == ':' && (path[2] == '\\' || path[2] == '/');
   bool share = (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
   return drive || share;
-}
-
-// The hold's seconds in [text, end): a comma, then nothing but digits making a
-// number from 1 to HoldSecondsLimit; 0 for anything else.
-int32_t ReadHoldSeconds(const char* text, const char* end) {
-  if (end - text < 2 || text[0] != ',') return 0;
-  int32_t seconds = 0;
-  for (const char* p = text + 1; p < end; ++p) {
-    if (*p < '0' || *p > '9') return 0;
-    seconds = seconds * 10 + (*p - '0');
-    if (seconds > HoldSecondsLimit) return 0;
-  }
-  return seconds;
 }
 
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request) {

@@ -36,9 +36,9 @@ int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char**
 // Reads the four numbers and finds the command after the first space of the
 // line. A fifth number from 1 to HoldSecondsLimit, standing alone between a
 // comma after the fourth number and that space, asks for a hold; anything
-// else there is ignored, as it always was. Trailing whitespace is cut off the command by writing
-// zeros over it, so commandLine loses it too. request is filled only when the result is
-// PlacementParsed.
+// else there is ignored, as it always was. Trailing whitespace is cut off the
+// command by writing zeros over it, so commandLine loses it too. request is
+// filled only when the result is PlacementParsed.
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request);
 
 // Writes path in double quotes into quoted (size bytes) when it holds a blank

@@ -10,11 +10,6 @@ bool SameBox(const WindowBox& a, const WindowBox& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-int64_t AreaOf(const WindowBox& box) {
-  return (static_cast<int64_t>(box.right) - box.left) *
-         (static_cast<int64_t>(box.bottom) - box.top);
-}
-
 bool IsPlaced(WindowRef window) {
   for (const PlacedWindow& placed : PlacedTable)
     if (placed.window == window) return true;
@@ -25,7 +20,7 @@ struct LargerSearch {
   const WindowOps* ops;
   uint32_t processId;
   WindowRef window;
-  int64_t area;
+  int32_t area;
 };
 
 // A visible, unplaced, normal-sized window of the process, larger than the
@@ -38,7 +33,7 @@ void VisitForLarger(WindowRef window, void* context) {
   if (!search->ops->windowStyles(window, &style, &exStyle) || !search->ops->windowBox(window, &box))
     return;
   if ((style & StyleVisible) == 0 || (style & (StyleMinimized | StyleMaximized)) != 0) return;
-  int64_t area = AreaOf(box);
+  int32_t area = WindowArea(box);
   if (area > search->area) {
     search->window = window;
     search->area = area;
@@ -51,14 +46,14 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, uint32_
   windows.enumWindows(VisitForLarger, &search);
   if (search.window == 0) return;
   TargetWindow = search.window;
-  TargetArea = static_cast<int32_t>(search.area);
+  TargetArea = search.area;
   TraceLine("window %x is the new target\r\n", Hex(search.window));
   PlaceResult ignored = {0, UnmovedNone, 0};
   PlaceWindow(windows, search.window, request.left, request, LoneTraces, &ignored);
   windows.setForeground(search.window);
 }
 
-void PutBack(const HoldOps& ops, PlacedWindow* placed) {
+void PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* placed) {
   const WindowOps& windows = *ops.windows;
   WindowBox box = {0, 0, 0, 0};
   if (!windows.windowBox(placed->window, &box)) {
@@ -83,7 +78,7 @@ void PutBack(const HoldOps& ops, PlacedWindow* placed) {
     return;
   }
   placed->silent = false;
-  if (windows.moveWindow(placed->window, placed->x, placed->y, placed->width, placed->height)) {
+  if (windows.moveWindow(placed->window, placed->x, request.top, request.width, request.height)) {
     TraceLine("window %x put back\r\n", Hex(placed->window));
     windows.windowBox(placed->window, &placed->box);
   } else {
@@ -96,7 +91,7 @@ void PutBack(const HoldOps& ops, PlacedWindow* placed) {
 void HoldPass(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {
   PlaceNewTarget(ops, request, processId);
   for (PlacedWindow& placed : PlacedTable)
-    if (placed.window != 0 && !placed.released) PutBack(ops, &placed);
+    if (placed.window != 0 && !placed.released) PutBack(ops, request, &placed);
 }
 
 void HoldPlacement(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {

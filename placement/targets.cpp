@@ -13,12 +13,6 @@ namespace {
 // undefined behaviour of signed overflow.
 int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
-int32_t AreaOf(const WindowBox& box) {
-  uint32_t width = static_cast<uint32_t>(box.right) - static_cast<uint32_t>(box.left);
-  uint32_t height = static_cast<uint32_t>(box.bottom) - static_cast<uint32_t>(box.top);
-  return static_cast<int32_t>(width * height);
-}
-
 // Handles print as their low 32 bits, which is all a window handle uses.
 unsigned Hex(WindowRef window) { return static_cast<unsigned>(window); }
 
@@ -32,7 +26,29 @@ void VisitWindow(WindowRef window, void* context) {
   ConsiderWindow(*pass->ops, window, pass->processId);
 }
 
+// Records a moved window in the first empty slot of the PlacedTable (the last
+// slot when none is empty), with the rectangle it has now.
+void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x) {
+  PlacedWindow* slot = &PlacedTable[PlacedSlots - 1];
+  for (PlacedWindow& placed : PlacedTable) {
+    if (placed.window == 0) {
+      slot = &placed;
+      break;
+    }
+  }
+  PlacedWindow entry = {window, x, {0, 0, 0, 0}, false, false};
+  // What the system made of the move (it may clamp it) is what a hold keeps.
+  ops.windowBox(window, &entry.box);
+  *slot = entry;
+}
+
 }  // namespace
+
+int32_t WindowArea(const WindowBox& box) {
+  uint32_t width = static_cast<uint32_t>(box.right) - static_cast<uint32_t>(box.left);
+  uint32_t height = static_cast<uint32_t>(box.bottom) - static_cast<uint32_t>(box.top);
+  return static_cast<int32_t>(width * height);
+}
 
 void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId) {
   if (TargetWindow == 0) TargetArea = 0;
@@ -41,7 +57,7 @@ void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId) 
   // A window that vanishes mid-scan reads as empty and invisible.
   WindowBox box = {0, 0, 0, 0};
   ops.windowBox(window, &box);
-  int32_t area = AreaOf(box);
+  int32_t area = WindowArea(box);
   uint32_t style = 0, exStyle = 0;
   ops.windowStyles(window, &style, &exStyle);
 
@@ -78,22 +94,6 @@ void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
   ops.sleep(RestorePauseMs);
 }
 
-void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x,
-                  const PlacementRequest& request) {
-  PlacedWindow* slot = &PlacedTable[PlacedSlots - 1];
-  for (PlacedWindow& placed : PlacedTable) {
-    if (placed.window == 0) {
-      slot = &placed;
-      break;
-    }
-  }
-  PlacedWindow entry = {window,       x,     request.top, request.width, request.height,
-                        {0, 0, 0, 0}, false, false};
-  // What the system made of the move (it may clamp it) is what a hold keeps.
-  ops.windowBox(window, &entry.box);
-  *slot = entry;
-}
-
 bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const PlacementRequest& request,
                  const PlaceTraces& traces, PlaceResult* result) {
   // A hung window would hold the run inside the restore or the move without end.
@@ -106,7 +106,7 @@ bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const Placem
   if (ops.moveWindow(window, x, request.top, request.width, request.height)) {
     TraceLine(traces.moved, Hex(window));
     ++result->moved;
-    RecordPlaced(ops, window, x, request);
+    RecordPlaced(ops, window, x);
     return true;
   }
   uint32_t error = ops.lastError();

@@ -31,12 +31,13 @@ struct WindowBox {
 };
 
 // A window the run moved, and where: what a hold keeps in place.
+// Its top and size are the request's; only the cascade makes x differ.
 struct PlacedWindow {
-  WindowRef window;             // 0: empty slot
-  int32_t x, y, width, height;  // the move it was given
-  WindowBox box;                // its rectangle right after that move
-  bool released;                // the user took it over: no longer touched
-  bool silent;                  // did not answer at the last try (traced once)
+  WindowRef window;  // 0: empty slot
+  int32_t x;         // the left edge it was moved to
+  WindowBox box;     // its rectangle right after that move
+  bool released;     // the user took it over: no longer touched
+  bool silent;       // did not answer at the last try (traced once)
 };
 
 enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while holding
@@ -73,6 +74,9 @@ struct PlaceResult {
   uint32_t error;
 };
 
+// (right - left) x (bottom - top) as the 32-bit system computes it.
+int32_t WindowArea(const WindowBox& box);
+
 // The scan's step for one top-level window.
 void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId);
 
@@ -80,11 +84,6 @@ void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId);
 bool ScanTargetWindows(const WindowOps& ops, uint32_t processId);
 
 void RestoreIfMinimized(const WindowOps& ops, WindowRef window);
-
-// Records a moved window in the first empty slot of the PlacedTable (the last
-// slot when none is empty), with the rectangle it has now.
-void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x,
-                  const PlacementRequest& request);
 
 // The trace lines of a move that succeeded and of one that failed; %x is the window.
 struct PlaceTraces {
