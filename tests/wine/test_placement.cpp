@@ -1,5 +1,6 @@
 // End-to-end checks of the placement run: the real tavrisol.exe runs under the harness's
 // debugger loop against real target programs (copies of the target fixture) on the desktop.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -484,4 +485,42 @@ TEST(PlacementHold, WindowsThatMoveBackOrAppearLateArePlacedOnlyWithAHold) {
       }
     }
   }
+}
+
+TEST(PlacementHold, ANewerRunEndsTheOlderHold) {
+  // The first run holds the window for a minute; a second run places it elsewhere with a
+  // short hold of its own. The first hold ends at once, and no hold puts the window back.
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "plain.exe");
+  DWORD pid = StartTarget(guard, path, 1);
+  ASSERT_NE(pid, 0u);
+  HWND w = TargetWindows(pid)[0].hwnd;
+  DebuggedProcess first;
+  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + ",60 " + path));
+  ASSERT_TRUE(first.WaitForTrace("holding the placement for 60 seconds\r\n", 10000));
+  EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
+
+  RunResult second = RunTavrisol("300,200,500,400,2 " + path);
+  ASSERT_TRUE(PlacedQuietly(second));
+  ASSERT_TRUE(first.WaitForExit(1000));
+  EXPECT_EQ(first.ExitCode(), 1u);
+  std::vector<std::string> traces = first.Traces();
+  EXPECT_NE(std::find(traces.begin(), traces.end(), "hold ended: a newer run took over\r\n"),
+            traces.end());
+  EXPECT_TRUE(WindowAt(w, 300, 200, 500, 400));
+  EXPECT_EQ(second.CountTracesStartingWith("window " + Hex(w) + " put back"), 0u);
+}
+
+TEST(PlacementHold, MainWindowBusyWhenItAppearsIsPlacedOnceItAnswers) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "busysplash.exe");
+  RunResult r = RunTavrisol(std::string(Coordinates) + ",9 " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<DWORD> pids = FindProcessesByPath(path);
+  ASSERT_EQ(pids.size(), 1u);
+  std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(windows[0].title, "splash main");
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace("move " + Hex(windows[0].hwnd) + " didn't fail\r\n")) << r.AllTraces();
 }
