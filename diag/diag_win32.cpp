@@ -35,9 +35,11 @@ void ErrorCodeText(unsigned long code, char* text, size_t size) {
 char* LastErrorText() {
   char* text = nullptr;
   DWORD code = GetLastError();
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
-                           code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                           reinterpret_cast<char*>(&text), 0, nullptr);
+  // Texts with inserts such as %1 ("not a valid application") fail without IGNORE_INSERTS.
+  DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+      nullptr);
   if (n == 0 || text == nullptr) {
     // No system text for this code: give the number, still owned by LocalFree.
     text = static_cast<char*>(LocalAlloc(LMEM_ZEROINIT, 32));

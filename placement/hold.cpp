@@ -4,6 +4,9 @@
 
 namespace {
 
+WindowRef pendingTarget = 0;  // chosen as the new target, not yet moved
+bool placedNew = false;       // the hold has moved a new target
+
 unsigned Hex(WindowRef window) { return static_cast<unsigned>(window); }
 
 bool SameBox(const WindowBox& a, const WindowBox& b) {
@@ -16,6 +19,17 @@ bool IsPlaced(WindowRef window) {
   return false;
 }
 
+bool NothingPlaced() {
+  for (const PlacedWindow& placed : PlacedTable)
+    if (placed.window != 0) return false;
+  return true;
+}
+
+// Another run placed the window since this one did (or the user took it).
+bool TakenOver(const WindowOps& windows, WindowRef window) {
+  return windows.placedBy(window) != windows.ownProcessId();
+}
+
 struct LargerSearch {
   const WindowOps* ops;
   uint32_t processId;
@@ -23,16 +37,22 @@ struct LargerSearch {
   int32_t area;
 };
 
-// A visible, unplaced, normal-sized window of the process, larger than the
-// target was when the program showed it.
+// A visible, unplaced, normal-sized main window of the process (unowned, with
+// a caption and a system menu, no tool window: never a dialog, menu, palette
+// or splash) that no other run or the user has taken, larger than the target.
 void VisitForLarger(WindowRef window, void* context) {
   LargerSearch* search = static_cast<LargerSearch*>(context);
-  if (search->ops->ownerProcess(window) != search->processId || IsPlaced(window)) return;
+  const WindowOps& ops = *search->ops;
+  if (ops.ownerProcess(window) != search->processId || IsPlaced(window)) return;
   uint32_t style = 0, exStyle = 0;
   WindowBox box = {0, 0, 0, 0};
-  if (!search->ops->windowStyles(window, &style, &exStyle) || !search->ops->windowBox(window, &box))
-    return;
+  if (!ops.windowStyles(window, &style, &exStyle) || !ops.windowBox(window, &box)) return;
   if ((style & StyleVisible) == 0 || (style & (StyleMinimized | StyleMaximized)) != 0) return;
+  if ((style & StyleCaption) != StyleCaption || (style & StyleSystemMenu) == 0 ||
+      (exStyle & ExStyleToolWindow) != 0 || ops.hasOwner(window))
+    return;
+  uint32_t mark = ops.placedBy(window);
+  if (mark != 0 && mark != ops.ownProcessId()) return;
   int32_t area = WindowArea(box);
   if (area > search->area) {
     search->window = window;
@@ -45,71 +65,99 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, uint32_
   LargerSearch search = {&windows, processId, 0, TargetArea};
   windows.enumWindows(VisitForLarger, &search);
   if (search.window == 0) return;
+  if (search.window != pendingTarget) {
+    TraceLine("window %x is the new target\r\n", Hex(search.window));
+    pendingTarget = search.window;
+  } else if (!windows.answers(search.window)) {
+    return;  // still busy, as the first try said
+  }
+  // Only a move that succeeded places it; until then every pass tries again.
+  PlaceResult ignored = {0, UnmovedNone, 0};
+  if (!PlaceWindow(windows, search.window, request.left, request, LoneTraces, &ignored)) return;
+  pendingTarget = 0;
+  placedNew = true;
   TargetWindow = search.window;
   TargetArea = search.area;
-  TraceLine("window %x is the new target\r\n", Hex(search.window));
-  PlaceResult ignored = {0, UnmovedNone, 0};
-  PlaceWindow(windows, search.window, request.left, request, LoneTraces, &ignored);
   windows.setForeground(search.window);
 }
 
-void PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* placed) {
+// False when a newer run has placed the window.
+bool PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* placed) {
   const WindowOps& windows = *ops.windows;
+  const WindowRef window = placed->window;
   WindowBox box = {0, 0, 0, 0};
-  if (!windows.windowBox(placed->window, &box)) {
+  if (!windows.windowBox(window, &box)) {
     *placed = PlacedWindow();  // gone: its slot is free again
-    return;
+    return true;
   }
+  if (TakenOver(windows, window)) return false;
   uint32_t style = 0, exStyle = 0;
-  windows.windowStyles(placed->window, &style, &exStyle);
+  windows.windowStyles(window, &style, &exStyle);
   // Hidden, or minimised or maximised by the user's choice: left so until shown
   // and restored.
-  if ((style & StyleVisible) == 0 || (style & (StyleMinimized | StyleMaximized)) != 0) return;
-  if (ops.inMoveSize(placed->window)) {
-    TraceLine("window %x is moved by hand, released\r\n", Hex(placed->window));
-    placed->released = true;
-    return;
+  if ((style & StyleVisible) == 0 || (style & (StyleMinimized | StyleMaximized)) != 0) return true;
+  if (ops.movingWindow(window) == window) {
+    TraceLine("window %x is moved by hand, released\r\n", Hex(window));
+    // The mark keeps it from becoming a new target; the slot is free again.
+    windows.markPlaced(window, ReleasedMark);
+    *placed = PlacedWindow();
+    return true;
   }
-  if (SameBox(box, placed->box)) return;
-  if (!windows.answers(placed->window)) {
-    if (!placed->silent)
-      TraceLine("window %x is not responding, left alone\r\n", Hex(placed->window));
+  if (SameBox(box, placed->box)) return true;
+  if (!windows.answers(window)) {
+    if (!placed->silent) TraceLine("window %x is not responding, left alone\r\n", Hex(window));
     placed->silent = true;
-    return;
+    return true;
   }
   placed->silent = false;
-  if (windows.moveWindow(placed->window, placed->x, request.top, request.width, request.height)) {
-    TraceLine("window %x put back\r\n", Hex(placed->window));
-    windows.windowBox(placed->window, &placed->box);
+  // Answering can take seconds, time enough for a newer run to place it.
+  if (TakenOver(windows, window)) return false;
+  if (windows.moveWindow(window, placed->x, request.top, request.width, request.height)) {
+    TraceLine("window %x put back\r\n", Hex(window));
+    windows.windowBox(window, &placed->box);
   } else {
-    TraceLine("window %x put back failed\r\n", Hex(placed->window));
+    TraceLine("window %x put back failed\r\n", Hex(window));
   }
+  return true;
 }
 
 }  // namespace
 
-void HoldPass(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {
+bool HoldPass(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {
+  for (PlacedWindow& placed : PlacedTable) {
+    if (placed.window != 0 && !PutBack(ops, request, &placed)) {
+      TraceLine("window %x was placed by a newer run\r\n", Hex(placed.window));
+      return false;
+    }
+  }
   PlaceNewTarget(ops, request, processId);
-  for (PlacedWindow& placed : PlacedTable)
-    if (placed.window != 0 && !placed.released) PutBack(ops, request, &placed);
+  return true;
 }
 
-void HoldPlacement(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {
+bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {
   TraceLine("holding the placement for %d seconds\r\n", request.holdSeconds);
+  pendingTarget = 0;
+  placedNew = false;
+  // The run moved nothing: whatever main window the program shows is the one.
+  if (NothingPlaced()) TargetArea = 0;
   const uint32_t span = static_cast<uint32_t>(request.holdSeconds) * 1000u;
   const uint32_t start = ops.tickCount();
   for (;;) {
     uint32_t elapsed = ops.tickCount() - start;  // wraps as the tick count does
     if (elapsed >= span) {
       TraceLine("hold ended after %d seconds\r\n", request.holdSeconds);
-      return;
+      break;
     }
     uint32_t wait = span - elapsed;
     if (wait > HoldPollMs) wait = HoldPollMs;
     if (ops.waitForExit(wait)) {
       TraceLine("hold ended: the program has exited\r\n");
-      return;
+      break;
     }
-    HoldPass(ops, request, processId);
+    if (!HoldPass(ops, request, processId)) {
+      TraceLine("hold ended: a newer run took over\r\n");
+      break;
+    }
   }
+  return placedNew;
 }

@@ -1,6 +1,7 @@
 // Holding a placement: for the seconds the command line asks for, windows that
-// the program moves away are put back, and a larger window that appears later
-// (the real window after a splash) becomes the target and is placed too.
+// the program moves away are put back, and a larger main window that appears
+// later (the real window after a splash) becomes the target and is placed too.
+// A newer run that places one of the held windows ends the hold.
 #pragma once
 #include <cstdint>
 
@@ -14,20 +15,24 @@ enum {
 // What a hold needs besides the window functions of the run.
 struct HoldOps {
   const WindowOps* windows;
-  // The window's thread is in a move or size loop: the user has it in hand.
-  bool (*inMoveSize)(WindowRef window);
+  // The window that the given window's thread is moving or sizing (the user
+  // has it in hand); 0 when none.
+  WindowRef (*movingWindow)(WindowRef window);
   // Waits up to milliseconds; true when the target process has ended.
   bool (*waitForExit)(uint32_t milliseconds);
   uint32_t (*tickCount)();
 };
 
-// One look at the target's windows: places a new, larger window and puts back
-// every held window that is not where the run put it.
-void HoldPass(const HoldOps& ops, const PlacementRequest& request, uint32_t processId);
+// One look at the target's windows: puts back every held window that is not
+// where the run put it, and places a new, larger main window. False when a
+// newer run has placed one of the held windows: the hold is over.
+bool HoldPass(const HoldOps& ops, const PlacementRequest& request, uint32_t processId);
 
-// Holds the windows of the PlacedTable for request.holdSeconds, or until the
-// target process ends.
-void HoldPlacement(const HoldOps& ops, const PlacementRequest& request, uint32_t processId);
+// Holds the windows of the PlacedTable for request.holdSeconds, until the
+// target process ends, or until a newer run takes over. When the table is
+// empty (the run could move nothing), any main window of the program becomes
+// the target. Returns whether the hold placed a window itself.
+bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, uint32_t processId);
 
 // The same over the system (hold_win32.cpp).
-void HoldPlacement(const PlacementRequest& request, uint32_t processId);
+bool HoldPlacement(const PlacementRequest& request, uint32_t processId);

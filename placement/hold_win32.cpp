@@ -6,12 +6,14 @@ namespace {
 
 HANDLE heldProcess = nullptr;  // the target, opened only to see it end
 
-bool InMoveSize(WindowRef window) {
+WindowRef MovingWindow(WindowRef window) {
   DWORD thread = GetWindowThreadProcessId(reinterpret_cast<HWND>(window), nullptr);
   GUITHREADINFO info;
   ZeroMemory(&info, sizeof info);
   info.cbSize = sizeof info;
-  return thread != 0 && GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+  if (thread == 0 || !GetGUIThreadInfo(thread, &info) || (info.flags & GUI_INMOVESIZE) == 0)
+    return 0;
+  return reinterpret_cast<WindowRef>(info.hwndMoveSize);
 }
 
 bool WaitForExit(uint32_t milliseconds) {
@@ -27,10 +29,11 @@ uint32_t TickCount() { return GetTickCount(); }
 
 }  // namespace
 
-void HoldPlacement(const PlacementRequest& request, uint32_t processId) {
+bool HoldPlacement(const PlacementRequest& request, uint32_t processId) {
   heldProcess = OpenProcess(SYNCHRONIZE, FALSE, processId);
-  const HoldOps ops = {&SystemWindowOps, InMoveSize, WaitForExit, TickCount};
-  HoldPlacement(ops, request, processId);
+  const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount};
+  bool placed = HoldPlacement(ops, request, processId);
   if (heldProcess != nullptr) CloseHandle(heldProcess);
   heldProcess = nullptr;
+  return placed;
 }

@@ -119,10 +119,12 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         break;
 
       case Place: {
-        // A run that moved not one window failed, however it got there.
+        // A run that moved not one window failed, however it got there; with a
+        // hold, only when the hold could not place a window either (the first
+        // one may be a splash that does not answer).
         PlaceResult placed = ops.placeTargetWindows(request);
-        if (placed.moved > 0) {
-          if (request.holdSeconds > 0) ops.holdPlacement(request, processId);
+        bool heldPlaced = request.holdSeconds > 0 && ops.holdPlacement(request, processId);
+        if (placed.moved > 0 || heldPlaced) {
           result = 1;
           state = Done;
           break;

@@ -33,8 +33,9 @@ struct PlacementOps {
   PlaceResult (*placeTargetWindows)(const PlacementRequest& request);
   // Ends the process with exit code 0 without waiting for it.
   void (*terminateProcess)(uint32_t processId);
-  // Keeps the placed windows in place for request.holdSeconds.
-  void (*holdPlacement)(const PlacementRequest& request, uint32_t processId);
+  // Keeps the placed windows in place for request.holdSeconds; true when the
+  // hold placed a window itself.
+  bool (*holdPlacement)(const PlacementRequest& request, uint32_t processId);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

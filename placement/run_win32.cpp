@@ -68,8 +68,8 @@ void Terminate(uint32_t processId) {
   CloseHandle(process);
 }
 
-void Hold(const PlacementRequest& request, uint32_t processId) {
-  HoldPlacement(request, processId);
+bool Hold(const PlacementRequest& request, uint32_t processId) {
+  return HoldPlacement(request, processId);
 }
 
 const PlacementOps SystemPlacementOps = {

@@ -36,7 +36,7 @@ void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x) {
       break;
     }
   }
-  PlacedWindow entry = {window, x, {0, 0, 0, 0}, false, false};
+  PlacedWindow entry = {window, x, {0, 0, 0, 0}, false};
   // What the system made of the move (it may clamp it) is what a hold keeps.
   ops.windowBox(window, &entry.box);
   *slot = entry;
@@ -102,6 +102,9 @@ bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const Placem
     if (result->reason == UnmovedNone) result->reason = UnmovedNotResponding;
     return false;
   }
+  // Marked before the move: an older hold then sees the window as taken over
+  // before it could see it moved and put it back.
+  ops.markPlaced(window, ops.ownProcessId());
   RestoreIfMinimized(ops, window);
   if (ops.moveWindow(window, x, request.top, request.width, request.height)) {
     TraceLine(traces.moved, Hex(window));

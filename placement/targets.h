@@ -18,7 +18,13 @@ enum {
   StyleMinimized = 0x20000000,
   StyleSystemMenu = 0x00080000,
   StyleMaximized = 0x01000000,
+  StyleCaption = 0x00C00000,  // title bar: both bits
+  ExStyleToolWindow = 0x00000080,
 };
+
+// The mark of a window the user took over from a hold: never a process id,
+// which are multiples of four.
+enum : uint32_t { ReleasedMark = 1 };
 
 // Window state of the run: empty at start, only ever added to by the scans.
 extern WindowRef TargetWindow;  // largest visible window; among equals, the last met
@@ -36,7 +42,6 @@ struct PlacedWindow {
   WindowRef window;  // 0: empty slot
   int32_t x;         // the left edge it was moved to
   WindowBox box;     // its rectangle right after that move
-  bool released;     // the user took it over: no longer touched
   bool silent;       // did not answer at the last try (traced once)
 };
 
@@ -61,6 +66,13 @@ struct WindowOps {
   bool (*answers)(WindowRef window);
   // The thread's last error, read right after a failed move.
   uint32_t (*lastError)();
+  // Whether the window has an owner window (a dialog, a palette, a menu).
+  bool (*hasOwner)(WindowRef window);
+  // Every window a run moves is marked with the id of the process that moved
+  // it, so that an older hold can see that a newer run took the window over.
+  uint32_t (*placedBy)(WindowRef window);  // 0 when unmarked
+  void (*markPlaced)(WindowRef window, uint32_t mark);
+  uint32_t (*ownProcessId)();
 };
 
 // Why a window of the run was not moved.
@@ -94,8 +106,8 @@ extern const PlaceTraces CandidateTraces;  // a window of the CandidateTable
 extern const PlaceTraces LoneTraces;       // the TargetWindow alone
 
 // Restores and moves one window to x and the request's top and size, unless it
-// does not answer; records it in the PlacedTable and counts it in result.
-// Returns whether it was moved.
+// does not answer; marks it as this process's, records it in the PlacedTable and counts it in
+// result. Returns whether it was moved.
 bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const PlacementRequest& request,
                  const PlaceTraces& traces, PlaceResult* result);
 

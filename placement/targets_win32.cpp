@@ -66,11 +66,29 @@ bool Answers(WindowRef window) {
 
 uint32_t LastError() { return GetLastError(); }
 
+bool HasOwner(WindowRef window) { return GetWindow(AsHwnd(window), GW_OWNER) != nullptr; }
+
+// A window property is seen by every process, and goes with the window.
+const char PlacedByProperty[] = "TavrisolPlacedBy";
+
+uint32_t PlacedBy(WindowRef window) {
+  return static_cast<uint32_t>(
+      reinterpret_cast<uintptr_t>(GetPropA(AsHwnd(window), PlacedByProperty)));
+}
+
+void MarkPlaced(WindowRef window, uint32_t mark) {
+  SetPropA(AsHwnd(window), PlacedByProperty,
+           reinterpret_cast<HANDLE>(static_cast<uintptr_t>(mark)));
+}
+
+uint32_t OwnProcessId() { return GetCurrentProcessId(); }
+
 }  // namespace
 
 const WindowOps SystemWindowOps = {EnumAllWindows, OwnerProcess, ReadWindowBox, ReadWindowStyles,
                                    ShowRestored,   Pause,        MoveTo,        BringForward,
-                                   Answers,        LastError};
+                                   Answers,        LastError,    HasOwner,      PlacedBy,
+                                   MarkPlaced,     OwnProcessId};
 
 bool ScanTargetWindows(uint32_t processId) { return ScanTargetWindows(SystemWindowOps, processId); }
 

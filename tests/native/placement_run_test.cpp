@@ -17,6 +17,7 @@ struct FakeSystem {
   uint32_t startedId = 77;
   std::deque<bool> scanAnswers;  // empty queue answers false
   PlaceResult placeResult = {1, UnmovedNone, 0};
+  bool holdPlaces = false;  // the hold placed a window itself
   PlacementRequest started = {0, 0, 0, 0, nullptr, 0};
   PlacementRequest placed = {0, 0, 0, 0, nullptr, 0};
   std::string startedCommand, lookedUp;
@@ -64,9 +65,10 @@ void FakeTerminate(uint32_t processId) {
   fake->calls.push_back("terminate " + std::to_string(processId));
 }
 
-void FakeHold(const PlacementRequest& request, uint32_t processId) {
+bool FakeHold(const PlacementRequest& request, uint32_t processId) {
   fake->calls.push_back("hold " + std::to_string(request.holdSeconds) + " " +
                         std::to_string(processId));
+  return fake->holdPlaces;
 }
 
 const PlacementOps FakeOps = {FakeFind, FakeStart, FakeIdle,      FakeClose, FakeSleep,
@@ -212,7 +214,7 @@ TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
   EXPECT_EQ(CapturedReports()[1].text, "Invalid Command line.\n1,2,3,4\tapp.exe\r\n");
 }
 
-TEST_F(PlacementRun, HoldFollowsOnlyAPlacementThatMovedAWindow) {
+TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   system.runningId = 42;
   system.scanAnswers = {true};
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
@@ -225,11 +227,19 @@ TEST_F(PlacementRun, HoldFollowsOnlyAPlacementThatMovedAWindow) {
   EXPECT_EQ(system.calls,
             Concat({"find"}, Concat(StartSteps, {"place", "hold 30 77", CloseStarted})));
 
-  system = FakeSystem();
-  system.scanAnswers = {true};
-  system.placeResult = {0, UnmovedNotResponding, 0};
-  EXPECT_EQ(Run("1,2,3,4,30 app.exe"), 0);
-  EXPECT_EQ(Count("hold 30 77"), 0);
+  // The first placement moved nothing: the failure is reported only when the hold did not
+  // place a window either, and after it.
+  for (bool holdPlaces : {false, true}) {
+    system = FakeSystem();
+    ClearCaptured();
+    system.scanAnswers = {true};
+    system.placeResult = {0, UnmovedNotResponding, 0};
+    system.holdPlaces = holdPlaces;
+    EXPECT_EQ(Run("1,2,3,4,30 app.exe"), holdPlaces ? 1 : 0);
+    EXPECT_EQ(system.calls,
+              Concat({"find"}, Concat(StartSteps, {"place", "hold 30 77", CloseStarted})));
+    EXPECT_EQ(CapturedReports().size(), holdPlaces ? 0u : 1u);
+  }
 }
 
 TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {

@@ -13,6 +13,7 @@ namespace {
 const uint32_t Visible = StyleVisible;
 const uint32_t SysMenu = StyleSystemMenu;
 const uint32_t Minimized = StyleMinimized;
+const uint32_t Main = Visible | StyleCaption | SysMenu;  // what a hold may take as a new target
 
 struct FakeWindow {
   WindowRef id;
@@ -22,8 +23,10 @@ struct FakeWindow {
   uint32_t exStyle = 0;
   bool moveSucceeds = true;
   bool answers = true;
-  bool inMoveSize = false;
+  WindowRef moving = 0;  // the window its thread is moving or sizing
   bool exists = true;
+  bool owned = false;
+  uint32_t mark = 0;
 };
 
 struct FakeDesktop {
@@ -79,8 +82,13 @@ bool FakeMove(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t hei
 void FakeForeground(WindowRef window) { desktop->calls.push_back("foreground " + Hex(window)); }
 bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
 uint32_t FakeLastError() { return 5; }
+bool FakeHasOwner(WindowRef window) { return Find(window)->owned; }
+uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->mark : 0; }
+void FakeMarkPlaced(WindowRef window, uint32_t mark) { Find(window)->mark = mark; }
+const uint32_t Self = 4000;  // the run's own process id
+uint32_t FakeOwnId() { return Self; }
 
-bool FakeInMoveSize(WindowRef window) { return Find(window)->inMoveSize; }
+WindowRef FakeMovingWindow(WindowRef window) { return Find(window)->moving; }
 bool FakeWaitForExit(uint32_t ms) {
   desktop->waits.push_back(ms);
   desktop->tick += ms;
@@ -88,14 +96,15 @@ bool FakeWaitForExit(uint32_t ms) {
 }
 uint32_t FakeTick() { return desktop->tick; }
 
-const WindowOps FakeOps = {FakeEnum,  FakeOwner, FakeBox,        FakeStyles,  FakeRestore,
-                           FakeSleep, FakeMove,  FakeForeground, FakeAnswers, FakeLastError};
+const WindowOps FakeOps = {FakeEnum,     FakeOwner,    FakeBox,        FakeStyles,  FakeRestore,
+                           FakeSleep,    FakeMove,     FakeForeground, FakeAnswers, FakeLastError,
+                           FakeHasOwner, FakePlacedBy, FakeMarkPlaced, FakeOwnId};
 
 WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
 }
 
-const HoldOps FakeHoldOps = {&FakeOps, FakeInMoveSize, FakeWaitForExit, FakeTick};
+const HoldOps FakeHoldOps = {&FakeOps, FakeMovingWindow, FakeWaitForExit, FakeTick};
 
 const uint32_t Target = 500;
 const uint32_t Other = 600;
@@ -327,10 +336,11 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
 // ---- holding the placement ------------------------------------------------------------------
 
 TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices) {
-  Add(0xe1, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  Add(0xe2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0xe1, Target, Box(0, 0, 100, 100), Main);
+  Add(0xe2, Target, Box(0, 0, 100, 100), Main);
   ScanTargetWindows(FakeOps, Target);
   PlaceTargetWindows(FakeOps, Request);
+  EXPECT_EQ(fakeDesktop.windows[1].mark, Self);
   FakeWindow& first = fakeDesktop.windows[0];
   FakeWindow& second = fakeDesktop.windows[1];
   const WindowBox home = Box(300, 300, 400, 300);
@@ -351,10 +361,8 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   struct Case {
     uint32_t style;
     bool answers;
-  } leftAlone[] = {{Visible | SysMenu | Minimized, true},
-                   {Visible | SysMenu | StyleMaximized, true},
-                   {SysMenu, true},
-                   {Visible | SysMenu, false}};
+  } leftAlone[] = {
+      {Main | Minimized, true}, {Main | StyleMaximized, true}, {SysMenu, true}, {Main, false}};
   for (const Case& c : leftAlone) {
     second.box = home;
     second.style = c.style;
@@ -368,23 +376,32 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   }
 
   // Restored (and answering) but still elsewhere: put back.
-  second.style = Visible | SysMenu;
+  second.style = Main;
   second.answers = true;
   fakeDesktop.calls.clear();
   HoldPass(FakeHoldOps, Request, Target);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
-  // The user drags the first window: released for good, even once the drag is over.
-  first.inMoveSize = true;
+  // Its thread drags another window (a palette): the held window is still put back.
+  second.moving = 0xe9;
+  second.box = home;
+  fakeDesktop.calls.clear();
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
+
+  // The user drags the first window: released for good, even once the drag is over and
+  // although it is now larger than the target; its slot is free.
+  first.moving = 0xe1;
   first.box = home;
   fakeDesktop.calls.clear();
   ClearCaptured();
   HoldPass(FakeHoldOps, Request, Target);
-  first.inMoveSize = false;
+  first.moving = 0;
   HoldPass(FakeHoldOps, Request, Target);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
+  EXPECT_EQ(PlacedTable[0].window, 0u);
 
   // A window that is gone frees its slot.
   second.exists = false;
@@ -393,22 +410,40 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
 }
 
 TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
-  // A splash without a system menu is placed first; the real window comes later, beside a
-  // small one that is not larger than the splash was.
+  // A splash without a system menu is placed first; the real window comes later, busy at
+  // first, beside a small one that is not larger than the splash was, and beside larger
+  // windows that are no main window or are another run's.
   Add(0xf1, Target, Box(800, 400, 300, 200), Visible);
   ScanTargetWindows(FakeOps, Target);
   PlaceTargetWindows(FakeOps, Request);
-  Add(0xf2, Other, Box(0, 0, 1000, 1000), Visible | SysMenu);
-  Add(0xf3, Target, Box(0, 0, 200, 100), Visible | SysMenu);
-  Add(0xf4, Target, Box(250, 250, 800, 600), Visible | SysMenu);
+  Add(0xf2, Other, Box(0, 0, 1000, 1000), Main);
+  Add(0xf3, Target, Box(0, 0, 200, 100), Main);
+  Add(0xf4, Target, Box(250, 250, 800, 600), Main);
+  fakeDesktop.windows.back().answers = false;
+  Add(0xf5, Target, Box(0, 0, 1000, 700), Main);  // an owned dialog
+  fakeDesktop.windows.back().owned = true;
+  Add(0xf6, Target, Box(0, 0, 1000, 700), Main);  // a tool window
+  fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
+  Add(0xf7, Target, Box(0, 0, 1000, 700), Visible | SysMenu);  // no caption
+  Add(0xf8, Target, Box(0, 0, 1000, 700), Main);               // placed by another run
+  fakeDesktop.windows.back().mark = 8000;
   fakeDesktop.calls.clear();
+  ClearCaptured();
+  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, Target);
+  EXPECT_TRUE(fakeDesktop.calls.empty());
+  EXPECT_EQ(TargetWindow, 0xf1u);
+  EXPECT_EQ(CapturedTraces(),
+            (std::vector<std::string>{"window f4 is the new target\r\n",
+                                      "window f4 is not responding, left alone\r\n"}));
+  // Answering again, it is placed at the next pass.
+  fakeDesktop.windows[3].answers = true;
   ClearCaptured();
   HoldPass(FakeHoldOps, Request, Target);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move f4 -8,-32 1936x1119", "foreground f4"}));
   EXPECT_EQ(TargetWindow, 0xf4u);
-  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"window f4 is the new target\r\n",
-                                                        "move f4 didn't fail\r\n"}));
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move f4 didn't fail\r\n"}));
   // Now held like the first: moved away, put back; nothing else changes.
   fakeDesktop.windows[3].box = Box(250, 250, 800, 600);
   fakeDesktop.calls.clear();
@@ -416,14 +451,14 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move f4 -8,-32 1936x1119"}));
 }
 
-TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExits) {
+TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesOver) {
   Add(0x31, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   ScanTargetWindows(FakeOps, Target);
   PlaceTargetWindows(FakeOps, Request);
   PlacementRequest held = Request;
   held.holdSeconds = 2;
   ClearCaptured();
-  HoldPlacement(FakeHoldOps, held, Target);
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, Target));  // it placed nothing itself
   EXPECT_EQ(fakeDesktop.waits, std::vector<uint32_t>(8, 250));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
                                                         "hold ended after 2 seconds\r\n"}));
@@ -436,6 +471,32 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExits) {
   HoldPlacement(FakeHoldOps, held, Target);
   EXPECT_EQ(fakeDesktop.waits.size(), 3u);
   EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
+
+  // A newer run places the window elsewhere: the hold ends at its next pass, moving nothing.
+  fakeDesktop.exitsAt = UINT32_MAX;
+  fakeDesktop.windows[0].mark = 8000;
+  fakeDesktop.windows[0].box = Box(5, 5, 300, 300);
+  fakeDesktop.waits.clear();
+  fakeDesktop.calls.clear();
+  ClearCaptured();
+  HoldPlacement(FakeHoldOps, held, Target);
+  EXPECT_EQ(fakeDesktop.waits.size(), 1u);
+  EXPECT_TRUE(fakeDesktop.calls.empty());
+  EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
+                                                        "window 31 was placed by a newer run\r\n",
+                                                        "hold ended: a newer run took over\r\n"}));
+}
+
+TEST_F(PlacementTargets, HoldAfterAFirstPlacementThatMovedNothingPlacesTheMainWindow) {
+  Add(0x41, Target, Box(0, 0, 900, 700), Visible);  // a splash that does not answer
+  fakeDesktop.windows[0].answers = false;
+  ScanTargetWindows(FakeOps, Target);
+  PlacementRequest held = Request;
+  held.holdSeconds = 1;
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, Target));
+  Add(0x42, Target, Box(0, 0, 400, 300), Main);  // smaller than the splash
+  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, Target));
+  EXPECT_EQ(fakeDesktop.windows[1].box.right, -8 + 1936);
 }
 
 }  // namespace

@@ -183,6 +183,13 @@ TEST(LastErrorTexts, GiveTheSystemTextForTheThreadsError) {
   EXPECT_NE(std::string(denied), notFoundText);
   EXPECT_EQ(LocalFree(denied), nullptr);
 
+  // A system text with an insert (%1) comes whole.
+  SetLastError(ERROR_BAD_EXE_FORMAT);
+  char* badFormat = LastErrorText();
+  ASSERT_NE(badFormat, nullptr);
+  EXPECT_NE(strchr(badFormat, '%'), nullptr) << badFormat;
+  LocalFree(badFormat);
+
   // A code without a system text still gives a text the caller can free.
   SetLastError(0x2000abcdu);
   char* unknown = LastErrorText();

@@ -150,6 +150,12 @@ std::vector<WindowInfo> TargetWindows(DWORD pid, bool visibleOnly = true) {
   return found;
 }
 
+// Starts a copy of the target fixture that shows one window; that window, or nullptr.
+HWND StartLoneTarget(ProcessGuard& guard, const std::string& path) {
+  DWORD pid = StartTarget(guard, path, 1);
+  return pid != 0 ? TargetWindows(pid)[0].hwnd : nullptr;
+}
+
 }  // namespace
 
 TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
@@ -212,9 +218,8 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
 TEST(PlacementRunning, WindowWithoutSystemMenuIsMovedAlone) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "bare.exe");
-  DWORD pid = StartTarget(guard, path, 1);
-  ASSERT_NE(pid, 0u);
-  HWND w = TargetWindows(pid)[0].hwnd;
+  HWND w = StartLoneTarget(guard, path);
+  ASSERT_NE(w, nullptr);
 
   RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
@@ -264,9 +269,8 @@ TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndComesForward) {
 TEST(PlacementRunning, MinimizedWindowIsRestoredAndPlaced) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "minimized.exe");
-  DWORD pid = StartTarget(guard, path, 1);
-  ASSERT_NE(pid, 0u);
-  HWND w = TargetWindows(pid)[0].hwnd;
+  HWND w = StartLoneTarget(guard, path);
+  ASSERT_NE(w, nullptr);
   ASSERT_TRUE(IsIconic(w));
 
   RunResult r = PlaceAtCoordinates(path);
@@ -398,9 +402,8 @@ TEST(PlacementStart, ProgramPathWithBlanksIsStartedAndFoundRunning) {
 TEST(PlacementRunning, NegativeLeftAndTopArePassedOn) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "plain.exe");
-  DWORD pid = StartTarget(guard, path, 1);
-  ASSERT_NE(pid, 0u);
-  HWND w = TargetWindows(pid)[0].hwnd;
+  HWND w = StartLoneTarget(guard, path);
+  ASSERT_NE(w, nullptr);
 
   RunResult r = RunTavrisol("-20,-10,640,480 " + path);
   ASSERT_TRUE(PlacedQuietly(r));
@@ -484,4 +487,37 @@ TEST(PlacementHold, WindowsThatMoveBackOrAppearLateArePlacedOnlyWithAHold) {
       }
     }
   }
+}
+
+TEST(PlacementHold, ANewerRunEndsTheOlderHold) {
+  // The first run holds the window for a minute; a second run places it elsewhere with a
+  // short hold of its own. The first hold ends at once, and no hold puts the window back.
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "plain.exe");
+  HWND w = StartLoneTarget(guard, path);
+  ASSERT_NE(w, nullptr);
+  DebuggedProcess first;
+  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + ",60 " + path));
+  ASSERT_TRUE(first.WaitForTrace("holding the placement for 60 seconds\r\n", 10000));
+  EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
+
+  RunResult second = RunTavrisol("300,200,500,400,2 " + path);
+  ASSERT_TRUE(PlacedQuietly(second));
+  ASSERT_TRUE(first.WaitForExit(1000));
+  EXPECT_EQ(first.ExitCode(), 1u);
+  EXPECT_TRUE(WindowAt(w, 300, 200, 500, 400));
+  EXPECT_EQ(second.CountTracesStartingWith("window " + Hex(w) + " put back"), 0u);
+}
+
+TEST(PlacementHold, MainWindowBusyWhenItAppearsIsPlacedOnceItAnswers) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "busysplash.exe");
+  RunResult r = RunTavrisol(std::string(Coordinates) + ",9 " + path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<DWORD> pids = FindProcessesByPath(path);
+  ASSERT_EQ(pids.size(), 1u);
+  std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(windows[0].title, "splash main");
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
 }
