@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -12,7 +14,11 @@ namespace {
 // The fake system: every call is written to a log, scans answer from a queue.
 struct FakeSystem {
   std::vector<std::string> calls;
-  uint32_t runningId = 0;
+  uint32_t runningId = 0;                         // one process found running, of unknown age
+  std::vector<ProgramProcess> running;            // or these
+  std::deque<std::vector<ProgramProcess>> walks;  // what each later lookup finds
+  std::string startedPath;                        // empty: the started program's path is unknown
+  uint64_t now = 1000000000;
   bool startSucceeds = true;
   uint32_t startedId = 77;
   std::deque<bool> scanAnswers;  // empty queue answers false
@@ -24,10 +30,21 @@ struct FakeSystem {
 
 FakeSystem* fake = nullptr;
 
-uint32_t FakeFind(const char* command) {
-  fake->lookedUp = command;
-  fake->calls.push_back("find");
-  return fake->runningId;
+// The first call is the run's lookup, later ones walk the started program's processes.
+uint32_t FakeFind(const char* path, ProgramProcess* found, uint32_t capacity) {
+  std::vector<ProgramProcess> list = fake->running;
+  if (fake->lookedUp.empty()) {
+    fake->lookedUp = path;
+    fake->calls.push_back("find");
+    if (fake->runningId != 0) list = {{fake->runningId, 0}};
+  } else {
+    fake->calls.push_back(std::string("walk ") + path);
+    list.clear();
+    if (!fake->walks.empty()) list = fake->walks.front();
+    if (!fake->walks.empty()) fake->walks.pop_front();
+  }
+  for (uint32_t i = 0; i < list.size() && i < capacity; ++i) found[i] = list[i];
+  return static_cast<uint32_t>(list.size());
 }
 
 bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
@@ -37,6 +54,8 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   if (!fake->startSucceeds) return false;
   started->id = fake->startedId;
   started->handle = 0x5150;
+  started->created = fake->now;
+  std::snprintf(started->path, sizeof started->path, "%s", fake->startedPath.c_str());
   return true;
 }
 
@@ -46,6 +65,9 @@ void FakeIdle(uintptr_t process, uint32_t ms) {
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
 void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
 
+uint64_t FakeNow() { return fake->now; }
+void FakeRecordShown() { fake->calls.push_back("record shown"); }
+
 bool FakeScan(uint32_t processId) {
   fake->calls.push_back("scan " + std::to_string(processId));
   if (fake->scanAnswers.empty()) return false;
@@ -54,14 +76,19 @@ bool FakeScan(uint32_t processId) {
   return answer;
 }
 
+bool FakeScanNew(uint32_t processId) {
+  fake->calls.push_back("scan new " + std::to_string(processId));
+  return true;
+}
+
 PlaceResult FakePlace(const PlacementRequest& request) {
   fake->calls.push_back("place");
   fake->placed = request;
   return fake->placeResult;
 }
 
-void FakeTerminate(uint32_t processId) {
-  fake->calls.push_back("terminate " + std::to_string(processId));
+void FakeTerminate(uint32_t processId, uint32_t ms) {
+  fake->calls.push_back("terminate " + std::to_string(processId) + " " + std::to_string(ms));
 }
 
 void FakeHold(const PlacementRequest& request, uint32_t processId) {
@@ -69,8 +96,9 @@ void FakeHold(const PlacementRequest& request, uint32_t processId) {
                         std::to_string(processId));
 }
 
-const PlacementOps FakeOps = {FakeFind, FakeStart, FakeIdle,      FakeClose, FakeSleep,
-                              FakeScan, FakePlace, FakeTerminate, FakeHold};
+const PlacementOps FakeOps = {FakeFind,    FakeStart, FakeIdle,        FakeClose,
+                              FakeSleep,   FakeNow,   FakeRecordShown, FakeScan,
+                              FakeScanNew, FakePlace, FakeTerminate,   FakeHold};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -97,7 +125,8 @@ class PlacementRun : public ::testing::Test {
 };
 
 // What a started program goes through before its first scan.
-const std::vector<std::string> StartSteps = {"start", "idle 20816 30000", "sleep 1000", "scan 77"};
+const std::vector<std::string> StartSteps = {"record shown", "start", "idle 20816 30000",
+                                             "sleep 1000", "scan 77"};
 // The started program's handle is kept until the run ends.
 const std::string CloseStarted = "close 20816";
 
@@ -134,7 +163,7 @@ TEST_F(PlacementRun, RunningWithoutWindowIsKilledAndStartedOnce) {
   system.runningId = 42;
   system.scanAnswers = {false, false, false, true};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
-  EXPECT_EQ(system.calls, Concat({"find", "scan 42", "terminate 42"},
+  EXPECT_EQ(system.calls, Concat({"find", "scan 42", "terminate 42 5000"},
                                  Concat(StartSteps, {"sleep 1000", "scan 77", "sleep 1000",
                                                      "scan 77", "place", CloseStarted})));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
@@ -145,7 +174,7 @@ TEST_F(PlacementRun, RestartedProgramGetsTwelveScansAndIsNotKilledAgain) {
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
   EXPECT_EQ(Count("scan 42"), 1);
   EXPECT_EQ(Count("scan 77"), 12);
-  EXPECT_EQ(Count("terminate 42"), 1);
+  EXPECT_EQ(Count("terminate 42 5000"), 1);
   EXPECT_EQ(Count("start"), 1);
   EXPECT_EQ(Count("find"), 1);
   ASSERT_EQ(CapturedReports().size(), 1u);
@@ -174,7 +203,7 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
   std::vector<std::string> expected = Concat({"find"}, StartSteps);
   for (int i = 0; i < 11; ++i) expected = Concat(expected, {"sleep 1000", "scan 77"});
   EXPECT_EQ(system.calls, Concat(expected, {CloseStarted}));
-  EXPECT_EQ(Count("terminate 77"), 0);
+  EXPECT_EQ(Count("terminate 77 5000"), 0);
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(CapturedReports()[0].text,
@@ -185,7 +214,7 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
 TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4  \tC:\\missing.exe --flag \r\n"), 0);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "start"}));
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "record shown", "start"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\missing.exe --flag");
@@ -195,7 +224,8 @@ TEST_F(PlacementRun, RestartFailureAfterKill) {
   system.runningId = 42;
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "terminate 42", "start"}));
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "terminate 42 5000",
+                                                    "record shown", "start"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe");
 }
@@ -252,7 +282,7 @@ TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {
       system.placeResult = c.placed;
       EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), c.exitValue);
       // Nothing is killed or started again for it.
-      EXPECT_EQ(Count("terminate 42"), 0);
+      EXPECT_EQ(Count("terminate 42 5000"), 0);
       EXPECT_EQ(Count("start"), running ? 0 : 1);
       EXPECT_EQ(Count(CloseStarted), running ? 0 : 1);
       if (c.message == nullptr) {
@@ -263,6 +293,93 @@ TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {
         EXPECT_EQ(CapturedReports()[0].text, c.message);
       }
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+const uint64_t Second = 10000000;  // in the units of creation times
+
+TEST_F(PlacementRun, OnlyALoneWindowlessProcessPastStartingIsTakenForHung) {
+  const uint64_t now = FakeSystem().now;
+  struct Case {
+    std::vector<ProgramProcess> running;
+    std::deque<bool> scans;
+    std::vector<std::string> calls;  // up to the placement
+  } cases[] = {
+      // Still starting: waited for with the scans of a started program.
+      {{{42, now - Second}},
+       {false, false, true},
+       {"find", "scan 42", "sleep 1000", "scan 42", "walk C:\\app.exe", "sleep 1000", "scan 42"}},
+      {{{42, now - 13 * Second}},
+       {false, true},
+       Concat({"find", "scan 42", "terminate 42 5000"}, StartSteps)},
+      // Several: the one with a window is taken; none with one is killed.
+      {{{41, 0}, {42, 0}}, {false, true}, {"find", "scan 41", "scan 42"}},
+      {{{41, 0}, {42, 0}},
+       {false, false, true},
+       Concat({"find", "scan 41", "scan 42"}, StartSteps)},
+  };
+  for (const Case& c : cases) {
+    system = FakeSystem();
+    ClearCaptured();
+    system.running = c.running;
+    system.scanAnswers = c.scans;
+    EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
+    std::vector<std::string> calls(system.calls.begin(),
+                                   system.calls.begin() + static_cast<long>(c.calls.size()));
+    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(Count("place"), 1);
+  }
+}
+
+TEST_F(PlacementRun, StartingProcessIsTracedAndNeverKilled) {
+  system.running = {{42, system.now - Second}};
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
+  EXPECT_EQ(Count("scan 42"), 12);
+  EXPECT_EQ(Count("terminate 42 5000") + Count("start"), 0);
+  EXPECT_EQ(CapturedTraces()[0], "process 42 is still starting\r\n");
+  ASSERT_EQ(CapturedReports().size(), 1u);
+}
+
+TEST_F(PlacementRun, WindowOfAnotherProcessOfTheProgramIsPlacedAndHeld) {
+  const uint64_t now = FakeSystem().now;
+  struct Case {
+    const char* line;
+    std::vector<ProgramProcess> running, walk;
+    std::vector<std::string> calls;  // after the first scan that finds no window
+    uint32_t handedTo;               // 0: none
+  } cases[] = {
+      // A copy begun after the started one, and an instance running before the start.
+      {"1,2,3,4,30 C:\\app.exe --open x", {}, {{77, now}, {90, now + 1}}, {"scan 90"}, 90},
+      {"1,2,3,4,30 C:\\app.exe --open x", {}, {{50, now - 1}, {77, now}}, {"scan new 50"}, 50},
+      // A program found starting: an older instance is not looked at.
+      {"1,2,3,4,30 C:\\app.exe",
+       {{42, now - Second}},
+       {{42, now - Second}, {50, now - 2 * Second}},
+       {"sleep 1000", "scan 42"},
+       0},
+  };
+  int i = 0;
+  for (const Case& c : cases) {
+    system = FakeSystem();
+    ClearCaptured();
+    system.running = c.running;
+    system.walks = {c.walk};
+    system.startedPath = "C:\\app.exe";
+    system.scanAnswers = {false, i++ != 2, true};
+    EXPECT_EQ(Run(c.line), 1) << c.line;
+    std::string held = "hold 30 " + std::to_string(c.handedTo ? c.handedTo : 42);
+    std::vector<std::string> tail = Concat({"walk C:\\app.exe"}, Concat(c.calls, {"place", held}));
+    auto walk = std::find(system.calls.begin(), system.calls.end(), "walk C:\\app.exe");
+    ASSERT_GE(system.calls.end() - walk, static_cast<long>(tail.size())) << c.line;
+    EXPECT_EQ(std::vector<std::string>(walk, walk + static_cast<long>(tail.size())), tail)
+        << c.line;
+    std::string handedOver =
+        "program handed over to process " + std::to_string(c.handedTo) + "\r\n";
+    EXPECT_EQ(CapturedTraces().back() == handedOver, c.handedTo != 0) << c.line;
   }
 }
 
