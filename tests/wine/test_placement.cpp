@@ -544,8 +544,9 @@ TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
     const char* name;
     const char* arguments;
     bool hold;
-  } cases[] = {
-      {"handover.exe", "", false}, {"single.exe", " open", false}, {"handover.exe", "", true}};
+  } cases[] = {{"handoverlate1.exe", "", false},
+               {"single.exe", " open", false},
+               {"handoverlate1.exe", "", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + (c.hold ? " with a hold" : ""));
     ProcessGuard guard;
