@@ -101,6 +101,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   uint32_t runningCount = 0;
   StartedProcess started = {0, 0, 0, ""};
   Awaited awaited = {0, "", 0, false};
+  uint32_t& processId = awaited.processId;  // the process whose windows are placed
   RunFailure failure = MissingCoordinates;
   uintptr_t startedHandle = 0;
   char errorText[ErrorTextSize] = "";
@@ -157,7 +158,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
       case Kill:
         // The program's only process, not starting, without a visible window: hung.
         TraceLine("killing hung process\r\n");
-        ops.terminateProcess(awaited.processId, KillWaitMs);
+        ops.terminateProcess(processId);
         state = Start;
         break;
 
@@ -178,7 +179,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // A run that moved not one window failed, however it got there.
         PlaceResult placed = ops.placeTargetWindows(request);
         if (placed.moved > 0) {
-          if (request.holdSeconds > 0) ops.holdPlacement(request, awaited.processId);
+          if (request.holdSeconds > 0) ops.holdPlacement(request, processId);
           result = 1;
           state = Done;
           break;

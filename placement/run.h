@@ -46,8 +46,8 @@ struct PlacementOps {
   // The same scan, passing over the windows recordShownWindows noted.
   bool (*scanNewWindows)(uint32_t processId);
   PlaceResult (*placeTargetWindows)(const PlacementRequest& request);
-  // Ends the process with exit code 0 and waits up to milliseconds for it to end.
-  void (*terminateProcess)(uint32_t processId, uint32_t milliseconds);
+  // Ends the process with exit code 0 and waits up to KillWaitMs for it to end.
+  void (*terminateProcess)(uint32_t processId);
   // Keeps the placed windows in place for request.holdSeconds.
   void (*holdPlacement)(const PlacementRequest& request, uint32_t processId);
 };

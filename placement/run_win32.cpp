@@ -80,10 +80,10 @@ bool ScanNew(uint32_t processId) { return ScanNewWindows(SystemWindowOps, proces
 PlaceResult Place(const PlacementRequest& request) { return PlaceTargetWindows(request); }
 
 // Waits for the end, so that a new copy never meets the dying one.
-void Terminate(uint32_t processId, uint32_t milliseconds) {
+void Terminate(uint32_t processId) {
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
   if (process == nullptr) return;
-  if (TerminateProcess(process, 0)) WaitForSingleObject(process, milliseconds);
+  if (TerminateProcess(process, 0)) WaitForSingleObject(process, KillWaitMs);
   CloseHandle(process);
 }
 

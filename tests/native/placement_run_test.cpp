@@ -87,8 +87,8 @@ PlaceResult FakePlace(const PlacementRequest& request) {
   return fake->placeResult;
 }
 
-void FakeTerminate(uint32_t processId, uint32_t ms) {
-  fake->calls.push_back("terminate " + std::to_string(processId) + " " + std::to_string(ms));
+void FakeTerminate(uint32_t processId) {
+  fake->calls.push_back("terminate " + std::to_string(processId));
 }
 
 void FakeHold(const PlacementRequest& request, uint32_t processId) {
@@ -163,7 +163,7 @@ TEST_F(PlacementRun, RunningWithoutWindowIsKilledAndStartedOnce) {
   system.runningId = 42;
   system.scanAnswers = {false, false, false, true};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
-  EXPECT_EQ(system.calls, Concat({"find", "scan 42", "terminate 42 5000"},
+  EXPECT_EQ(system.calls, Concat({"find", "scan 42", "terminate 42"},
                                  Concat(StartSteps, {"sleep 1000", "scan 77", "sleep 1000",
                                                      "scan 77", "place", CloseStarted})));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
@@ -174,7 +174,7 @@ TEST_F(PlacementRun, RestartedProgramGetsTwelveScansAndIsNotKilledAgain) {
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
   EXPECT_EQ(Count("scan 42"), 1);
   EXPECT_EQ(Count("scan 77"), 12);
-  EXPECT_EQ(Count("terminate 42 5000"), 1);
+  EXPECT_EQ(Count("terminate 42"), 1);
   EXPECT_EQ(Count("start"), 1);
   EXPECT_EQ(Count("find"), 1);
   ASSERT_EQ(CapturedReports().size(), 1u);
@@ -203,7 +203,7 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
   std::vector<std::string> expected = Concat({"find"}, StartSteps);
   for (int i = 0; i < 11; ++i) expected = Concat(expected, {"sleep 1000", "scan 77"});
   EXPECT_EQ(system.calls, Concat(expected, {CloseStarted}));
-  EXPECT_EQ(Count("terminate 77 5000"), 0);
+  EXPECT_EQ(Count("terminate 77"), 0);
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(CapturedReports()[0].text,
@@ -224,8 +224,8 @@ TEST_F(PlacementRun, RestartFailureAfterKill) {
   system.runningId = 42;
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "terminate 42 5000",
-                                                    "record shown", "start"}));
+  EXPECT_EQ(system.calls,
+            (std::vector<std::string>{"find", "scan 42", "terminate 42", "record shown", "start"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe");
 }
@@ -282,7 +282,7 @@ TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {
       system.placeResult = c.placed;
       EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), c.exitValue);
       // Nothing is killed or started again for it.
-      EXPECT_EQ(Count("terminate 42 5000"), 0);
+      EXPECT_EQ(Count("terminate 42"), 0);
       EXPECT_EQ(Count("start"), running ? 0 : 1);
       EXPECT_EQ(Count(CloseStarted), running ? 0 : 1);
       if (c.message == nullptr) {
@@ -315,7 +315,7 @@ TEST_F(PlacementRun, OnlyALoneWindowlessProcessPastStartingIsTakenForHung) {
        {"find", "scan 42", "sleep 1000", "scan 42", "walk C:\\app.exe", "sleep 1000", "scan 42"}},
       {{{42, now - 13 * Second}},
        {false, true},
-       Concat({"find", "scan 42", "terminate 42 5000"}, StartSteps)},
+       Concat({"find", "scan 42", "terminate 42"}, StartSteps)},
       // Several: the one with a window is taken; none with one is killed.
       {{{41, 0}, {42, 0}}, {false, true}, {"find", "scan 41", "scan 42"}},
       {{{41, 0}, {42, 0}},

@@ -382,6 +382,66 @@ TEST(PlacementStart, WindowThatNeverAppearsIsReportedAfterTwelveScans) {
   EXPECT_EQ(scans, 12u) << r.AllTraces();
 }
 
+TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForIt) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "late3.exe");
+  DebuggedProcess first;
+  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + path));
+  Sleep(800);
+  RunResult second = RunTavrisol("300,200,500,400 " + path);
+  ASSERT_TRUE(PlacedQuietly(second));
+  ASSERT_TRUE(first.WaitForExit(20000));
+  EXPECT_EQ(first.ExitCode(), 1u);
+
+  std::vector<DWORD> pids = FindProcessesByPath(path);
+  ASSERT_EQ(pids.size(), 1u);
+  EXPECT_TRUE(second.HasTrace("process " + std::to_string(pids[0]) + " is still starting\r\n"))
+      << second.AllTraces();
+  EXPECT_EQ(second.CountTracesStartingWith("killing hung process"), 0u);
+  std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  // Both runs place the same window; the later move wins.
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height) ||
+              WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+}
+
+TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
+  // A program that restarts itself through a helper, and a single instance asked by its started
+  // copy (given an argument) to open a new window.
+  struct Case {
+    const char* name;
+    const char* arguments;
+    bool hold;
+  } cases[] = {{"handoverlate1.exe", "", false},
+               {"single.exe", " open", false},
+               {"handoverlate1.exe", "", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (c.hold ? " with a hold" : ""));
+    ProcessGuard guard;
+    std::string path = guard.CopyFixture("target.exe", c.name);
+    bool single = std::string(c.name) == "single.exe";
+    DWORD instance = single ? StartTarget(guard, path, 1) : 0;
+    HWND earlier = single ? TargetWindows(instance)[0].hwnd : nullptr;
+
+    RunResult r =
+        RunTavrisol(std::string(Coordinates) + (c.hold ? ",4 " : " ") + path + c.arguments);
+    ASSERT_TRUE(PlacedQuietly(r));
+    std::vector<DWORD> pids = FindProcessesByPath(path);
+    ASSERT_EQ(pids.size(), 1u);
+    EXPECT_TRUE(r.HasTrace("program handed over to process " + std::to_string(pids[0]) + "\r\n"))
+        << r.AllTraces();
+    if (single) {
+      EXPECT_EQ(pids[0], instance);
+      EXPECT_TRUE(WindowAt(earlier, 300, 300, 400, 300));
+    }
+    std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+    ASSERT_EQ(windows.size(), single ? 2u : 1u);
+    HWND placed = windows[0].hwnd == earlier ? windows[1].hwnd : windows[0].hwnd;
+    EXPECT_TRUE(WindowAt(placed, Left, Top, Width, Height));
+    EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), c.hold ? 1u : 0u);
+  }
+}
+
 TEST(PlacementRunning, HungProcessRestartedWithoutWindowGetsTwelveScans) {
   ProcessGuard guard;
   // Every instance shows nothing: the first is killed as hung, the second is waited for in vain.
@@ -511,65 +571,5 @@ TEST(PlacementHold, WindowsThatMoveBackOrAppearLateArePlacedOnlyWithAHold) {
         EXPECT_TRUE(r.HasTrace("hold ended after 4 seconds\r\n")) << r.AllTraces();
       }
     }
-  }
-}
-
-TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForIt) {
-  ProcessGuard guard;
-  std::string path = guard.CopyFixture("target.exe", "late3.exe");
-  DebuggedProcess first;
-  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + path));
-  Sleep(800);
-  RunResult second = RunTavrisol("300,200,500,400 " + path);
-  ASSERT_TRUE(PlacedQuietly(second));
-  ASSERT_TRUE(first.WaitForExit(20000));
-  EXPECT_EQ(first.ExitCode(), 1u);
-
-  std::vector<DWORD> pids = FindProcessesByPath(path);
-  ASSERT_EQ(pids.size(), 1u);
-  EXPECT_TRUE(second.HasTrace("process " + std::to_string(pids[0]) + " is still starting\r\n"))
-      << second.AllTraces();
-  EXPECT_EQ(second.CountTracesStartingWith("killing hung process"), 0u);
-  std::vector<WindowInfo> windows = TargetWindows(pids[0]);
-  ASSERT_EQ(windows.size(), 1u);
-  // Both runs place the same window; the later move wins.
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height) ||
-              WindowAt(windows[0].hwnd, 300, 200, 500, 400));
-}
-
-TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
-  // A program that restarts itself through a helper, and a single instance asked by its started
-  // copy (given an argument) to open a new window.
-  struct Case {
-    const char* name;
-    const char* arguments;
-    bool hold;
-  } cases[] = {{"handoverlate1.exe", "", false},
-               {"single.exe", " open", false},
-               {"handoverlate1.exe", "", true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + (c.hold ? " with a hold" : ""));
-    ProcessGuard guard;
-    std::string path = guard.CopyFixture("target.exe", c.name);
-    bool single = std::string(c.name) == "single.exe";
-    DWORD instance = single ? StartTarget(guard, path, 1) : 0;
-    HWND earlier = single ? TargetWindows(instance)[0].hwnd : nullptr;
-
-    RunResult r =
-        RunTavrisol(std::string(Coordinates) + (c.hold ? ",4 " : " ") + path + c.arguments);
-    ASSERT_TRUE(PlacedQuietly(r));
-    std::vector<DWORD> pids = FindProcessesByPath(path);
-    ASSERT_EQ(pids.size(), 1u);
-    EXPECT_TRUE(r.HasTrace("program handed over to process " + std::to_string(pids[0]) + "\r\n"))
-        << r.AllTraces();
-    if (single) {
-      EXPECT_EQ(pids[0], instance);
-      EXPECT_TRUE(WindowAt(earlier, 300, 300, 400, 300));
-    }
-    std::vector<WindowInfo> windows = TargetWindows(pids[0]);
-    ASSERT_EQ(windows.size(), single ? 2u : 1u);
-    HWND placed = windows[0].hwnd == earlier ? windows[1].hwnd : windows[0].hwnd;
-    EXPECT_TRUE(WindowAt(placed, Left, Top, Width, Height));
-    EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), c.hold ? 1u : 0u);
   }
 }
