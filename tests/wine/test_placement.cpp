@@ -387,7 +387,8 @@ TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForIt) {
   std::string path = guard.CopyFixture("target.exe", "late3.exe");
   DebuggedProcess first;
   ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + path));
-  Sleep(800);
+  // The second click comes while the program is loading.
+  ASSERT_TRUE(WaitUntil([&] { return !FindProcessesByPath(path).empty(); }, 10000));
   RunResult second = RunTavrisol("300,200,500,400 " + path);
   ASSERT_TRUE(PlacedQuietly(second));
   ASSERT_TRUE(first.WaitForExit(20000));
