@@ -3,7 +3,9 @@
 # figures; never fails on time.
 #  1. a whole placement run that moves an already-running target, against a do-nothing Windows
 #     program that imports only kernel32 and user32, both started by `wine` from here (median
-#     of RUNS each, and their ratio), and the DLLs such a placement run loads;
+#     of RUNS each, and their ratio), the same with 200 idle windowless processes started before
+#     the target, the lookup alone (in-process) with and without them, and the DLLs such a
+#     placement run loads;
 #  2. one window scan with 2000 top-level windows on the desktop, and whole placement runs
 #     among those windows (bench_scan.exe);
 #  3. the sizes of tavrisol.exe and tavrisolhelper.dll;
@@ -15,8 +17,10 @@ root=$(cd "$here/.." && pwd)
 bash "$root/scripts/display.sh" || exit 1
 
 build=${TAVRISOL_BUILD_DIR:-$root/build/win}
-runs=${RUNS:-10}
-for f in tavrisol.exe tavrisolhelper.dll target.exe bench_noop.exe bench_dlls.exe bench_scan.exe winrect.exe; do
+runs=${RUNS:-20}
+idle_count=200
+for f in tavrisol.exe tavrisolhelper.dll target.exe bench_noop.exe bench_dlls.exe bench_scan.exe \
+  bench_lookup.exe bench_idle.exe winrect.exe; do
   [ -f "$build/$f" ] || { echo "bench: $build/$f is missing (make build-win)"; exit 1; }
 done
 
@@ -35,24 +39,39 @@ timed() {
 
 median() { sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else print 0}'; }
 
-echo "== whole-process times under Wine ($runs runs each, wineserver already up)"
-# The first run starts the target; every run after it finds it running and moves it.
-first=$(timed "$build/tavrisol.exe" 100,80,640,480 "$target_win")
-echo "first run (starts the target): $first ms, exit value $(cat "$work/rc")"
-: >"$work/place.txt"
-: >"$work/noop.txt"
-failed=0
-for i in $(seq 1 "$runs"); do
-  timed "$build/bench_noop.exe" >>"$work/noop.txt"
-  timed "$build/tavrisol.exe" "$((100 + i)),80,640,480" "$target_win" >>"$work/place.txt"
-  [ "$(cat "$work/rc")" = 1 ] || failed=$((failed + 1))
-done
-place=$(median <"$work/place.txt")
-noop=$(median <"$work/noop.txt")
-echo "placement run, target running:  median $place ms  (all: $(tr '\n' ' ' <"$work/place.txt"))"
-echo "do-nothing program:             median $noop ms  (all: $(tr '\n' ' ' <"$work/noop.txt"))"
-awk -v p="$place" -v n="$noop" 'BEGIN { if (n > 0) printf "ratio placement / do-nothing:    %.2f\n", p / n }'
-[ "$failed" -eq 0 ] || echo "note: $failed placement runs did not end with exit value 1"
+# Pairs of runs: the do-nothing program, then a placement run that moves the running target
+# (the first run starts it). $1 names the figures.
+pairs() {
+  local first place noop failed=0
+  first=$(timed "$build/tavrisol.exe" 100,80,640,480 "$target_win")
+  echo "first run (starts the target): $first ms, exit value $(cat "$work/rc")"
+  : >"$work/place.txt"
+  : >"$work/noop.txt"
+  for i in $(seq 1 "$runs"); do
+    timed "$build/bench_noop.exe" >>"$work/noop.txt"
+    timed "$build/tavrisol.exe" "$((100 + i)),80,640,480" "$target_win" >>"$work/place.txt"
+    [ "$(cat "$work/rc")" = 1 ] || failed=$((failed + 1))
+  done
+  place=$(median <"$work/place.txt")
+  noop=$(median <"$work/noop.txt")
+  echo "placement run, target running:  median $place ms  (all: $(tr '\n' ' ' <"$work/place.txt"))"
+  echo "do-nothing program:             median $noop ms  (all: $(tr '\n' ' ' <"$work/noop.txt"))"
+  awk -v p="$place" -v n="$noop" -v w="$1" \
+    'BEGIN { if (n > 0) printf "ratio placement / do-nothing (%s): %.2f\n", w, p / n }'
+  [ "$failed" -eq 0 ] || echo "note: $failed placement runs did not end with exit value 1"
+  timeout -k 5 60 wine "$build/bench_lookup.exe" time "$target_win" 2>/dev/null </dev/null |
+    tr -d '\r' | sed "s/^/$1: /"
+}
+
+echo "== whole-process times under Wine ($runs pairs each, wineserver already up)"
+pairs "no extra processes"
+timeout -k 5 30 wine "$build/winrect.exe" close "$target_win" >/dev/null 2>&1 </dev/null
+idle=$(winpath "$work/benchidle.exe")
+cp "$build/bench_idle.exe" "$work/benchidle.exe"
+timeout -k 5 300 wine "$build/bench_lookup.exe" spawn "$idle_count" "$idle" >/dev/null 2>&1 </dev/null
+echo "-- with $idle_count idle windowless processes started before the target"
+pairs "$idle_count idle processes"
+timeout -k 5 120 wine "$build/bench_lookup.exe" end "$idle" 2>/dev/null </dev/null | tr -d '\r'
 
 echo "== DLLs loaded (under the tests' debugger loop)"
 timeout -k 5 90 wine "$build/bench_dlls.exe" "$(winpath "$build/tavrisol.exe")" 100,80,640,480 \

@@ -8,6 +8,26 @@ namespace {
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// Opens one candidate and reads its path; true when it runs path. Fills created.
+bool RunsPath(const ProcessLookupOps& ops, uint32_t processId, const char* path,
+              uint64_t* created) {
+  ProcessRef process = ops.openProcess(processId);
+  if (process == 0) return false;  // not ours to look at: skipped silently
+  char image[ProcessPathSize];
+  if (!ops.imagePath(process, image, sizeof image)) {
+    MessageReport(CaptionFailure, "QueryFullProcessImageName failed %x", ops.lastError());
+    ops.closeHandle(process);
+    return false;
+  }
+  image[sizeof image - 1] = '\0';
+  TraceLine("lookforexecuting considering <%s> %d %d\r\n", image,
+            static_cast<int>(std::strlen(image)), static_cast<int>(processId));
+  bool same = SameTextIgnoringAsciiCase(image, path);
+  if (same) *created = ops.creationTime(process);
+  ops.closeHandle(process);
+  return same;
+}
+
 }  // namespace
 
 bool SameTextIgnoringAsciiCase(const char* a, const char* b) {
@@ -16,40 +36,34 @@ bool SameTextIgnoringAsciiCase(const char* a, const char* b) {
   return *a == *b;
 }
 
-uint32_t FindRunningProcess(const ProcessLookupOps& ops, const char* command) {
-  TraceLine("lookforexecuting <%s> %d\r\n", command, static_cast<int>(std::strlen(command)));
+const char* FileNamePart(const char* path) {
+  const char* slash = std::strrchr(path, '\\');
+  return slash != nullptr ? slash + 1 : path;
+}
 
-  uint32_t ids[ProcessListSlots];
-  uint32_t bytes = 0;
-  if (!ops.enumProcesses(ids, sizeof ids, &bytes)) {
-    MessageReport(CaptionFailure, "EnumProcesses failed %x", ops.lastError());
+uint32_t FindProgramProcesses(const ProcessLookupOps& ops, const char* path, ProgramProcess* found,
+                              uint32_t capacity) {
+  TraceLine("lookforexecuting <%s> %d\r\n", path, static_cast<int>(std::strlen(path)));
+  // A command that is no path (no backslash, or ending in one) names no file of a process.
+  const char* fileName = FileNamePart(path);
+  if (fileName == path || *fileName == '\0') return 0;
+
+  ProcessRef snapshot = ops.takeSnapshot();
+  if (snapshot == 0) {
+    MessageReport(CaptionFailure, "CreateToolhelp32Snapshot failed %x", ops.lastError());
     return 0;
   }
-  uint32_t count = bytes / sizeof ids[0];
-  if (count >= ProcessListSlots) {
-    // The list may have been too small to hold them all.
-    MessageReport(CaptionFailure, "More than %d processes active, might not see %s",
-                  ProcessListSlots, command);
-    count = ProcessListSlots;
+  uint32_t count = 0, self = ops.ownProcessId(), processId = 0;
+  char name[ProcessPathSize];
+  for (bool first = true; ops.nextProcess(snapshot, first, &processId, name, sizeof name);
+       first = false) {
+    name[sizeof name - 1] = '\0';
+    if (processId == self || !SameTextIgnoringAsciiCase(name, fileName)) continue;
+    ProgramProcess process = {processId, 0};
+    if (!RunsPath(ops, processId, path, &process.created)) continue;
+    if (count < capacity) found[count] = process;
+    ++count;
   }
-
-  char path[ProcessPathSize];
-  uint32_t self = ops.ownProcessId();
-  for (uint32_t i = 0; i < count; ++i) {
-    if (ids[i] == self) continue;
-    ProcessRef process = ops.openProcess(ids[i]);
-    if (process == 0) continue;  // not ours to look at: skipped silently
-    path[0] = '\0';
-    if (!ops.modulePath(process, path, sizeof path)) {
-      MessageReport(CaptionFailure, "GetModuleFileNameEx failed %x", ops.lastError());
-      ops.closeProcess(process);
-      continue;
-    }
-    ops.closeProcess(process);
-    path[sizeof path - 1] = '\0';
-    TraceLine("lookforexecuting considering <%s> %d %d\r\n", path,
-              static_cast<int>(std::strlen(path)), static_cast<int>(ids[i]));
-    if (SameTextIgnoringAsciiCase(path, command)) return ids[i];
-  }
-  return 0;
+  ops.closeHandle(snapshot);
+  return count;
 }

@@ -1,39 +1,62 @@
-// Is the command already running? Compares it with the full executable path of
-// every process that can be opened.
+// Is the command already running, and which processes run a program? One
+// snapshot of the running processes per lookup; only processes whose
+// executable file name is the program's own are opened and their full paths
+// compared.
 #pragma once
 #include <cstdint>
 
 enum {
-  ProcessListSlots = 1000,  // ids read by one enumeration
-  ProcessPathSize = 260,
+  // A path of 259 UTF-16 units takes at most 777 bytes in UTF-8; with room to spare.
+  ProcessPathSize = 1024,
 };
 
-// An open process handle as a plain number; 0 means none.
+// An open handle (snapshot or process) as a plain number; 0 means none.
 typedef uintptr_t ProcessRef;
 
 // What the lookup needs from the system.
 struct ProcessLookupOps {
-  // Fills ids (bytes in size) and the number of bytes delivered; false on failure.
-  bool (*enumProcesses)(uint32_t* ids, uint32_t bytes, uint32_t* bytesDelivered);
-  // Opens a process for reading its executable path; 0 when it cannot be opened.
+  // A snapshot of the running processes; 0 when it cannot be taken.
+  ProcessRef (*takeSnapshot)();
+  // The snapshot's first process (first true) or the next one: its id and its
+  // executable's file name, terminated, in name (size bytes). False at the end.
+  bool (*nextProcess)(ProcessRef snapshot, bool first, uint32_t* processId, char* name,
+                      uint32_t size);
+  // Opens a process to query its path and times; 0 when it cannot be opened.
   ProcessRef (*openProcess)(uint32_t processId);
-  // Writes the executable's full path, terminated, into path; false on failure.
-  bool (*modulePath)(ProcessRef process, char* path, uint32_t size);
-  void (*closeProcess)(ProcessRef process);
+  // Writes the executable's full path, terminated; false on failure, also
+  // when it does not fit.
+  bool (*imagePath)(ProcessRef process, char* path, uint32_t size);
+  // When the process began, in the system's 100-ns units; 0 when unknown.
+  uint64_t (*creationTime)(ProcessRef process);
+  void (*closeHandle)(ProcessRef handle);
   uint32_t (*lastError)();
   // The id of the process doing the lookup, which never counts as the command's.
   uint32_t (*ownProcessId)();
+};
+
+// A running process of a program; created is 0 when it could not be read.
+struct ProgramProcess {
+  uint32_t id;
+  uint64_t created;
 };
 
 // Equal length, and every byte equal once A-Z are folded to a-z; no other byte
 // is folded.
 bool SameTextIgnoringAsciiCase(const char* a, const char* b);
 
-// The id of the first process, in the system's order, whose executable path is
-// the command; 0 when none is. The lookup's own process is passed over: a run
-// whose command is this program itself would otherwise find itself windowless
-// and end itself as hung. Failures are reported and never end the lookup.
-uint32_t FindRunningProcess(const ProcessLookupOps& ops, const char* command);
+// The text after the last backslash of path (all of it when there is none).
+const char* FileNamePart(const char* path);
 
-// The same over the system's own process functions (lookup_win32.cpp).
-uint32_t FindRunningProcess(const char* command);
+// Fills found with the processes, in the system's order, whose executable path
+// is path (at most capacity of them) and returns how many there are in all.
+// The lookup's own process is passed over: a run whose command is this program
+// itself would otherwise find itself windowless and end itself as hung.
+// Failures are reported and never end the lookup.
+uint32_t FindProgramProcesses(const ProcessLookupOps& ops, const char* path, ProgramProcess* found,
+                              uint32_t capacity);
+
+// The same over the system's own process functions (lookup_win32.cpp), and
+// two of those functions for a process handle the caller holds.
+uint32_t FindProgramProcesses(const char* path, ProgramProcess* found, uint32_t capacity);
+bool ProcessImagePath(ProcessRef process, char* path, uint32_t size);
+uint64_t ProcessCreationTime(ProcessRef process);

@@ -4,7 +4,7 @@
 
 namespace {
 
-enum RunState { Parse, Lookup, Start, Scan, Kill, Wait, Place, Fail, Done };
+enum RunState { Parse, Lookup, ScanFound, Start, Scan, Kill, Wait, Place, Fail, Done };
 
 enum RunFailure { MissingCoordinates, NoCommand, StartFailed, NoWindow, NotResponding, MoveFailed };
 
@@ -37,12 +37,71 @@ int ReportFailure(RunFailure failure, const char* commandLine, const char* comma
   return 0;
 }
 
+// The program the run waits for: the process it scans, and the program's path
+// and start time for finding the processes it may hand over to.
+struct Awaited {
+  uint32_t processId;
+  const char* path;   // "" when unknown: only processId is scanned
+  uint64_t began;     // when processId began
+  bool startedByRun;  // instances running before the start may open a new window
+};
+
+// Whether the other process counts as the program's: a copy begun after the
+// awaited one shows any window; an instance already running, only windows
+// shown after the run's start.
+bool OtherShowsWindow(const PlacementOps& ops, const Awaited& awaited,
+                      const ProgramProcess& other) {
+  if (other.created > awaited.began && awaited.began != 0) return ops.scanTargetWindows(other.id);
+  return awaited.startedByRun && ops.scanNewWindows(other.id);
+}
+
+// One scan of a program that is expected to show a window; on a hand-over,
+// awaited->processId becomes the process that shows it.
+bool ScanProgram(const PlacementOps& ops, Awaited* awaited) {
+  if (ops.scanTargetWindows(awaited->processId)) return true;
+  if (awaited->path[0] == '\0') return false;
+  ProgramProcess others[ProgramSlots];
+  uint32_t count = ops.findProcesses(awaited->path, others, ProgramSlots);
+  for (uint32_t i = 0; i < count && i < ProgramSlots; ++i) {
+    if (others[i].id == awaited->processId || !OtherShowsWindow(ops, *awaited, others[i])) continue;
+    TraceLine("program handed over to process %d\r\n", static_cast<int>(others[i].id));
+    awaited->processId = others[i].id;
+    return true;
+  }
+  return false;
+}
+
+// The running process with a window, or what to do when none shows one: a
+// lone instance still starting is waited for, a lone older one is hung, and
+// among several none is taken for hung.
+enum RunState ScanRunning(const PlacementOps& ops, const ProgramProcess* running, uint32_t count,
+                          Awaited* awaited) {
+  for (uint32_t i = 0; i < count && i < ProgramSlots; ++i) {
+    if (ops.scanTargetWindows(running[i].id)) {
+      awaited->processId = running[i].id;
+      return Place;
+    }
+  }
+  if (count > 1) return Start;
+  awaited->processId = running[0].id;
+  awaited->began = running[0].created;
+  uint64_t age = ops.now() - running[0].created;
+  if (running[0].created != 0 && age < static_cast<uint64_t>(StartingMs) * 10000) {
+    TraceLine("process %d is still starting\r\n", static_cast<int>(running[0].id));
+    return Wait;
+  }
+  return Kill;
+}
+
 }  // namespace
 
 int RunPlacement(char* commandLine, const PlacementOps& ops) {
   PlacementRequest request = {0, 0, 0, 0, nullptr, 0};
-  bool foundRunning = false;
-  uint32_t processId = 0;
+  ProgramProcess running[ProgramSlots];
+  uint32_t runningCount = 0;
+  StartedProcess started = {0, 0, 0, ""};
+  Awaited awaited = {0, "", 0, false};
+  uint32_t& processId = awaited.processId;  // the process whose windows are placed
   RunFailure failure = MissingCoordinates;
   uintptr_t startedHandle = 0;
   char errorText[ErrorTextSize] = "";
@@ -63,20 +122,23 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
             state = Fail;
             break;
           case PlacementParsed:
-            foundRunning = true;
             state = Lookup;
             break;
         }
         break;
 
       case Lookup:
-        processId = ops.findRunningProcess(request.command);
-        state = processId != 0 ? Scan : Start;
+        runningCount = ops.findProcesses(request.command, running, ProgramSlots);
+        awaited.path = request.command;
+        state = runningCount != 0 ? ScanFound : Start;
         break;
 
-      case Start: {
-        foundRunning = false;
-        StartedProcess started = {0, 0};
+      case ScanFound:
+        state = ScanRunning(ops, running, runningCount, &awaited);
+        break;
+
+      case Start:
+        ops.recordShownWindows();
         if (!ops.startProcess(request, &started)) {
           failure = StartFailed;
           state = Fail;
@@ -85,23 +147,18 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         startedHandle = started.handle;
         ops.waitForInputIdle(started.handle, InputIdleTimeoutMs);
         ops.sleep(StartSettleMs);
-        processId = started.id;
+        awaited = {started.id, started.path, started.created, true};
         state = Scan;
         break;
-      }
 
       case Scan:
-        if (ops.scanTargetWindows(processId))
-          state = Place;
-        else
-          state = foundRunning ? Kill : Wait;
+        state = ScanProgram(ops, &awaited) ? Place : Wait;
         break;
 
       case Kill:
-        // Running but without a single visible window: taken to be hung.
+        // The program's only process, not starting, without a visible window: hung.
         TraceLine("killing hung process\r\n");
         ops.terminateProcess(processId);
-        processId = 0;
         state = Start;
         break;
 
@@ -109,7 +166,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         state = Fail;
         for (int i = 0; i < ExtraScans; ++i) {
           ops.sleep(StartSettleMs);
-          if (ops.scanTargetWindows(processId)) {
+          if (ScanProgram(ops, &awaited)) {
             state = Place;
             break;
           }

@@ -3,11 +3,12 @@
 #include "placement/hold.h"
 #include "placement/lookup.h"
 #include "placement/run.h"
+#include "placement/shown.h"
 #include "placement/targets.h"
 
 namespace {
 
-enum { QuotedPathSize = MAX_PATH + 3 };  // the path, two quotes, the terminator
+enum { QuotedPathSize = ProcessPathSize + 2 };  // the path, two quotes, the terminator
 
 // A command that is exactly the absolute path of an existing file is also
 // given as the application name, so that "C:\Program Files\App\app.exe" can
@@ -40,9 +41,16 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
     application = request.command;
     if (QuoteProgramPath(request.command, quoted, sizeof quoted)) commandLine = quoted;
   }
-  if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP,
-                      nullptr, nullptr, &startup, &info))
+  // Started suspended, so that its path and start time are read before it can
+  // hand over to another copy and end.
+  if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
+                      CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                      &info))
     return false;
+  ProcessRef process = reinterpret_cast<ProcessRef>(info.hProcess);
+  if (!ProcessImagePath(process, started->path, sizeof started->path)) started->path[0] = '\0';
+  started->created = ProcessCreationTime(process);
+  ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   started->id = info.dwProcessId;
   started->handle = reinterpret_cast<uintptr_t>(info.hProcess);
@@ -57,14 +65,25 @@ void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(proc
 
 void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
+uint64_t Now() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+void RecordShown() { RecordShownWindows(SystemWindowOps); }
+
 bool Scan(uint32_t processId) { return ScanTargetWindows(processId); }
+
+bool ScanNew(uint32_t processId) { return ScanNewWindows(SystemWindowOps, processId); }
 
 PlaceResult Place(const PlacementRequest& request) { return PlaceTargetWindows(request); }
 
+// Waits for the end, so that a new copy never meets the dying one.
 void Terminate(uint32_t processId) {
-  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, TRUE, processId);
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
   if (process == nullptr) return;
-  TerminateProcess(process, 0);
+  if (TerminateProcess(process, 0)) WaitForSingleObject(process, KillWaitMs);
   CloseHandle(process);
 }
 
@@ -73,8 +92,8 @@ bool Hold(const PlacementRequest& request, uint32_t processId) {
 }
 
 const PlacementOps SystemPlacementOps = {
-    FindRunningProcess, StartCommand, WaitUntilIdle, CloseProcess, Pause, Scan, Place,
-    Terminate,          Hold};
+    FindProgramProcesses, StartCommand, WaitUntilIdle, CloseProcess, Pause,     Now,
+    RecordShown,          Scan,         ScanNew,       Place,        Terminate, Hold};
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,22 +19,29 @@ struct FakeProcess {
 
 struct FakeProcesses {
   std::vector<FakeProcess> list;
-  bool enumSucceeds = true;
+  bool snapshotSucceeds = true;
   uint32_t lastError = 0;
   int opened = 0, closed = 0;
+  size_t next = 0;
   std::vector<uint32_t> openedIds;
 };
 
 FakeProcesses* fake = nullptr;
 
-bool FakeEnum(uint32_t* ids, uint32_t bytes, uint32_t* delivered) {
-  if (!fake->enumSucceeds) {
-    fake->lastError = 0x6be;
-    return false;
-  }
-  uint32_t n = 0;
-  for (; n < fake->list.size() && (n + 1) * 4 <= bytes; ++n) ids[n] = fake->list[n].id;
-  *delivered = n * 4;
+ProcessRef FakeSnapshot() {
+  if (fake->snapshotSucceeds) return 0x99;
+  fake->lastError = 0x6be;
+  return 0;
+}
+
+// The snapshot names each process by the file part of its path.
+bool FakeNext(ProcessRef snapshot, bool first, uint32_t* id, char* name, uint32_t size) {
+  EXPECT_EQ(snapshot, 0x99u);
+  if (first) fake->next = 0;
+  if (fake->next >= fake->list.size()) return false;
+  const FakeProcess& p = fake->list[fake->next++];
+  *id = p.id;
+  std::snprintf(name, size, "%s", FileNamePart(p.path.c_str()));
   return true;
 }
 
@@ -61,12 +69,20 @@ bool FakePath(ProcessRef process, char* path, uint32_t size) {
   return true;
 }
 
+uint64_t FakeCreated(ProcessRef process) { return 10 * process; }
 void FakeClose(ProcessRef) { ++fake->closed; }
 uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
-const ProcessLookupOps FakeOps = {FakeEnum,  FakeOpen,      FakePath,
-                                  FakeClose, FakeLastError, FakeOwnId};
+const ProcessLookupOps FakeOps = {FakeSnapshot, FakeNext,  FakeOpen,      FakePath,
+                                  FakeCreated,  FakeClose, FakeLastError, FakeOwnId};
+
+// The first process found running the command; 0 when none.
+uint32_t FindRunningProcess(const ProcessLookupOps& ops, const char* command) {
+  ProgramProcess found[1] = {{0, 0}};
+  FindProgramProcesses(ops, command, found, 1);
+  return found[0].id;
+}
 
 class ProcessLookup : public ::testing::Test {
  protected:
@@ -90,19 +106,26 @@ TEST(ProcessLookupCompare, FoldsAsciiLettersOnly) {
 }
 
 TEST_F(ProcessLookup, FindsTheFirstMatchingProcessAndTraces) {
+  // Only processes of the command's file name, in any case, are opened; one of that name in
+  // another folder is never the program.
   processes.list = {{4, "C:\\windows\\system32\\services.exe"},
+                    {5, "C:\\other\\Notepad.exe"},
                     {8, "C:\\WINDOWS\\NOTEPAD.EXE"},
                     {12, "C:\\windows\\notepad.exe"}};
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\windows\\notepad.exe"), 8u);
+  ProgramProcess found[4] = {};
+  EXPECT_EQ(FindProgramProcesses(FakeOps, "C:\\windows\\notepad.exe", found, 4), 2u);
+  EXPECT_EQ(found[0].id, 8u);
+  EXPECT_EQ(found[0].created, 10u * (0x1000 + 8));
+  EXPECT_EQ(found[1].id, 12u);
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{
                 "lookforexecuting <C:\\windows\\notepad.exe> 22\r\n",
-                "lookforexecuting considering "
-                "<C:\\windows\\system32\\services.exe> 32 4\r\n",
+                "lookforexecuting considering <C:\\other\\Notepad.exe> 20 5\r\n",
                 "lookforexecuting considering <C:\\WINDOWS\\NOTEPAD.EXE> 22 8\r\n",
+                "lookforexecuting considering <C:\\windows\\notepad.exe> 22 12\r\n",
             }));
-  EXPECT_EQ(processes.openedIds, (std::vector<uint32_t>{4, 8}));
-  EXPECT_EQ(processes.opened, processes.closed);
+  EXPECT_EQ(processes.openedIds, (std::vector<uint32_t>{5, 8, 12}));
+  EXPECT_EQ(processes.opened + 1, processes.closed);  // and the snapshot
   EXPECT_TRUE(CapturedReports().empty());
 }
 
@@ -117,8 +140,10 @@ TEST_F(ProcessLookup, OwnProcessIsNeverTaken) {
 
 TEST_F(ProcessLookup, CommandsThatAreNotWholePathsNeverMatch) {
   processes.list = {{4, "C:\\apps\\tool.exe"}};
-  for (const char* command : {"tool.exe", "\"C:\\apps\\tool.exe\"", "C:\\apps\\tool.exe -x", ""})
+  for (const char* command :
+       {"tool.exe", "\"C:\\apps\\tool.exe\"", "C:\\apps\\tool.exe -x", "", "C:\\apps\\"})
     EXPECT_EQ(FindRunningProcess(FakeOps, command), 0u) << command;
+  EXPECT_TRUE(processes.openedIds.empty());
 }
 
 TEST_F(ProcessLookup, UnopenableProcessIsSkippedSilently) {
@@ -126,7 +151,7 @@ TEST_F(ProcessLookup, UnopenableProcessIsSkippedSilently) {
   EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 9u);
   EXPECT_TRUE(CapturedReports().empty());
   EXPECT_EQ(CapturedTraces().size(), 2u);
-  EXPECT_EQ(processes.closed, 1);
+  EXPECT_EQ(processes.closed, 2);  // and the snapshot
 }
 
 TEST_F(ProcessLookup, UnreadablePathIsReportedAndNeverMatches) {
@@ -134,32 +159,26 @@ TEST_F(ProcessLookup, UnreadablePathIsReportedAndNeverMatches) {
   EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 9u);
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text, "GetModuleFileNameEx failed 1f");
+  EXPECT_EQ(CapturedReports()[0].text, "QueryFullProcessImageName failed 1f");
   EXPECT_EQ(processes.opened, 2);
-  EXPECT_EQ(processes.closed, 2);
+  EXPECT_EQ(processes.closed, 3);
 }
 
-TEST_F(ProcessLookup, FailedEnumerationIsReported) {
-  processes.enumSucceeds = false;
+TEST_F(ProcessLookup, FailedSnapshotIsReported) {
+  processes.snapshotSucceeds = false;
   EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 0u);
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text, "EnumProcesses failed 6be");
+  EXPECT_EQ(CapturedReports()[0].text, "CreateToolhelp32Snapshot failed 6be");
   EXPECT_TRUE(processes.openedIds.empty());
 }
 
-TEST_F(ProcessLookup, FullListWarnsAndStillSearchesIt) {
-  for (uint32_t i = 0; i < 1000; ++i) processes.list.push_back({4 * (i + 1), "C:\\other.exe"});
-  processes.list[999].path = "C:\\apps\\tool.exe";
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 4000u);
-  ASSERT_EQ(CapturedReports().size(), 1u);
-  EXPECT_EQ(CapturedReports()[0].text,
-            "More than 1000 processes active, might not see C:\\apps\\tool.exe");
-
-  ClearCaptured();
-  processes.list.resize(999);
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 0u);
+TEST_F(ProcessLookup, LongListIsSearchedWholeWithoutWarning) {
+  for (uint32_t i = 0; i < 3000; ++i) processes.list.push_back({4 * (i + 1), "C:\\other.exe"});
+  processes.list[2999].path = "C:\\apps\\tool.exe";
+  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 12000u);
   EXPECT_TRUE(CapturedReports().empty());
+  EXPECT_EQ(processes.opened, 1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -12,7 +14,11 @@ namespace {
 // The fake system: every call is written to a log, scans answer from a queue.
 struct FakeSystem {
   std::vector<std::string> calls;
-  uint32_t runningId = 0;
+  uint32_t runningId = 0;                         // one process found running, of unknown age
+  std::vector<ProgramProcess> running;            // or these
+  std::deque<std::vector<ProgramProcess>> walks;  // what each later lookup finds
+  std::string startedPath;                        // empty: the started program's path is unknown
+  uint64_t now = 1000000000;
   bool startSucceeds = true;
   uint32_t startedId = 77;
   std::deque<bool> scanAnswers;  // empty queue answers false
@@ -25,10 +31,21 @@ struct FakeSystem {
 
 FakeSystem* fake = nullptr;
 
-uint32_t FakeFind(const char* command) {
-  fake->lookedUp = command;
-  fake->calls.push_back("find");
-  return fake->runningId;
+// The first call is the run's lookup, later ones walk the started program's processes.
+uint32_t FakeFind(const char* path, ProgramProcess* found, uint32_t capacity) {
+  std::vector<ProgramProcess> list = fake->running;
+  if (fake->lookedUp.empty()) {
+    fake->lookedUp = path;
+    fake->calls.push_back("find");
+    if (fake->runningId != 0) list = {{fake->runningId, 0}};
+  } else {
+    fake->calls.push_back(std::string("walk ") + path);
+    list.clear();
+    if (!fake->walks.empty()) list = fake->walks.front();
+    if (!fake->walks.empty()) fake->walks.pop_front();
+  }
+  for (uint32_t i = 0; i < list.size() && i < capacity; ++i) found[i] = list[i];
+  return static_cast<uint32_t>(list.size());
 }
 
 bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
@@ -38,6 +55,8 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   if (!fake->startSucceeds) return false;
   started->id = fake->startedId;
   started->handle = 0x5150;
+  started->created = fake->now;
+  std::snprintf(started->path, sizeof started->path, "%s", fake->startedPath.c_str());
   return true;
 }
 
@@ -47,12 +66,20 @@ void FakeIdle(uintptr_t process, uint32_t ms) {
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
 void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
 
+uint64_t FakeNow() { return fake->now; }
+void FakeRecordShown() { fake->calls.push_back("record shown"); }
+
 bool FakeScan(uint32_t processId) {
   fake->calls.push_back("scan " + std::to_string(processId));
   if (fake->scanAnswers.empty()) return false;
   bool answer = fake->scanAnswers.front();
   fake->scanAnswers.pop_front();
   return answer;
+}
+
+bool FakeScanNew(uint32_t processId) {
+  fake->calls.push_back("scan new " + std::to_string(processId));
+  return true;
 }
 
 PlaceResult FakePlace(const PlacementRequest& request) {
@@ -71,8 +98,9 @@ bool FakeHold(const PlacementRequest& request, uint32_t processId) {
   return fake->holdPlaces;
 }
 
-const PlacementOps FakeOps = {FakeFind, FakeStart, FakeIdle,      FakeClose, FakeSleep,
-                              FakeScan, FakePlace, FakeTerminate, FakeHold};
+const PlacementOps FakeOps = {FakeFind,    FakeStart, FakeIdle,        FakeClose,
+                              FakeSleep,   FakeNow,   FakeRecordShown, FakeScan,
+                              FakeScanNew, FakePlace, FakeTerminate,   FakeHold};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -99,7 +127,8 @@ class PlacementRun : public ::testing::Test {
 };
 
 // What a started program goes through before its first scan.
-const std::vector<std::string> StartSteps = {"start", "idle 20816 30000", "sleep 1000", "scan 77"};
+const std::vector<std::string> StartSteps = {"record shown", "start", "idle 20816 30000",
+                                             "sleep 1000", "scan 77"};
 // The started program's handle is kept until the run ends.
 const std::string CloseStarted = "close 20816";
 
@@ -187,7 +216,7 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
 TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4  \tC:\\missing.exe --flag \r\n"), 0);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "start"}));
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "record shown", "start"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\missing.exe --flag");
@@ -197,7 +226,8 @@ TEST_F(PlacementRun, RestartFailureAfterKill) {
   system.runningId = 42;
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "terminate 42", "start"}));
+  EXPECT_EQ(system.calls,
+            (std::vector<std::string>{"find", "scan 42", "terminate 42", "record shown", "start"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe");
 }
@@ -273,6 +303,72 @@ TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {
         EXPECT_EQ(CapturedReports()[0].text, c.message);
       }
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+const uint64_t Second = 10000000;  // in the units of creation times
+
+TEST_F(PlacementRun, OnlyALoneWindowlessProcessPastStartingIsTakenForHung) {
+  const uint64_t now = FakeSystem().now;
+  struct Case {
+    std::vector<ProgramProcess> running;
+    std::deque<bool> scans;
+    std::vector<std::string> calls;  // up to the placement
+  } cases[] = {
+      // Still starting: waited for with the scans of a started program.
+      {{{42, now - Second}},
+       {false, false, true},
+       {"find", "scan 42", "sleep 1000", "scan 42", "walk C:\\app.exe", "sleep 1000", "scan 42"}},
+      {{{42, now - 13 * Second}},
+       {false, true},
+       Concat({"find", "scan 42", "terminate 42"}, StartSteps)},
+      // Several: the one with a window is taken; none with one is killed.
+      {{{41, 0}, {42, 0}}, {false, true}, {"find", "scan 41", "scan 42"}},
+      {{{41, 0}, {42, 0}},
+       {false, false, true},
+       Concat({"find", "scan 41", "scan 42"}, StartSteps)},
+  };
+  for (const Case& c : cases) {
+    system = FakeSystem();
+    system.running = c.running;
+    system.scanAnswers = c.scans;
+    EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
+    system.calls.resize(c.calls.size());
+    EXPECT_EQ(system.calls, c.calls);
+  }
+}
+
+TEST_F(PlacementRun, WindowOfAnotherProcessOfTheProgramIsPlacedAndHeld) {
+  const uint64_t now = FakeSystem().now;
+  struct Case {
+    std::vector<ProgramProcess> running, walk;
+    const char* scan;  // of the process that shows the window
+    uint32_t handedTo;
+  } cases[] = {
+      // A copy begun after the started one, and an instance running before the start.
+      {{}, {{77, now}, {90, now + 1}}, "scan 90", 90},
+      {{}, {{50, now - 1}, {77, now}}, "scan new 50", 50},
+      // A program found starting: an older instance is not looked at.
+      {{{42, now - Second}}, {{50, now - 2 * Second}}, "scan 42", 42},
+  };
+  for (const Case& c : cases) {
+    system = FakeSystem();
+    ClearCaptured();
+    system.running = c.running;
+    system.walks = {c.walk};
+    system.startedPath = "C:\\app.exe";
+    system.scanAnswers = {false, c.handedTo == 90, true};
+    EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
+    EXPECT_EQ(Count("walk C:\\app.exe"), 1);
+    EXPECT_EQ(Count(c.scan), c.handedTo == 42 ? 3 : 1);
+    EXPECT_EQ(Count("hold 30 " + std::to_string(c.handedTo)), 1);
+    EXPECT_EQ(CapturedTraces().back() ==
+                  "program handed over to process " + std::to_string(c.handedTo) + "\r\n",
+              c.handedTo != 42);
   }
 }
 

@@ -142,6 +142,15 @@ DWORD StartTarget(ProcessGuard& guard, const std::string& path, size_t visibleCo
   return ready ? pid : 0;
 }
 
+// A run takes a lone windowless process for hung only once it is older than the run's scans
+// take (12 seconds); a younger one is still starting.
+void WaitUntilNoLongerStarting() { Sleep(12500); }
+
+std::string ConsideringTrace(const std::string& path, DWORD pid) {
+  return "lookforexecuting considering <" + path + "> " + std::to_string(path.size()) + " " +
+         std::to_string(pid) + "\r\n";
+}
+
 std::vector<WindowInfo> TargetWindows(DWORD pid, bool visibleOnly = true) {
   std::vector<WindowInfo> found;
   for (const WindowInfo& w : TopLevelWindows(pid)) {
@@ -203,9 +212,7 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
   EXPECT_EQ(FindProcessesByPath(path), std::vector<DWORD>{pid});
 
   EXPECT_TRUE(r.HasTrace(LookupTrace(path))) << r.AllTraces();
-  EXPECT_TRUE(r.HasTrace("lookforexecuting considering <" + path + "> " +
-                         std::to_string(path.size()) + " " + std::to_string(pid) + "\r\n"))
-      << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace(ConsideringTrace(path, pid))) << r.AllTraces();
   char candidate[200];
   snprintf(candidate, sizeof candidate, "%8x %4d %4d %4d %4d %8d window candidate %08x %08x\r\n",
            static_cast<unsigned>(reinterpret_cast<uintptr_t>(w)), 700, 300, 600, 300, 400 * 300,
@@ -213,6 +220,25 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
   EXPECT_TRUE(r.HasTrace(candidate)) << candidate << "\n" << r.AllTraces();
   EXPECT_TRUE(r.HasTrace(MovedTrace(w))) << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 0u);
+}
+
+TEST(PlacementRunning, SameFileNameInAnotherFolderIsLeftAlone) {
+  ProcessGuard guard;
+  std::string other = guard.CopyFixture("target.exe", "twin.exe");
+  std::string path = guard.CopyFixture("target.exe", "twin.exe");
+  ASSERT_NE(other, path);
+  DWORD otherPid = StartTarget(guard, other, 1);
+  DWORD pid = StartTarget(guard, path, 1);
+  ASSERT_NE(otherPid, 0u);
+  ASSERT_NE(pid, 0u);
+
+  RunResult r = PlaceAtCoordinates(path);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(TargetWindows(pid)[0].hwnd, Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(TargetWindows(otherPid)[0].hwnd, 300, 300, 400, 300));
+  // Both were opened as candidates; only the path told them apart.
+  EXPECT_TRUE(r.HasTrace(ConsideringTrace(other, otherPid))) << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace(ConsideringTrace(path, pid))) << r.AllTraces();
 }
 
 TEST(PlacementRunning, WindowWithoutSystemMenuIsMovedAlone) {
@@ -290,6 +316,7 @@ TEST(PlacementRunning, HungProcessIsKilledAndStartedAgain) {
   DWORD old = StartTarget(guard, path, 0);
   ASSERT_NE(old, 0u);
   ASSERT_TRUE(TargetWindows(old).empty());
+  WaitUntilNoLongerStarting();
 
   RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
@@ -359,12 +386,74 @@ TEST(PlacementStart, WindowThatNeverAppearsIsReportedAfterTwelveScans) {
   EXPECT_EQ(scans, 12u) << r.AllTraces();
 }
 
+TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForIt) {
+  ProcessGuard guard;
+  std::string path = guard.CopyFixture("target.exe", "late3.exe");
+  DebuggedProcess first;
+  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + path));
+  // The second click comes while the program is loading.
+  ASSERT_TRUE(WaitUntil([&] { return !FindProcessesByPath(path).empty(); }, 10000));
+  RunResult second = RunTavrisol("300,200,500,400 " + path);
+  ASSERT_TRUE(PlacedQuietly(second));
+  ASSERT_TRUE(first.WaitForExit(20000));
+  EXPECT_EQ(first.ExitCode(), 1u);
+
+  std::vector<DWORD> pids = FindProcessesByPath(path);
+  ASSERT_EQ(pids.size(), 1u);
+  EXPECT_TRUE(second.HasTrace("process " + std::to_string(pids[0]) + " is still starting\r\n"))
+      << second.AllTraces();
+  EXPECT_EQ(second.CountTracesStartingWith("killing hung process"), 0u);
+  std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+  ASSERT_EQ(windows.size(), 1u);
+  // Both runs place the same window; the later move wins.
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height) ||
+              WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+}
+
+TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
+  // A program that restarts itself through a helper, and a single instance asked by its started
+  // copy (given an argument) to open a new window.
+  struct Case {
+    const char* name;
+    const char* arguments;
+    bool hold;
+  } cases[] = {{"handoverlate1.exe", "", false},
+               {"single.exe", " open", false},
+               {"handoverlate1.exe", "", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (c.hold ? " with a hold" : ""));
+    ProcessGuard guard;
+    std::string path = guard.CopyFixture("target.exe", c.name);
+    bool single = std::string(c.name) == "single.exe";
+    DWORD instance = single ? StartTarget(guard, path, 1) : 0;
+    HWND earlier = single ? TargetWindows(instance)[0].hwnd : nullptr;
+
+    RunResult r =
+        RunTavrisol(std::string(Coordinates) + (c.hold ? ",4 " : " ") + path + c.arguments);
+    ASSERT_TRUE(PlacedQuietly(r));
+    std::vector<DWORD> pids = FindProcessesByPath(path);
+    ASSERT_EQ(pids.size(), 1u);
+    EXPECT_TRUE(r.HasTrace("program handed over to process " + std::to_string(pids[0]) + "\r\n"))
+        << r.AllTraces();
+    if (single) {
+      EXPECT_EQ(pids[0], instance);
+      EXPECT_TRUE(WindowAt(earlier, 300, 300, 400, 300));
+    }
+    std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+    ASSERT_EQ(windows.size(), single ? 2u : 1u);
+    HWND placed = windows[0].hwnd == earlier ? windows[1].hwnd : windows[0].hwnd;
+    EXPECT_TRUE(WindowAt(placed, Left, Top, Width, Height));
+    EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), c.hold ? 1u : 0u);
+  }
+}
+
 TEST(PlacementRunning, HungProcessRestartedWithoutWindowGetsTwelveScans) {
   ProcessGuard guard;
   // Every instance shows nothing: the first is killed as hung, the second is waited for in vain.
   std::string path = guard.CopyFixture("target.exe", "invisible.exe");
   DWORD old = StartTarget(guard, path, 0);
   ASSERT_NE(old, 0u);
+  WaitUntilNoLongerStarting();
   std::string line = std::string(Coordinates) + " " + path;
 
   RunResult r = RunTavrisol(line, 90000);
