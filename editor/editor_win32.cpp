@@ -122,6 +122,8 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       editorMade = true;
       FillRecentList(window, IDC_INPUT, INPUT_LIST_KEY);
       FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
+      // The frame shows, and is activated, before its controls exist.
+      if (GetActiveWindow() == window) RestoreFocus(window);
       return 0;
     case WM_COMMAND:
       EditorCommand(window, LOWORD(wParam));
