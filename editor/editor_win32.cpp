@@ -105,7 +105,11 @@ static LRESULT LoadHelper() {
   if (initMouseHook)
     mouseHookProc = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_mousehook@12")));
-  if (initMouseHook && mouseHookProc) return 0;
+  if (initMouseHook && mouseHookProc) {
+    pickUndelivered = reinterpret_cast<PickUndeliveredProc>(
+        reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_pickundelivered@0")));
+    return 0;
+  }
   char* text = LastErrorText();
   MessageReport(CaptionError, "Failed to find procedures\n%s", text);
   LocalFree(text);
@@ -117,6 +121,10 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE:
       SetWindowTextA(window, EditorTitle);
       SetIcons(window);
+      // A pick is posted from the clicked program, which may run with lower
+      // rights than an editor started as administrator.
+      if (!ChangeWindowMessageFilterEx(window, WM_USER, MSGFLT_ALLOW, nullptr))
+        TraceLine("ChangeWindowMessageFilterEx failed\r\n");
       return LoadHelper();
     case WM_INITDIALOG:
       editorMade = true;
@@ -130,6 +138,9 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_USER:
       PickerNotify(window);
+      return 0;
+    case WM_TIMER:
+      PickerCheck(window);
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
