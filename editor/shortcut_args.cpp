@@ -142,12 +142,16 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
       MessageReport(CaptionFailure, InvalidCommandMessage, oldArguments);
       return ShortcutInvalidCommand;
     }
-    int32_t oldHold = OldHoldSeconds(oldArguments, oldSpace);
-    if (request.holdSeconds == 0 && oldHold != 0)
+    // The numbers as the run read them, so that blanks or signs in the input
+    // can't move the command's space.
+    int32_t hold =
+        request.holdSeconds ? request.holdSeconds : OldHoldSeconds(oldArguments, oldSpace);
+    if (hold)
       FormatText(composed, sizeof composed, "%d,%d,%d,%d,%d", request.left, request.top,
-                 request.width, request.height, oldHold);
+                 request.width, request.height, hold);
     else
-      AppendBounded(composed, sizeof composed, inputText, std::strcspn(inputText, " "));
+      FormatText(composed, sizeof composed, "%d,%d,%d,%d", request.left, request.top, request.width,
+                 request.height);
     length = std::strlen(composed) + std::strlen(oldSpace);
     Append(composed, sizeof composed, oldSpace);
   } else {
@@ -211,10 +215,9 @@ ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopF
 
   // The last backslash of the program splits its directory from its file
   // name; a program without one is all file name.
-  const char* backslash = program;
   const char* fileName = program;
-  for (; backslash < program + programLength; ++backslash)
-    if (*backslash == '\\') fileName = backslash + 1;
+  for (const char* p = program; p < program + programLength; ++p)
+    if (*p == '\\') fileName = p + 1;
   size_t directoryLength = fileName > program ? static_cast<size_t>(fileName - 1 - program) : 0;
 
   char stem[ComposeRoom] = "";

@@ -69,6 +69,8 @@ TEST_F(ShortcutArguments, PlacementShortcutKeepsItsCommandAndTakesNewCoordinates
   EXPECT_EQ(Compose("5,6,7,8 C:\\x.exe", "1,2,3,4,600 C:\\a.exe").arguments,
             "5,6,7,8,600 C:\\a.exe");
   EXPECT_EQ(Compose("5,6,7,8,30 y", "1,2,3,4,600 C:\\a.exe").arguments, "5,6,7,8,30 C:\\a.exe");
+  // The numbers as the run reads them: a blank in them can't cut the command.
+  EXPECT_EQ(Compose("+5, 6,7,8 y", "1,2,3,4 C:\\a.exe").arguments, "5,6,7,8 C:\\a.exe");
   // Signs, blanks before numbers and text right after the fourth one; the
   // first space is taken even where it stands inside the coordinates.
   EXPECT_EQ(Compose("5,6,7,8 y", "+1,-2,3,4junk C:\\a.exe").arguments, "5,6,7,8 C:\\a.exe");
