@@ -6,6 +6,7 @@
 #include "diag/diag.h"
 #include "editor/commands.h"
 #include "editor/editor.h"
+#include "editor/library_load.h"
 #include "editor/picker.h"
 #include "editor/recent.h"
 #include "resources/resource.h"
@@ -20,6 +21,17 @@ static const char HelperName[] = "tavrisolhelper.dll";
 // end also end the message loop. A window whose creation failed must not post
 // the quit message: a report shown after it would close by itself.
 static bool editorMade = false;
+
+// The control that had the keyboard focus when the window was last
+// deactivated (by a message box, the file chooser, Help or another program);
+// it gets the focus back on activation. Input at first.
+static HWND focusedControl = nullptr;
+
+static void RestoreFocus(HWND window) {
+  HWND control = focusedControl;
+  if (!control || !IsChild(window, control)) control = GetDlgItem(window, IDC_INPUT);
+  if (control) SetFocus(control);
+}
 
 int RunEditor(HINSTANCE instance, int showCommand) {
   WNDCLASSA windowClass = {};
@@ -55,12 +67,31 @@ static void SetIcons(HWND window) {
   SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
+// Only beside the program and in the system folders, never in the current
+// folder or PATH; later loads (the file dialog's) keep the usual search.
+static void* LoadRestricted(const char* name) {
+  return LoadLibraryExA(name, nullptr,
+                        LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+static unsigned long LastError() { return GetLastError(); }
+
+static bool OwnPath(char* path, size_t size) {
+  DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(size));
+  return length > 0 && length < size;
+}
+
+// A full path needs no search; the library's own imports are searched from
+// its folder.
+static void* LoadFullPath(const char* path) {
+  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+static const LibraryLoadOps helperLoadOps = {LoadRestricted, LastError, OwnPath, LoadFullPath};
+
 // Loads the companion library; -1 fails the window's creation.
 static LRESULT LoadHelper() {
-  // Only beside the program and in the system folders, never in the current
-  // folder or PATH; later loads (the file dialog's) keep the usual search.
-  helperLibrary = LoadLibraryExA(
-      HelperName, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  helperLibrary = static_cast<HMODULE>(LoadLibraryBesideProgram(helperLoadOps, HelperName));
   if (!helperLibrary) {
     char* text = LastErrorText();
     MessageReport(CaptionError, "Failed to load tavrisolhelper.dll %x\n%s",
@@ -74,7 +105,11 @@ static LRESULT LoadHelper() {
   if (initMouseHook)
     mouseHookProc = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_mousehook@12")));
-  if (initMouseHook && mouseHookProc) return 0;
+  if (initMouseHook && mouseHookProc) {
+    pickUndelivered = reinterpret_cast<PickUndeliveredProc>(
+        reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_pickundelivered@0")));
+    return 0;
+  }
   char* text = LastErrorText();
   MessageReport(CaptionError, "Failed to find procedures\n%s", text);
   LocalFree(text);
@@ -86,17 +121,38 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE:
       SetWindowTextA(window, EditorTitle);
       SetIcons(window);
+      // A pick is posted from the clicked program, which may run with lower
+      // rights than an editor started as administrator.
+      if (!ChangeWindowMessageFilterEx(window, WM_USER, MSGFLT_ALLOW, nullptr))
+        TraceLine("ChangeWindowMessageFilterEx failed\r\n");
       return LoadHelper();
     case WM_INITDIALOG:
       editorMade = true;
       FillRecentList(window, IDC_INPUT, INPUT_LIST_KEY);
       FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
+      // The frame shows, and is activated, before its controls exist.
+      if (GetActiveWindow() == window) RestoreFocus(window);
       return 0;
     case WM_COMMAND:
       EditorCommand(window, LOWORD(wParam));
       return 0;
     case WM_USER:
       PickerNotify(window);
+      return 0;
+    case WM_TIMER:
+      PickerCheck(window);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) {
+        RestoreFocus(window);
+      } else {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) focusedControl = focus;
+      }
+      return 0;
+    case WM_SETFOCUS:
+      // The frame itself takes no keys: the focus goes on to a control.
+      RestoreFocus(window);
       return 0;
     case WM_DESTROY:
       PickerTeardown();  // the hook goes before its library
@@ -105,6 +161,7 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
         helperLibrary = nullptr;
       }
       DestroyBuiltControls();
+      focusedControl = nullptr;
       if (editorMade) {
         editorMade = false;
         PostQuitMessage(0);

@@ -8,25 +8,44 @@
 HMODULE helperLibrary = nullptr;
 InitMouseHookProc initMouseHook = nullptr;
 HOOKPROC mouseHookProc = nullptr;
+PickUndeliveredProc pickUndelivered = nullptr;
 HHOOK pickerHook = nullptr;
 
-enum { FetchBufferSize = 260 };
+enum {
+  FetchBufferSize = 260,
+  PickerTimer = 1,  // asks the library for a lost pick while armed
+  PickerTimerMs = 250,
+};
+
+static void Disarm(HWND window) {
+  UnhookWindowsHookEx(pickerHook);
+  pickerHook = nullptr;
+  KillTimer(window, PickerTimer);
+}
 
 void PickerSelect(HWND window) {
   if (pickerHook) {
-    UnhookWindowsHookEx(pickerHook);
-    pickerHook = nullptr;
+    Disarm(window);
     return;
   }
   // Without the library's hook procedure there is nothing to install.
   if (mouseHookProc) pickerHook = SetWindowsHookExA(WH_MOUSE, mouseHookProc, helperLibrary, 0);
   if (!pickerHook) MessageReport(CaptionFailure, "failed to hook");
   if (initMouseHook) initMouseHook(pickerHook, window);
+  if (pickerHook && pickUndelivered) SetTimer(window, PickerTimer, PickerTimerMs, nullptr);
+}
+
+void PickerCheck(HWND window) {
+  if (!pickerHook || !pickUndelivered || !pickUndelivered()) return;
+  Disarm(window);
+  MessageReport(CaptionFailure,
+                "The clicked program could not tell the editor of the click: the editor runs with "
+                "higher rights than that program.\nStart the editor as an ordinary user, or type "
+                "Input by hand.");
 }
 
 void PickerNotify(HWND window) {
-  UnhookWindowsHookEx(pickerHook);
-  pickerHook = nullptr;
+  Disarm(window);
   if (!initMouseHook) return;
   char buffer[FetchBufferSize];
   buffer[0] = '\0';

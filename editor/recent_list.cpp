@@ -70,6 +70,9 @@ bool StoreRecentListWith(const RecentRegistryOps* registry, const RecentControlO
     MessageReport(CaptionFailure, "You must select a file first");
     return false;
   }
+  // An empty field (a new shortcut's Output) is no entry: nothing moves, and
+  // the field is not refilled with the newest entry.
+  if (text[0] == '\0') return true;
   void* key;
   long code = OpenListKey(registry, true, keyPath, &key);
   if (code != 0) {
@@ -78,16 +81,14 @@ bool StoreRecentListWith(const RecentRegistryOps* registry, const RecentControlO
     return false;
   }
 
-  // The stop slot: where the text already stands, or an empty newest entry,
-  // or the last slot, whose text drops off.
+  // The stop slot: where the text already stands, else an empty newest entry
+  // (left by an older version), else the last slot, whose text drops off.
   char slotText[RecentTextSize];
   int stop = RecentSlotCount - 1;
-  for (int slot = 0; slot < RecentSlotCount - 1; ++slot) {
+  for (int slot = RecentSlotCount - 2; slot >= 0; --slot) {
     if (!ReadRecentSlot(registry, key, slot, slotText)) continue;
-    if (std::strcmp(slotText, text) == 0 || (slot == 0 && slotText[0] == '\0')) {
-      stop = slot;
-      break;
-    }
+    if (std::strcmp(slotText, text) == 0) stop = slot;
+    if (slot == 0 && slotText[0] == '\0' && stop == RecentSlotCount - 1) stop = 0;
   }
 
   // Move the entries above the stop slot down by one; an absent slot is not
@@ -96,14 +97,14 @@ bool StoreRecentListWith(const RecentRegistryOps* registry, const RecentControlO
     if (!ReadRecentSlot(registry, key, slot, slotText)) continue;
     const char* name = RecentValueName(slot + 1);
     long written = registry->setValue(registry->context, key, name, slotText,
-                                      static_cast<unsigned long>(std::strlen(slotText)));
+                                      static_cast<unsigned long>(std::strlen(slotText) + 1));
     if (written != 0)
       MessageReport(CaptionFailure, "Could not set Registry Key <%s><%s> Error Code %d", keyPath,
                     name, static_cast<int>(written));
   }
 
   long written = registry->setValue(registry->context, key, nullptr, text,
-                                    static_cast<unsigned long>(std::strlen(text)));
+                                    static_cast<unsigned long>(std::strlen(text) + 1));
   if (written != 0)
     MessageReport(CaptionFailure, "Could not set Registry Key <%s> Error Code %d", keyPath,
                   static_cast<int>(written));

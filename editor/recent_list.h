@@ -22,7 +22,7 @@ struct RecentRegistryOps {
   // to the data's length; a terminator is not guaranteed. A null or empty
   // name is the key's default value.
   long (*queryValue)(void* context, void* key, const char* name, char* buffer, unsigned long* size);
-  // Writes length bytes of text as a string value.
+  // Writes length bytes of text, its terminator included, as a string value.
   long (*setValue)(void* context, void* key, const char* name, const char* text,
                    unsigned long length);
   void (*closeKey)(void* context, void* key);

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "diag/diag.h"
+#include "diag/format.h"
 #include "placement/command.h"
+#include "placement/lookup.h"
 
 namespace {
 
@@ -12,11 +14,14 @@ namespace {
 // over-long result can still be shown whole in its refusal.
 enum { ComposeRoom = 2 * ShortcutTextSize + 32 };
 
-const char InvalidCommandFormat[] = "Invalid Command line.\n%s";
 const char ArgumentsTooLongFormat[] =
     "Shortcut arguments too long (%d characters, at most %d):\n%s";
 const char PathTooLongFormat[] = "Shortcut path too long (%d characters, at most %d):\n%s";
-const char ShortcutSuffix[] = " Tavrisol.lnk";
+const char ShortcutSuffix[] = " Tavrisol";
+const char ShortcutExtension[] = ".lnk";
+
+// A new shortcut tries "Name Tavrisol.lnk", then " (2)" up to this number.
+enum { LastFreeNameTried = 99 };
 
 // Appends up to count bytes of text to buffer (room bytes), always terminated.
 void AppendBounded(char* buffer, size_t room, const char* text, size_t count) {
@@ -39,6 +44,68 @@ void CopyField(char* field, const char* text, size_t count) {
   field[count] = '\0';
 }
 
+// The input text read as the placement run reads it, into line (ComposeRoom
+// bytes); request points into line. Refusals are the run's own messages; an
+// empty command, which the run could never start, counts as none.
+ShortcutTextResult ReadPlacementInput(const char* inputText, char* line,
+                                      PlacementRequest* request) {
+  size_t length = std::strlen(inputText);
+  if (length >= ComposeRoom) {
+    MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(length),
+                  ShortcutTextSize - 1, inputText);
+    return ShortcutTextTooLong;
+  }
+  std::memcpy(line, inputText, length + 1);
+  switch (ParsePlacementCommand(line, request)) {
+    case PlacementMissingCoordinates:
+      MessageReport(CaptionFailure, MissingCoordinatesMessage, inputText);
+      return ShortcutInvalidCommand;
+    case PlacementNoCommand:
+      MessageReport(CaptionFailure, InvalidCommandMessage, inputText);
+      return ShortcutInvalidCommand;
+    case PlacementParsed:
+      break;
+  }
+  if (request->command[0] != '\0') return ShortcutTextMade;
+  MessageReport(CaptionFailure, InvalidCommandMessage, inputText);
+  return ShortcutInvalidCommand;
+}
+
+bool IsBlankOrEnd(char c) { return c == '\0' || IsCommandWhitespace(c); }
+
+// The program of a command, without its arguments: the quoted part, or up to
+// the end of the first ".exe" that ends a word; else the whole command.
+// Returns its start and sets *length.
+const char* ProgramOfCommand(const char* command, size_t* length) {
+  if (command[0] == '"') {
+    const char* close = std::strchr(command + 1, '"');
+    *length = close ? static_cast<size_t>(close - command - 1) : std::strlen(command + 1);
+    return command + 1;
+  }
+  for (const char* p = command; *p; ++p) {
+    if (p[0] == '.' && std::tolower(static_cast<unsigned char>(p[1])) == 'e' &&
+        std::tolower(static_cast<unsigned char>(p[2])) == 'x' &&
+        std::tolower(static_cast<unsigned char>(p[3])) == 'e' && IsBlankOrEnd(p[4])) {
+      *length = static_cast<size_t>(p + 4 - command);
+      return command;
+    }
+  }
+  *length = std::strlen(command);
+  return command;
+}
+
+// The hold seconds of old placement arguments, read from their text before
+// the first space as the run reads it; 0 for none.
+int32_t OldHoldSeconds(const char* oldArguments, const char* oldSpace) {
+  char head[ComposeRoom];
+  size_t length = static_cast<size_t>(oldSpace - oldArguments);
+  if (length + 3 > sizeof head) return 0;
+  std::memcpy(head, oldArguments, length);
+  std::memcpy(head + length, " x", 3);
+  PlacementRequest request;
+  return ParsePlacementCommand(head, &request) == PlacementParsed ? request.holdSeconds : 0;
+}
+
 }  // namespace
 
 bool BeginsWithCoordinates(const char* text) {
@@ -46,26 +113,59 @@ bool BeginsWithCoordinates(const char* text) {
   return ReadCommaNumbers(text, numbers, 4, nullptr) == 4;
 }
 
+void RemoveSurroundingQuotes(char* text) {
+  size_t length = std::strlen(text);
+  if (length < 2 || text[0] != '"' || text[length - 1] != '"') return;
+  std::memmove(text, text + 1, length - 2);
+  text[length - 2] = '\0';
+}
+
+ShortcutTextResult CheckPlacementInput(const char* inputText) {
+  char line[ComposeRoom];
+  PlacementRequest request;
+  return ReadPlacementInput(inputText, line, &request);
+}
+
 ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
-                                           char* arguments) {
+                                           const char* oldTarget, char* arguments) {
+  char line[ComposeRoom];
+  PlacementRequest request;
+  ShortcutTextResult read = ReadPlacementInput(inputText, line, &request);
+  if (read != ShortcutTextMade) return read;
+
   char composed[ComposeRoom] = "";
   size_t length;  // of the whole result, even where composed is cut
   if (BeginsWithCoordinates(oldArguments)) {
-    // A placement shortcut: new coordinates, old command.
-    const char* inputSpace = std::strchr(inputText, ' ');
-    if (!inputSpace) {
-      MessageReport(CaptionFailure, InvalidCommandFormat, inputText);
-      return ShortcutInvalidCommand;
-    }
+    // A placement shortcut: new coordinates, old command and hold.
     const char* oldSpace = std::strchr(oldArguments, ' ');
     if (!oldSpace) {
-      MessageReport(CaptionFailure, InvalidCommandFormat, oldArguments);
+      MessageReport(CaptionFailure, InvalidCommandMessage, oldArguments);
       return ShortcutInvalidCommand;
     }
-    AppendBounded(composed, sizeof composed, inputText, inputSpace - inputText);
+    // The numbers as the run read them, so that blanks or signs in the input
+    // can't move the command's space.
+    int32_t hold =
+        request.holdSeconds ? request.holdSeconds : OldHoldSeconds(oldArguments, oldSpace);
+    if (hold)
+      FormatText(composed, sizeof composed, "%d,%d,%d,%d,%d", request.left, request.top,
+                 request.width, request.height, hold);
+    else
+      FormatText(composed, sizeof composed, "%d,%d,%d,%d", request.left, request.top, request.width,
+                 request.height);
+    length = std::strlen(composed) + std::strlen(oldSpace);
     Append(composed, sizeof composed, oldSpace);
-    length = (inputSpace - inputText) + std::strlen(oldSpace);
   } else {
+    // An ordinary shortcut: the input must name the program it starts.
+    char program[ComposeRoom];
+    size_t programLength;
+    const char* start = ProgramOfCommand(request.command, &programLength);
+    CopyField(program, start, programLength);
+    if (!SameTextIgnoringAsciiCase(program, oldTarget)) {
+      MessageReport(CaptionFailure,
+                    "Input starts %s, but the shortcut starts %s.\nThe shortcut was not changed.",
+                    program, oldTarget);
+      return ShortcutOtherProgram;
+    }
     Append(composed, sizeof composed, inputText);
     Append(composed, sizeof composed, " ");
     Append(composed, sizeof composed, oldArguments);
@@ -97,48 +197,61 @@ ShortcutTextResult CheckShortcutPath(const char* outputText) {
 }
 
 ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,
-                                     NewShortcutNames* names) {
-  const char* space = std::strchr(inputText, ' ');
-  if (!space) {
-    MessageReport(CaptionFailure, InvalidCommandFormat, inputText);
-    return ShortcutInvalidCommand;
-  }
-  const char* command = space + 1;
-  if (!FitsField(command) || !FitsField(desktopFolder)) {
+                                     bool (*taken)(const char* path), NewShortcutNames* names) {
+  char line[ComposeRoom];
+  PlacementRequest request;
+  ShortcutTextResult read = ReadPlacementInput(inputText, line, &request);
+  if (read != ShortcutTextMade) return read;
+  size_t programLength;
+  const char* program = ProgramOfCommand(request.command, &programLength);
+  if (programLength >= ShortcutTextSize || !FitsField(desktopFolder)) {
     // Only a caller other than the editor's 260-byte fields gets here.
-    const char* text = FitsField(command) ? desktopFolder : command;
+    bool longProgram = programLength >= ShortcutTextSize;
     MessageReport(CaptionFailure, "Shortcut command too long (%d characters, at most %d):\n%.*s",
-                  static_cast<int>(std::strlen(text)), ShortcutTextSize - 1, ShortcutTextSize,
-                  text);
+                  static_cast<int>(longProgram ? programLength : std::strlen(desktopFolder)),
+                  ShortcutTextSize - 1, ShortcutTextSize, longProgram ? program : desktopFolder);
     return ShortcutTextTooLong;
   }
 
-  // The last backslash of the whole command, arguments included, splits the
-  // directory from the file name; a command without one is all file name.
-  const char* backslash = std::strrchr(command, '\\');
-  const char* fileName = backslash ? backslash + 1 : command;
-  size_t directoryLength = backslash ? static_cast<size_t>(backslash - command) : 0;
+  // The last backslash of the program splits its directory from its file
+  // name; a program without one is all file name.
+  const char* fileName = program;
+  for (const char* p = program; p < program + programLength; ++p)
+    if (*p == '\\') fileName = p + 1;
+  size_t directoryLength = fileName > program ? static_cast<size_t>(fileName - 1 - program) : 0;
 
-  char path[ComposeRoom] = "";
-  Append(path, sizeof path, desktopFolder);
-  Append(path, sizeof path, "\\");
-  size_t nameStart = std::strlen(path);
-  Append(path, sizeof path, fileName);
-  if (path[nameStart] >= 'a' && path[nameStart] <= 'z')
-    path[nameStart] = static_cast<char>(std::toupper(static_cast<unsigned char>(path[nameStart])));
+  char stem[ComposeRoom] = "";
+  Append(stem, sizeof stem, desktopFolder);
+  Append(stem, sizeof stem, "\\");
+  size_t nameStart = std::strlen(stem);
+  AppendBounded(stem, sizeof stem, fileName, program + programLength - fileName);
+  if (stem[nameStart] >= 'a' && stem[nameStart] <= 'z')
+    stem[nameStart] = static_cast<char>(std::toupper(static_cast<unsigned char>(stem[nameStart])));
   // The last "." of the whole path goes with what follows, even when it lies
   // in the desktop folder's own name.
-  char* dot = std::strrchr(path, '.');
+  char* dot = std::strrchr(stem, '.');
   if (dot) *dot = '\0';
-  Append(path, sizeof path, ShortcutSuffix);
-  if (!FitsField(path)) {
-    MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(std::strlen(path)),
-                  ShortcutTextSize - 1, path);
-    return ShortcutTextTooLong;
-  }
+  Append(stem, sizeof stem, ShortcutSuffix);
 
-  CopyField(names->iconLocation, command, std::strlen(command));
-  CopyField(names->workingDirectory, command, directoryLength);
-  CopyField(names->shortcutPath, path, std::strlen(path));
-  return ShortcutTextMade;
+  // A new shortcut never replaces a file: the first free name is taken.
+  char path[ComposeRoom];
+  for (int number = 1; number <= LastFreeNameTried; ++number) {
+    if (number == 1)
+      FormatText(path, sizeof path, "%s%s", stem, ShortcutExtension);
+    else
+      FormatText(path, sizeof path, "%s (%d)%s", stem, number, ShortcutExtension);
+    if (!FitsField(path)) {
+      MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(std::strlen(path)),
+                    ShortcutTextSize - 1, path);
+      return ShortcutTextTooLong;
+    }
+    if (taken(path)) continue;
+    CopyField(names->iconLocation, program, programLength);
+    CopyField(names->workingDirectory, program, directoryLength);
+    CopyField(names->shortcutPath, path, std::strlen(path));
+    return ShortcutTextMade;
+  }
+  MessageReport(CaptionFailure, "No free shortcut name: %s%s and %d numbered ones are taken", stem,
+                ShortcutExtension, LastFreeNameTried - 1);
+  return ShortcutNoFreeName;
 }

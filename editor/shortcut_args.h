@@ -7,8 +7,10 @@ enum { ShortcutTextSize = 260 };  // every text of a shortcut, terminator includ
 
 enum ShortcutTextResult {
   ShortcutTextMade,        // the text(s) fit and are filled in
-  ShortcutInvalidCommand,  // "Invalid Command line.\n%s" was reported
+  ShortcutInvalidCommand,  // the placement run's own refusal of the text was reported
   ShortcutTextTooLong,     // the result would not fit 259 characters; reported
+  ShortcutOtherProgram,    // Input names another program than the shortcut's; reported
+  ShortcutNoFreeName,      // every name tried for a new shortcut is taken; reported
 };
 
 // What a new shortcut gets besides its target and arguments.
@@ -22,12 +24,23 @@ struct NewShortcutNames {
 // command line does ("%d,%d,%d,%d" reads four fields).
 bool BeginsWithCoordinates(const char* text);
 
-// Arguments for an update: a placement shortcut keeps its command and takes the
-// coordinates of the input text; any other shortcut gets the input text, a
-// space and its old arguments. Fills arguments (ShortcutTextSize bytes) only
-// when the result is ShortcutTextMade.
+// Takes one pair of double quotes off a text that begins and ends with them,
+// as the shell's "copy as path" gives a path.
+void RemoveSurroundingQuotes(char* text);
+
+// Reads the input text as the placement run does and refuses, with the run's
+// own message, what the run would refuse: fewer than four numbers, no space,
+// or nothing after it.
+ShortcutTextResult CheckPlacementInput(const char* inputText);
+
+// Arguments for an update: a placement shortcut keeps its command (and its
+// hold, unless the input text gives one) and takes the four numbers of the
+// input text; any other shortcut gets the input text, a space and its old
+// arguments, but only when the input's program is the shortcut's own target.
+// Fills arguments (ShortcutTextSize bytes) only when the result is
+// ShortcutTextMade.
 ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
-                                           char* arguments);
+                                           const char* oldTarget, char* arguments);
 
 // A new shortcut takes the input text whole as its arguments: refuses (with a
 // report) a text that would not fit 259 characters, instead of cutting it.
@@ -37,7 +50,9 @@ ShortcutTextResult CheckNewArguments(const char* inputText);
 // one that would not fit 259 characters, since a cut one names another file.
 ShortcutTextResult CheckShortcutPath(const char* outputText);
 
-// Icon location, working directory and desktop path of a new shortcut for the
-// command in the input text (the text after its first space).
+// Icon location, working directory and desktop path of a new shortcut, from
+// the program of the input's command: the quoted part, or the command up to
+// the end of its first ".exe" name, never its arguments. The path is the first
+// of "Name Tavrisol.lnk", "Name Tavrisol (2).lnk", ... that taken says is free.
 ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,
-                                     NewShortcutNames* names);
+                                     bool (*taken)(const char* path), NewShortcutNames* names);

@@ -41,8 +41,12 @@ void ToWide(const char* text, WCHAR* wide) {
   wide[ShortcutTextSize - 1] = L'\0';
 }
 
+// Whether a file (or folder) of that name exists: a new shortcut never
+// replaces it.
+bool PathTaken(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
 // No shortcut could be loaded from the Output text: a new one on the desktop.
-// Returns whether the editor stays open (never).
+// Returns whether the editor stays open (after a refused command line).
 BOOL NewShortcutSteps(HWND window, IShellLinkA* link, IPersistFile* file) {
   char path[ShortcutTextSize];
   char input[RecentTextSize];
@@ -60,7 +64,8 @@ BOOL NewShortcutSteps(HWND window, IShellLinkA* link, IPersistFile* file) {
   SHGetSpecialFolderPathA(window, desktop, CSIDL_DESKTOP, FALSE);
   desktop[ShortcutTextSize - 1] = '\0';
   NewShortcutNames names;
-  if (DeriveNewShortcut(input, desktop, &names) != ShortcutTextMade) return FALSE;
+  ShortcutTextResult derived = DeriveNewShortcut(input, desktop, PathTaken, &names);
+  if (derived != ShortcutTextMade) return derived == ShortcutInvalidCommand;
 
   if (FAILED(link->SetIconLocation(names.iconLocation, 0)))
     TraceLine("SetIconLocation failed!\r\n");
@@ -118,23 +123,36 @@ bool ReadOldArguments(HWND window, IShellLinkA* link, char* arguments) {
   return true;
 }
 
+// The loaded shortcut's own target (ShortcutTextSize bytes); empty when it has
+// none or it cannot be read.
+void ReadOldTarget(IShellLinkA* link, char* target) {
+  target[0] = '\0';
+  if (FAILED(link->GetPath(target, ShortcutTextSize, nullptr, 0))) target[0] = '\0';
+  target[ShortcutTextSize - 1] = '\0';
+}
+
 // The Output text named a shortcut, now loaded: new coordinates or a
 // placement in front of its arguments. Returns whether the editor stays open,
-// which it does after a refused command line so the user can correct it.
+// which it does after a refused command line or program so the user can
+// correct it.
 BOOL UpdateSteps(HWND window, IShellLinkA* link, IPersistFile* file, const WCHAR* widePath) {
   char path[ShortcutTextSize];
   char oldArguments[2 * OldArgumentsSize];
   char input[RecentTextSize];
   char arguments[ShortcutTextSize];
+  char oldTarget[ShortcutTextSize];
 
   if (!ReadOldArguments(window, link, oldArguments)) return FALSE;
+  ReadOldTarget(link, oldTarget);
   ReadInput(window, input);
-  switch (ComposeUpdatedArguments(input, oldArguments, arguments)) {
+  switch (ComposeUpdatedArguments(input, oldArguments, oldTarget, arguments)) {
     case ShortcutTextMade:
       break;
     case ShortcutInvalidCommand:
+    case ShortcutOtherProgram:
       return TRUE;
     case ShortcutTextTooLong:
+    case ShortcutNoFreeName:
       return FALSE;
   }
   if (FAILED(link->SetArguments(arguments))) TraceLine("SetArguments failed!\r\n");
@@ -142,6 +160,7 @@ BOOL UpdateSteps(HWND window, IShellLinkA* link, IPersistFile* file, const WCHAR
   if (FAILED(link->SetPath(path))) TraceLine("SetPath failed!\r\n");
 
   ReadField(window, IDC_OUTPUT, path);
+  RemoveSurroundingQuotes(path);
   if (SUCCEEDED(file->Save(widePath, TRUE)))
     MessageReport(CaptionSuccess, "Saved shortcut %s", path);
   else
@@ -156,7 +175,13 @@ BOOL WriteShortcut(HWND window) {
   // shortcut.
   char output[RecentTextSize];
   ReadField(window, IDC_OUTPUT, output, RecentTextSize);
+  RemoveSurroundingQuotes(output);
   if (CheckShortcutPath(output) != ShortcutTextMade) return FALSE;
+  // What the placement run would refuse is never written; the editor stays
+  // open so the user can correct it.
+  char input[RecentTextSize];
+  ReadInput(window, input);
+  if (CheckPlacementInput(input) != ShortcutTextMade) return TRUE;
 
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;

@@ -11,6 +11,7 @@ static HWND notifyWindow SHARED = nullptr;  // the editor window to tell of a pi
 static HWND pickedWindow SHARED = nullptr;  // top-level window of the last pick
 static LONG waitingForPick SHARED = 0;      // 1 from arming until the first click
 static DWORD editorProcess SHARED = 0;      // the armer: its own windows are never a pick
+static LONG pickUndelivered SHARED = 0;     // 1 when a pick could not be posted to the editor
 
 static bool IsButtonDown(WPARAM message) {
   switch (message) {
@@ -35,8 +36,9 @@ static bool IsEditorWindow(HWND window) {
 
 // WH_MOUSE hook: the first button-down on another program's window after
 // arming is the pick. It is swallowed so the picked program never sees the
-// click, unless the editor can't be told: then the click goes on as usual and
-// the picker stays armed, as the editor believes it is.
+// click, unless the editor can't be told (it is gone, or runs with higher
+// rights than the clicked program): then the click goes on as usual, the
+// picker disarms and the editor finds out when it asks.
 extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code >= 0 && IsButtonDown(wParam) && waitingForPick) {
     auto* mouse = reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam);
@@ -44,7 +46,7 @@ extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
       pickedWindow = GetAncestor(mouse->hwnd, GA_ROOT);
       if (PostMessageA(notifyWindow, WM_USER, 0, 0)) return 1;
       pickedWindow = nullptr;
-      InterlockedExchange(&waitingForPick, 1);
+      InterlockedExchange(&pickUndelivered, 1);
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -77,6 +79,7 @@ extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
     notifyWindow = static_cast<HWND>(windowOrBuffer);
     editorProcess = GetCurrentProcessId();
     pickedWindow = nullptr;
+    InterlockedExchange(&pickUndelivered, 0);
     InterlockedExchange(&waitingForPick, 1);
     return;
   }
@@ -88,3 +91,7 @@ extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
     return;
   if (windowOrBuffer) FetchPick(static_cast<char*>(windowOrBuffer));
 }
+
+// Whether a pick was lost since arming (the editor asks while armed); the
+// answer is given once.
+extern "C" LONG WINAPI PickUndelivered() { return InterlockedExchange(&pickUndelivered, 0); }

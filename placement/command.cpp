@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+const char MissingCoordinatesMessage[] = "Command line missing startup coords and sizes.\n%s";
+const char InvalidCommandMessage[] = "Invalid Command line.\n%s";
+
 bool IsCommandWhitespace(char c) {
   unsigned char byte = static_cast<unsigned char>(c);
   return byte == 0x20 || (byte >= 0x09 && byte <= 0x0D);

@@ -21,6 +21,11 @@ enum PlacementParse {
   PlacementNoCommand,           // no space anywhere in the line
 };
 
+// The run's refusals of a line it cannot parse, each with the line as received;
+// the editor refuses what it would write in the same words.
+extern const char MissingCoordinatesMessage[];  // "...coords and sizes.\n%s"
+extern const char InvalidCommandMessage[];      // "Invalid Command line.\n%s"
+
 // Space, tab, line feed, vertical tab, form feed and carriage return; bytes of
 // 0x80 and above never count, whatever the code page.
 bool IsCommandWhitespace(char c);

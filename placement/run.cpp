@@ -12,11 +12,10 @@ int ReportFailure(RunFailure failure, const char* commandLine, const char* comma
                   const char* errorText) {
   switch (failure) {
     case MissingCoordinates:
-      MessageReport(CaptionFailure, "Command line missing startup coords and sizes.\n%s",
-                    commandLine);
+      MessageReport(CaptionFailure, MissingCoordinatesMessage, commandLine);
       break;
     case NoCommand:
-      MessageReport(CaptionFailure, "Invalid Command line.\n%s", commandLine);
+      MessageReport(CaptionFailure, InvalidCommandMessage, commandLine);
       break;
     case StartFailed:
       MessageReport(CaptionFailure, "CreateProcess failed.\n%s", command);

@@ -30,6 +30,7 @@ struct FakeRegistry {
   long userCreateError = 0;      // when set, the per-user create fails with it
   std::set<std::string> failingWrites;
   std::vector<std::string> log;  // "open M", "create U", "set 01", ...
+  int unterminatedWrites = 0;    // string values written without their terminator
   int openHandles = 0;
   FakeKey handles[8];
   int next = 0;
@@ -91,6 +92,11 @@ long Set(void* c, void* key, const char* name, const char* text, unsigned long l
   auto* k = static_cast<FakeKey*>(key);
   r->log.push_back("set " + NameOf(name));
   if (r->failingWrites.count(NameOf(name))) return 1018;
+  // Kept as the text it is; the terminator is checked, not stored.
+  if (length == 0 || text[length - 1] != '\0')
+    ++r->unterminatedWrites;
+  else
+    --length;
   r->keys[k->root][k->path][NameOf(name)] = {std::string(text, length)};
   return 0;
 }
@@ -132,6 +138,7 @@ const std::string Y = "-8,-8,1936,1056 C:\\Apps\\view.exe";
 class RecentList : public ::testing::Test {
  protected:
   void SetUp() override { ClearCaptured(); }
+  void TearDown() override { EXPECT_EQ(registry.unterminatedWrites, 0); }
 
   bool Store(const std::string& text) {
     combo.edit = text;
@@ -264,15 +271,18 @@ TEST_F(RecentList, StoringTheNewestTextRewritesOnlySlotZero) {
   EXPECT_EQ(Slots(User())[1], Y);
 }
 
-TEST_F(RecentList, EmptySlotZeroIsReplacedInPlace) {
-  ASSERT_TRUE(Store(""));
-  EXPECT_EQ(User()[""].data, "");
-  User()["01"] = {X};
-  ASSERT_TRUE(Store(X));
-  auto s = Slots(User());
-  EXPECT_EQ(s[0], X);
-  EXPECT_EQ(s[1], X);  // the later copy stays
-  EXPECT_EQ(s[2], "-");
+TEST_F(RecentList, EmptyTextIsNeverStoredAndEveryTextStandsOnce) {
+  User()[""] = {"a"};
+  User()["01"] = {"N"};
+  User()["02"] = {"b"};
+  ASSERT_TRUE(Store(""));  // an empty Output: nothing written, the field stays empty
+  EXPECT_EQ(combo.resets, 0);
+  ASSERT_TRUE(Store("N"));  // then the new shortcut's path
+  EXPECT_EQ(combo.items, std::vector<std::string>({"N", "a", "b"}));
+  // An empty newest entry left by an older version is replaced in place.
+  User()[""] = {""};
+  ASSERT_TRUE(Store("c"));
+  EXPECT_EQ(combo.items, std::vector<std::string>({"c", "a", "b"}));
 }
 
 TEST_F(RecentList, GapIsNotCopiedSoTheSlotBelowKeepsItsText) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "editor/filechooser_seed.h"
@@ -16,10 +17,14 @@ struct Composed {
   std::string arguments;
 };
 
-Composed Compose(const std::string& input, const std::string& old) {
+// target: the updated shortcut's own target, which an ordinary shortcut's
+// Input must name.
+Composed Compose(const std::string& input, const std::string& old,
+                 const std::string& target = "C:\\Apps\\view.exe") {
   char arguments[ShortcutTextSize];
   std::memset(arguments, 'x', sizeof arguments);
-  ShortcutTextResult result = ComposeUpdatedArguments(input.c_str(), old.c_str(), arguments);
+  ShortcutTextResult result =
+      ComposeUpdatedArguments(input.c_str(), old.c_str(), target.c_str(), arguments);
   if (result != ShortcutTextMade) return {result, "(untouched)"};
   EXPECT_LT(std::strlen(arguments), static_cast<size_t>(ShortcutTextSize));
   return {result, arguments};
@@ -31,17 +36,41 @@ void ExpectOneReport(const std::string& caption, const std::string& text) {
   EXPECT_EQ(CapturedReports()[0].text, text);
 }
 
+struct Derived {
+  ShortcutTextResult result;
+  std::string icon, directory, path;
+};
+
+std::set<std::string> takenPaths;  // files that already exist
+
+bool Taken(const char* path) { return takenPaths.count(path) != 0; }
+
+Derived Derive(const std::string& input, const std::string& desktop) {
+  NewShortcutNames names;
+  std::memset(&names, 'x', sizeof names);
+  ShortcutTextResult result = DeriveNewShortcut(input.c_str(), desktop.c_str(), Taken, &names);
+  if (result != ShortcutTextMade) return {result, "", "", ""};
+  return {result, names.iconLocation, names.workingDirectory, names.shortcutPath};
+}
+
 class ShortcutArguments : public ::testing::Test {
  protected:
-  void SetUp() override { ClearCaptured(); }
+  void SetUp() override {
+    ClearCaptured();
+    takenPaths.clear();
+  }
 };
 
 TEST_F(ShortcutArguments, PlacementShortcutKeepsItsCommandAndTakesNewCoordinates) {
   Composed c = Compose("-8,-8,1936,1056 C:\\Other\\x.exe", "0,0,800,600 C:\\Apps\\view.exe -r");
   EXPECT_EQ(c.result, ShortcutTextMade);
   EXPECT_EQ(c.arguments, "-8,-8,1936,1056 C:\\Apps\\view.exe -r");
-  // Whatever stands before the first space counts as the coordinates.
-  EXPECT_EQ(Compose("abc x", "1,2,3,4 C:\\a.exe").arguments, "abc C:\\a.exe");
+  // The hold stays unless the Input gives one.
+  EXPECT_EQ(Compose("5,6,7,8 C:\\x.exe", "1,2,3,4,600 C:\\a.exe").arguments,
+            "5,6,7,8,600 C:\\a.exe");
+  EXPECT_EQ(Compose("5,6,7,8,30 y", "1,2,3,4,600 C:\\a.exe").arguments, "5,6,7,8,30 C:\\a.exe");
+  // The numbers as the run reads them: a blank in them can't cut the command.
+  EXPECT_EQ(Compose("+5, 6,7,8 y", "1,2,3,4 C:\\a.exe").arguments, "5,6,7,8 C:\\a.exe");
   // Signs, blanks before numbers and text right after the fourth one; the
   // first space is taken even where it stands inside the coordinates.
   EXPECT_EQ(Compose("5,6,7,8 y", "+1,-2,3,4junk C:\\a.exe").arguments, "5,6,7,8 C:\\a.exe");
@@ -57,40 +86,62 @@ TEST_F(ShortcutArguments, OrdinaryShortcutGetsInputTextBeforeItsArguments) {
   EXPECT_EQ(Compose("0,0,800,600 C:\\Apps\\view.exe", "").arguments,
             "0,0,800,600 C:\\Apps\\view.exe ");
   // Fewer than four numbers, or a blank before a comma, is not a placement.
-  EXPECT_EQ(Compose("1,1,1,1 a", "1,2,3 C:\\x.exe").arguments, "1,1,1,1 a 1,2,3 C:\\x.exe");
-  EXPECT_EQ(Compose("1,1,1,1 a", "1 ,2,3,4 b").arguments, "1,1,1,1 a 1 ,2,3,4 b");
-  EXPECT_EQ(Compose("1,1,1,1 a", "1,2,3,+ b").arguments, "1,1,1,1 a 1,2,3,+ b");
-  // The input text is not held against the placement grammar here.
-  EXPECT_EQ(Compose("nospace", "-r").arguments, "nospace -r");
+  EXPECT_EQ(Compose("1,1,1,1 a", "1,2,3 C:\\x.exe", "a").arguments, "1,1,1,1 a 1,2,3 C:\\x.exe");
+  EXPECT_EQ(Compose("1,1,1,1 a", "1 ,2,3,4 b", "a").arguments, "1,1,1,1 a 1 ,2,3,4 b");
+  EXPECT_EQ(Compose("1,1,1,1 a", "1,2,3,+ b", "a").arguments, "1,1,1,1 a 1,2,3,+ b");
+  // The program is compared as the lookup compares paths, quotes and
+  // arguments left out.
+  EXPECT_EQ(Compose("1,1,1,1 \"c:\\APPS\\View.exe\" -x", "-r").arguments,
+            "1,1,1,1 \"c:\\APPS\\View.exe\" -x -r");
   EXPECT_TRUE(CapturedReports().empty());
 }
 
-TEST_F(ShortcutArguments, PlacementShortcutRefusesInputOrOldArgumentsWithoutSpace) {
+TEST_F(ShortcutArguments, WhatThePlacementRunRefusesIsRefusedInItsWords) {
+  const std::string invalid = "Invalid Command line.\n";
+  const std::string missing = "Command line missing startup coords and sizes.\n";
   struct Case {
     const char* input;
     const char* oldArguments;
-    const char* refused;  // the text the report names
+    std::string report;
+    ShortcutTextResult result = ShortcutInvalidCommand;
   } cases[] = {
-      {"0,0,800,600", "1,2,3,4 C:\\Apps\\view.exe", "0,0,800,600"},
-      {"0,0,800,600 C:\\Apps\\view.exe", "1,2,3,4", "1,2,3,4"},
-      {"0,0,800,600\tC:\\a.exe", "1,2,3,4 b", "0,0,800,600\tC:\\a.exe"},  // a tab is no space
+      {"0,0,800,600", "1,2,3,4 C:\\Apps\\view.exe", invalid + "0,0,800,600"},
+      {"0,0,800,600 C:\\Apps\\view.exe", "1,2,3,4", invalid + "1,2,3,4"},
+      {"0,0,800,600\tC:\\a.exe", "1,2,3,4 b",
+       invalid + "0,0,800,600\tC:\\a.exe"},  // a tab is no space
+      {"C:\\Program Files\\Game\\game.exe", "1,2,3,4 b",
+       missing + "C:\\Program Files\\Game\\game.exe"},
+      {"1,2,3,4  ", "-r", invalid + "1,2,3,4  "},  // a pick without its program
+      {"0,0,8,6 C:\\Other\\x.exe", "-r",
+       "Input starts C:\\Other\\x.exe, but the shortcut starts C:\\Apps\\view.exe.\n"
+       "The shortcut was not changed.",
+       ShortcutOtherProgram},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
     ClearCaptured();
-    EXPECT_EQ(Compose(c.input, c.oldArguments).result, ShortcutInvalidCommand);
-    ExpectOneReport(Failure, std::string("Invalid Command line.\n") + c.refused);
+    EXPECT_EQ(Compose(c.input, c.oldArguments).result, c.result);
+    ExpectOneReport(Failure, c.report);
   }
+}
+
+TEST_F(ShortcutArguments, OneSurroundingPairOfQuotesIsTakenOff) {
+  char quoted[] = "\"C:\\a b\\x.lnk\"", half[] = "\"C:\\x.lnk";
+  RemoveSurroundingQuotes(quoted);
+  RemoveSurroundingQuotes(half);
+  EXPECT_STREQ(quoted, "C:\\a b\\x.lnk");
+  EXPECT_STREQ(half, "\"C:\\x.lnk");
 }
 
 TEST_F(ShortcutArguments, OverlongArgumentsAreRefusedWholeNeverCut) {
   std::string input = "0,0,1,1 C:\\" + std::string(140, 'a') + ".exe";  // 155 characters
   std::string old(103, 'o');                                            // 155 + 1 + 103 = 259
-  EXPECT_EQ(Compose(input, old).arguments, input + " " + old);
+  std::string program = input.substr(8);
+  EXPECT_EQ(Compose(input, old, program).arguments, input + " " + old);
   EXPECT_TRUE(CapturedReports().empty());
 
   old += "o";  // 260
-  EXPECT_EQ(Compose(input, old).result, ShortcutTextTooLong);
+  EXPECT_EQ(Compose(input, old, program).result, ShortcutTextTooLong);
   ExpectOneReport(
       Failure, "Shortcut arguments too long (260 characters, at most 259):\n" + input + " " + old);
   ClearCaptured();
@@ -130,19 +181,6 @@ TEST_F(ShortcutArguments, InputAndOutputOfAtMost259CharactersAreTakenWhole) {
   }
 }
 
-struct Derived {
-  ShortcutTextResult result;
-  std::string icon, directory, path;
-};
-
-Derived Derive(const std::string& input, const std::string& desktop) {
-  NewShortcutNames names;
-  std::memset(&names, 'x', sizeof names);
-  ShortcutTextResult result = DeriveNewShortcut(input.c_str(), desktop.c_str(), &names);
-  if (result != ShortcutTextMade) return {result, "", "", ""};
-  return {result, names.iconLocation, names.workingDirectory, names.shortcutPath};
-}
-
 TEST_F(ShortcutArguments, NewShortcutIsNamedAfterTheCommandOnTheDesktop) {
   Derived d = Derive("0,0,1280,1024 C:\\Tools\\edit.exe", "C:\\Users\\me\\Desktop");
   EXPECT_EQ(d.result, ShortcutTextMade);
@@ -150,24 +188,28 @@ TEST_F(ShortcutArguments, NewShortcutIsNamedAfterTheCommandOnTheDesktop) {
   EXPECT_EQ(d.directory, "C:\\Tools");
   EXPECT_EQ(d.path, "C:\\Users\\me\\Desktop\\Edit Tavrisol.lnk");
 
-  // Arguments of the command stay in the icon location; the last "." cuts.
-  d = Derive("0,0,1,1 C:\\Tools\\edit.exe -n", "C:\\Users\\me\\Desktop");
-  EXPECT_EQ(d.icon, "C:\\Tools\\edit.exe -n");
-  EXPECT_EQ(d.directory, "C:\\Tools");
-  EXPECT_EQ(d.path, "C:\\Users\\me\\Desktop\\Edit Tavrisol.lnk");
-
-  // A backslash in the arguments is the last one.
-  d = Derive("0,0,1,1 C:\\Tools\\edit.exe -f C:\\data\\x.txt", "C:\\D");
-  EXPECT_EQ(d.icon, "C:\\Tools\\edit.exe -f C:\\data\\x.txt");
-  EXPECT_EQ(d.directory, "C:\\Tools\\edit.exe -f C:\\data");
-  EXPECT_EQ(d.path, "C:\\D\\X Tavrisol.lnk");
-
-  // The coordinates are not checked; only the first space matters.
-  d = Derive("whatever  C:\\a\\b.exe", "C:\\D");
-  EXPECT_EQ(d.icon, " C:\\a\\b.exe");
-  EXPECT_EQ(d.directory, " C:\\a");
-  EXPECT_EQ(d.path, "C:\\D\\B Tavrisol.lnk");
+  // Name, folder and icon come from the program, never from its arguments:
+  // up to the end of the ".exe" name, or the quoted part.
+  d = Derive("0,0,1,1 C:\\windows\\notepad.exe C:\\windows\\win.ini", "C:\\D");
+  EXPECT_EQ(d.icon, "C:\\windows\\notepad.exe");
+  EXPECT_EQ(d.directory, "C:\\windows");
+  EXPECT_EQ(d.path, "C:\\D\\Notepad Tavrisol.lnk");
+  d = Derive("0,0,1,1 C:\\Program Files\\My App\\app.exe -x", "C:\\D");
+  EXPECT_EQ(d.directory, "C:\\Program Files\\My App");
+  d = Derive("0,0,1,1 \"C:\\P\\a.exe.d\\run.cmd\" -x", "C:\\D");
+  EXPECT_EQ(d.icon, "C:\\P\\a.exe.d\\run.cmd");
+  EXPECT_EQ(d.path, "C:\\D\\Run Tavrisol.lnk");
   EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(ShortcutArguments, NewShortcutTakesTheNextFreeName) {
+  takenPaths = {"C:\\D\\Notepad Tavrisol.lnk", "C:\\D\\Notepad Tavrisol (2).lnk"};
+  EXPECT_EQ(Derive("1,1,1,1 notepad.exe", "C:\\D").path, "C:\\D\\Notepad Tavrisol (3).lnk");
+  for (int n = 3; n <= 99; ++n)
+    takenPaths.insert("C:\\D\\Notepad Tavrisol (" + std::to_string(n) + ").lnk");
+  EXPECT_EQ(Derive("1,1,1,1 notepad.exe", "C:\\D").result, ShortcutNoFreeName);
+  ExpectOneReport(
+      Failure, "No free shortcut name: C:\\D\\Notepad Tavrisol.lnk and 98 numbered ones are taken");
 }
 
 TEST_F(ShortcutArguments, DotInTheDesktopFolderAndFirstCharacters) {
@@ -193,12 +235,6 @@ TEST_F(ShortcutArguments, CommandWithoutBackslashIsAllFileName) {
   EXPECT_EQ(d.icon, "notepad.exe");
   EXPECT_EQ(d.directory, "");
   EXPECT_EQ(d.path, "C:\\Users\\me\\Desktop\\Notepad Tavrisol.lnk");
-  // An empty command (the text ends at the space).
-  d = Derive("0,0,1,1 ", "C:\\D");
-  EXPECT_EQ(d.result, ShortcutTextMade);
-  EXPECT_EQ(d.icon, "");
-  EXPECT_EQ(d.directory, "");
-  EXPECT_EQ(d.path, "C:\\D\\ Tavrisol.lnk");
   EXPECT_TRUE(CapturedReports().empty());
 }
 
@@ -206,9 +242,6 @@ TEST_F(ShortcutArguments, NewShortcutRefusals) {
   Derived d = Derive("0,0,1280,1024", "C:\\D");
   EXPECT_EQ(d.result, ShortcutInvalidCommand);
   ExpectOneReport(Failure, "Invalid Command line.\n0,0,1280,1024");
-  ClearCaptured();
-  EXPECT_EQ(Derive("", "C:\\D").result, ShortcutInvalidCommand);
-  ExpectOneReport(Failure, "Invalid Command line.\n");
   ClearCaptured();
 
   // 246 + "\" + "A" + " Tavrisol.lnk" = 261 characters; one shorter fits at 259.

@@ -403,6 +403,58 @@ INSTANTIATE_TEST_SUITE_P(Roads, EditorCloseTest,
                          ::testing::Values(ByCancel, ByEscapeOnButton, ByEscapeOnList,
                                            ByCloseMessage, BySystemClose, ByAltF4));
 
+// ---- keyboard ------------------------------------------------------------------------------
+
+// Whether the keyboard focus comes to the control (into a combo box's edit field).
+bool FocusComesTo(const Editor& editor, int id) {
+  return harness::WaitUntil(
+      [&] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(editor.process.dwThreadId, &info) && info.hwndFocus &&
+               (info.hwndFocus == GetDlgItem(editor.window, id) ||
+                GetParent(info.hwndFocus) == GetDlgItem(editor.window, id));
+      },
+      Timeout);
+}
+
+void TypeKey(WORD key) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = key;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
+TEST_F(EditorTest, KeysWorkRightAfterOpeningAndAfterARefusal) {
+  for (WORD firstKey : {VK_ESCAPE, VK_TAB}) {
+    Editor walk;
+    ASSERT_TRUE(walk.Start(Tavrisol()));
+    ASSERT_TRUE(walk.WaitForWindow());
+    SetForegroundWindow(walk.window);
+    EXPECT_TRUE(FocusComesTo(walk, 1002));
+    TypeKey(firstKey);
+    if (firstKey == VK_TAB) {
+      // After a refusal box the focus is back where it was, and keys work.
+      EXPECT_TRUE(FocusComesTo(walk, 1001));
+      walk.SetText(1002, "C:\\Program Files\\Game\\game.exe");
+      walk.SetText(1001, "");
+      walk.Press(1);
+      EXPECT_EQ(
+          walk.TakeMessageBox().text,
+          "Command line missing startup coords and sizes.\nC:\\Program Files\\Game\\game.exe");
+      EXPECT_TRUE(FocusComesTo(walk, 1001));
+      TypeKey(VK_TAB);
+      EXPECT_TRUE(FocusComesTo(walk, 1004));
+      TypeKey(VK_ESCAPE);
+    }
+    DWORD code = 0;
+    ASSERT_TRUE(walk.WaitForExit(&code)) << firstKey;
+    EXPECT_EQ(code, 1u);
+  }
+  EXPECT_EQ(ListValue(root, OutputKey, ""), "(absent)");  // an empty Output is no entry
+}
+
 // ---- Help ----------------------------------------------------------------------------------
 
 TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {

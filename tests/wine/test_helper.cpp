@@ -29,7 +29,7 @@ class HelperTest : public ::testing::Test {
   InitProc init = nullptr;
 };
 
-TEST_F(HelperTest, ExportsExactlyTheTwoDecoratedNames) {
+TEST_F(HelperTest, ExportsExactlyTheThreeDecoratedNames) {
   auto* base = reinterpret_cast<BYTE*>(library);
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -40,7 +40,8 @@ TEST_F(HelperTest, ExportsExactlyTheTwoDecoratedNames) {
   std::set<std::string> found;
   for (DWORD i = 0; i < exports->NumberOfNames; ++i)
     found.insert(reinterpret_cast<const char*>(base + names[i]));
-  EXPECT_EQ(found, std::set<std::string>({"_initmousehook@8", "_mousehook@12"}));
+  EXPECT_EQ(found,
+            std::set<std::string>({"_initmousehook@8", "_mousehook@12", "_pickundelivered@0"}));
   EXPECT_NE(GetProcAddress(library, "_mousehook@12"), nullptr);
 }
 
@@ -138,7 +139,12 @@ TEST_F(HelperPickTest, OnlyAReportedClickOnAnotherProgramIsThePick) {
   EXPECT_EQ(Fetch(), placement + otherPath);
 
   // An editor that can't be told (its window is gone): the click goes on to
-  // the program and nothing counts as picked.
+  // the program, nothing counts as picked, and the editor hears of the loss
+  // once when it asks.
+  auto undelivered = reinterpret_cast<LONG(WINAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(library, "_pickundelivered@0")));
+  ASSERT_NE(undelivered, nullptr);
+  EXPECT_EQ(undelivered(), 0);
   HWND gone =
       CreateWindowA("STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(gone, nullptr);
@@ -146,6 +152,8 @@ TEST_F(HelperPickTest, OnlyAReportedClickOnAnotherProgramIsThePick) {
   DestroyWindow(gone);
   EXPECT_EQ(ButtonDownOn(other), 0);
   EXPECT_EQ(Fetch(), "");
+  EXPECT_EQ(undelivered(), 1);
+  EXPECT_EQ(undelivered(), 0);
 }
 
 }  // namespace

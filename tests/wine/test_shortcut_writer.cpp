@@ -131,8 +131,8 @@ TEST_F(ShortcutWriter, NewShortcutForACommandWithArguments) {
   removeAfter.push_back(expected);
   Fields("-8,-32,1936,1119 C:\\windows\\regedit.exe -m", "");
   EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + expected));
-  ExpectLink(expected, "-8,-32,1936,1119 C:\\windows\\regedit.exe -m",
-             "C:\\windows\\regedit.exe -m", 0, "C:\\windows");
+  ExpectLink(expected, "-8,-32,1936,1119 C:\\windows\\regedit.exe -m", "C:\\windows\\regedit.exe",
+             0, "C:\\windows");
 }
 
 TEST_F(ShortcutWriter, UpdatingAPlacementShortcutChangesOnlyItsNumbers) {
@@ -182,10 +182,10 @@ TEST_F(ShortcutWriter, RefusedUpdatesKeepTheEditorOpenAndTheFile) {
   EXPECT_EQ(FieldText(window, 1001), noCommand);
 }
 
-TEST_F(ShortcutWriter, OtherRefusalsCloseTheEditorAndWriteNothing) {
-  // New shortcut without a command.
+TEST_F(ShortcutWriter, RefusalsWriteNothing) {
+  // New shortcut without a command: the run's words, and the editor stays.
   Fields("0,0,1280,1024", "");
-  EXPECT_FALSE(WriteShowing("Failure", "Invalid Command line.\n0,0,1280,1024"));
+  EXPECT_TRUE(WriteShowing("Failure", "Invalid Command line.\n0,0,1280,1024"));
   EXPECT_EQ(FieldText(window, 1001), "");
 
   // Update whose arguments would not fit: refused whole, file unchanged.
@@ -194,7 +194,7 @@ TEST_F(ShortcutWriter, OtherRefusalsCloseTheEditorAndWriteNothing) {
   ASSERT_TRUE(MakeLink(path, "C:\\windows\\notepad.exe", oldArguments, "", 0, "C:\\windows"));
   ASSERT_EQ(ReadLink(path).arguments, oldArguments);
   std::string before = FileBytes(path);
-  std::string input = "0,0,1,1 C:\\" + std::string(140, 'a') + ".exe";
+  std::string input = "0,0,1,1 C:\\windows\\notepad.exe " + std::string(124, 'a');
   Fields(input, path);
   EXPECT_FALSE(WriteShowing(
       "Failure",
@@ -218,14 +218,10 @@ TEST_F(ShortcutWriter, FailedSaveOfAnUpdateIsReported) {
 }
 
 TEST_F(ShortcutWriter, FailedSaveOfANewShortcutStillHeadsTheOutputList) {
-  // A folder where the shortcut file would go: the save cannot make it.
-  std::string blocked = DesktopFolder() + "\\Zzblocked Tavrisol.lnk";
-  RemoveDirectoryA(blocked.c_str());
-  ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
-  Fields("1,2,300,200 C:\\windows\\zzblocked.exe", "");
-  BOOL keepOpen = WriteShowing("Failure", "Failed to save in " + blocked);
-  RemoveDirectoryA(blocked.c_str());
-  EXPECT_FALSE(keepOpen);
+  // A name no file can have: the save cannot make it.
+  std::string blocked = DesktopFolder() + "\\Zz*blocked Tavrisol.lnk";
+  Fields("1,2,300,200 C:\\windows\\zz*blocked.exe", "");
+  EXPECT_FALSE(WriteShowing("Failure", "Failed to save in " + blocked));
   EXPECT_EQ(FieldText(window, 1001), blocked);
   EXPECT_EQ(RecentHead(OUTPUT_LIST_KEY), blocked);
 }
@@ -236,6 +232,8 @@ TEST(ShortcutWriterChild, DISABLED_WithoutComOnTheThread) {
   HWND window = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
+  CreateWindowExA(0, "EDIT", "1,2,3,4 C:\\windows\\notepad.exe", WS_CHILD, 0, 0, 10, 10, window,
+                  reinterpret_cast<HMENU>(1002), GetModuleHandleA(nullptr), nullptr);
   EXPECT_FALSE(WriteShortcut(window));
   DestroyWindow(window);
 }
