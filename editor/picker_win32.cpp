@@ -3,14 +3,13 @@
 
 #include "diag/diag.h"
 #include "editor/picker.h"
+#include "helper/pick_text.h"
 #include "resources/resource.h"
 
 HMODULE helperLibrary = nullptr;
 InitMouseHookProc initMouseHook = nullptr;
 HOOKPROC mouseHookProc = nullptr;
 HHOOK pickerHook = nullptr;
-
-enum { FetchBufferSize = 260 };
 
 void PickerSelect(HWND window) {
   if (pickerHook) {
@@ -28,7 +27,7 @@ void PickerNotify(HWND window) {
   UnhookWindowsHookEx(pickerHook);
   pickerHook = nullptr;
   if (!initMouseHook) return;
-  char buffer[FetchBufferSize];
+  char buffer[PickTextSize];
   buffer[0] = '\0';
   initMouseHook(nullptr, buffer);
   buffer[sizeof buffer - 1] = '\0';

@@ -8,9 +8,10 @@
 
 namespace {
 
-// Room for a text made of two 259-character parts and the name suffix, so an
-// over-long result can still be shown whole in its refusal.
-enum { ComposeRoom = 2 * ShortcutTextSize + 32 };
+// Room for a text made of the longest input and old arguments, or of a
+// desktop folder, a file name and the suffix, so that an over-long result is
+// measured and shown whole in its refusal.
+enum { ComposeRoom = TextSize + OldArgumentsSize };
 
 const char InvalidCommandFormat[] = "Invalid Command line.\n%s";
 const char ArgumentsTooLongFormat[] =
@@ -31,8 +32,9 @@ void Append(char* buffer, size_t room, const char* text) {
   AppendBounded(buffer, room, text, std::strlen(text));
 }
 
-// Copies a finished text into its 260-byte field; refuses what does not fit.
-bool FitsField(const char* text) { return std::strlen(text) < ShortcutTextSize; }
+// A shortcut's text holds at most 259 characters as the system counts them,
+// which always fit a ShortcutTextSize field.
+bool FitsField(const char* text) { return TextUnits(text) <= ShortcutTextLimit; }
 
 void CopyField(char* field, const char* text, size_t count) {
   std::memcpy(field, text, count);
@@ -49,7 +51,6 @@ bool BeginsWithCoordinates(const char* text) {
 ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
                                            char* arguments) {
   char composed[ComposeRoom] = "";
-  size_t length;  // of the whole result, even where composed is cut
   if (BeginsWithCoordinates(oldArguments)) {
     // A placement shortcut: new coordinates, old command.
     const char* inputSpace = std::strchr(inputText, ' ');
@@ -64,16 +65,14 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
     }
     AppendBounded(composed, sizeof composed, inputText, inputSpace - inputText);
     Append(composed, sizeof composed, oldSpace);
-    length = (inputSpace - inputText) + std::strlen(oldSpace);
   } else {
     Append(composed, sizeof composed, inputText);
     Append(composed, sizeof composed, " ");
     Append(composed, sizeof composed, oldArguments);
-    length = std::strlen(inputText) + 1 + std::strlen(oldArguments);
   }
-  if (length >= ShortcutTextSize) {
-    MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(length),
-                  ShortcutTextSize - 1, composed);
+  if (!FitsField(composed)) {
+    MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(TextUnits(composed)),
+                  ShortcutTextLimit, composed);
     return ShortcutTextTooLong;
   }
   std::strcpy(arguments, composed);
@@ -81,18 +80,16 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
 }
 
 ShortcutTextResult CheckNewArguments(const char* inputText) {
-  size_t length = std::strlen(inputText);
-  if (length < ShortcutTextSize) return ShortcutTextMade;
-  MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(length),
-                ShortcutTextSize - 1, inputText);
+  if (FitsField(inputText)) return ShortcutTextMade;
+  MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(TextUnits(inputText)),
+                ShortcutTextLimit, inputText);
   return ShortcutTextTooLong;
 }
 
 ShortcutTextResult CheckShortcutPath(const char* outputText) {
-  size_t length = std::strlen(outputText);
-  if (length < ShortcutTextSize) return ShortcutTextMade;
-  MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(length), ShortcutTextSize - 1,
-                outputText);
+  if (FitsField(outputText)) return ShortcutTextMade;
+  MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(TextUnits(outputText)),
+                ShortcutTextLimit, outputText);
   return ShortcutTextTooLong;
 }
 
@@ -105,11 +102,10 @@ ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopF
   }
   const char* command = space + 1;
   if (!FitsField(command) || !FitsField(desktopFolder)) {
-    // Only a caller other than the editor's 260-byte fields gets here.
+    // The editor checks the command first; only another caller gets here.
     const char* text = FitsField(command) ? desktopFolder : command;
-    MessageReport(CaptionFailure, "Shortcut command too long (%d characters, at most %d):\n%.*s",
-                  static_cast<int>(std::strlen(text)), ShortcutTextSize - 1, ShortcutTextSize,
-                  text);
+    MessageReport(CaptionFailure, "Shortcut command too long (%d characters, at most %d):\n%s",
+                  static_cast<int>(TextUnits(text)), ShortcutTextLimit, text);
     return ShortcutTextTooLong;
   }
 
@@ -132,8 +128,8 @@ ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopF
   if (dot) *dot = '\0';
   Append(path, sizeof path, ShortcutSuffix);
   if (!FitsField(path)) {
-    MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(std::strlen(path)),
-                  ShortcutTextSize - 1, path);
+    MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(TextUnits(path)),
+                  ShortcutTextLimit, path);
     return ShortcutTextTooLong;
   }
 

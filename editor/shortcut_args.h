@@ -3,7 +3,17 @@
 // reported here (caption "Failure") so the writer only has to stop.
 #pragma once
 
-enum { ShortcutTextSize = 260 };  // every text of a shortcut, terminator included
+#include "diag/text.h"
+
+enum {
+  ShortcutTextSize = TextSize,  // every text of a shortcut, terminator included
+  ShortcutTextLimit = 259,      // characters of a shortcut's texts, in UTF-16 units
+  // The old arguments of an updated shortcut are read whole up to this many
+  // UTF-16 units, terminator included, into OldArgumentsSize bytes; a longer
+  // text is refused rather than cut.
+  OldArgumentsUnits = 1024,
+  OldArgumentsSize = 3 * OldArgumentsUnits,
+};
 
 enum ShortcutTextResult {
   ShortcutTextMade,        // the text(s) fit and are filled in
@@ -24,8 +34,9 @@ bool BeginsWithCoordinates(const char* text);
 
 // Arguments for an update: a placement shortcut keeps its command and takes the
 // coordinates of the input text; any other shortcut gets the input text, a
-// space and its old arguments. Fills arguments (ShortcutTextSize bytes) only
-// when the result is ShortcutTextMade.
+// space and its old arguments. inputText holds fewer than TextSize bytes and
+// oldArguments fewer than OldArgumentsSize. Fills arguments (ShortcutTextSize
+// bytes) only when the result is ShortcutTextMade.
 ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
                                            char* arguments);
 

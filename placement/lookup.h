@@ -3,9 +3,11 @@
 #pragma once
 #include <cstdint>
 
+#include "diag/text.h"
+
 enum {
   ProcessListSlots = 1000,  // ids read by one enumeration
-  ProcessPathSize = 260,
+  ProcessPathSize = TextSize,
 };
 
 // An open process handle as a plain number; 0 means none.

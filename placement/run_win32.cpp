@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "diag/text.h"
 #include "placement/hold.h"
 #include "placement/lookup.h"
 #include "placement/run.h"
@@ -7,7 +8,7 @@
 
 namespace {
 
-enum { QuotedPathSize = MAX_PATH + 3 };  // the path, two quotes, the terminator
+enum { QuotedPathSize = TextSize + 2 };  // the path, two quotes, the terminator
 
 // A command that is exactly the absolute path of an existing file is also
 // given as the application name, so that "C:\Program Files\App\app.exe" can
