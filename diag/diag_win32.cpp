@@ -4,6 +4,7 @@
 
 #include "diag/diag.h"
 #include "diag/format.h"
+#include "diag/text.h"
 
 int MessageReport(const char* caption, const char* format, ...) {
   char text[ReportBufferSize];
@@ -22,6 +23,8 @@ void TraceLine(const char* format, ...) {
   va_end(args);
   OutputDebugStringA(text);
 }
+
+unsigned TextCodePage() { return GetACP(); }
 
 void ErrorCodeText(unsigned long code, char* text, size_t size) {
   if (size == 0) return;

@@ -1,5 +1,6 @@
 #include "diag/diag.h"
 #include "diag/format.h"
+#include "diag/text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -39,8 +40,11 @@ size_t FormatBounded(char* buffer, size_t size, const char* format, va_list args
     buffer[0] = '\0';
     return 0;
   }
-  if (static_cast<size_t>(n) >= size) return size - 1;
-  return static_cast<size_t>(n);
+  if (static_cast<size_t>(n) < size) return static_cast<size_t>(n);
+  // Cut: never inside a character of a UTF-8 path.
+  size_t length = WholeSequenceLength(buffer, size - 1);
+  buffer[length] = '\0';
+  return length;
 }
 
 unsigned MessageIconFor(const char* caption) {

@@ -13,7 +13,8 @@ int FormatText(char* buffer, size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
 // Formats into buffer (size bytes, size > 0); the result is always terminated
-// and cut at size - 1 characters. Returns the length written.
+// and cut at size - 1 bytes, or before a UTF-8 sequence that would not fit
+// whole. Returns the length written.
 size_t FormatBounded(char* buffer, size_t size, const char* format, va_list args);
 
 // The message-box icon flag a caption calls for: 0x30 for "Failure", 0x10 for

@@ -2,7 +2,9 @@
 // platform resolves the full path, this splits it.
 #pragma once
 
-enum { ChooserTextSize = 260 };  // file name, initial directory, terminator included
+#include "diag/text.h"
+
+enum { ChooserTextSize = TextSize };  // file name, initial directory, terminator included
 
 // True when the field shows the placeholder "<No File Selected>" (only the
 // first character is looked at).

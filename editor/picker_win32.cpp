@@ -3,6 +3,7 @@
 
 #include "diag/diag.h"
 #include "editor/picker.h"
+#include "helper/pick_text.h"
 #include "resources/resource.h"
 
 HMODULE helperLibrary = nullptr;
@@ -12,7 +13,6 @@ PickUndeliveredProc pickUndelivered = nullptr;
 HHOOK pickerHook = nullptr;
 
 enum {
-  FetchBufferSize = 260,
   PickerTimer = 1,  // asks the library for a lost pick while armed
   PickerTimerMs = 250,
 };
@@ -47,7 +47,7 @@ void PickerCheck(HWND window) {
 void PickerNotify(HWND window) {
   Disarm(window);
   if (!initMouseHook) return;
-  char buffer[FetchBufferSize];
+  char buffer[PickTextSize];
   buffer[0] = '\0';
   initMouseHook(nullptr, buffer);
   buffer[sizeof buffer - 1] = '\0';

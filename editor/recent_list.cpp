@@ -62,10 +62,17 @@ bool FillRecentListWith(const RecentRegistryOps* registry, const RecentControlOp
 
 bool StoreRecentListWith(const RecentRegistryOps* registry, const RecentControlOps* control,
                          const char* keyPath) {
-  char text[RecentTextSize];
+  // One byte more than a slot holds, so that a text too long for it shows as
+  // such instead of being cut.
+  char text[RecentTextSize + 1];
   text[0] = '\0';
   control->getText(control->context, text, sizeof text);
   text[sizeof text - 1] = '\0';
+  if (std::strlen(text) >= RecentTextSize) {
+    MessageReport(CaptionFailure, "Text too long for the list (more than %d bytes)",
+                  RecentTextSize - 1);
+    return false;
+  }
   if (std::strcmp(text, NoFileSelected) == 0) {
     MessageReport(CaptionFailure, "You must select a file first");
     return false;

@@ -3,9 +3,11 @@
 // against a stand-in. Free of the platform.
 #pragma once
 
+#include "diag/text.h"
+
 enum {
-  RecentSlotCount = 16,  // slot 0 (the key's default value) is the newest
-  RecentTextSize = 520,  // list texts and registry values, terminator included
+  RecentSlotCount = 16,       // slot 0 (the key's default value) is the newest
+  RecentTextSize = TextSize,  // list texts and registry values, terminator included
 };
 
 // The two roots, tried in this order.
@@ -34,7 +36,8 @@ struct RecentControlOps {
   void (*reset)(void* context);
   int (*addText)(void* context, const char* text);  // index, or negative on failure
   void (*selectFirst)(void* context);
-  // Fills buffer (size bytes) with the edit field's text, terminated.
+  // Fills buffer (size bytes) with the edit field's text, terminated; a text
+  // longer than size - 1 bytes is cut.
   void (*getText)(void* context, char* buffer, int size);
 };
 

@@ -10,9 +10,10 @@
 
 namespace {
 
-// Room for a text made of two 259-character parts and the name suffix, so an
-// over-long result can still be shown whole in its refusal.
-enum { ComposeRoom = 2 * ShortcutTextSize + 32 };
+// Room for a text made of the longest input and old arguments, or of a
+// desktop folder, a file name and the suffix, so that an over-long result is
+// measured and shown whole in its refusal.
+enum { ComposeRoom = TextSize + OldArgumentsSize };
 
 const char ArgumentsTooLongFormat[] =
     "Shortcut arguments too long (%d characters, at most %d):\n%s";
@@ -36,8 +37,9 @@ void Append(char* buffer, size_t room, const char* text) {
   AppendBounded(buffer, room, text, std::strlen(text));
 }
 
-// Copies a finished text into its 260-byte field; refuses what does not fit.
-bool FitsField(const char* text) { return std::strlen(text) < ShortcutTextSize; }
+// A shortcut's text holds at most 259 characters as the system counts them,
+// which always fit a ShortcutTextSize field.
+bool FitsField(const char* text) { return TextUnits(text) <= ShortcutTextLimit; }
 
 void CopyField(char* field, const char* text, size_t count) {
   std::memcpy(field, text, count);
@@ -134,7 +136,6 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
   if (read != ShortcutTextMade) return read;
 
   char composed[ComposeRoom] = "";
-  size_t length;  // of the whole result, even where composed is cut
   if (BeginsWithCoordinates(oldArguments)) {
     // A placement shortcut: new coordinates, old command and hold.
     const char* oldSpace = std::strchr(oldArguments, ' ');
@@ -152,7 +153,6 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
     else
       FormatText(composed, sizeof composed, "%d,%d,%d,%d", request.left, request.top, request.width,
                  request.height);
-    length = std::strlen(composed) + std::strlen(oldSpace);
     Append(composed, sizeof composed, oldSpace);
   } else {
     // An ordinary shortcut: the input must name the program it starts.
@@ -169,11 +169,10 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
     Append(composed, sizeof composed, inputText);
     Append(composed, sizeof composed, " ");
     Append(composed, sizeof composed, oldArguments);
-    length = std::strlen(inputText) + 1 + std::strlen(oldArguments);
   }
-  if (length >= ShortcutTextSize) {
-    MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(length),
-                  ShortcutTextSize - 1, composed);
+  if (!FitsField(composed)) {
+    MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(TextUnits(composed)),
+                  ShortcutTextLimit, composed);
     return ShortcutTextTooLong;
   }
   std::strcpy(arguments, composed);
@@ -181,18 +180,16 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
 }
 
 ShortcutTextResult CheckNewArguments(const char* inputText) {
-  size_t length = std::strlen(inputText);
-  if (length < ShortcutTextSize) return ShortcutTextMade;
-  MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(length),
-                ShortcutTextSize - 1, inputText);
+  if (FitsField(inputText)) return ShortcutTextMade;
+  MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(TextUnits(inputText)),
+                ShortcutTextLimit, inputText);
   return ShortcutTextTooLong;
 }
 
 ShortcutTextResult CheckShortcutPath(const char* outputText) {
-  size_t length = std::strlen(outputText);
-  if (length < ShortcutTextSize) return ShortcutTextMade;
-  MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(length), ShortcutTextSize - 1,
-                outputText);
+  if (FitsField(outputText)) return ShortcutTextMade;
+  MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(TextUnits(outputText)),
+                ShortcutTextLimit, outputText);
   return ShortcutTextTooLong;
 }
 
@@ -204,12 +201,13 @@ ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopF
   if (read != ShortcutTextMade) return read;
   size_t programLength;
   const char* program = ProgramOfCommand(request.command, &programLength);
-  if (programLength >= ShortcutTextSize || !FitsField(desktopFolder)) {
-    // Only a caller other than the editor's 260-byte fields gets here.
-    bool longProgram = programLength >= ShortcutTextSize;
-    MessageReport(CaptionFailure, "Shortcut command too long (%d characters, at most %d):\n%.*s",
-                  static_cast<int>(longProgram ? programLength : std::strlen(desktopFolder)),
-                  ShortcutTextSize - 1, ShortcutTextSize, longProgram ? program : desktopFolder);
+  char programText[ComposeRoom] = "";
+  AppendBounded(programText, sizeof programText, program, programLength);
+  if (!FitsField(programText) || !FitsField(desktopFolder)) {
+    // The editor checks its fields first; only another caller gets here.
+    const char* text = FitsField(programText) ? desktopFolder : programText;
+    MessageReport(CaptionFailure, "Shortcut command too long (%d characters, at most %d):\n%s",
+                  static_cast<int>(TextUnits(text)), ShortcutTextLimit, text);
     return ShortcutTextTooLong;
   }
 
@@ -241,8 +239,8 @@ ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopF
     else
       FormatText(path, sizeof path, "%s (%d)%s", stem, number, ShortcutExtension);
     if (!FitsField(path)) {
-      MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(std::strlen(path)),
-                    ShortcutTextSize - 1, path);
+      MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(TextUnits(path)),
+                    ShortcutTextLimit, path);
       return ShortcutTextTooLong;
     }
     if (taken(path)) continue;

@@ -3,7 +3,17 @@
 // reported here (caption "Failure") so the writer only has to stop.
 #pragma once
 
-enum { ShortcutTextSize = 260 };  // every text of a shortcut, terminator included
+#include "diag/text.h"
+
+enum {
+  ShortcutTextSize = TextSize,  // every text of a shortcut, terminator included
+  ShortcutTextLimit = 259,      // characters of a shortcut's texts, in UTF-16 units
+  // The old arguments of an updated shortcut are read whole up to this many
+  // UTF-16 units, terminator included, into OldArgumentsSize bytes; a longer
+  // text is refused rather than cut.
+  OldArgumentsUnits = 1024,
+  OldArgumentsSize = 3 * OldArgumentsUnits,
+};
 
 enum ShortcutTextResult {
   ShortcutTextMade,        // the text(s) fit and are filled in
@@ -37,8 +47,9 @@ ShortcutTextResult CheckPlacementInput(const char* inputText);
 // hold, unless the input text gives one) and takes the four numbers of the
 // input text; any other shortcut gets the input text, a space and its old
 // arguments, but only when the input's program is the shortcut's own target.
-// Fills arguments (ShortcutTextSize bytes) only when the result is
-// ShortcutTextMade.
+// inputText holds fewer than TextSize bytes and oldArguments fewer than
+// OldArgumentsSize. Fills arguments (ShortcutTextSize bytes) only when the
+// result is ShortcutTextMade.
 ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
                                            const char* oldTarget, char* arguments);
 

@@ -14,10 +14,6 @@
 
 namespace {
 
-// Old arguments are read whole up to this many characters, terminator
-// included; a longer text is refused rather than cut.
-enum { OldArgumentsSize = 1024 };
-
 // A field of the editor window, always terminated.
 void ReadField(HWND window, int controlId, char* text, int size = ShortcutTextSize) {
   text[0] = '\0';
@@ -25,8 +21,8 @@ void ReadField(HWND window, int controlId, char* text, int size = ShortcutTextSi
   text[size - 1] = '\0';
 }
 
-// The Input text as its list holds it (up to 519 characters), so that a text
-// too long for a shortcut is refused instead of cut.
+// The Input text as its list holds it, so that a text too long for a shortcut
+// is refused instead of cut.
 void ReadInput(HWND window, char* text) { ReadField(window, IDC_INPUT, text, RecentTextSize); }
 
 void ReadOwnPath(HWND window, char* path) {
@@ -84,10 +80,10 @@ BOOL NewShortcutSteps(HWND window, IShellLinkA* link, IPersistFile* file) {
   return FALSE;
 }
 
-// The loaded shortcut's arguments, whole, in the ANSI code page
-// (2 * OldArgumentsSize bytes). The wide interface reports them without the
-// ANSI one's cut; a text that still can't be had whole is refused, with a
-// report, so that an update never loses a character of it.
+// The loaded shortcut's arguments, whole, in the program's code page
+// (OldArgumentsSize bytes). The wide interface reports them without the ANSI
+// one's cut; a text that still can't be had whole is refused, with a report,
+// so that an update never loses a character of it.
 bool ReadOldArguments(HWND window, IShellLinkA* link, char* arguments) {
   IShellLinkW* wideLink = nullptr;
   if (FAILED(link->QueryInterface(IID_IShellLinkW, reinterpret_cast<void**>(&wideLink))) ||
@@ -95,25 +91,28 @@ bool ReadOldArguments(HWND window, IShellLinkA* link, char* arguments) {
     TraceLine("QueryInterface(IID_IShellLinkW failed\r\n");
     return false;
   }
-  WCHAR wide[OldArgumentsSize];
+  WCHAR wide[OldArgumentsUnits];
   std::memset(wide, 0, sizeof wide);
-  HRESULT read = wideLink->GetArguments(wide, OldArgumentsSize);
+  HRESULT read = wideLink->GetArguments(wide, OldArgumentsUnits);
   wideLink->Release();
   if (FAILED(read)) {
     TraceLine("GetArguments failed!\r\n");
     return false;
   }
-  wide[OldArgumentsSize - 1] = L'\0';
+  wide[OldArgumentsUnits - 1] = L'\0';
   char output[ShortcutTextSize];
-  if (lstrlenW(wide) >= OldArgumentsSize - 1) {
+  if (lstrlenW(wide) >= OldArgumentsUnits - 1) {
     ReadField(window, IDC_OUTPUT, output);
     MessageReport(CaptionFailure, "Shortcut arguments too long (more than %d characters) in %s",
-                  OldArgumentsSize - 2, output);
+                  OldArgumentsUnits - 2, output);
     return false;
   }
+  // A character the code page lacks is refused, never replaced; UTF-8 lacks
+  // none but a broken surrogate pair.
+  NarrowingRule rule = StrictNarrowing(GetACP());
   BOOL replaced = FALSE;
-  if (!WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, arguments, 2 * OldArgumentsSize,
-                           nullptr, &replaced) ||
+  if (!WideCharToMultiByte(CP_ACP, rule.flags, wide, -1, arguments, OldArgumentsSize, nullptr,
+                           rule.reportsDefault ? &replaced : nullptr) ||
       replaced) {
     ReadField(window, IDC_OUTPUT, output);
     MessageReport(CaptionFailure, "Shortcut arguments of %s hold characters outside the code page",
@@ -137,7 +136,7 @@ void ReadOldTarget(IShellLinkA* link, char* target) {
 // correct it.
 BOOL UpdateSteps(HWND window, IShellLinkA* link, IPersistFile* file, const WCHAR* widePath) {
   char path[ShortcutTextSize];
-  char oldArguments[2 * OldArgumentsSize];
+  char oldArguments[OldArgumentsSize];
   char input[RecentTextSize];
   char arguments[ShortcutTextSize];
   char oldTarget[ShortcutTextSize];

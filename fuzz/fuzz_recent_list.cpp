@@ -1,6 +1,6 @@
 // Fills and stores of a recent-entry list over registry values of any length
-// and content: every text shown must be terminated within 519 characters, and
-// a store without failing writes must put its text first.
+// and content: every text shown must be terminated within the list buffer, and
+// a store without failing writes must put its whole text first.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -87,13 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int slot = 0; slot < RecentSlotCount; ++slot) {
     unsigned present = byte();
     if (!(present & 1)) continue;
-    size_t length = (byte() << 8 | byte()) % 700;
+    size_t length = (byte() << 8 | byte()) % (RecentTextSize + 200);
     std::string value;
     for (size_t i = 0; i < length && at < size; ++i) value += static_cast<char>(data[at++]);
     state.values[RecentValueName(slot)] = value;
   }
   std::string text;
-  while (at < size && text.size() < 600) {
+  while (at < size && text.size() < RecentTextSize + 100) {
     char c = static_cast<char>(data[at++]);
     if (c) text += c;
   }
@@ -102,9 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FillRecentListWith(&registry, &control, "SOFTWARE\\Tavrisol\\input");
   state.edit = text;
   bool stored = StoreRecentListWith(&registry, &control, "SOFTWARE\\Tavrisol\\input");
-  std::string kept = text.substr(0, RecentTextSize - 1);
-  if (stored && !state.failWrites && kept != NoFileSelected && !kept.empty() &&
-      (state.items.empty() || state.items[0] != kept))
+  // A text is stored whole or not at all.
+  if (stored && text.size() >= RecentTextSize) std::abort();
+  if (stored && !state.failWrites && text != NoFileSelected && !text.empty() &&
+      (state.items.empty() || state.items[0] != text))
     std::abort();
   return 0;
 }

@@ -52,14 +52,14 @@ extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Writes the placement command line of the picked window into a 260-byte
-// buffer; the empty text when there is none.
+// Writes the placement command line of the picked window into the editor's
+// PickTextSize-byte buffer; the empty text when there is none.
 static void FetchPick(char* buffer) {
   buffer[0] = '\0';
   HWND window = pickedWindow;
   RECT rect;
   if (!window || !GetWindowRect(window, &rect)) return;
-  char path[MAX_PATH] = "";
+  char path[TextSize] = "";
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);

@@ -3,7 +3,9 @@
 #pragma once
 #include <cstddef>
 
-enum { PickTextSize = 260 };  // the editor's fetch buffer, terminator included
+#include "diag/text.h"
+
+enum { PickTextSize = TextSize };  // the editor's fetch buffer, terminator included
 
 // Writes "left,top,width,height path" from the window's screen rectangle and
 // the full path of its program into buffer (size bytes, size > 0). When the

@@ -5,9 +5,10 @@
 #pragma once
 #include <cstdint>
 
+#include "diag/text.h"
+
 enum {
-  // A path of 259 UTF-16 units takes at most 777 bytes in UTF-8; with room to spare.
-  ProcessPathSize = 1024,
+  ProcessPathSize = TextSize,  // a path of 259 UTF-16 units in UTF-8, whole
 };
 
 // An open handle (snapshot or process) as a plain number; 0 means none.

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "diag/text.h"
 #include "placement/hold.h"
 #include "placement/lookup.h"
 #include "placement/run.h"

@@ -5,6 +5,8 @@
 
 #include "diag/diag.h"
 #include "diag/format.h"
+#include "diag/text.h"
+#include "support/diag_capture.h"
 
 namespace {
 
@@ -37,6 +39,34 @@ TEST(Diagnostics, FormattingIsBoundedAndTerminated) {
   EXPECT_EQ(cut.substr(0, 22), "Invalid Command line.\n");
   EXPECT_EQ(Format(1, "%s", "x"), "");
   EXPECT_EQ(Format(5, "%08x", 0xabcu), "0000");
+  // A cut falls before a UTF-8 character that does not fit whole.
+  EXPECT_EQ(Format(5, "ab%s", "\xC3\xA9\xE6\x97\xA5"), "ab\xC3\xA9");
+  EXPECT_EQ(Format(6, "ab%s", "\xF0\x9F\x8E\xAE!"), "ab");
+  EXPECT_EQ(Format(7, "ab%s", "\xF0\x9F\x8E\xAE!"), "ab\xF0\x9F\x8E\xAE");
+}
+
+TEST(Diagnostics, TextsCountAsTheSystemDoes) {
+  // Latin accents, CJK, Greek and a character outside the basic plane.
+  const char* text = "\xC3\x9C\xE6\x97\xA5\xCE\xA9\xF0\x9F\x8E\xAEx";
+  EXPECT_EQ(TextUnits(text), 6u);
+  EXPECT_EQ(TextUnits("\xE6\x97x\x97"), 4u);  // broken sequences: a unit a byte
+  standInCodePage = 1252;
+  EXPECT_EQ(TextUnits(text), 12u);
+  standInCodePage = CodePageUtf8;
+}
+
+TEST(Diagnostics, StrictNarrowingSuitsTheCodePage) {
+  struct Row {
+    unsigned codePage;
+    unsigned long flags;
+    bool reportsDefault;
+  } rows[] = {{1252, 0x400, true}, {932, 0x400, true}, {65001, 0x80, false},
+              {65000, 0, false},   {50220, 0, true},   {57004, 0, true}};
+  for (const Row& row : rows) {
+    NarrowingRule rule = StrictNarrowing(row.codePage);
+    EXPECT_EQ(rule.flags, row.flags) << row.codePage;
+    EXPECT_EQ(rule.reportsDefault, row.reportsDefault) << row.codePage;
+  }
 }
 
 }  // namespace

@@ -17,10 +17,10 @@ TEST(PickText, RectangleAsLeftTopWidthHeightThenPath) {
 TEST(PickText, LongestTextThatFitsAndOneCharacterMore) {
   char buffer[PickTextSize];
   std::memset(buffer, 'Z', sizeof buffer);
-  // "1,2,3,4 " is 8 characters; 251 more make 259.
-  std::string path(251, 'p');
+  // "1,2,3,4 " is 8 bytes; the path fills the rest.
+  std::string path(PickTextSize - 1 - 8, 'p');
   ASSERT_TRUE(ComposePickText(buffer, sizeof buffer, 1, 2, 4, 6, path.c_str()));
-  EXPECT_EQ(std::strlen(buffer), 259u);
+  EXPECT_EQ(std::strlen(buffer), PickTextSize - 1u);
   path += 'p';
   std::memset(buffer, 'Z', sizeof buffer);
   EXPECT_FALSE(ComposePickText(buffer, sizeof buffer, 1, 2, 4, 6, path.c_str()));

@@ -340,21 +340,28 @@ TEST_F(RecentList, FailedWritesAreReportedAndTheStoreGoesOn) {
 
 TEST_F(RecentList, ValueTooLargeIsAbsentInFillSearchAndMoves) {
   User()[""] = {"s0"};
-  User()["01"] = {std::string(520, 'x')};  // no room for a terminator
-  User()["02"] = {std::string(600, 'y')};
-  User()["03"] = {std::string(519, 'z') + '\0'};  // fits exactly with its terminator
+  User()["01"] = {std::string(RecentTextSize, 'x')};  // no room for a terminator
+  User()["02"] = {std::string(RecentTextSize + 80, 'y')};
+  User()["03"] = {std::string(RecentTextSize - 1, 'z') + '\0'};  // fits exactly with its terminator
   Fill();
   ASSERT_EQ(combo.items.size(), 2u);
-  EXPECT_EQ(combo.items[1], std::string(519, 'z'));
+  EXPECT_EQ(combo.items[1], std::string(RecentTextSize - 1, 'z'));
 
-  ASSERT_TRUE(Store(std::string(519, 'z')));
+  ASSERT_TRUE(Store(std::string(RecentTextSize - 1, 'z')));
   auto s = Slots(User());
-  EXPECT_EQ(s[0], std::string(519, 'z'));
+  EXPECT_EQ(s[0], std::string(RecentTextSize - 1, 'z'));
   EXPECT_EQ(s[1], "s0");
-  EXPECT_EQ(s[2], std::string(600, 'y'));         // slot 1 was absent: not copied over it
-  EXPECT_EQ(s[3], std::string(519, 'z') + '\0');  // slot 2 absent: the old copy stays
-  EXPECT_EQ(combo.items,
-            std::vector<std::string>({std::string(519, 'z'), "s0", std::string(519, 'z')}));
+  EXPECT_EQ(s[2], std::string(RecentTextSize + 80, 'y'));  // slot 1 was absent: not copied over it
+  EXPECT_EQ(s[3],
+            std::string(RecentTextSize - 1, 'z') + '\0');  // slot 2 absent: the old copy stays
+  EXPECT_EQ(combo.items, std::vector<std::string>({std::string(RecentTextSize - 1, 'z'), "s0",
+                                                   std::string(RecentTextSize - 1, 'z')}));
+  // A text too long for a slot is refused, not cut.
+  ClearCaptured();
+  EXPECT_FALSE(Store(std::string(RecentTextSize, 'w')));
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedReports()[0].text, "Text too long for the list (more than 2047 bytes)");
+  EXPECT_EQ(Slots(User())[0], std::string(RecentTextSize - 1, 'z'));
 }
 
 TEST_F(RecentList, UnterminatedAndOtherTypedValuesReadAsTerminatedText) {
@@ -362,8 +369,8 @@ TEST_F(RecentList, UnterminatedAndOtherTypedValuesReadAsTerminatedText) {
   // earlier, longer read.
   User()[""] = {std::string(300, 'L')};
   User()["01"] = {"short"};
-  User()["02"] = {std::string("AB\0CD", 5)};         // e.g. binary data with a zero
-  User()["03"] = {std::string(520 - 1, 'q') + 'r'};  // exactly 520 bytes, unterminated
+  User()["02"] = {std::string("AB\0CD", 5)};                    // e.g. binary data with a zero
+  User()["03"] = {std::string(RecentTextSize - 1, 'q') + 'r'};  // fills the buffer, unterminated
   Fill();
   ASSERT_EQ(combo.items.size(), 3u);
   EXPECT_EQ(combo.items[0], std::string(300, 'L'));
@@ -373,12 +380,12 @@ TEST_F(RecentList, UnterminatedAndOtherTypedValuesReadAsTerminatedText) {
 
 TEST_F(RecentList, ReadRecentSlotAlwaysTerminatesWithinTheBuffer) {
   void* key;
-  User()["01"] = {std::string(519, 'a')};
+  User()["01"] = {std::string(RecentTextSize - 1, 'a')};
   ASSERT_EQ(Open(&registry, RecentRootUser, Key, &key), 0);
   char buffer[RecentTextSize];
   std::memset(buffer, 'Z', sizeof buffer);
   ASSERT_TRUE(ReadRecentSlot(&ops, key, 1, buffer));
-  EXPECT_EQ(std::strlen(buffer), 519u);
+  EXPECT_EQ(std::strlen(buffer), RecentTextSize - 1u);
   EXPECT_FALSE(ReadRecentSlot(&ops, key, 2, buffer));
 }
 

@@ -178,6 +178,16 @@ TEST_F(ShortcutArguments, InputAndOutputOfAtMost259CharactersAreTakenWhole) {
       ExpectOneReport(Failure, std::string("Shortcut ") + c.what + " too long (" +
                                    std::to_string(length) + " characters, at most 259):\n" + text);
     }
+    // Counted as the system counts them: 256 CJK characters (768 bytes) make
+    // 259, and one outside the basic plane counts two.
+    std::string cjk = "C:\\";
+    for (int i = 0; i < 256; ++i) cjk += "\xE6\x97\xA5";
+    ClearCaptured();
+    EXPECT_EQ(c.check(cjk.c_str()), ShortcutTextMade);
+    cjk.replace(cjk.size() - 3, 3, "\xF0\x9F\x8E\xAE");
+    EXPECT_EQ(c.check(cjk.c_str()), ShortcutTextTooLong);
+    ExpectOneReport(Failure, std::string("Shortcut ") + c.what +
+                                 " too long (260 characters, at most 259):\n" + cjk);
   }
 }
 

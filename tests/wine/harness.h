@@ -35,10 +35,10 @@
 //   WaitUntil(pred, ms)            polls a condition every 50 ms.
 //   ProcessGuard                   owns everything a test started: Track(pid), TrackPath(exe),
 //                                  TrackFile(path), CopyToTemp / CopyFixture (a copy under a new
-//                                  name in a fresh temporary folder). Its destructor kills every
-//                                  tracked process and every process running a tracked path, then
-//                                  deletes the copies and tracked files, also when an assertion
-//                                  ended the test early.
+//                                  name, folders included, in a fresh temporary folder). Its
+//                                  destructor kills every tracked process and every process
+//                                  running a tracked path, then deletes the copies and tracked
+//                                  files, also when an assertion ended the test early.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>

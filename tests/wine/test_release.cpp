@@ -90,6 +90,9 @@ TEST(Release, ManifestDeclaresWhatTheProgramNeeds) {
             "PerMonitorV2");
   EXPECT_EQ(TextOf(xml, "dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings"),
             "true/pm");
+  // UTF-8 as the code page of every "A" call.
+  EXPECT_EQ(TextOf(xml, "activeCodePage", "http://schemas.microsoft.com/SMI/2019/WindowsSettings"),
+            "UTF-8");
 
   // The system reads it: an activation context made from the executable's manifest.
   ACTCTXA context;

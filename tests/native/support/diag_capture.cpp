@@ -7,6 +7,7 @@
 
 #include "diag/diag.h"
 #include "diag/format.h"
+#include "diag/text.h"
 
 std::vector<CapturedReport>& CapturedReports() {
   static std::vector<CapturedReport> reports;
@@ -41,6 +42,10 @@ void TraceLine(const char* format, ...) {
   va_end(args);
   CapturedTraces().push_back(text);
 }
+
+unsigned standInCodePage = CodePageUtf8;
+
+unsigned TextCodePage() { return standInCodePage; }
 
 char* LastErrorText() {
   char* text = static_cast<char*>(std::malloc(16));

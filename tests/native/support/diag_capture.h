@@ -12,3 +12,6 @@ struct CapturedReport {
 std::vector<CapturedReport>& CapturedReports();
 std::vector<std::string>& CapturedTraces();
 void ClearCaptured();
+
+// The code page the logic sees as the system's (UTF-8 unless a test sets another).
+extern unsigned standInCodePage;

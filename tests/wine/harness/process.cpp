@@ -140,6 +140,13 @@ std::string ProcessGuard::CopyToTemp(const std::string& src, const std::string& 
          std::to_string(GetTickCount()) + "-" + std::to_string(++copyCounter);
   if (!CreateDirectoryA(dir.c_str(), nullptr)) return std::string();
   dirs_.push_back(dir);
+  // Folders named in newName are made too, and removed with the copy.
+  for (size_t slash = newName.find('\\'); slash != std::string::npos;
+       slash = newName.find('\\', slash + 1)) {
+    std::string folder = dir + "\\" + newName.substr(0, slash);
+    if (!CreateDirectoryA(folder.c_str(), nullptr)) return std::string();
+    dirs_.push_back(folder);
+  }
   std::string path = dir + "\\" + newName;
   if (!CopyFileA(src.c_str(), path.c_str(), FALSE)) return std::string();
   files_.push_back(path);

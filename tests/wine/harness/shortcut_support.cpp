@@ -46,27 +46,30 @@ std::vector<SeenBox> DialogWatcher::Finish() {
   return boxes;
 }
 
+// Read through the wide interface, which gives every character whole.
 LinkContents ReadLink(const std::string& path) {
   LinkContents contents;
-  IShellLinkA* link = nullptr;
+  IShellLinkW* link = nullptr;
   IPersistFile* file = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(&link))))
     return contents;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    WCHAR wide[1024];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 1024);
     if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-      char text[1024] = "";
+      WCHAR text[1024] = L"";
       contents.loaded = true;
-      if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) contents.target = text;
-      text[0] = '\0';
-      if (SUCCEEDED(link->GetArguments(text, sizeof text))) contents.arguments = text;
-      text[0] = '\0';
-      if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &contents.iconIndex)))
-        contents.iconLocation = text;
-      text[0] = '\0';
-      if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) contents.workingDirectory = text;
+      if (SUCCEEDED(link->GetPath(text, 1024, nullptr, SLGP_RAWPATH)))
+        contents.target = harness::Narrow(text);
+      text[0] = L'\0';
+      if (SUCCEEDED(link->GetArguments(text, 1024))) contents.arguments = harness::Narrow(text);
+      text[0] = L'\0';
+      if (SUCCEEDED(link->GetIconLocation(text, 1024, &contents.iconIndex)))
+        contents.iconLocation = harness::Narrow(text);
+      text[0] = L'\0';
+      if (SUCCEEDED(link->GetWorkingDirectory(text, 1024)))
+        contents.workingDirectory = harness::Narrow(text);
     }
     file->Release();
   }
@@ -97,9 +100,9 @@ bool MakeLink(const std::string& path, const std::string& target, const std::str
 }
 
 std::string FieldText(HWND window, int controlId) {
-  char text[1024] = "";
-  GetDlgItemTextA(window, controlId, text, sizeof text);
-  return text;
+  WCHAR text[2048] = L"";
+  GetDlgItemTextW(window, controlId, text, 2048);
+  return harness::Narrow(text);
 }
 
 std::string DesktopFolder() {
@@ -133,7 +136,7 @@ bool FileExists(const std::string& path) {
 
 std::string RecentHead(const char* keyPath) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    char value[520] = "";
+    char value[4096] = "";
     DWORD size = sizeof value;
     if (RegGetValueA(root, keyPath, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS)
       return value;

@@ -30,13 +30,23 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
+std::string Narrow(const WCHAR* wide) {
+  int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return std::string();
+  std::string text(size, '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], size, nullptr, nullptr);
+  text.resize(size - 1);
+  return text;
+}
+
 std::string ModulePathOf(DWORD pid) {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
   if (!process) return std::string();
-  char path[MAX_PATH];
-  DWORD n = K32GetModuleFileNameExA(process, nullptr, path, sizeof path);
+  WCHAR path[1024];
+  DWORD n = K32GetModuleFileNameExW(process, nullptr, path, 1024);
   CloseHandle(process);
-  return std::string(path, n);
+  path[n < 1024 ? n : 0] = L'\0';
+  return Narrow(path);
 }
 
 std::vector<DWORD> FindProcesses(const std::function<bool(const std::string& path)>& matches) {
@@ -91,11 +101,10 @@ bool HasClass(HWND window, const char* className) {
 }
 
 std::string WindowText(HWND window) {
-  int length = GetWindowTextLengthA(window);
-  std::string text(length + 1, '\0');
-  int n = GetWindowTextA(window, &text[0], length + 1);
-  text.resize(n > 0 ? n : 0);
-  return text;
+  int length = GetWindowTextLengthW(window);
+  std::wstring text(length + 1, L'\0');
+  GetWindowTextW(window, &text[0], length + 1);
+  return Narrow(text.c_str());
 }
 
 bool IsMessageBoxWindow(HWND window) {

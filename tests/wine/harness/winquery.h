@@ -1,6 +1,8 @@
 // Looking at other processes and their windows, without GoogleTest, so the console tools can
 // share it with the tests (harness.h includes it).
 //   LowerAscii(text)               ASCII letters folded to lower case (paths compare this way).
+//   Narrow(wide)                   a UTF-16 text in this process's code page (texts of other
+//                                  processes are read wide: "A" reads come back cut under Wine).
 //   ModulePathOf(pid)              the executable path the system reports for a process (what the
 //                                  placement lookup compares with); "" when it cannot be read.
 //   FindProcesses(matches)         ids of running processes whose readable path matches.
@@ -22,6 +24,7 @@
 namespace harness {
 
 std::string LowerAscii(std::string text);
+std::string Narrow(const WCHAR* wide);
 std::string ModulePathOf(DWORD pid);
 std::vector<DWORD> FindProcesses(const std::function<bool(const std::string& path)>& matches);
 std::vector<DWORD> FindProcessesByPath(const std::string& path);
