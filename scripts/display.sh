@@ -30,3 +30,25 @@ done
 # pipe attached, so that test programs never inherit a descriptor from it.
 wineserver -p >/dev/null 2>&1 </dev/null || true
 timeout 120 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+
+# With no window manager, Wine waits about two seconds whenever a managed
+# top-level window is hidden or destroyed (every answered message box). The
+# program, the fixtures and the test programs get unmanaged windows; set per
+# program, not for the whole prefix, where a test window would no longer get
+# the foreground back. The tests' copies of a fixture under other names get
+# the same setting from the harness when it copies them.
+programs="tavrisol.exe target.exe clickrecorder.exe"
+for test in "$here"/../tests/wine/test_*.cpp; do
+  name=$(basename "$test" .cpp)
+  programs="$programs wine_$name.exe"
+done
+reg=$(mktemp /tmp/unmanaged.XXXXXX.reg)
+{
+  printf 'REGEDIT4\r\n'
+  for program in $programs; do
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n' "$program"
+    printf '"Managed"="N"\r\n'
+  done
+} >"$reg"
+timeout 120 wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1 </dev/null || echo "display: could not set $reg"
+rm -f "$reg"
