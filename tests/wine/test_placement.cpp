@@ -1,5 +1,6 @@
 // End-to-end checks of the placement run: the real tavrisol.exe runs under the harness's
 // debugger loop against real target programs (copies of the target fixture) on the desktop.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -489,9 +490,12 @@ TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForIt) {
   EXPECT_EQ(second.CountTracesStartingWith("killing hung process"), 0u);
   std::vector<WindowInfo> windows = TargetWindows(pids[0]);
   ASSERT_EQ(windows.size(), 1u);
-  // Both runs place the same window; the later move wins.
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height) ||
-              WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+  // Each run moved this very window; the later move wins.
+  HWND w = windows[0].hwnd;
+  std::vector<std::string> firstTraces = first.Traces();
+  EXPECT_EQ(std::count(firstTraces.begin(), firstTraces.end(), MovedTrace(w)), 1);
+  EXPECT_TRUE(second.HasTrace(MovedTrace(w))) << second.AllTraces();
+  EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height) || WindowAt(w, 300, 200, 500, 400));
 }
 
 TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
