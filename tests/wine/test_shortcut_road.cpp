@@ -14,7 +14,7 @@ using namespace harness;
 
 namespace {
 
-const char EditorTitle[] = "Tavrisol 6.0.2";
+const char EditorTitle[] = "Tavrisol " TAVRISOL_PROJECT_VERSION;
 
 HWND WaitForEditor(DWORD pid, DWORD timeoutMs) {
   HWND editor = nullptr;
