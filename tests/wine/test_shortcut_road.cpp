@@ -71,6 +71,15 @@ void PressButton(HWND editor, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(editor, id)));
 }
 
+// Select arms the pick within its command and shows nothing: sent rather than posted, it has
+// done so when this returns.
+void PressSelect(HWND editor) {
+  DWORD_PTR result;
+  SendMessageTimeoutA(editor, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(editor, 1004)), SMTO_NORMAL, 10000,
+                      &result);
+}
+
 bool RectIs(HWND window, int left, int top, int width, int height) {
   RECT r;
   return GetWindowRect(window, &r) && r.left == left && r.top == top && r.right - r.left == width &&
@@ -169,8 +178,7 @@ TEST_F(ShortcutRoad, PickEditSaveAndOpenTheShortcut) {
 
   // (2) Select, then a click on the target's window fills Input.
   SetDlgItemTextA(editor, 1002, "");
-  PressButton(editor, 1004);
-  Sleep(1000);
+  PressSelect(editor);
   RECT r;
   ASSERT_TRUE(GetWindowRect(targetWindow, &r));
   ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -345,8 +353,7 @@ TEST_F(ShortcutRoad, ProgramPathsInAnyLanguageTakeTheWholeRoad) {
     ASSERT_NO_FATAL_FAILURE(OpenEditor(&editorProcess, &editor));
     SetField(editor, 1001, "");
     SetField(editor, 1002, "");
-    PressButton(editor, 1004);
-    Sleep(1000);
+    PressSelect(editor);
     ClickAt(250, 210);
     std::string picked;
     ASSERT_TRUE(WaitUntil([&] { return !(picked = FieldText(editor, 1002)).empty(); }, 15000));
