@@ -23,6 +23,7 @@ TEST(ChooserSeed, PartsFillingTheirFieldAreKeptAndLongerOnesLeaveItEmpty) {
       {fitDir + longName, static_cast<int>(fitDir.size()), "", fitDir},
       {longDir + fitName, static_cast<int>(longDir.size()), fitName, ""},
       {fitDir, -1, "", fitDir},
+      {fitDir, static_cast<int>(fitDir.size() + 1), "", fitDir},  // no final component either
       {longDir, -1, "", ""},
   };
   for (const Case& c : cases) {

@@ -189,6 +189,10 @@ TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
   EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
   EXPECT_EQ(TargetWindow, 0x51u);
   EXPECT_EQ(Candidates(), 2);
+  // With the target let go, an area left from before no longer counts.
+  TargetWindow = 0;
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_EQ(TargetWindow, 0x52u);
 }
 
 TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
