@@ -549,13 +549,19 @@ TEST_F(ShortcutRoad, BrowseFillsOutputInTheEditor) {
         return dialog != nullptr && IsWindowVisible(dialog);
       },
       30000));
-  Sleep(500);
-  HWND nameField = GetDlgItem(dialog, 0x47C);
-  if (!nameField) nameField = GetDlgItem(dialog, 0x480);
-  ASSERT_NE(nameField, nullptr);
+  // The dialog fills its name field during its own set-up. Another process's control: its text
+  // comes by message, not from the title.
+  HWND nameField = nullptr;
   char name[MAX_PATH] = "";
-  // Another process's control: its text comes by message, not from the title.
-  SendMessageA(nameField, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        nameField = GetDlgItem(dialog, 0x47C);
+        if (!nameField) nameField = GetDlgItem(dialog, 0x480);
+        return nameField &&
+               SendMessageA(nameField, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name)) > 0;
+      },
+      5000));
+  ASSERT_NE(nameField, nullptr);
   EXPECT_STREQ(name, "tavrisol-road-seed.lnk");
   SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tavrisol-road-chosen"));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
