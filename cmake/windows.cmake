@@ -62,8 +62,6 @@ target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic
 
 # The version, from the project's, goes into the version resource and the
 # manifest (and the zip's name, see dist below).
-set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
-configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${GENERATED_DIR}/version.h @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/tavrisol.manifest.in ${GENERATED_DIR}/tavrisol.manifest
                @ONLY)
 set(PROGRAM_RESOURCES ${CMAKE_SOURCE_DIR}/resources/tavrisol.rc)

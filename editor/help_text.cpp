@@ -1,9 +1,12 @@
 #include "editor/help_text.h"
 
-const char HelpTitle[] = "About Tavrisol 6.0.2";
+#include "version.h"
+
+const char HelpTitle[] = "About Tavrisol " TAVRISOL_VERSION_TEXT;
 
 const char HelpText[] =
-    "Tavrisol version 6.0.2, 06/01/18\n"
+    "Tavrisol version " TAVRISOL_VERSION_TEXT
+    ", 06/01/18\n"
     "\n"
     "Tavrisol starts an application and moves and resizes its window to the coordinates\n"
     "\tyou give. When the process is already running, its window is only moved and\n"

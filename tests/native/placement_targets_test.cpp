@@ -35,6 +35,7 @@ struct FakeDesktop {
   uint32_t tick = 1000;
   uint32_t exitsAt = UINT32_MAX;  // the tick at which the target process ends
   std::vector<uint32_t> waits;
+  uint32_t nextError = 5;  // each failed move reads the next error code
 };
 
 FakeDesktop* desktop = nullptr;
@@ -81,7 +82,7 @@ bool FakeMove(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t hei
 }
 void FakeForeground(WindowRef window) { desktop->calls.push_back("foreground " + Hex(window)); }
 bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
-uint32_t FakeLastError() { return 5; }
+uint32_t FakeLastError() { return desktop->nextError++; }
 bool FakeHasOwner(WindowRef window) { return Find(window)->owned; }
 uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->mark : 0; }
 void FakeMarkPlaced(WindowRef window, uint32_t mark) { Find(window)->mark = mark; }
@@ -188,6 +189,10 @@ TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
   EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
   EXPECT_EQ(TargetWindow, 0x51u);
   EXPECT_EQ(Candidates(), 2);
+  // With the target let go, an area left from before no longer counts.
+  TargetWindow = 0;
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_EQ(TargetWindow, 0x52u);
 }
 
 TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
@@ -331,6 +336,43 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
   EXPECT_EQ(result.moved, 0);
   EXPECT_EQ(result.reason, UnmovedNotResponding);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"foreground d1"}));
+}
+
+TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
+  // Each row: which of three candidates does not answer (n) or refuses the move (f).
+  struct Case {
+    const char* windows;
+    UnmovedReason reason;
+    uint32_t error;
+  } cases[] = {{"n-f", UnmovedNotResponding, 0},
+               {"f-n", UnmovedMoveFailed, 5},
+               {"-ff", UnmovedMoveFailed, 5},
+               {"---", UnmovedNone, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.windows);
+    SetUp();
+    fakeDesktop = FakeDesktop();
+    for (WindowRef i = 0; i < 3; ++i) {
+      Add(0xf1 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+      fakeDesktop.windows[i].answers = c.windows[i] != 'n';
+      fakeDesktop.windows[i].moveSucceeds = c.windows[i] != 'f';
+    }
+    ScanTargetWindows(FakeOps, Target);
+    PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+    EXPECT_EQ(result.reason, c.reason);
+    EXPECT_EQ(result.error, c.error);
+  }
+}
+
+TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
+  for (WindowRef i = 0; i < 17; ++i) {
+    Add(0x201 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+    PlaceResult result = {0, UnmovedNone, 0};
+    ASSERT_TRUE(PlaceWindow(FakeOps, 0x201 + i, 7, Request, LoneTraces, &result));
+  }
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(PlacedTable[i].window, 0x201u + i) << i;
+  EXPECT_EQ(PlacedTable[15].window, 0x211u);  // the sixteenth went there, then the seventeenth
+  EXPECT_EQ(PlacedTable[15].x, 7);
 }
 
 // ---- holding the placement ------------------------------------------------------------------
