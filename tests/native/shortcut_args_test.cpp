@@ -98,7 +98,8 @@ TEST_F(ShortcutArguments, OrdinaryShortcutGetsInputTextBeforeItsArguments) {
 
 TEST_F(ShortcutArguments, WhatThePlacementRunRefusesIsRefusedInItsWords) {
   const std::string invalid = "Invalid Command line.\n";
-  const std::string missing = "Command line missing startup coords and sizes.\n";
+  const std::string missing =
+      "Command line missing startup coords and sizes, or fill or fillwork.\n";
   struct Case {
     const char* input;
     const char* oldArguments;

@@ -172,9 +172,10 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
     const char* line;
     const char* message;
   } cases[] = {
-      {"1,2,3 C:\\x.exe", "Command line missing startup coords and sizes.\n1,2,3 C:\\x.exe"},
+      {"1,2,3 C:\\x.exe",
+       "Command line missing startup coords and sizes, or fill or fillwork.\n1,2,3 C:\\x.exe"},
       {"C:\\windows\\notepad.exe",
-       "Command line missing startup coords and sizes.\n"
+       "Command line missing startup coords and sizes, or fill or fillwork.\n"
        "C:\\windows\\notepad.exe"},
       {"100,80,640,480", "Invalid Command line.\n100,80,640,480"},
       {"100,80,640,480\tC:\\x.exe", "Invalid Command line.\n100,80,640,480\tC:\\x.exe"},
