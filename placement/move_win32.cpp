@@ -61,3 +61,8 @@ bool MoveWindowExactly(WindowRef ref, int32_t x, int32_t y, int32_t width, int32
               rect.right - rect.left, rect.bottom - rect.top);
   return true;
 }
+
+bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& request) {
+  if (request.fill != FillNone) return MoveWindowToFill(window, request);
+  return MoveWindowExactly(window, x, request.top, request.width, request.height);
+}
