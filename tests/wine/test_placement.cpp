@@ -611,3 +611,62 @@ TEST(PlacementHold, MainWindowBusyWhenItAppearsIsPlacedOnceItAnswers) {
   EXPECT_EQ(windows[0].title, "splash main");
   EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
 }
+
+namespace {
+
+// The client area of a window in screen coordinates.
+RECT ClientOnScreen(HWND window) {
+  RECT r = {0, 0, 0, 0};
+  GetClientRect(window, &r);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+}  // namespace
+
+// The README's example on Wine's Notepad comes out at the size asked for, past the system's
+// limit, both when started and when found running; fill and fillwork put its client area on the
+// monitor and on its work area (the same under Wine, which has no task bar); a monitor that is
+// not there is refused and nothing moves.
+TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
+  ProcessGuard guard;
+  const std::string notepad = "C:\\windows\\notepad.exe";
+  guard.TrackPath(notepad);
+  const std::string example = "-8,-32,1936,1119 " + notepad;
+  RunResult r = RunTavrisol(example);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<DWORD> started = FindProcessesByPath(notepad);
+  ASSERT_EQ(started.size(), 1u);
+  HWND w = WaitForVisibleWindow(started[0], 5000);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(WindowAt(w, -8, -32, 1936, 1119));
+  EXPECT_TRUE(r.HasTrace("window " + Hex(w) + " sized 1936x1119 past the system's limit\r\n"))
+      << r.AllTraces();
+
+  MoveWindow(w, 100, 100, 400, 300, TRUE);
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol(example)));
+  EXPECT_TRUE(WindowAt(w, -8, -32, 1936, 1119));
+  EXPECT_EQ(FindProcessesByPath(notepad).size(), 1u);
+
+  MONITORINFO monitor;
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  const struct {
+    const char* word;
+    RECT area;
+  } fills[] = {{"fill", monitor.rcMonitor}, {"fillwork:1", monitor.rcWork}};
+  for (const auto& fill : fills) {
+    MoveWindow(w, 100, 100, 400, 300, TRUE);
+    ASSERT_TRUE(PlacedQuietly(RunTavrisol(std::string(fill.word) + " " + notepad)));
+    EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(fill.area)) << fill.word;
+  }
+
+  RECT before;
+  GetWindowRect(w, &before);
+  ExpectOneFailure(RunTavrisol("fill:3 " + notepad),
+                   "Monitor 3 not found; monitors here: 1, counted from 1, left to right, then top "
+                   "to bottom.\nfill:3 " +
+                       notepad);
+  EXPECT_TRUE(
+      WindowAt(w, before.left, before.top, before.right - before.left, before.bottom - before.top));
+}
