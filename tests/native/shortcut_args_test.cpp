@@ -319,3 +319,16 @@ TEST(ShortcutArgumentsScan, CoordinatesAreFourCommaSeparatedIntegers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ShortcutArguments, FillWordsReplaceAndAreReplacedLikeTheNumbers) {
+  EXPECT_EQ(Compose("fill:2 y", "1,2,3,4,600 C:\\a.exe -r").arguments, "fill:2,600 C:\\a.exe -r");
+  EXPECT_EQ(Compose("FillWork y", "fill:2 C:\\a.exe").arguments, "fillwork C:\\a.exe");
+  EXPECT_EQ(Compose("5,6,7,8 y", "fillwork,30 C:\\a.exe").arguments, "5,6,7,8,30 C:\\a.exe");
+  EXPECT_EQ(Derive("fill C:\\Tools\\edit.exe -n", "C:\\D").path, "C:\\D\\Edit Tavrisol.lnk");
+  EXPECT_TRUE(CapturedReports().empty());
+  EXPECT_EQ(CheckPlacementInput("fil C:\\x.exe"), ShortcutInvalidCommand);
+}
+
+}  // namespace
