@@ -53,12 +53,12 @@ bool MoveWindowExactly(WindowRef ref, int32_t x, int32_t y, int32_t width, int32
   bool cutWidth = width > GetSystemMetrics(SM_CXMAXTRACK) && rect.right - rect.left < width;
   bool cutHeight = height > GetSystemMetrics(SM_CYMAXTRACK) && rect.bottom - rect.top < height;
   if (!cutWidth && !cutHeight) return true;
-  if (!MoveWithRaisedLimit(window, x, y, width, height) || !GetWindowRect(window, &rect))
-    TraceLine("window %x kept at %ldx%ld, the size the system allows\r\n",
-              static_cast<unsigned>(ref), rect.right - rect.left, rect.bottom - rect.top);
-  else
-    TraceLine("window %x sized %ldx%ld past the system's limit\r\n", static_cast<unsigned>(ref),
-              rect.right - rect.left, rect.bottom - rect.top);
+  // A hook set on a program of the other bitness is never called: the size tells.
+  if (MoveWithRaisedLimit(window, x, y, width, height)) GetWindowRect(window, &rect);
+  bool reached = rect.right - rect.left == width && rect.bottom - rect.top == height;
+  TraceLine(reached ? "window %x sized %ldx%ld past the system's limit\r\n"
+                    : "window %x kept at %ldx%ld, the size the system allows\r\n",
+            static_cast<unsigned>(ref), rect.right - rect.left, rect.bottom - rect.top);
   return true;
 }
 
