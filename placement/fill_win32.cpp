@@ -55,7 +55,25 @@ bool ReadFrame(HWND window, WindowBox* outer, WindowBox* client) {
   return true;
 }
 
+// Marks a window whose region the run set, so that only that region is ever
+// taken away again, never a shape of the program's own.
+const char ClipProperty[] = "TavrisolClipped";
+
+void SetClip(HWND window, const WindowBox& keep) {
+  HRGN region = CreateRectRgn(keep.left, keep.top, keep.right, keep.bottom);
+  if (region == nullptr) return;
+  if (SetWindowRgn(window, region, TRUE))
+    SetPropA(window, ClipProperty, reinterpret_cast<HANDLE>(1));
+  else
+    DeleteObject(region);
+}
+
 }  // namespace
+
+void ReleaseClip(WindowRef window) {
+  HWND handle = reinterpret_cast<HWND>(window);
+  if (RemovePropA(handle, ClipProperty)) SetWindowRgn(handle, nullptr, TRUE);
+}
 
 bool MoveWindowToFill(WindowRef ref, const PlacementRequest& request) {
   HWND window = reinterpret_cast<HWND>(ref);
@@ -78,11 +96,10 @@ bool MoveWindowToFill(WindowRef ref, const PlacementRequest& request) {
       return false;
   }
   // The frame would show on a neighbouring monitor; the region goes with the window.
-  if (plan.clip) {
-    const WindowBox& keep = plan.clipBox;
-    HRGN region = CreateRectRgn(keep.left, keep.top, keep.right, keep.bottom);
-    if (region && !SetWindowRgn(window, region, TRUE)) DeleteObject(region);
-  }
+  if (plan.clip)
+    SetClip(window, plan.clipBox);
+  else
+    ReleaseClip(ref);
   return true;
 }
 

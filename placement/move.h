@@ -15,6 +15,9 @@ bool MoveWindowExactly(WindowRef window, int32_t x, int32_t y, int32_t width, in
 // monitors, the part outside it is clipped away (fill_win32.cpp).
 bool MoveWindowToFill(WindowRef window, const PlacementRequest& request);
 
+// Takes away the region an earlier fill set on the window, if any.
+void ReleaseClip(WindowRef window);
+
 // How the run and the hold move a window: x and the request's top and size,
 // or a fill.
 bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& request);

@@ -64,5 +64,6 @@ bool MoveWindowExactly(WindowRef ref, int32_t x, int32_t y, int32_t width, int32
 
 bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& request) {
   if (request.fill != FillNone) return MoveWindowToFill(window, request);
+  ReleaseClip(window);
   return MoveWindowExactly(window, x, request.top, request.width, request.height);
 }
