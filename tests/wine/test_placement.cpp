@@ -626,8 +626,8 @@ RECT ClientOnScreen(HWND window) {
 
 // The README's example on Wine's Notepad comes out at the size asked for, past the system's
 // limit, both when started and when found running; fill and fillwork put its client area on the
-// monitor and on its work area (the same under Wine, which has no task bar); a monitor that is
-// not there is refused and nothing moves.
+// monitor and on its work area (the same under Wine, which has no task bar), also when a hold
+// puts it back; a monitor that is not there is refused and nothing moves.
 TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
   ProcessGuard guard;
   const std::string notepad = "C:\\windows\\notepad.exe";
@@ -660,6 +660,14 @@ TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
     ASSERT_TRUE(PlacedQuietly(RunTavrisol(std::string(fill.word) + " " + notepad)));
     EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(fill.area)) << fill.word;
   }
+  // A hold puts it back the same way, past the system's limit again.
+  DebuggedProcess held;
+  ASSERT_TRUE(held.Start(BuildFile("tavrisol.exe"), "fill,30 " + notepad));
+  ASSERT_TRUE(held.WaitForTrace("holding the placement for 30 seconds\r\n", 10000));
+  MoveWindow(w, 100, 100, 400, 300, TRUE);
+  EXPECT_TRUE(held.WaitForTrace("window " + Hex(w) + " put back\r\n", 5000));
+  EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(monitor.rcMonitor));
+  held.Kill();
 
   RECT before;
   GetWindowRect(w, &before);
