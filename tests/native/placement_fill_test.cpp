@@ -27,106 +27,53 @@ TEST(FillGeometry, MonitorsAreCountedLeftToRightThenTopToBottom) {
   EXPECT_EQ(stacked[1].monitor.top, 0);
 }
 
+// The window's frame as thicknesses (left, top, right, bottom), the ordered
+// monitors it may go to (count from first in LeftHigh, Middle, Right), the
+// one it goes to; then where it should go and what of it should stay shown
+// (all zero: no region).
 struct FillRow {
   const char* what;
-  WindowBox window, client;  // the window as it is now
-  int first, count;          // monitors from LeftHigh, Middle, Right (ordered)
-  int index;
+  WindowBox frame;
+  int first, count, index;
   bool workArea;
-  WindowBox placed;
-  bool clip;
-  WindowBox clipBox;
+  WindowBox placed, clipBox;
 };
 
 const FillRow FillRows[] = {
-    // A thin frame with a title and a menu bar (42 pixels above the client area).
-    {"menu bar, monitor 2 of 3",
-     {100, 100, 740, 580},
-     {104, 142, 736, 576},
-     0,
-     3,
-     1,
-     false,
-     {-4, -42, 1924, 1084},
-     true,
-     {4, 42, 1924, 1122}},
-    {"work area, monitor 2 of 3",
-     {100, 100, 740, 580},
-     {104, 142, 736, 576},
-     0,
-     3,
-     1,
-     true,
-     {-4, -42, 1924, 1044},
-     true,
-     {4, 42, 1924, 1086}},
-    // Frame of 8 and a title of 31, on the monitor left of the origin and higher.
-    {"monitor 1 of 3, negative",
-     {10, 10, 410, 310},
-     {18, 41, 402, 302},
-     0,
-     3,
-     0,
-     false,
-     {-1288, -231, 8, 832},
-     true,
-     {8, 31, 1288, 1055}},
-    {"monitor 3 of 3",
-     {10, 10, 410, 310},
-     {18, 41, 402, 302},
-     0,
-     3,
-     2,
-     false,
-     {1912, -31, 3848, 1088},
-     true,
-     {8, 31, 1928, 1111}},
-    // Two monitors: the frame's left part would show on the one to the left.
-    {"monitor 2 of 2",
-     {0, 0, 500, 400},
-     {8, 31, 492, 392},
-     0,
-     2,
-     1,
-     false,
-     {-8, -31, 1928, 1088},
-     true,
-     {8, 31, 1928, 1111}},
-    // One monitor at 150 %: a thicker frame; no region.
-    {"one monitor",
-     {0, 0, 1000, 800},
-     {12, 68, 988, 788},
-     1,
-     1,
-     0,
-     false,
-     {-12, -68, 1932, 1092},
-     false,
-     {12, 68, 1932, 1148}},
+    // A thin frame with a title and a menu bar.
+    {"2 of 3", {4, 42, 4, 4}, 0, 3, 1, false, {-4, -42, 1924, 1084}, {4, 42, 1924, 1122}},
+    {"work, 2 of 3", {4, 42, 4, 4}, 0, 3, 1, true, {-4, -42, 1924, 1044}, {4, 42, 1924, 1086}},
+    // A frame of 8 and a title of 31; left of the origin and higher.
+    {"1 of 3", {8, 31, 8, 8}, 0, 3, 0, false, {-1288, -231, 8, 832}, {8, 31, 1288, 1055}},
+    {"3 of 3", {8, 31, 8, 8}, 0, 3, 2, false, {1912, -31, 3848, 1088}, {8, 31, 1928, 1111}},
+    {"2 of 2", {8, 31, 8, 8}, 0, 2, 1, false, {-8, -31, 1928, 1088}, {8, 31, 1928, 1111}},
+    // One monitor, at 150 %: a thicker frame, and no region.
+    {"1 of 1", {12, 68, 12, 12}, 1, 1, 0, false, {-12, -68, 1932, 1092}, {0, 0, 0, 0}},
+    // No frame at all (a game): the window is the monitor.
+    {"bare", {0, 0, 0, 0}, 1, 1, 0, false, {0, 0, 1920, 1080}, {0, 0, 0, 0}},
 };
 
 TEST(FillGeometry, ClientAreaCoversTheMonitorAndOnlyItsPartIsShown) {
+  const MonitorBoxes ordered[] = {LeftHigh, Middle, Right};
+  const WindowBox window = {200, 100, 700, 500};
   for (const FillRow& row : FillRows) {
-    const MonitorBoxes ordered[] = {LeftHigh, Middle, Right};
+    const WindowBox& f = row.frame;
+    WindowBox client = {200 + f.left, 100 + f.top, 700 - f.right, 500 - f.bottom};
     FillPlan plan = {};
-    ASSERT_TRUE(PlanFill(row.window, row.client, ordered + row.first, row.count, row.index,
-                         row.workArea, &plan))
+    ASSERT_TRUE(
+        PlanFill(window, client, ordered + row.first, row.count, row.index, row.workArea, &plan))
         << row.what;
     EXPECT_TRUE(Same(plan.window, row.placed))
-        << row.what << ": " << plan.window.left << "," << plan.window.top << ","
-        << plan.window.right << "," << plan.window.bottom;
-    EXPECT_EQ(plan.clip, row.clip) << row.what;
-    if (row.clip) {
+        << row.what << ": " << plan.window.left << "," << plan.window.top;
+    EXPECT_EQ(plan.clip, row.clipBox.right != 0) << row.what;
+    if (plan.clip) {
       EXPECT_TRUE(Same(plan.clipBox, row.clipBox)) << row.what;
     }
   }
-}
-
-TEST(FillGeometry, AMonitorThatDoesNotExistPlansNothing) {
-  MonitorBoxes one[] = {Middle};
+  // A monitor that is not there plans nothing.
   FillPlan plan = {};
-  EXPECT_FALSE(PlanFill({0, 0, 10, 10}, {1, 1, 9, 9}, one, 1, 1, false, &plan));
-  EXPECT_FALSE(PlanFill({0, 0, 10, 10}, {1, 1, 9, 9}, one, 1, -1, false, &plan));
+  EXPECT_FALSE(PlanFill(window, window, ordered, 1, 1, false, &plan));
+  EXPECT_FALSE(PlanFill(window, window, ordered, 1, -1, false, &plan));
 }
 
 }  // namespace
