@@ -51,9 +51,9 @@ int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char**
 // after the first space of the line. A number from 1 to HoldSecondsLimit,
 // standing alone between a comma after the fourth number (or the word) and
 // that space, asks for a hold; anything else after the numbers is ignored, as
-// it always was. Trailing whitespace is cut off the
-// command by writing zeros over it, so commandLine loses it too. request is
-// filled only when the result is PlacementParsed.
+// it always was. Trailing whitespace is cut off the command by writing zeros
+// over it, so commandLine loses it too. request is filled only when the
+// result is PlacementParsed.
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request);
 
 // Writes path in double quotes into quoted (size bytes) when it holds a blank

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "diag/diag.h"
+#include "diag/text.h"
 #include "helper/size_hook.h"
 #include "placement/move.h"
 
@@ -10,7 +11,7 @@ const char HelperName[] = "tavrisolhelper.dll";
 
 // The companion library beside the program, whatever the current folder.
 HMODULE LoadHelper() {
-  char path[MAX_PATH];
+  char path[TextSize];  // any folder, in any language
   DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
   char* name = path + length;
   while (name > path && name[-1] != '\\' && name[-1] != '/') --name;
