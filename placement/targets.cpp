@@ -106,7 +106,7 @@ bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const Placem
   // before it could see it moved and put it back.
   ops.markPlaced(window, ops.ownProcessId());
   RestoreIfMinimized(ops, window);
-  if (ops.moveWindow(window, x, request.top, request.width, request.height)) {
+  if (ops.moveWindow(window, x, request)) {
     TraceLine(traces.moved, Hex(window));
     ++result->moved;
     RecordPlaced(ops, window, x);

@@ -22,13 +22,13 @@ std::vector<std::vector<std::string>> Paragraphs() {
   return paragraphs;
 }
 
-TEST(HelpText, EightParagraphsOfLinefeedEndedLines) {
+TEST(HelpText, NineParagraphsOfLinefeedEndedLines) {
   std::string text = HelpText;
   EXPECT_EQ(text.find('\r'), std::string::npos);
   EXPECT_EQ(text.back(), '\n');
   EXPECT_EQ(text.find("\n\n\n"), std::string::npos);
   auto paragraphs = Paragraphs();
-  ASSERT_EQ(paragraphs.size(), 8u);
+  ASSERT_EQ(paragraphs.size(), 9u);
   for (auto& p : paragraphs) EXPECT_FALSE(p.empty());
   ASSERT_EQ(paragraphs[0].size(), 1u);
   // The version set in CMakeLists.txt, whatever it is.
@@ -50,6 +50,7 @@ TEST(HelpText, WorkedExampleCoordinates) {
   std::string text = HelpText;
   EXPECT_NE(text.find("-8,-32,1936,1119"), std::string::npos);
   EXPECT_NE(text.find("-8,-32,1382,807"), std::string::npos);
+  EXPECT_NE(text.find("fill C:\\Apps\\view.exe"), std::string::npos);
 }
 
 }  // namespace

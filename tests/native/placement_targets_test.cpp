@@ -72,7 +72,8 @@ void FakeRestore(WindowRef window) {
   Find(window)->style &= ~Minimized;
 }
 void FakeSleep(uint32_t ms) { desktop->calls.push_back("sleep " + std::to_string(ms)); }
-bool FakeMove(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height) {
+bool FakeMove(WindowRef window, int32_t x, const PlacementRequest& request) {
+  int32_t y = request.top, width = request.width, height = request.height;
   desktop->calls.push_back("move " + Hex(window) + " " + std::to_string(x) + "," +
                            std::to_string(y) + " " + std::to_string(width) + "x" +
                            std::to_string(height));

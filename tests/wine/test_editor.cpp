@@ -440,9 +440,9 @@ TEST_F(EditorTest, KeysWorkRightAfterOpeningAndAfterARefusal) {
       walk.SetText(1002, "C:\\Program Files\\Game\\game.exe");
       walk.SetText(1001, "");
       walk.Press(1);
-      EXPECT_EQ(
-          walk.TakeMessageBox().text,
-          "Command line missing startup coords and sizes.\nC:\\Program Files\\Game\\game.exe");
+      EXPECT_EQ(walk.TakeMessageBox().text,
+                "Command line missing startup coords and sizes, or fill or fillwork.\nC:\\Program "
+                "Files\\Game\\game.exe");
       EXPECT_TRUE(FocusComesTo(walk, 1001));
       TypeKey(VK_TAB);
       EXPECT_TRUE(FocusComesTo(walk, 1004));

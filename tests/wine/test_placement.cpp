@@ -257,9 +257,10 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
     const char* line;
     const char* message;
   } cases[] = {
-      {"1,2,3 C:\\x.exe", "Command line missing startup coords and sizes.\n1,2,3 C:\\x.exe"},
+      {"1,2,3 C:\\x.exe",
+       "Command line missing startup coords and sizes, or fill or fillwork.\n1,2,3 C:\\x.exe"},
       {"C:\\windows\\notepad.exe",
-       "Command line missing startup coords and sizes.\n"
+       "Command line missing startup coords and sizes, or fill or fillwork.\n"
        "C:\\windows\\notepad.exe"},
       {"100,80,640,480", "Invalid Command line.\n100,80,640,480"},
       {"100,80,640,480\tC:\\x.exe", "Invalid Command line.\n100,80,640,480\tC:\\x.exe"},
@@ -697,4 +698,71 @@ TEST(PlacementHold, MainWindowBusyWhenItAppearsIsPlacedOnceItAnswers) {
   ASSERT_EQ(windows.size(), 1u);
   EXPECT_EQ(windows[0].title, "splash main");
   EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
+}
+
+namespace {
+
+// The client area of a window in screen coordinates.
+RECT ClientOnScreen(HWND window) {
+  RECT r = {0, 0, 0, 0};
+  GetClientRect(window, &r);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+}  // namespace
+
+// The README's example on Wine's Notepad comes out at the size asked for, past the system's
+// limit, both when started and when found running; fill and fillwork put its client area on the
+// monitor and on its work area (the same under Wine, which has no task bar), also when a hold
+// puts it back; a monitor that is not there is refused and nothing moves.
+TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
+  ProcessGuard guard;
+  const std::string notepad = "C:\\windows\\notepad.exe";
+  guard.TrackPath(notepad);
+  const std::string example = "-8,-32,1936,1119 " + notepad;
+  RunResult r = RunTavrisol(example);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<DWORD> started = FindProcessesByPath(notepad);
+  ASSERT_EQ(started.size(), 1u);
+  HWND w = WaitForVisibleWindow(started[0], 5000);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(WindowAt(w, -8, -32, 1936, 1119));
+  EXPECT_TRUE(r.HasTrace("window " + Hex(w) + " sized 1936x1119 past the system's limit\r\n"))
+      << r.AllTraces();
+
+  MoveWindow(w, 100, 100, 400, 300, TRUE);
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol(example)));
+  EXPECT_TRUE(WindowAt(w, -8, -32, 1936, 1119));
+  EXPECT_EQ(FindProcessesByPath(notepad).size(), 1u);
+
+  MONITORINFO monitor;
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  const struct {
+    const char* word;
+    RECT area;
+  } fills[] = {{"fill", monitor.rcMonitor}, {"fillwork:1", monitor.rcWork}};
+  for (const auto& fill : fills) {
+    MoveWindow(w, 100, 100, 400, 300, TRUE);
+    ASSERT_TRUE(PlacedQuietly(RunTavrisol(std::string(fill.word) + " " + notepad)));
+    EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(fill.area)) << fill.word;
+  }
+  // A hold puts it back the same way, past the system's limit again.
+  DebuggedProcess held;
+  ASSERT_TRUE(held.Start(BuildFile("tavrisol.exe"), "fill,30 " + notepad));
+  ASSERT_TRUE(held.WaitForTrace("holding the placement for 30 seconds\r\n", 10000));
+  MoveWindow(w, 100, 100, 400, 300, TRUE);
+  EXPECT_TRUE(held.WaitForTrace("window " + Hex(w) + " put back\r\n", 5000));
+  EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(monitor.rcMonitor));
+  held.Kill();
+
+  RECT before;
+  GetWindowRect(w, &before);
+  ExpectOneFailure(RunTavrisol("fill:3 " + notepad),
+                   "Monitor 3 not found; monitors here: 1, counted from 1, left to right, then top "
+                   "to bottom.\nfill:3 " +
+                       notepad);
+  EXPECT_TRUE(
+      WindowAt(w, before.left, before.top, before.right - before.left, before.bottom - before.top));
 }
