@@ -5,18 +5,14 @@
 #include "editor/filechooser.h"
 #include "editor/help_text.h"
 #include "editor/picker.h"
-#include "editor/recent.h"
 #include "editor/shortcut.h"
 #include "resources/resource.h"
 #include "templatewin/viewer.h"
 
-// Ok: both texts go to the top of their recent lists, then the shortcut is
-// written; a refused text or a refused update keeps the window open.
+// Ok: the editor closes once the shortcut is saved, and stays open after a
+// refusal or failure.
 static void OkCommand(HWND window) {
-  if (!StoreRecentList(window, IDC_INPUT, INPUT_LIST_KEY)) return;
-  if (!StoreRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY)) return;
-  BOOL keepOpen = WriteShortcut(window);
-  if (!keepOpen) DestroyWindow(window);
+  if (!WriteShortcut(window)) DestroyWindow(window);
 }
 
 static const char LinkFilter[] = "Links\0*.lnk\0All Files\0*.*\0";

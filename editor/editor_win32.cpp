@@ -1,5 +1,6 @@
 // The editor window: start-up, the window procedure and teardown.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 
@@ -130,6 +131,11 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       editorMade = true;
       FillRecentList(window, IDC_INPUT, INPUT_LIST_KEY);
       FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
+      // What an empty field stands for, in grey, never as its text.
+      SendDlgItemMessageA(window, IDC_INPUT, CB_SETCUEBANNER, 0,
+                          reinterpret_cast<LPARAM>(L"left,top,width,height program"));
+      SendDlgItemMessageA(window, IDC_OUTPUT, CB_SETCUEBANNER, 0,
+                          reinterpret_cast<LPARAM>(L"New shortcut on the desktop"));
       // The frame shows, and is activated, before its controls exist.
       if (GetActiveWindow() == window) RestoreFocus(window);
       return 0;

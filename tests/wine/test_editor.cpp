@@ -1,6 +1,7 @@
 // The editor window end to end: the real tavrisol.exe with an empty command
 // line, its real window, message boxes, registry lists and mouse hook.
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cstring>
@@ -10,12 +11,12 @@
 
 #include "editor/editor.h"
 #include "harness.h"
+#include "harness/shortcut_support.h"
 
 namespace {
 
 const char InputKey[] = "SOFTWARE\\Tavrisol\\input";
 const char OutputKey[] = "SOFTWARE\\Tavrisol\\output";
-const char Placeholder[] = "<No File Selected>";
 const DWORD Timeout = 15000;
 
 // ---- registry ------------------------------------------------------------------------------
@@ -246,9 +247,10 @@ class EditorTest : public ::testing::Test {
 
 // ---- opening and filling -------------------------------------------------------------------
 
-TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
+TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrEmpty) {
   SetListValue(HKEY_CURRENT_USER, InputKey, "", "1,2,3,4 C:\\user.exe");
-  SetListValue(HKEY_CURRENT_USER, InputKey, "03", "5,6,7,8 C:\\other.exe");
+  SetListValue(HKEY_CURRENT_USER, InputKey, "03", "5,6,7,8 C:\\other.exe", REG_EXPAND_SZ);
+  SetListValue(HKEY_CURRENT_USER, InputKey, "05", "1,2,3,4 C:\\user.exe");  // shown once
   // Values of other types, written by another program, are no list entries.
   SetListValue(HKEY_CURRENT_USER, InputKey, "01", std::string("\xd2\x04\0\0", 4), REG_DWORD);
   SetListValue(HKEY_CURRENT_USER, InputKey, "02", "AB", REG_BINARY);
@@ -261,8 +263,8 @@ TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
   EXPECT_EQ(editor.Text(1002), "1,2,3,4 C:\\user.exe");
   EXPECT_EQ(editor.Items(1002),
             std::vector<std::string>({"1,2,3,4 C:\\user.exe", "5,6,7,8 C:\\other.exe"}));
-  EXPECT_EQ(editor.Text(1001), Placeholder);
-  EXPECT_EQ(editor.Items(1001), std::vector<std::string>({Placeholder}));
+  EXPECT_EQ(editor.Text(1001), "");  // no placeholder text: a grey cue
+  EXPECT_TRUE(editor.Items(1001).empty());
   // The lists' own notifications carry ids without a command.
   DWORD_PTR result;
   for (int id : {1001, 1002})
@@ -273,7 +275,6 @@ TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
   EXPECT_TRUE(editor.Running());
   EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, OutputKey));
-  EXPECT_EQ(ListValue(HKEY_CURRENT_USER, InputKey, "05"), "(absent)");
   editor.Press(2);
   ExpectClosedWithExitValue(1);
 }
@@ -290,27 +291,20 @@ TEST_F(EditorTest, MachineWideListIsShownBeforeThePerUserOne) {
 
 // ---- Ok ------------------------------------------------------------------------------------
 
-TEST_F(EditorTest, OkOnThePlaceholderIsRefusedAndTheWindowStays) {
+TEST_F(EditorTest, RefusedInputIsNoEntryAndTheWindowStays) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  ASSERT_EQ(editor.Text(1002), Placeholder);
-  editor.Press(1);
-  harness::MessageBoxInfo box = editor.TakeMessageBox();
-  EXPECT_EQ(box.caption, "Failure");
-  EXPECT_EQ(box.text, "You must select a file first");
-  EXPECT_TRUE(editor.Running());
-  EXPECT_TRUE(IsWindow(editor.window));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, InputKey));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, InputKey));
-
-  // A real Input with Output on the placeholder: Input is stored, Output refused.
-  editor.SetText(1002, "10,20,300,400 C:\\a.exe");
-  editor.Press(1);
-  box = editor.TakeMessageBox();
-  EXPECT_EQ(box.text, "You must select a file first");
-  EXPECT_TRUE(IsWindow(editor.window));
-  EXPECT_EQ(ListValue(root, InputKey, ""), "10,20,300,400 C:\\a.exe");
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, OutputKey));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, OutputKey));
+  ASSERT_EQ(editor.Text(1002), "");
+  for (const char* typed : {"", "hello world"}) {
+    editor.SetText(1002, typed);
+    editor.Press(1);
+    harness::MessageBoxInfo box = editor.TakeMessageBox();
+    EXPECT_EQ(box.caption, "Failure");
+    EXPECT_EQ(box.text, std::string("Command line missing startup coords and sizes.\n") + typed);
+    EXPECT_TRUE(IsWindow(editor.window));
+    EXPECT_EQ(editor.Text(1002), typed);
+  }
+  for (HKEY any : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    for (const char* key : {InputKey, OutputKey}) EXPECT_FALSE(KeyExists(any, key)) << key;
   editor.Press(2);
   ExpectClosedWithExitValue(1);
 }
@@ -321,26 +315,20 @@ TEST_F(EditorTest, OkMovesBothTextsToTheTopOfTheirListsAndCloses) {
   SetListValue(root, OutputKey, "", "C:\\old.lnk");
   ASSERT_NO_FATAL_FAILURE(Open());
   editor.SetText(1002, "2,2,2,2 C:\\older.exe");
-  editor.SetText(1001, "C:\\new.lnk");
+  editor.SetText(1001, "C:\\new");
   editor.Press(1);
-  // Then the shortcut writer: C:\new.lnk is no shortcut, so a new one is made
-  // on the desktop and its path heads the Output list.
+  // No such shortcut yet: it is made at that path, ".lnk" added, and both
+  // texts head their lists once it is written.
   harness::MessageBoxInfo box = editor.TakeMessageBox();
   EXPECT_EQ(box.caption, "Success");
-  const std::string saved = "Saved shortcut ";
-  ASSERT_TRUE(StartsWith(box.text, saved)) << box.text;
-  std::string shortcut = box.text.substr(saved.size());
-  EXPECT_TRUE(shortcut.size() > 19 &&
-              shortcut.compare(shortcut.size() - 19, 19, "\\Older Tavrisol.lnk") == 0)
-      << shortcut;
-  DeleteFileA(shortcut.c_str());
+  EXPECT_EQ(box.text, "Saved shortcut C:\\new.lnk");
+  DeleteFileA("C:\\new.lnk");
   ExpectClosedWithExitValue(1);
   EXPECT_EQ(ListValue(root, InputKey, ""), "2,2,2,2 C:\\older.exe");
   EXPECT_EQ(ListValue(root, InputKey, "01"), "1,1,1,1 C:\\newest.exe");
   EXPECT_EQ(ListValue(root, InputKey, "02"), "(absent)");
-  EXPECT_EQ(ListValue(root, OutputKey, ""), shortcut);
-  EXPECT_EQ(ListValue(root, OutputKey, "01"), "C:\\new.lnk");
-  EXPECT_EQ(ListValue(root, OutputKey, "02"), "C:\\old.lnk");
+  EXPECT_EQ(ListValue(root, OutputKey, ""), "C:\\new.lnk");
+  EXPECT_EQ(ListValue(root, OutputKey, "01"), "C:\\old.lnk");
 }
 
 // ---- closing without storing ---------------------------------------------------------------
@@ -474,7 +462,7 @@ TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {
   PostMessageA(viewer, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(harness::WaitUntil([viewer] { return !IsWindow(viewer); }, Timeout));
   EXPECT_TRUE(editor.Running());
-  EXPECT_EQ(editor.Text(1002), Placeholder);
+  EXPECT_EQ(editor.Text(1002), "");
   editor.Press(2);
   ExpectClosedWithExitValue(1);
 }
