@@ -17,13 +17,20 @@ static void OkCommand(HWND window) {
 
 static const char LinkFilter[] = "Links\0*.lnk\0All Files\0*.*\0";
 
-void EditorCommand(HWND window, unsigned controlId) {
-  switch (controlId) {
+void EditorCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  switch (LOWORD(wParam)) {
     case IDC_OK:
       OkCommand(window);
       break;
     case IDC_CANCEL:
+      // Escape (not the Cancel button) first disarms an armed picker.
+      if (reinterpret_cast<HWND>(lParam) != GetDlgItem(window, IDC_CANCEL) && PickerDisarm(window))
+        break;
       DestroyWindow(window);
+      break;
+    case IDC_INPUT:
+      // Editing Input by hand disarms the picker, which would overwrite it.
+      if (HIWORD(wParam) == CBN_EDITCHANGE || HIWORD(wParam) == CBN_SELCHANGE) PickerDisarm(window);
       break;
     case IDC_HELPBUTTON:
       ShowTextViewer(window, HelpText, HelpTitle);

@@ -140,7 +140,7 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (GetActiveWindow() == window) RestoreFocus(window);
       return 0;
     case WM_COMMAND:
-      EditorCommand(window, LOWORD(wParam));
+      EditorCommand(window, wParam, lParam);
       return 0;
     case WM_USER:
       PickerNotify(window);

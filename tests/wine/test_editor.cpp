@@ -443,6 +443,94 @@ TEST_F(EditorTest, KeysWorkRightAfterOpeningAndAfterARefusal) {
   EXPECT_EQ(ListValue(root, OutputKey, ""), "(absent)");  // an empty Output is no entry
 }
 
+void TypeShiftTab() {
+  INPUT keys[4] = {};
+  for (auto& k : keys) k.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[3].ki.wVk = VK_SHIFT;
+  keys[1].ki.wVk = keys[2].ki.wVk = VK_TAB;
+  keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, keys, sizeof(INPUT));
+}
+
+bool Dropped(const Editor& editor, int id) {
+  return SendMessageA(GetDlgItem(editor.window, id), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+// A new user's first and second use, by keyboard as in any dialog: the first
+// saves, the second never changes the first program's shortcut.
+TEST_F(EditorTest, FirstAndSecondUseByKeyboard) {
+  CoInitialize(nullptr);  // the shortcuts are read back through the shell
+  const std::string notepad = DesktopFolder() + "\\Notepad Tavrisol.lnk";
+  const std::string regedit = DesktopFolder() + "\\Regedit Tavrisol.lnk";
+  DeleteFileA(notepad.c_str());
+  DeleteFileA(regedit.c_str());
+  ASSERT_NO_FATAL_FAILURE(Open());
+  SetForegroundWindow(editor.window);
+  ASSERT_TRUE(FocusComesTo(editor, 1002));
+  // Blanks after the commas and quotes, as typed or pasted; Enter is Ok.
+  editor.SetText(1002, "100, 100, 640, 480 \"C:\\windows\\notepad.exe\"");
+  TypeKey(VK_RETURN);
+  harness::MessageBoxInfo box = editor.TakeMessageBox();
+  EXPECT_EQ(box.text, "Saved shortcut " + notepad);
+  ExpectClosedWithExitValue(1);
+  LinkContents first = ReadLink(notepad);
+  EXPECT_EQ(first.arguments, "100,100,640,480 C:\\windows\\notepad.exe");
+  EXPECT_EQ(ListValue(root, InputKey, ""), first.arguments);
+
+  Editor second;
+  ASSERT_TRUE(second.Start(Tavrisol()));
+  ASSERT_TRUE(second.WaitForWindow());
+  SetForegroundWindow(second.window);
+  ASSERT_TRUE(FocusComesTo(second, 1002));
+  EXPECT_EQ(second.Text(1001), notepad);
+  // Escape closes an open drop-down, not the editor.
+  TypeKey(VK_F4);
+  EXPECT_TRUE(harness::WaitUntil([&] { return Dropped(second, 1002); }, Timeout));
+  TypeKey(VK_ESCAPE);
+  EXPECT_TRUE(harness::WaitUntil([&] { return !Dropped(second, 1002); }, Timeout));
+  second.SetText(1002, "300,300,640,480 C:\\windows\\regedit.exe");
+  TypeKey(VK_RETURN);
+  EXPECT_EQ(second.TakeMessageBox().text,
+            "Input starts C:\\windows\\regedit.exe, but the shortcut starts "
+            "C:\\windows\\notepad.exe.\nThe shortcut was not changed.");
+  ASSERT_TRUE(second.Running());
+  EXPECT_EQ(second.Text(1002), "300,300,640,480 C:\\windows\\regedit.exe");
+  EXPECT_EQ(ReadLink(notepad).arguments, first.arguments);
+  // Shift+Tab goes backwards, past the group boxes.
+  ASSERT_TRUE(FocusComesTo(second, 1002));
+  TypeShiftTab();
+  EXPECT_TRUE(FocusComesTo(second, 2));
+  // Enter on another button presses it: Select arms the picker and says so;
+  // Escape disarms it and the editor stays.
+  second.SetText(1001, "");
+  for (int id : {1002, 1001, 1004}) {
+    TypeKey(VK_TAB);
+    EXPECT_TRUE(FocusComesTo(second, id)) << id;
+  }
+  TypeKey(VK_RETURN);
+  EXPECT_TRUE(
+      harness::WaitUntil([&] { return second.Text(1004) == "Click a window..."; }, Timeout));
+  TypeKey(VK_ESCAPE);
+  EXPECT_TRUE(harness::WaitUntil([&] { return second.Text(1004) == "Select"; }, Timeout));
+  ASSERT_TRUE(second.Running());
+  for (int id : {1003, 9, 1}) {
+    TypeKey(VK_TAB);
+    EXPECT_TRUE(FocusComesTo(second, id)) << id;
+  }
+  TypeKey(VK_RETURN);
+  EXPECT_EQ(second.TakeMessageBox().text, "Saved shortcut " + regedit);
+  DWORD code = 0;
+  ASSERT_TRUE(second.WaitForExit(&code));
+  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(ReadLink(regedit).arguments, "300,300,640,480 C:\\windows\\regedit.exe");
+  EXPECT_EQ(ReadLink(notepad).arguments, first.arguments);
+  EXPECT_EQ(ListValue(root, OutputKey, ""), regedit);
+  EXPECT_EQ(ListValue(root, OutputKey, "01"), notepad);
+  DeleteFileA(notepad.c_str());
+  DeleteFileA(regedit.c_str());
+  CoUninitialize();
+}
+
 // ---- Help ----------------------------------------------------------------------------------
 
 TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {
