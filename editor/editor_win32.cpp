@@ -34,6 +34,14 @@ static void RestoreFocus(HWND window) {
   if (control) SetFocus(control);
 }
 
+// What an empty field stands for, in grey, never as its text, also while it
+// has the focus. Set on the list's edit field: not every system carries out
+// the list's own CB_SETCUEBANNER.
+static void SetCue(HWND window, int controlId, const wchar_t* cue) {
+  HWND edit = FindWindowExA(GetDlgItem(window, controlId), nullptr, "Edit", nullptr);
+  SendMessageA(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue));
+}
+
 int RunEditor(HINSTANCE instance, int showCommand) {
   WNDCLASSA windowClass = {};
   windowClass.style = CS_DBLCLKS;
@@ -131,11 +139,8 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       editorMade = true;
       FillRecentList(window, IDC_INPUT, INPUT_LIST_KEY);
       FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
-      // What an empty field stands for, in grey, never as its text.
-      SendDlgItemMessageA(window, IDC_INPUT, CB_SETCUEBANNER, 0,
-                          reinterpret_cast<LPARAM>(L"left,top,width,height program"));
-      SendDlgItemMessageA(window, IDC_OUTPUT, CB_SETCUEBANNER, 0,
-                          reinterpret_cast<LPARAM>(L"New shortcut on the desktop"));
+      SetCue(window, IDC_INPUT, L"left,top,width,height program");
+      SetCue(window, IDC_OUTPUT, L"New shortcut on the desktop");
       // The frame shows, and is activated, before its controls exist.
       if (GetActiveWindow() == window) RestoreFocus(window);
       return 0;

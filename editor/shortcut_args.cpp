@@ -6,6 +6,7 @@
 #include "diag/diag.h"
 #include "diag/format.h"
 #include "placement/command.h"
+#include "placement/lookup.h"
 #include "placement/same_program.h"
 
 namespace {
@@ -177,11 +178,7 @@ bool NameInFolder(const ShortcutPlanOps& ops, const char* folder, const char* pr
 
 bool EndsWithLnk(const char* path) {
   size_t length = std::strlen(path);
-  if (length < 4) return false;
-  const char* tail = path + length - 4;
-  return tail[0] == '.' && std::tolower(static_cast<unsigned char>(tail[1])) == 'l' &&
-         std::tolower(static_cast<unsigned char>(tail[2])) == 'n' &&
-         std::tolower(static_cast<unsigned char>(tail[3])) == 'k';
+  return length >= 4 && SameTextIgnoringAsciiCase(path + length - 4, ShortcutExtension);
 }
 
 const char NotAShortcut[] = "Not a shortcut:\n%s";

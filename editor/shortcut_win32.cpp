@@ -34,11 +34,10 @@ struct LinkObject {
   IPersistFile* file;
 };
 
+// The folder holds ShortcutTextSize bytes, more than the MAX_PATH written.
 void DesktopFolder(void* context, char* folder) {
-  char path[MAX_PATH] = "";
-  SHGetSpecialFolderPathA(static_cast<LinkObject*>(context)->window, path, CSIDL_DESKTOP, FALSE);
-  path[MAX_PATH - 1] = '\0';
-  lstrcpynA(folder, path, ShortcutTextSize);
+  folder[0] = '\0';
+  SHGetSpecialFolderPathA(static_cast<LinkObject*>(context)->window, folder, CSIDL_DESKTOP, FALSE);
 }
 
 PathKind KindOfPath(void*, const char* path) {

@@ -87,22 +87,18 @@ bool CloseDropDown(HWND combo) {
   return true;
 }
 
-bool IsPushButton(HWND window) {
-  char className[16];
-  LONG type = GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK;
-  return GetClassNameA(window, className, sizeof className) &&
-         lstrcmpiA(className, "Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+// A push button says so when asked what keys it wants.
+LRESULT ButtonKind(HWND window) {
+  return SendMessageA(window, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
 }
 
 // Enter presses the push button that has the focus, and anywhere else the
 // frame's default button (Ok when none is marked).
 LRESULT PressForEnter(HWND control) {
-  HWND button = IsPushButton(control) ? control : nullptr;
+  HWND button = ButtonKind(control) ? control : nullptr;
   for (ChainNode* node = chainHead; node && !button; node = node->next)
-    if (IsPushButton(node->window) &&
-        (GetWindowLongA(node->window, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
-      button = node->window;
-  int id = button ? GetDlgCtrlID(button) : IDOK;
+    if (ButtonKind(node->window) == DLGC_DEFPUSHBUTTON) button = node->window;
+  LONG_PTR id = button ? GetWindowLongPtrA(button, GWLP_ID) : IDOK;
   return SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                       reinterpret_cast<LPARAM>(button));
 }
