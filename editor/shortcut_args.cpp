@@ -1,6 +1,5 @@
 #include "editor/shortcut_args.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "diag/diag.h"
@@ -71,9 +70,9 @@ const char* ProgramOfCommand(const char* command, size_t* length, const char** r
     return command + 1;
   }
   for (const char* p = command; *p; ++p) {
-    if (p[0] == '.' && std::tolower(static_cast<unsigned char>(p[1])) == 'e' &&
-        std::tolower(static_cast<unsigned char>(p[2])) == 'x' &&
-        std::tolower(static_cast<unsigned char>(p[3])) == 'e' && IsBlankOrEnd(p[4])) {
+    // Only "E" and "e" give 'e' once 0x20 is set, and so on.
+    if (p[0] == '.' && (p[1] | 0x20) == 'e' && (p[2] | 0x20) == 'x' && (p[3] | 0x20) == 'e' &&
+        IsBlankOrEnd(p[4])) {
       *rest = p + 4;
       *length = static_cast<size_t>(*rest - command);
       return command;
