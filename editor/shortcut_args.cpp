@@ -262,10 +262,13 @@ void RemoveSurroundingQuotes(char* text) {
 }
 
 ShortcutTextResult ReadPlacementInput(const char* inputText, PlacementInput* input) {
+  // Longer than any field: refused whole, before any copy of it is cut.
+  if (std::strlen(inputText) >= ShortcutTextSize) {
+    Fits(ArgumentsTooLongFormat, inputText);
+    return ShortcutTextTooLong;
+  }
   char line[ComposeRoom];
-  size_t length = std::strlen(inputText);
-  if (length >= sizeof line) length = sizeof line - 1;  // longer than any field; refused below
-  CopyField(line, inputText, length);
+  std::strcpy(line, inputText);
   PlacementRequest request;
   switch (ParsePlacementCommand(line, &request)) {
     case PlacementMissingCoordinates:
