@@ -2,5 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// Runs the command of a control; ids without a command do nothing.
-void EditorCommand(HWND window, unsigned controlId);
+// Runs the command of a control (wParam and lParam of WM_COMMAND); ids without
+// a command do nothing.
+void EditorCommand(HWND window, WPARAM wParam, LPARAM lParam);

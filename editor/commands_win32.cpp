@@ -5,29 +5,32 @@
 #include "editor/filechooser.h"
 #include "editor/help_text.h"
 #include "editor/picker.h"
-#include "editor/recent.h"
 #include "editor/shortcut.h"
 #include "resources/resource.h"
 #include "templatewin/viewer.h"
 
-// Ok: both texts go to the top of their recent lists, then the shortcut is
-// written; a refused text or a refused update keeps the window open.
+// Ok: the editor closes once the shortcut is saved, and stays open after a
+// refusal or failure.
 static void OkCommand(HWND window) {
-  if (!StoreRecentList(window, IDC_INPUT, INPUT_LIST_KEY)) return;
-  if (!StoreRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY)) return;
-  BOOL keepOpen = WriteShortcut(window);
-  if (!keepOpen) DestroyWindow(window);
+  if (!WriteShortcut(window)) DestroyWindow(window);
 }
 
 static const char LinkFilter[] = "Links\0*.lnk\0All Files\0*.*\0";
 
-void EditorCommand(HWND window, unsigned controlId) {
-  switch (controlId) {
+void EditorCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  switch (LOWORD(wParam)) {
     case IDC_OK:
       OkCommand(window);
       break;
     case IDC_CANCEL:
+      // Escape (not the Cancel button) first disarms an armed picker.
+      if (reinterpret_cast<HWND>(lParam) != GetDlgItem(window, IDC_CANCEL) && PickerDisarm(window))
+        break;
       DestroyWindow(window);
+      break;
+    case IDC_INPUT:
+      // Editing Input by hand disarms the picker, which would overwrite it.
+      if (HIWORD(wParam) == CBN_EDITCHANGE || HIWORD(wParam) == CBN_SELCHANGE) PickerDisarm(window);
       break;
     case IDC_HELPBUTTON:
       ShowTextViewer(window, HelpText, HelpTitle);

@@ -1,5 +1,6 @@
 // The editor window: start-up, the window procedure and teardown.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 
@@ -32,6 +33,14 @@ static void RestoreFocus(HWND window) {
   HWND control = focusedControl;
   if (!control || !IsChild(window, control)) control = GetDlgItem(window, IDC_INPUT);
   if (control) SetFocus(control);
+}
+
+// What an empty field stands for, in grey, never as its text, also while it
+// has the focus. Set on the list's edit field: not every system carries out
+// the list's own CB_SETCUEBANNER.
+static void SetCue(HWND window, int controlId, const wchar_t* cue) {
+  HWND edit = FindWindowExA(GetDlgItem(window, controlId), nullptr, "Edit", nullptr);
+  SendMessageA(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue));
 }
 
 int RunEditor(HINSTANCE instance, int showCommand) {
@@ -131,11 +140,13 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       editorMade = true;
       FillRecentList(window, IDC_INPUT, INPUT_LIST_KEY);
       FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
+      SetCue(window, IDC_INPUT, L"left,top,width,height program");
+      SetCue(window, IDC_OUTPUT, L"New shortcut on the desktop");
       // The frame shows, and is activated, before its controls exist.
       if (GetActiveWindow() == window) RestoreFocus(window);
       return 0;
     case WM_COMMAND:
-      EditorCommand(window, LOWORD(wParam));
+      EditorCommand(window, wParam, lParam);
       return 0;
     case WM_USER:
       PickerNotify(window);

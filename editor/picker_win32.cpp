@@ -17,22 +17,28 @@ enum {
   PickerTimerMs = 250,
 };
 
+// While armed, the Select button says what the next click does.
 static void Disarm(HWND window) {
   UnhookWindowsHookEx(pickerHook);
   pickerHook = nullptr;
   KillTimer(window, PickerTimer);
+  SetDlgItemTextA(window, IDC_SELECT, "Select");
+}
+
+bool PickerDisarm(HWND window) {
+  if (!pickerHook) return false;
+  Disarm(window);
+  return true;
 }
 
 void PickerSelect(HWND window) {
-  if (pickerHook) {
-    Disarm(window);
-    return;
-  }
+  if (PickerDisarm(window)) return;
   // Without the library's hook procedure there is nothing to install.
   if (mouseHookProc) pickerHook = SetWindowsHookExA(WH_MOUSE, mouseHookProc, helperLibrary, 0);
   if (!pickerHook) MessageReport(CaptionFailure, "failed to hook");
   if (initMouseHook) initMouseHook(pickerHook, window);
   if (pickerHook && pickUndelivered) SetTimer(window, PickerTimer, PickerTimerMs, nullptr);
+  if (pickerHook) SetDlgItemTextA(window, IDC_SELECT, "Click a window...");
 }
 
 void PickerCheck(HWND window) {

@@ -1,11 +1,10 @@
 #include "editor/recent_list.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "diag/diag.h"
 #include "diag/format.h"
-
-const char NoFileSelected[] = "<No File Selected>";
 
 static char valueName[4];
 
@@ -41,81 +40,89 @@ static long OpenListKey(const RecentRegistryOps* registry, bool create, const ch
   return open(registry->context, RecentRootUser, keyPath, key);
 }
 
+namespace {
+
+// Reads the key's texts in slot order after the count entries already in
+// entries (RecentSlotCount + 1 of RecentTextSize bytes): each text once, empty
+// ones and absent slots skipped. Returns the new count.
+int ReadEntries(const RecentRegistryOps* registry, void* key, char (*entries)[RecentTextSize],
+                int count) {
+  for (int slot = 0; slot < RecentSlotCount; ++slot) {
+    char* text = entries[count];
+    if (!ReadRecentSlot(registry, key, slot, text) || text[0] == '\0') continue;
+    bool known = false;
+    for (int i = 0; i < count && !known; ++i) known = std::strcmp(entries[i], text) == 0;
+    if (!known) ++count;
+  }
+  return count;
+}
+
+char (*NewEntries())[RecentTextSize] {
+  return static_cast<char(*)[RecentTextSize]>(calloc(RecentSlotCount + 1, RecentTextSize));
+}
+
+}  // namespace
+
 bool FillRecentListWith(const RecentRegistryOps* registry, const RecentControlOps* control,
                         const char* keyPath) {
   control->reset(control->context);
   void* key;
-  if (OpenListKey(registry, false, keyPath, &key) != 0) {
-    control->addText(control->context, NoFileSelected);
-  } else {
-    char text[RecentTextSize];
-    for (int slot = 0; slot < RecentSlotCount; ++slot) {
-      if (!ReadRecentSlot(registry, key, slot, text)) continue;
-      if (control->addText(control->context, text) < 0)
-        MessageReport(CaptionFailure, "Combo Box add error");
-    }
+  char(*entries)[RecentTextSize] = NewEntries();
+  if (entries && OpenListKey(registry, false, keyPath, &key) == 0) {
+    int count = ReadEntries(registry, key, entries, 0);
     registry->closeKey(registry->context, key);
+    for (int i = 0; i < count; ++i)
+      if (control->addText(control->context, entries[i]) < 0)
+        MessageReport(CaptionFailure, "Combo Box add error");
   }
+  free(entries);
   control->selectFirst(control->context);
   return true;
 }
 
 bool StoreRecentListWith(const RecentRegistryOps* registry, const RecentControlOps* control,
-                         const char* keyPath) {
-  // One byte more than a slot holds, so that a text too long for it shows as
-  // such instead of being cut.
-  char text[RecentTextSize + 1];
-  text[0] = '\0';
-  control->getText(control->context, text, sizeof text);
-  text[sizeof text - 1] = '\0';
+                         const char* keyPath, const char* text) {
   if (std::strlen(text) >= RecentTextSize) {
     MessageReport(CaptionFailure, "Text too long for the list (more than %d bytes)",
                   RecentTextSize - 1);
     return false;
   }
-  if (std::strcmp(text, NoFileSelected) == 0) {
-    MessageReport(CaptionFailure, "You must select a file first");
+  // An empty field (a new shortcut's Output) is no entry.
+  if (text[0] == '\0') return true;
+  char(*entries)[RecentTextSize] = NewEntries();
+  if (!entries) {
+    MessageReport(CaptionError, "Out of memory for the list <%s>", keyPath);
     return false;
   }
-  // An empty field (a new shortcut's Output) is no entry: nothing moves, and
-  // the field is not refilled with the newest entry.
-  if (text[0] == '\0') return true;
   void* key;
   long code = OpenListKey(registry, true, keyPath, &key);
   if (code != 0) {
+    free(entries);
     MessageReport(CaptionFailure, "Could not Create/Open Registry Key <%s> Error Code %d", keyPath,
                   static_cast<int>(code));
     return false;
   }
 
-  // The stop slot: where the text already stands, else an empty newest entry
-  // (left by an older version), else the last slot, whose text drops off.
-  char slotText[RecentTextSize];
-  int stop = RecentSlotCount - 1;
-  for (int slot = RecentSlotCount - 2; slot >= 0; --slot) {
-    if (!ReadRecentSlot(registry, key, slot, slotText)) continue;
-    if (std::strcmp(slotText, text) == 0) stop = slot;
-    if (slot == 0 && slotText[0] == '\0' && stop == RecentSlotCount - 1) stop = 0;
-  }
-
-  // Move the entries above the stop slot down by one; an absent slot is not
-  // copied, so the slot below it keeps its text.
-  for (int slot = stop - 1; slot >= 0; --slot) {
-    if (!ReadRecentSlot(registry, key, slot, slotText)) continue;
-    const char* name = RecentValueName(slot + 1);
-    long written = registry->setValue(registry->context, key, name, slotText,
-                                      static_cast<unsigned long>(std::strlen(slotText) + 1));
-    if (written != 0)
+  // The text first, then the older texts without it, written back as slots
+  // 0 to n; the oldest beyond sixteen drops off, and gaps close.
+  std::strcpy(entries[0], text);
+  int count = ReadEntries(registry, key, entries, 1);
+  if (count > RecentSlotCount) count = RecentSlotCount;
+  for (int slot = count - 1; slot >= 0; --slot) {
+    const char* name = slot ? RecentValueName(slot) : nullptr;
+    long written = registry->setValue(registry->context, key, name, entries[slot],
+                                      static_cast<unsigned long>(std::strlen(entries[slot]) + 1));
+    if (written != 0 && slot)
       MessageReport(CaptionFailure, "Could not set Registry Key <%s><%s> Error Code %d", keyPath,
                     name, static_cast<int>(written));
+    else if (written != 0)
+      MessageReport(CaptionFailure, "Could not set Registry Key <%s> Error Code %d", keyPath,
+                    static_cast<int>(written));
   }
-
-  long written = registry->setValue(registry->context, key, nullptr, text,
-                                    static_cast<unsigned long>(std::strlen(text) + 1));
-  if (written != 0)
-    MessageReport(CaptionFailure, "Could not set Registry Key <%s> Error Code %d", keyPath,
-                  static_cast<int>(written));
+  for (int slot = count; slot < RecentSlotCount; ++slot)
+    registry->deleteValue(registry->context, key, RecentValueName(slot));
   registry->closeKey(registry->context, key);
+  free(entries);
   FillRecentListWith(registry, control, keyPath);
   return true;
 }

@@ -13,20 +13,19 @@ enum {
 // The two roots, tried in this order.
 enum RecentRoot { RecentRootMachine = 0, RecentRootUser = 1 };
 
-extern const char NoFileSelected[];  // "<No File Selected>"
-
 // Registry operations. Results are the platform's error codes (0 = success).
 struct RecentRegistryOps {
   void* context;
   long (*openKey)(void* context, RecentRoot root, const char* keyPath, void** key);
   long (*createKey)(void* context, RecentRoot root, const char* keyPath, void** key);
-  // Reads at most *size bytes of the value's data into buffer and sets *size
-  // to the data's length; a terminator is not guaranteed. A null or empty
-  // name is the key's default value.
+  // Reads at most *size bytes of a text value's data into buffer and sets
+  // *size to the data's length; a terminator is not guaranteed. A value of
+  // another type is absent. A null or empty name is the key's default value.
   long (*queryValue)(void* context, void* key, const char* name, char* buffer, unsigned long* size);
   // Writes length bytes of text, its terminator included, as a string value.
   long (*setValue)(void* context, void* key, const char* name, const char* text,
                    unsigned long length);
+  long (*deleteValue)(void* context, void* key, const char* name);
   void (*closeKey)(void* context, void* key);
 };
 
@@ -36,9 +35,6 @@ struct RecentControlOps {
   void (*reset)(void* context);
   int (*addText)(void* context, const char* text);  // index, or negative on failure
   void (*selectFirst)(void* context);
-  // Fills buffer (size bytes) with the edit field's text, terminated; a text
-  // longer than size - 1 bytes is cut.
-  void (*getText)(void* context, char* buffer, int size);
 };
 
 // Value name of a slot: "" for slot 0, "01".."15" otherwise. The result lives
@@ -53,4 +49,4 @@ bool ReadRecentSlot(const RecentRegistryOps* registry, void* key, int slot, char
 bool FillRecentListWith(const RecentRegistryOps* registry, const RecentControlOps* control,
                         const char* keyPath);
 bool StoreRecentListWith(const RecentRegistryOps* registry, const RecentControlOps* control,
-                         const char* keyPath);
+                         const char* keyPath, const char* text);

@@ -31,7 +31,7 @@ static long QueryValue(void*, void* key, const char* name, char* buffer, unsigne
                                reinterpret_cast<BYTE*>(buffer), &length);
   // Only text belongs in the lists: a number or binary data that another
   // program wrote under the key counts as an absent slot.
-  if (code == ERROR_SUCCESS && type != REG_SZ) code = ERROR_FILE_NOT_FOUND;
+  if (code == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) code = ERROR_FILE_NOT_FOUND;
   *size = length;
   return code;
 }
@@ -41,10 +41,14 @@ static long SetValue(void*, void* key, const char* name, const char* text, unsig
                         reinterpret_cast<const BYTE*>(text), length);
 }
 
+static long DeleteValue(void*, void* key, const char* name) {
+  return RegDeleteValueA(static_cast<HKEY>(key), name);
+}
+
 static void CloseKey(void*, void* key) { RegCloseKey(static_cast<HKEY>(key)); }
 
-static const RecentRegistryOps registryOps = {nullptr,    OpenKey,  CreateKey,
-                                              QueryValue, SetValue, CloseKey};
+static const RecentRegistryOps registryOps = {nullptr,  OpenKey,     CreateKey, QueryValue,
+                                              SetValue, DeleteValue, CloseKey};
 
 struct ListControl {
   HWND window;
@@ -68,20 +72,14 @@ static void SelectFirst(void* context) {
   SendMessageA(GetDlgItem(list->window, list->controlId), CB_SETCURSEL, 0, 0);
 }
 
-static void GetText(void* context, char* buffer, int size) {
-  auto* list = static_cast<ListControl*>(context);
-  buffer[0] = '\0';
-  GetDlgItemTextA(list->window, list->controlId, buffer, size);
-}
-
 BOOL FillRecentList(HWND window, int controlId, const char* keyPath) {
   ListControl list = {window, controlId};
-  RecentControlOps control = {&list, ResetList, AddText, SelectFirst, GetText};
+  RecentControlOps control = {&list, ResetList, AddText, SelectFirst};
   return FillRecentListWith(&registryOps, &control, keyPath) ? TRUE : FALSE;
 }
 
-BOOL StoreRecentList(HWND window, int controlId, const char* keyPath) {
+BOOL StoreRecentList(HWND window, int controlId, const char* keyPath, const char* text) {
   ListControl list = {window, controlId};
-  RecentControlOps control = {&list, ResetList, AddText, SelectFirst, GetText};
-  return StoreRecentListWith(&registryOps, &control, keyPath) ? TRUE : FALSE;
+  RecentControlOps control = {&list, ResetList, AddText, SelectFirst};
+  return StoreRecentListWith(&registryOps, &control, keyPath, text) ? TRUE : FALSE;
 }

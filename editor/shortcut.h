@@ -2,5 +2,7 @@
 #pragma once
 #include <windows.h>
 
-// Creates or updates the shortcut; TRUE when the editor window is to stay open.
+// Ok: plans the shortcut from Input and Output, then creates or updates it
+// and records both texts in their lists. TRUE when the editor window is to
+// stay open (after any refusal or failure), FALSE once the shortcut is saved.
 BOOL WriteShortcut(HWND window);

@@ -1,18 +1,18 @@
 #include "editor/shortcut_args.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "diag/diag.h"
 #include "diag/format.h"
 #include "placement/command.h"
 #include "placement/lookup.h"
+#include "placement/same_program.h"
 
 namespace {
 
 // Room for a text made of the longest input and old arguments, or of a
-// desktop folder, a file name and the suffix, so that an over-long result is
-// measured and shown whole in its refusal.
+// folder, a file name and the suffix, so that an over-long result is measured
+// and shown whole in its refusal.
 enum { ComposeRoom = TextSize + OldArgumentsSize };
 
 const char ArgumentsTooLongFormat[] =
@@ -37,67 +37,64 @@ void Append(char* buffer, size_t room, const char* text) {
   AppendBounded(buffer, room, text, std::strlen(text));
 }
 
-// A shortcut's text holds at most 259 characters as the system counts them,
-// which always fit a ShortcutTextSize field.
-bool FitsField(const char* text) { return TextUnits(text) <= ShortcutTextLimit; }
-
 void CopyField(char* field, const char* text, size_t count) {
   std::memcpy(field, text, count);
   field[count] = '\0';
 }
 
-// The input text read as the placement run reads it, into line (ComposeRoom
-// bytes); request points into line. Refusals are the run's own messages; an
-// empty command, which the run could never start, counts as none.
-ShortcutTextResult ReadPlacementInput(const char* inputText, char* line,
-                                      PlacementRequest* request) {
-  size_t length = std::strlen(inputText);
-  if (length >= ComposeRoom) {
-    MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(length),
-                  ShortcutTextSize - 1, inputText);
-    return ShortcutTextTooLong;
-  }
-  std::memcpy(line, inputText, length + 1);
-  switch (ParsePlacementCommand(line, request)) {
-    case PlacementMissingCoordinates:
-      MessageReport(CaptionFailure, MissingCoordinatesMessage, inputText);
-      return ShortcutInvalidCommand;
-    case PlacementNoCommand:
-      MessageReport(CaptionFailure, InvalidCommandMessage, inputText);
-      return ShortcutInvalidCommand;
-    case PlacementParsed:
-      break;
-  }
-  if (request->command[0] != '\0') return ShortcutTextMade;
-  MessageReport(CaptionFailure, InvalidCommandMessage, inputText);
-  return ShortcutInvalidCommand;
+// A shortcut's text holds at most 259 characters as the system counts them,
+// which always fit a ShortcutTextSize field; a longer one is reported whole.
+bool Fits(const char* format, const char* text) {
+  if (TextUnits(text) <= ShortcutTextLimit) return true;
+  MessageReport(CaptionFailure, format, static_cast<int>(TextUnits(text)), ShortcutTextLimit, text);
+  return false;
 }
 
 bool IsBlankOrEnd(char c) { return c == '\0' || IsCommandWhitespace(c); }
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+const char* SkipBlanks(const char* text) {
+  while (IsCommandWhitespace(*text)) ++text;
+  return text;
+}
 
 // The program of a command, without its arguments: the quoted part, or up to
-// the end of the first ".exe" that ends a word; else the whole command.
-// Returns its start and sets *length.
-const char* ProgramOfCommand(const char* command, size_t* length) {
+// the end of the first ".exe" that ends a word, or the whole command when its
+// first word is a path (a folder may hold blanks), else that first word.
+// Returns its start, sets *length and *rest (what follows it).
+const char* ProgramOfCommand(const char* command, size_t* length, const char** rest) {
   if (command[0] == '"') {
     const char* close = std::strchr(command + 1, '"');
     *length = close ? static_cast<size_t>(close - command - 1) : std::strlen(command + 1);
+    *rest = close ? close + 1 : command + 1 + *length;
     return command + 1;
   }
   for (const char* p = command; *p; ++p) {
-    if (p[0] == '.' && std::tolower(static_cast<unsigned char>(p[1])) == 'e' &&
-        std::tolower(static_cast<unsigned char>(p[2])) == 'x' &&
-        std::tolower(static_cast<unsigned char>(p[3])) == 'e' && IsBlankOrEnd(p[4])) {
-      *length = static_cast<size_t>(p + 4 - command);
+    // Only "E" and "e" give 'e' once 0x20 is set, and so on.
+    if (p[0] == '.' && (p[1] | 0x20) == 'e' && (p[2] | 0x20) == 'x' && (p[3] | 0x20) == 'e' &&
+        IsBlankOrEnd(p[4])) {
+      *rest = p + 4;
+      *length = static_cast<size_t>(*rest - command);
       return command;
     }
   }
-  *length = std::strlen(command);
+  const char* end = command;
+  bool path = false;
+  for (; !IsBlankOrEnd(*end); ++end) path = path || IsSeparator(*end);
+  if (path) end = command + std::strlen(command);
+  *length = static_cast<size_t>(end - command);
+  *rest = end;
   return command;
 }
 
-// The hold seconds of old placement arguments, read from their text before
-// the first space as the run reads it; 0 for none.
+void CopyProgram(const char* command, char* program, const char** rest) {
+  size_t length;
+  const char* start = ProgramOfCommand(command, &length, rest);
+  CopyField(program, start, length);
+}
+
+// The hold of old placement arguments, read from their text before the first
+// space as the run reads it; 0 for none.
 int32_t OldHoldSeconds(const char* oldArguments, const char* oldSpace) {
   char head[ComposeRoom];
   size_t length = static_cast<size_t>(oldSpace - oldArguments);
@@ -108,28 +105,149 @@ int32_t OldHoldSeconds(const char* oldArguments, const char* oldSpace) {
   return ParsePlacementCommand(head, &request) == PlacementParsed ? request.holdSeconds : 0;
 }
 
-// The place part of placement arguments as the run read it from Input: the
-// four numbers or the fill word, then the hold's seconds when there are any.
-void ComposePlace(const PlacementRequest& request, int32_t hold, char* text, size_t size) {
-  if (request.fill == FillNone)
-    FormatText(text, size, "%d,%d,%d,%d", request.left, request.top, request.width, request.height);
-  else if (request.fillMonitor != 0)
-    FormatText(text, size, "%s:%d", request.fill == FillWorkArea ? "fillwork" : "fill",
-               request.fillMonitor);
-  else
-    FormatText(text, size, "%s", request.fill == FillWorkArea ? "fillwork" : "fill");
-  if (hold) {
-    size_t length = std::strlen(text);
-    FormatText(text + length, size - length, ",%d", hold);
+// The run's hold in [text, end): a comma and nothing but digits. -1 when the
+// text is no hold (the run ignores it), -2 when the number is out of range.
+int32_t ReadHold(const char* text, const char* end) {
+  if (end - text < 2 || text[0] != ',') return -1;
+  int32_t seconds = 0;
+  for (const char* p = text + 1; p < end; ++p) {
+    if (*p < '0' || *p > '9') return -1;
+    if (seconds <= HoldSecondsLimit) seconds = seconds * 10 + (*p - '0');
   }
+  return seconds > HoldSecondsLimit ? -2 : seconds;
+}
+
+void Refuse(const char* format, const char* text) { MessageReport(CaptionFailure, format, text); }
+
+bool IsPath(const char* program) { return std::strpbrk(program, "\\/") != nullptr; }
+
+// Arguments, icon and working directory of a new shortcut.
+void NewShortcutFields(const PlacementInput& input, ShortcutPlan* plan) {
+  plan->kind = PlanNewShortcut;
+  std::strcpy(plan->arguments, input.text);
+  plan->workingDirectory[0] = '\0';
+  plan->setIcon = IsPath(input.program);
+  if (!plan->setIcon) return;
+  std::strcpy(plan->iconLocation, input.program);
+  plan->iconIndex = 0;
+  size_t directory = 0;
+  for (size_t i = 0; input.program[i]; ++i)
+    if (IsSeparator(input.program[i])) directory = i;
+  // A drive's root keeps its backslash: "C:" alone is that drive's current folder.
+  if (directory == 2 && input.program[1] == ':') ++directory;
+  CopyField(plan->workingDirectory, input.program, directory);
+}
+
+// The file name of a new shortcut in folder: the program's file name without
+// its extension, its first letter raised, characters no file name may hold
+// replaced, then " Tavrisol" and the first free of ".lnk", " (2).lnk", ...
+bool NameInFolder(const ShortcutPlanOps& ops, const char* folder, const char* program, char* path) {
+  const char* name = program;
+  for (const char* p = program; *p; ++p)
+    if (IsSeparator(*p)) name = p + 1;
+  char stem[ComposeRoom] = "";
+  Append(stem, sizeof stem, folder);
+  size_t length = std::strlen(stem);
+  if (length == 0 || !IsSeparator(stem[length - 1])) Append(stem, sizeof stem, "\\");
+  size_t start = std::strlen(stem);
+  Append(stem, sizeof stem, name);
+  char* dot = std::strrchr(stem + start, '.');
+  if (dot && dot > stem + start) *dot = '\0';
+  for (char* p = stem + start; *p; ++p)
+    if (static_cast<unsigned char>(*p) < 0x20 || std::strchr("\\/:*?\"<>|", *p)) *p = '_';
+  if (stem[start] >= 'a' && stem[start] <= 'z') stem[start] = static_cast<char>(stem[start] - 32);
+  Append(stem, sizeof stem, ShortcutSuffix);
+
+  // A new shortcut never replaces a file: the first free name is taken.
+  char candidate[ComposeRoom];
+  for (int number = 1; number <= LastFreeNameTried; ++number) {
+    if (number == 1)
+      FormatText(candidate, sizeof candidate, "%s%s", stem, ShortcutExtension);
+    else
+      FormatText(candidate, sizeof candidate, "%s (%d)%s", stem, number, ShortcutExtension);
+    if (!Fits(PathTooLongFormat, candidate)) return false;
+    if (ops.pathKind(ops.context, candidate) != PathMissing) continue;
+    std::strcpy(path, candidate);
+    return true;
+  }
+  MessageReport(CaptionFailure, "No free shortcut name: %s%s and %d numbered ones are taken", stem,
+                ShortcutExtension, LastFreeNameTried - 1);
+  return false;
+}
+
+bool EndsWithLnk(const char* path) {
+  size_t length = std::strlen(path);
+  return length >= 4 && SameTextIgnoringAsciiCase(path + length - 4, ShortcutExtension);
+}
+
+const char NotAShortcut[] = "Not a shortcut:\n%s";
+const char OtherProgram[] =
+    "Input starts %s, but the shortcut starts %s.\nThe shortcut was not changed.";
+
+// The update of the shortcut at path, which exists.
+void PlanUpdateOf(const ShortcutPlanOps& ops, const PlacementInput& input, const char* path,
+                  ShortcutPlan* plan) {
+  OldShortcut old;
+  switch (ops.loadShortcut(ops.context, path, &old)) {
+    case ShortcutNotLoadable:
+      Refuse(NotAShortcut, path);
+      return;
+    case ShortcutLoadRefused:
+      return;
+    case ShortcutLoaded:
+      break;
+  }
+  char composed[ComposeRoom] = "";
+  plan->setIcon = false;
+  if (BeginsWithPlacementArea(old.arguments)) {
+    // A placement shortcut: the new numbers for the same program, with the
+    // old command unless Input gives arguments of its own; the old hold stays
+    // unless Input gives one (0 removes it).
+    const char* oldSpace = std::strchr(old.arguments, ' ');
+    if (!oldSpace) {
+      Refuse(InvalidCommandMessage, old.arguments);
+      return;
+    }
+    char oldProgram[ComposeRoom];
+    const char* rest;
+    CopyProgram(SkipBlanks(oldSpace), oldProgram, &rest);
+    if (!SameProgramPath(input.program, oldProgram)) {
+      MessageReport(CaptionFailure, OtherProgram, input.program, oldProgram);
+      return;
+    }
+    int32_t hold = input.holdGiven ? input.holdSeconds : OldHoldSeconds(old.arguments, oldSpace);
+    AppendBounded(composed, sizeof composed, input.text, input.coordinatesLength);
+    if (hold) FormatText(composed + std::strlen(composed), 16, ",%d", static_cast<int>(hold));
+    if (input.hasArguments) {
+      Append(composed, sizeof composed, " ");
+      Append(composed, sizeof composed, input.command);
+    } else {
+      Append(composed, sizeof composed, oldSpace);
+    }
+  } else {
+    // An ordinary shortcut of the same program: the placement before its
+    // arguments, and its icon stays the program's.
+    if (!SameProgramPath(input.program, old.target)) {
+      MessageReport(CaptionFailure, OtherProgram, input.program, old.target);
+      return;
+    }
+    Append(composed, sizeof composed, input.text);
+    Append(composed, sizeof composed, " ");
+    Append(composed, sizeof composed, old.arguments);
+    if (old.iconLocation[0] == '\0') {
+      plan->setIcon = true;
+      std::strcpy(plan->iconLocation, old.target);
+      plan->iconIndex = 0;
+    }
+  }
+  if (!Fits(ArgumentsTooLongFormat, composed)) return;
+  std::strcpy(plan->arguments, composed);
+  plan->workingDirectory[0] = '\0';
+  std::strcpy(plan->path, path);
+  plan->kind = PlanUpdate;
 }
 
 }  // namespace
-
-bool BeginsWithCoordinates(const char* text) {
-  int32_t numbers[4];
-  return ReadCommaNumbers(text, numbers, 4, nullptr) == 4;
-}
 
 void RemoveSurroundingQuotes(char* text) {
   size_t length = std::strlen(text);
@@ -138,129 +256,136 @@ void RemoveSurroundingQuotes(char* text) {
   text[length - 2] = '\0';
 }
 
-ShortcutTextResult CheckPlacementInput(const char* inputText) {
-  char line[ComposeRoom];
-  PlacementRequest request;
-  return ReadPlacementInput(inputText, line, &request);
-}
-
-ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
-                                           const char* oldTarget, char* arguments) {
-  char line[ComposeRoom];
-  PlacementRequest request;
-  ShortcutTextResult read = ReadPlacementInput(inputText, line, &request);
-  if (read != ShortcutTextMade) return read;
-
-  char composed[ComposeRoom] = "";
-  if (BeginsWithPlacementArea(oldArguments)) {
-    // A placement shortcut: new coordinates or fill word, old command and hold.
-    const char* oldSpace = std::strchr(oldArguments, ' ');
-    if (!oldSpace) {
-      MessageReport(CaptionFailure, InvalidCommandMessage, oldArguments);
-      return ShortcutInvalidCommand;
-    }
-    // The numbers as the run read them, so that blanks or signs in the input
-    // can't move the command's space.
-    int32_t hold =
-        request.holdSeconds ? request.holdSeconds : OldHoldSeconds(oldArguments, oldSpace);
-    ComposePlace(request, hold, composed, sizeof composed);
-    Append(composed, sizeof composed, oldSpace);
-  } else {
-    // An ordinary shortcut: the input must name the program it starts.
-    char program[ComposeRoom];
-    size_t programLength;
-    const char* start = ProgramOfCommand(request.command, &programLength);
-    CopyField(program, start, programLength);
-    if (!SameTextIgnoringAsciiCase(program, oldTarget)) {
-      MessageReport(CaptionFailure,
-                    "Input starts %s, but the shortcut starts %s.\nThe shortcut was not changed.",
-                    program, oldTarget);
-      return ShortcutOtherProgram;
-    }
-    Append(composed, sizeof composed, inputText);
-    Append(composed, sizeof composed, " ");
-    Append(composed, sizeof composed, oldArguments);
-  }
-  if (!FitsField(composed)) {
-    MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(TextUnits(composed)),
-                  ShortcutTextLimit, composed);
+ShortcutTextResult ReadPlacementInput(const char* inputText, PlacementInput* input) {
+  // Longer than any field: refused whole, before any copy of it is cut.
+  if (std::strlen(inputText) >= ShortcutTextSize) {
+    Fits(ArgumentsTooLongFormat, inputText);
     return ShortcutTextTooLong;
   }
-  std::strcpy(arguments, composed);
+  char line[ComposeRoom];
+  std::strcpy(line, inputText);
+  PlacementRequest request;
+  switch (ParsePlacementCommand(line, &request)) {
+    case PlacementMissingCoordinates:
+      Refuse(MissingCoordinatesMessage, inputText);
+      return ShortcutInvalidCommand;
+    case PlacementNoCommand:
+      Refuse(InvalidCommandMessage, inputText);
+      return ShortcutInvalidCommand;
+    case PlacementParsed:
+      break;
+  }
+  // The numbers as "%d" reads them, or the fill word in the form the run
+  // reads it, and the command after the first space that follows them, so
+  // that a blank after a comma cannot cut the command.
+  int32_t numbers[4];
+  const char* end;
+  char head[ComposeRoom];
+  if (ReadCommaNumbers(inputText, numbers, 4, &end) == 4) {
+    FormatText(head, sizeof head, "%d,%d,%d,%d", static_cast<int>(numbers[0]),
+               static_cast<int>(numbers[1]), static_cast<int>(numbers[2]),
+               static_cast<int>(numbers[3]));
+  } else {
+    end = inputText + std::strcspn(inputText, ", ");
+    FormatText(head, sizeof head, "%s", request.fill == FillWorkArea ? "fillwork" : "fill");
+    if (request.fillMonitor)
+      FormatText(head + std::strlen(head), 16, ":%d", static_cast<int>(request.fillMonitor));
+  }
+  const char* space = std::strchr(end, ' ');
+  if (!space) {
+    Refuse(InvalidCommandMessage, inputText);
+    return ShortcutInvalidCommand;
+  }
+  int32_t hold = ReadHold(end, space);
+  if (hold == -2) {
+    MessageReport(CaptionFailure, "Hold seconds out of range (0 to %d):\n%s", HoldSecondsLimit,
+                  inputText);
+    return ShortcutInvalidCommand;
+  }
+  input->holdGiven = hold >= 0;
+  input->holdSeconds = hold > 0 ? hold : 0;
+  const char* command = SkipBlanks(line + (space + 1 - inputText));
+  input->coordinatesLength = std::strlen(head);
+  if (input->holdSeconds)
+    FormatText(head + input->coordinatesLength, 16, ",%d", static_cast<int>(input->holdSeconds));
+  if (*command == '\0') {
+    Refuse(InvalidCommandMessage, inputText);
+    return ShortcutInvalidCommand;
+  }
+  const char* rest;
+  char program[ComposeRoom];
+  CopyProgram(command, program, &rest);
+  input->hasArguments = *SkipBlanks(rest) != '\0';
+  // A program in quotes alone loses them: the run compares it with the paths
+  // of running programs.
+  if (command[0] == '"' && !input->hasArguments) command = program;
+
+  char text[ComposeRoom];
+  FormatText(text, sizeof text, "%s %s", head, command);
+  if (!Fits(ArgumentsTooLongFormat, text)) return ShortcutTextTooLong;
+  std::strcpy(input->text, text);
+  std::strcpy(input->program, program);
+  input->command = input->text + std::strlen(head) + 1;
   return ShortcutTextMade;
 }
 
-ShortcutTextResult CheckNewArguments(const char* inputText) {
-  if (FitsField(inputText)) return ShortcutTextMade;
-  MessageReport(CaptionFailure, ArgumentsTooLongFormat, static_cast<int>(TextUnits(inputText)),
-                ShortcutTextLimit, inputText);
-  return ShortcutTextTooLong;
-}
+void PlanShortcut(const ShortcutPlanOps& ops, const char* inputText, const char* outputText,
+                  ShortcutPlan* plan) {
+  plan->kind = PlanRefused;
+  PlacementInput input;
+  if (ReadPlacementInput(inputText, &input) != ShortcutTextMade) return;
+  std::strcpy(plan->input, input.text);
 
-ShortcutTextResult CheckShortcutPath(const char* outputText) {
-  if (FitsField(outputText)) return ShortcutTextMade;
-  MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(TextUnits(outputText)),
-                ShortcutTextLimit, outputText);
-  return ShortcutTextTooLong;
-}
+  // Where the shortcut goes: Output without quotes or surrounding blanks; a
+  // relative path lies on the desktop.
+  char output[ComposeRoom];
+  CopyField(
+      output, outputText,
+      std::strlen(outputText) < sizeof output - 1 ? std::strlen(outputText) : sizeof output - 1);
+  char* start = output;
+  while (IsCommandWhitespace(*start)) ++start;
+  char* end = start + std::strlen(start);
+  while (end > start && IsCommandWhitespace(end[-1])) *--end = '\0';
+  RemoveSurroundingQuotes(start);
 
-ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,
-                                     bool (*taken)(const char* path), NewShortcutNames* names) {
-  char line[ComposeRoom];
-  PlacementRequest request;
-  ShortcutTextResult read = ReadPlacementInput(inputText, line, &request);
-  if (read != ShortcutTextMade) return read;
-  size_t programLength;
-  const char* program = ProgramOfCommand(request.command, &programLength);
-  char programText[ComposeRoom] = "";
-  AppendBounded(programText, sizeof programText, program, programLength);
-  if (!FitsField(programText) || !FitsField(desktopFolder)) {
-    // The editor checks its fields first; only another caller gets here.
-    const char* text = FitsField(programText) ? desktopFolder : programText;
-    MessageReport(CaptionFailure, "Shortcut command too long (%d characters, at most %d):\n%s",
-                  static_cast<int>(TextUnits(text)), ShortcutTextLimit, text);
-    return ShortcutTextTooLong;
+  char desktop[ShortcutTextSize];
+  desktop[0] = '\0';
+  ops.desktopFolder(ops.context, desktop);
+  char place[ComposeRoom];
+  if (*start && !IsAbsolutePath(start))
+    FormatText(place, sizeof place, "%s\\%s", desktop, start);
+  else
+    std::strcpy(place, start);
+
+  if (*start == '\0' || ops.pathKind(ops.context, place) == PathFolder) {
+    const char* folder = *start ? place : desktop;
+    if (!NameInFolder(ops, folder, input.program, plan->path)) return;
+    NewShortcutFields(input, plan);
+    return;
   }
-
-  // The last backslash of the program splits its directory from its file
-  // name; a program without one is all file name.
-  const char* fileName = program;
-  for (const char* p = program; p < program + programLength; ++p)
-    if (*p == '\\') fileName = p + 1;
-  size_t directoryLength = fileName > program ? static_cast<size_t>(fileName - 1 - program) : 0;
-
-  char stem[ComposeRoom] = "";
-  Append(stem, sizeof stem, desktopFolder);
-  Append(stem, sizeof stem, "\\");
-  size_t nameStart = std::strlen(stem);
-  AppendBounded(stem, sizeof stem, fileName, program + programLength - fileName);
-  if (stem[nameStart] >= 'a' && stem[nameStart] <= 'z')
-    stem[nameStart] = static_cast<char>(std::toupper(static_cast<unsigned char>(stem[nameStart])));
-  // The last "." of the whole path goes with what follows, even when it lies
-  // in the desktop folder's own name.
-  char* dot = std::strrchr(stem, '.');
-  if (dot) *dot = '\0';
-  Append(stem, sizeof stem, ShortcutSuffix);
-
-  // A new shortcut never replaces a file: the first free name is taken.
-  char path[ComposeRoom];
-  for (int number = 1; number <= LastFreeNameTried; ++number) {
-    if (number == 1)
-      FormatText(path, sizeof path, "%s%s", stem, ShortcutExtension);
-    else
-      FormatText(path, sizeof path, "%s (%d)%s", stem, number, ShortcutExtension);
-    if (!FitsField(path)) {
-      MessageReport(CaptionFailure, PathTooLongFormat, static_cast<int>(TextUnits(path)),
-                    ShortcutTextLimit, path);
-      return ShortcutTextTooLong;
-    }
-    if (taken(path)) continue;
-    CopyField(names->iconLocation, program, programLength);
-    CopyField(names->workingDirectory, program, directoryLength);
-    CopyField(names->shortcutPath, path, std::strlen(path));
-    return ShortcutTextMade;
+  if (!EndsWithLnk(place)) Append(place, sizeof place, ShortcutExtension);
+  if (!Fits(PathTooLongFormat, place)) return;
+  switch (ops.pathKind(ops.context, place)) {
+    case PathFile:
+      PlanUpdateOf(ops, input, place, plan);
+      return;
+    case PathFolder:
+      Refuse(NotAShortcut, place);
+      return;
+    case PathMissing:
+      break;
   }
-  MessageReport(CaptionFailure, "No free shortcut name: %s%s and %d numbered ones are taken", stem,
-                ShortcutExtension, LastFreeNameTried - 1);
-  return ShortcutNoFreeName;
+  // A new shortcut at the path given: its folder must exist.
+  char folder[ComposeRoom];
+  std::strcpy(folder, place);
+  char* name = folder;
+  for (char* p = folder; *p; ++p)
+    if (IsSeparator(*p)) name = p + 1;
+  *name = '\0';
+  if (name == folder || ops.pathKind(ops.context, folder) != PathFolder) {
+    Refuse("No such folder:\n%s", folder[0] ? folder : place);
+    return;
+  }
+  std::strcpy(plan->path, place);
+  NewShortcutFields(input, plan);
 }

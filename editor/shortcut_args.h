@@ -1,7 +1,11 @@
-// The texts a shortcut is made of: the arguments of an updated placement
-// shortcut and the names of a new one on the desktop. Plain logic; refusals are
-// reported here (caption "Failure") so the writer only has to stop.
+// What Ok does, decided before anything is written: from the Input text, the
+// Output text and the shortcut Output names, a plan (a new shortcut at a path,
+// an update of a shortcut) or a refusal. Plain logic; refusals are reported
+// here (caption "Failure") so the writer only has to stop.
 #pragma once
+
+#include <cstddef>
+#include <cstdint>
 
 #include "diag/text.h"
 
@@ -21,49 +25,75 @@ enum ShortcutTextResult {
   ShortcutTextTooLong,     // the result would not fit 259 characters; reported
   ShortcutOtherProgram,    // Input names another program than the shortcut's; reported
   ShortcutNoFreeName,      // every name tried for a new shortcut is taken; reported
+  ShortcutBadOutput,       // Output names no shortcut and no place for one; reported
 };
 
-// What a new shortcut gets besides its target and arguments.
-struct NewShortcutNames {
+// The Input text as it is written, so that the run reads it as the user meant:
+// the numbers in their plain form, one space, the command without surrounding
+// quotes.
+struct PlacementInput {
+  char text[ShortcutTextSize];
+  const char* command;       // in text
+  size_t coordinatesLength;  // of the numbers (or words) that begin text, without a hold
+  // The program of the command (the quoted part, or up to the end of the first
+  // ".exe" word, or the whole command when it is a path, else its first word),
+  // and whether arguments follow it.
+  char program[ShortcutTextSize];
+  bool hasArguments;
+  int32_t holdSeconds;  // 0: none
+  bool holdGiven;       // a fifth number stood there; 0 removes a hold
+};
+
+// What the shortcut Output names holds.
+struct OldShortcut {
+  char arguments[OldArgumentsSize];
+  char target[ShortcutTextSize];
   char iconLocation[ShortcutTextSize];
-  char workingDirectory[ShortcutTextSize];
-  char shortcutPath[ShortcutTextSize];
+  int iconIndex;
 };
 
-// True when text begins with four comma-separated integers, as the placement
-// command line does ("%d,%d,%d,%d" reads four fields).
-bool BeginsWithCoordinates(const char* text);
+enum PathKind { PathMissing, PathFile, PathFolder };
+enum ShortcutLoad {
+  ShortcutLoaded,
+  ShortcutNotLoadable,  // no shortcut the shell can read
+  ShortcutLoadRefused,  // read, but not whole; reported
+};
+
+// What the plan needs to know of the system.
+struct ShortcutPlanOps {
+  void* context;
+  void (*desktopFolder)(void* context, char* folder);  // ShortcutTextSize bytes
+  PathKind (*pathKind)(void* context, const char* path);
+  ShortcutLoad (*loadShortcut)(void* context, const char* path, OldShortcut* old);
+};
+
+enum ShortcutPlanKind { PlanRefused, PlanNewShortcut, PlanUpdate };
+
+struct ShortcutPlan {
+  ShortcutPlanKind kind;
+  char path[ShortcutTextSize];  // the shortcut file written
+  char arguments[ShortcutTextSize];
+  bool setIcon;  // a new shortcut, or an update whose old one had no icon
+  char iconLocation[ShortcutTextSize];
+  int iconIndex;
+  char workingDirectory[ShortcutTextSize];  // a new shortcut's; empty: none
+  char input[ShortcutTextSize];             // the Input text as written, for its list
+};
+
+// Reads the input text as the run will, and refuses with the run's own message
+// what the run could not read: fewer than four numbers, no space after them,
+// nothing after that space. Fills input only on ShortcutTextMade.
+ShortcutTextResult ReadPlacementInput(const char* inputText, PlacementInput* input);
+
+// Decides Ok. An empty Output is a new shortcut on the desktop, a folder a new
+// shortcut in it (named after the program: "Name Tavrisol.lnk", or the first
+// free "Name Tavrisol (N).lnk"); a path (".lnk" added when missing) names the
+// shortcut to update when it exists, else the new one, whose folder must
+// exist. A relative path lies on the desktop. An update keeps the shortcut's
+// program: Input must name it.
+void PlanShortcut(const ShortcutPlanOps& ops, const char* inputText, const char* outputText,
+                  ShortcutPlan* plan);
 
 // Takes one pair of double quotes off a text that begins and ends with them,
 // as the shell's "copy as path" gives a path.
 void RemoveSurroundingQuotes(char* text);
-
-// Reads the input text as the placement run does and refuses, with the run's
-// own message, what the run would refuse: fewer than four numbers, no space,
-// or nothing after it.
-ShortcutTextResult CheckPlacementInput(const char* inputText);
-
-// Arguments for an update: a placement shortcut keeps its command (and its
-// hold, unless the input text gives one) and takes the four numbers of the
-// input text; any other shortcut gets the input text, a space and its old
-// arguments, but only when the input's program is the shortcut's own target.
-// inputText holds fewer than TextSize bytes and oldArguments fewer than
-// OldArgumentsSize. Fills arguments (ShortcutTextSize bytes) only when the
-// result is ShortcutTextMade.
-ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* oldArguments,
-                                           const char* oldTarget, char* arguments);
-
-// A new shortcut takes the input text whole as its arguments: refuses (with a
-// report) a text that would not fit 259 characters, instead of cutting it.
-ShortcutTextResult CheckNewArguments(const char* inputText);
-
-// The Output text names the shortcut to load or save: refuses (with a report)
-// one that would not fit 259 characters, since a cut one names another file.
-ShortcutTextResult CheckShortcutPath(const char* outputText);
-
-// Icon location, working directory and desktop path of a new shortcut, from
-// the program of the input's command: the quoted part, or the command up to
-// the end of its first ".exe" name, never its arguments. The path is the first
-// of "Name Tavrisol.lnk", "Name Tavrisol (2).lnk", ... that taken says is free.
-ShortcutTextResult DeriveNewShortcut(const char* inputText, const char* desktopFolder,
-                                     bool (*taken)(const char* path), NewShortcutNames* names);

@@ -1,6 +1,7 @@
 // Fills and stores of a recent-entry list over registry values of any length
 // and content: every text shown must be terminated within the list buffer, and
-// a store without failing writes must put its whole text first.
+// a store without failing writes must put its whole text first, and no text
+// stands twice.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -53,6 +54,9 @@ long Set(void* c, void*, const char* name, const char* text, unsigned long lengt
   s->values[name ? name : ""] = std::string(text, length);
   return 0;
 }
+long Delete(void* c, void*, const char* name) {
+  return static_cast<State*>(c)->values.erase(name ? name : "") ? 0 : 2;
+}
 void Close(void*, void*) {}
 void Reset(void* c) {
   static_cast<State*>(c)->items.clear();
@@ -66,12 +70,6 @@ int Add(void* c, const char* text) {
 void SelectFirst(void* c) {
   auto* s = static_cast<State*>(c);
   if (!s->items.empty()) s->edit = s->items[0];
-}
-void GetText(void* c, char* buffer, int size) {
-  std::string& edit = static_cast<State*>(c)->edit;
-  size_t n = edit.size() < static_cast<size_t>(size) - 1 ? edit.size() : size - 1;
-  std::memcpy(buffer, edit.data(), n);
-  buffer[n] = '\0';
 }
 
 }  // namespace
@@ -97,14 +95,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char c = static_cast<char>(data[at++]);
     if (c) text += c;
   }
-  RecentRegistryOps registry = {&state, Open, Create, Query, Set, Close};
-  RecentControlOps control = {&state, Reset, Add, SelectFirst, GetText};
+  RecentRegistryOps registry = {&state, Open, Create, Query, Set, Delete, Close};
+  RecentControlOps control = {&state, Reset, Add, SelectFirst};
   FillRecentListWith(&registry, &control, "SOFTWARE\\Tavrisol\\input");
-  state.edit = text;
-  bool stored = StoreRecentListWith(&registry, &control, "SOFTWARE\\Tavrisol\\input");
+  // Every text shown stands there once.
+  for (size_t i = 0; i < state.items.size(); ++i)
+    for (size_t j = 0; j < i; ++j)
+      if (state.items[i] == state.items[j]) std::abort();
+  bool stored = StoreRecentListWith(&registry, &control, "SOFTWARE\\Tavrisol\\input", text.c_str());
   // A text is stored whole or not at all.
   if (stored && text.size() >= RecentTextSize) std::abort();
-  if (stored && !state.failWrites && text != NoFileSelected && !text.empty() &&
+  if (stored && !state.failWrites && !text.empty() &&
       (state.items.empty() || state.items[0] != text))
     std::abort();
   return 0;

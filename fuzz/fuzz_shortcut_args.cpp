@@ -1,56 +1,76 @@
-// Shortcut texts from arbitrary field contents: never past a buffer, and every
-// result that is made fits its 260-byte field and keeps its parts.
+// Ok's plan from arbitrary field contents and an arbitrary old shortcut: never
+// past a buffer; a plan names a .lnk file and texts that fit their fields; a
+// refusal is reported once, a plan never.
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "diag/text.h"
 #include "editor/shortcut_args.h"
 #include "support/diag_capture.h"
 
 namespace {
 
-int namesTaken;  // how many names the next derivation finds taken
+struct System {
+  std::string old;  // the old shortcut's arguments
+  unsigned kinds;   // two bits per path asked about: missing, file, folder
+  bool loadable;
+};
 
-bool Taken(const char*) { return namesTaken-- > 0; }
+void Desktop(void*, char* folder) {
+  std::snprintf(folder, ShortcutTextSize, "C:\\Users\\me\\Desktop");
+}
+
+PathKind Kind(void* context, const char*) {
+  auto* system = static_cast<System*>(context);
+  unsigned kind = system->kinds & 3;
+  system->kinds >>= 2;
+  return kind == 1 ? PathFile : kind == 2 ? PathFolder : PathMissing;
+}
+
+ShortcutLoad Load(void* context, const char*, OldShortcut* old) {
+  auto* system = static_cast<System*>(context);
+  if (!system->loadable) return ShortcutNotLoadable;
+  std::snprintf(old->arguments, sizeof old->arguments, "%s", system->old.c_str());
+  std::snprintf(old->target, sizeof old->target, "C:\\Apps\\view.exe");
+  old->iconLocation[0] = '\0';
+  old->iconIndex = 0;
+  return ShortcutLoaded;
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Up to three texts of at most 259 characters, as the editor's fields give
-  // them, split at zero bytes.
+  if (size < 5) return 0;
+  System system = {"", 0, (data[4] & 1) != 0};
+  std::memcpy(&system.kinds, data, 4);
+  // Input, Output and the old arguments as the fields give them, split at
+  // zero bytes.
   std::string parts[3];
   int part = 0;
-  for (size_t i = 0; i < size && part < 3; ++i) {
+  for (size_t i = 5; i < size && part < 3; ++i) {
     if (data[i] == 0)
       ++part;
     else if (parts[part].size() < ShortcutTextSize - 1)
       parts[part] += static_cast<char>(data[i]);
   }
+  system.old = parts[2];
   ClearCaptured();
-  char arguments[ShortcutTextSize];
-  ShortcutTextResult r =
-      ComposeUpdatedArguments(parts[0].c_str(), parts[1].c_str(), parts[2].c_str(), arguments);
-  if (r == ShortcutTextMade) {
-    if (std::strlen(arguments) >= ShortcutTextSize) __builtin_trap();
-    if (!CapturedReports().empty()) __builtin_trap();
-  } else if (CapturedReports().size() != 1) {
-    __builtin_trap();
+  ShortcutPlanOps ops = {&system, Desktop, Kind, Load};
+  static ShortcutPlan plan;
+  PlanShortcut(ops, parts[0].c_str(), parts[1].c_str(), &plan);
+  if (plan.kind == PlanRefused) {
+    if (CapturedReports().size() != 1) __builtin_trap();
+    return 0;
   }
-  NewShortcutNames names;
-  ClearCaptured();
-  namesTaken = static_cast<int>(size % 4);
-  r = DeriveNewShortcut(parts[0].c_str(), parts[2].c_str(), Taken, &names);
-  if (r == ShortcutTextMade) {
-    size_t path = std::strlen(names.shortcutPath);
-    if (path >= ShortcutTextSize || path < 13) __builtin_trap();
-    if (std::strcmp(names.shortcutPath + path - 4, ".lnk") != 0) __builtin_trap();
-    if (!std::strstr(names.shortcutPath, " Tavrisol")) __builtin_trap();
-    if (parts[0].find(names.iconLocation) == std::string::npos) __builtin_trap();
-    if (std::strncmp(names.iconLocation, names.workingDirectory,
-                     std::strlen(names.workingDirectory)) != 0)
-      __builtin_trap();
-  } else if (CapturedReports().size() != 1) {
+  if (!CapturedReports().empty()) __builtin_trap();
+  size_t path = std::strlen(plan.path);
+  if (path < 4 || TextUnits(plan.path) > ShortcutTextLimit) __builtin_trap();
+  std::string extension(plan.path + path - 4);
+  for (char& c : extension) c = static_cast<char>(c | 0x20);
+  if (extension != ".lnk") __builtin_trap();
+  if (TextUnits(plan.arguments) > ShortcutTextLimit || TextUnits(plan.input) > ShortcutTextLimit)
     __builtin_trap();
-  }
   return 0;
 }

@@ -68,11 +68,39 @@ ChainNode* FindNode(HWND window, int* index) {
 // (Tab, Escape) for the window that got the key: drop it, or that control
 // would see the key a second time (a single-line edit beeps at it).
 void DropCharOf(HWND window, WPARAM key) {
-  const WPARAM character = key == VK_TAB ? '\t' : key == VK_ESCAPE ? 0x1B : 0;
+  const WPARAM character = key == VK_TAB      ? '\t'
+                           : key == VK_ESCAPE ? 0x1B
+                           : key == VK_RETURN ? '\r'
+                                              : 0;
   MSG pending;
   if (character && PeekMessageA(&pending, window, WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) &&
       pending.wParam == character)
     PeekMessageA(&pending, window, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
+}
+
+bool ShiftHeld() { return GetKeyState(VK_SHIFT) < 0; }
+
+// Escape closes an open drop-down list first; true when it did.
+bool CloseDropDown(HWND combo) {
+  if (!SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) return false;
+  SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  return true;
+}
+
+// A push button says so when asked what keys it wants.
+LRESULT ButtonKind(HWND window) {
+  return SendMessageA(window, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+}
+
+// Enter presses the push button that has the focus, and anywhere else the
+// frame's default button (Ok when none is marked).
+LRESULT PressForEnter(HWND control) {
+  HWND button = ButtonKind(control) ? control : nullptr;
+  for (ChainNode* node = chainHead; node && !button; node = node->next)
+    if (ButtonKind(node->window) == DLGC_DEFPUSHBUTTON) button = node->window;
+  LONG_PTR id = button ? GetWindowLongPtrA(button, GWLP_ID) : IDOK;
+  return SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(button));
 }
 
 }  // namespace
@@ -87,7 +115,9 @@ LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARA
   if (message == WM_KEYDOWN) {
     DropCharOf(window, wParam);
     switch (wParam) {
-      case VK_TAB:  // Shift is not looked at: Shift+Tab moves forward too
+      case VK_TAB:
+        MoveFocus(index, !ShiftHeld());
+        break;
       case VK_RIGHT:
       case VK_DOWN:
         MoveFocus(index, true);
@@ -98,7 +128,11 @@ LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARA
         break;
       case VK_ESCAPE:
         // The frame's Cancel command; the control never sees the key.
+        if (CloseDropDown(window)) return 0;
         return SendMessageA(GetParent(window), WM_COMMAND, IDCANCEL, lParam);
+      case VK_RETURN:
+        if (CloseDropDown(window)) return 0;
+        return PressForEnter(window);
       default:
         break;
     }
@@ -113,17 +147,22 @@ const char SavedEditProcProperty[] = "TavrisolSavedEditProc";
 LRESULT CALLBACK comboEdit_Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   WNDPROC savedProc = reinterpret_cast<WNDPROC>(GetPropA(window, SavedEditProcProperty));
   if (!savedProc) return DefWindowProcA(window, message, wParam, lParam);
-  if (message == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_ESCAPE)) {
+  if (message == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_ESCAPE || wParam == VK_RETURN)) {
     // Without this the Tab key could never leave a drop-down list, and Escape
-    // would not reach the frame from the editor's two text fields. The key is
-    // not passed on: the combo box would hand it straight back to this field.
+    // and Enter would not reach the frame from the editor's two text fields.
+    // The key is not passed on: the combo box would hand it straight back to
+    // this field. An open drop-down list closes first.
     HWND combo = GetParent(window);
     int index;
     if (FindNode(combo, &index)) {
       DropCharOf(window, wParam);
-      if (wParam == VK_ESCAPE) return SendMessageA(GetParent(combo), WM_COMMAND, IDCANCEL, lParam);
-      MoveFocus(index, true);
-      return 0;
+      if (wParam == VK_TAB) {
+        MoveFocus(index, !ShiftHeld());
+        return 0;
+      }
+      if (CloseDropDown(combo)) return 0;
+      if (wParam == VK_RETURN) return PressForEnter(combo);
+      return SendMessageA(GetParent(combo), WM_COMMAND, IDCANCEL, lParam);
     }
   }
   if (message == WM_NCDESTROY) {

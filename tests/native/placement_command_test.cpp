@@ -155,6 +155,17 @@ TEST(PlacementCommand, FillWordsStandForTheFourNumbers) {
   EXPECT_EQ(Parsed("fillwork:2").result, PlacementNoCommand);
 }
 
+TEST(PlacementCommand, PlacementAreaBeginsWithFourCommaSeparatedIntegers) {
+  EXPECT_TRUE(BeginsWithPlacementArea("-8,-32,1936,1119 C:\\x.exe"));
+  EXPECT_TRUE(BeginsWithPlacementArea("1,2,3,4"));
+  EXPECT_TRUE(BeginsWithPlacementArea("\t1,\n2, +3,-4x"));
+  EXPECT_FALSE(BeginsWithPlacementArea(""));
+  EXPECT_FALSE(BeginsWithPlacementArea("1,2,3"));
+  EXPECT_FALSE(BeginsWithPlacementArea("1,2,3 ,4"));
+  EXPECT_FALSE(BeginsWithPlacementArea("a1,2,3,4"));
+  EXPECT_FALSE(BeginsWithPlacementArea("1;2;3;4"));
+}
+
 TEST(PlacementCommand, SkipsLeadingAndTrimsTrailingWhitespaceInPlace) {
   Parsed p("1,2,3,4 \t\r\n\v\f C:\\a b\\app.exe arg \t\r\n\v\f");
   ASSERT_EQ(p.result, PlacementParsed);

@@ -101,6 +101,12 @@ long Set(void* c, void* key, const char* name, const char* text, unsigned long l
   return 0;
 }
 
+long Delete(void* c, void* key, const char* name) {
+  auto* r = static_cast<FakeRegistry*>(c);
+  auto* k = static_cast<FakeKey*>(key);
+  return r->keys[k->root][k->path].erase(NameOf(name)) ? 0 : 2;
+}
+
 void Close(void* c, void*) { --static_cast<FakeRegistry*>(c)->openHandles; }
 
 struct FakeCombo {
@@ -126,10 +132,6 @@ void SelectFirst(void* c) {
   auto* b = static_cast<FakeCombo*>(c);
   if (!b->items.empty()) b->edit = b->items[0];
 }
-void GetText(void* c, char* buffer, int size) {
-  auto* b = static_cast<FakeCombo*>(c);
-  std::snprintf(buffer, size, "%s", b->edit.c_str());
-}
 
 const char* Key = "SOFTWARE\\Tavrisol\\input";
 const std::string X = "0,0,800,600 C:\\Tools\\edit.exe";
@@ -141,8 +143,7 @@ class RecentList : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(registry.unterminatedWrites, 0); }
 
   bool Store(const std::string& text) {
-    combo.edit = text;
-    return StoreRecentListWith(&ops, &control, Key);
+    return StoreRecentListWith(&ops, &control, Key, text.c_str());
   }
   bool Fill() { return FillRecentListWith(&ops, &control, Key); }
   std::map<std::string, FakeValue>& User() { return registry.Values(RecentRootUser, Key); }
@@ -162,8 +163,8 @@ class RecentList : public ::testing::Test {
 
   FakeRegistry registry;
   FakeCombo combo;
-  RecentRegistryOps ops{&registry, Open, Create, Query, Set, Close};
-  RecentControlOps control{&combo, Reset, Add, SelectFirst, GetText};
+  RecentRegistryOps ops{&registry, Open, Create, Query, Set, Delete, Close};
+  RecentControlOps control{&combo, Reset, Add, SelectFirst};
 };
 
 TEST(RecentValueName, SlotZeroIsDefaultOthersTwoDigits) {
@@ -211,10 +212,11 @@ TEST_F(RecentList, MachineRootIsUsedWhenItOpensEvenIfAUserKeyExists) {
   EXPECT_EQ(User().size(), 1u);
 }
 
-TEST_F(RecentList, FillShowsPlaceholderWhenNoKeyOpensAndNothingWhenKeyIsEmpty) {
+TEST_F(RecentList, FillShowsNothingWhenNoKeyOpensOrTheKeyIsEmpty) {
+  // No placeholder text: the field stays empty and shows its cue.
   Fill();
-  EXPECT_EQ(combo.items, std::vector<std::string>({NoFileSelected}));
-  EXPECT_EQ(combo.edit, "<No File Selected>");
+  EXPECT_TRUE(combo.items.empty());
+  EXPECT_EQ(combo.edit, "");
   EXPECT_TRUE(CapturedReports().empty());
 
   User();  // the key exists but holds nothing
@@ -261,14 +263,14 @@ TEST_F(RecentList, FullListDropsTheOldestAndTextOnlyInSlotFifteenStandsOnce) {
   EXPECT_EQ(std::count(s.begin(), s.end(), "t14"), 1);
 }
 
-TEST_F(RecentList, StoringTheNewestTextRewritesOnlySlotZero) {
+TEST_F(RecentList, StoringTheNewestTextKeepsTheOrder) {
   User()[""] = {X};
   User()["01"] = {Y};
-  registry.log.clear();
   ASSERT_TRUE(Store(X));
-  EXPECT_EQ(registry.log,
-            std::vector<std::string>({"create M", "create U", "set ", "open M", "open U"}));
-  EXPECT_EQ(Slots(User())[1], Y);
+  auto s = Slots(User());
+  EXPECT_EQ(s[0], X);
+  EXPECT_EQ(s[1], Y);
+  EXPECT_EQ(s[2], "-");
 }
 
 TEST_F(RecentList, EmptyTextIsNeverStoredAndEveryTextStandsOnce) {
@@ -285,30 +287,19 @@ TEST_F(RecentList, EmptyTextIsNeverStoredAndEveryTextStandsOnce) {
   EXPECT_EQ(combo.items, std::vector<std::string>({"c", "a", "b"}));
 }
 
-TEST_F(RecentList, GapIsNotCopiedSoTheSlotBelowKeepsItsText) {
+TEST_F(RecentList, GapsCloseAndDuplicatesGoOnEveryStore) {
   User()[""] = {"s0"};
   User()["01"] = {"s1"};
   User()["05"] = {"s5"};
+  User()["07"] = {"s1"};
+  User()["09"] = {"new"};
+  Fill();
+  EXPECT_EQ(combo.items, std::vector<std::string>({"s0", "s1", "s5", "new"}));
   ASSERT_TRUE(Store("new"));
-  auto s = Slots(User());
-  EXPECT_EQ(s[0], "new");
-  EXPECT_EQ(s[1], "s0");
-  EXPECT_EQ(s[2], "s1");
-  EXPECT_EQ(s[3], "-");
-  EXPECT_EQ(s[4], "-");
-  EXPECT_EQ(s[5], "s5");
-  EXPECT_EQ(s[6], "s5");
-  EXPECT_EQ(s[7], "-");
-}
-
-TEST_F(RecentList, PlaceholderIsRefusedWithoutTouchingTheRegistry) {
-  EXPECT_FALSE(Store("<No File Selected>"));
-  ASSERT_EQ(CapturedReports().size(), 1u);
-  EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text, "You must select a file first");
-  EXPECT_TRUE(registry.log.empty());
-  // Only the exact text is the placeholder.
-  EXPECT_TRUE(Store("<no file selected>"));
+  EXPECT_EQ(Slots(User()), std::vector<std::string>({"new", "s0", "s1", "s5", "-", "-", "-", "-",
+                                                     "-", "-", "-", "-", "-", "-", "-", "-"}));
+  EXPECT_EQ(combo.items, std::vector<std::string>({"new", "s0", "s1", "s5"}));
+  EXPECT_EQ(registry.openHandles, 0);
 }
 
 TEST_F(RecentList, KeyNeitherCreatedNorOpenedReportsThePerUserCode) {
@@ -334,7 +325,7 @@ TEST_F(RecentList, FailedWritesAreReportedAndTheStoreGoesOn) {
   EXPECT_EQ(s[0], "s0");  // the old newest stays, the move into 01 went through
   EXPECT_EQ(s[1], "s0");
   EXPECT_EQ(s[2], "-");
-  EXPECT_EQ(combo.items, std::vector<std::string>({"s0", "s0"}));
+  EXPECT_EQ(combo.items, std::vector<std::string>({"s0"}));
   EXPECT_EQ(registry.openHandles, 0);
 }
 
@@ -351,11 +342,9 @@ TEST_F(RecentList, ValueTooLargeIsAbsentInFillSearchAndMoves) {
   auto s = Slots(User());
   EXPECT_EQ(s[0], std::string(RecentTextSize - 1, 'z'));
   EXPECT_EQ(s[1], "s0");
-  EXPECT_EQ(s[2], std::string(RecentTextSize + 80, 'y'));  // slot 1 was absent: not copied over it
-  EXPECT_EQ(s[3],
-            std::string(RecentTextSize - 1, 'z') + '\0');  // slot 2 absent: the old copy stays
-  EXPECT_EQ(combo.items, std::vector<std::string>({std::string(RecentTextSize - 1, 'z'), "s0",
-                                                   std::string(RecentTextSize - 1, 'z')}));
+  EXPECT_EQ(s[2], "-");  // no text of the list: the gap closes
+  EXPECT_EQ(s[3], "-");
+  EXPECT_EQ(combo.items, std::vector<std::string>({std::string(RecentTextSize - 1, 'z'), "s0"}));
   // A text too long for a slot is refused, not cut.
   ClearCaptured();
   EXPECT_FALSE(Store(std::string(RecentTextSize, 'w')));

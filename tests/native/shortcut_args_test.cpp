@@ -1,132 +1,299 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
 #include "editor/filechooser_seed.h"
 #include "editor/shortcut_args.h"
+#include "placement/same_program.h"
 #include "support/diag_capture.h"
 
 namespace {
 
-const char Failure[] = "Failure";
+const char Desktop[] = "C:\\Users\\me\\Desktop";
+const char Tav[] = "C:\\Tools\\tavrisol.exe";
+const std::string OtherProgram = "Input starts ";
+const std::string NotChanged = ".\nThe shortcut was not changed.";
 
-struct Composed {
-  ShortcutTextResult result;
-  std::string arguments;
+// The system as the plan sees it: folders, shortcuts (by path) and other files.
+struct FakeSystem {
+  std::string desktop = Desktop;
+  std::set<std::string> folders = {Desktop, "C:\\D", "C:\\Users\\first.last\\Desktop"};
+  std::map<std::string, OldShortcut> shortcuts;
+  std::set<std::string> files;
 };
 
-// target: the updated shortcut's own target, which an ordinary shortcut's
-// Input must name.
-Composed Compose(const std::string& input, const std::string& old,
-                 const std::string& target = "C:\\Apps\\view.exe") {
-  char arguments[ShortcutTextSize];
-  std::memset(arguments, 'x', sizeof arguments);
-  ShortcutTextResult result =
-      ComposeUpdatedArguments(input.c_str(), old.c_str(), target.c_str(), arguments);
-  if (result != ShortcutTextMade) return {result, "(untouched)"};
-  EXPECT_LT(std::strlen(arguments), static_cast<size_t>(ShortcutTextSize));
-  return {result, arguments};
+std::string WithoutTrailingSeparator(std::string path) {
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
 }
 
-void ExpectOneReport(const std::string& caption, const std::string& text) {
-  ASSERT_EQ(CapturedReports().size(), 1u);
-  EXPECT_EQ(CapturedReports()[0].caption, caption);
-  EXPECT_EQ(CapturedReports()[0].text, text);
+void DesktopOf(void* context, char* folder) {
+  std::snprintf(folder, ShortcutTextSize, "%s", static_cast<FakeSystem*>(context)->desktop.c_str());
 }
 
-struct Derived {
-  ShortcutTextResult result;
-  std::string icon, directory, path;
+PathKind KindOf(void* context, const char* path) {
+  auto* system = static_cast<FakeSystem*>(context);
+  if (system->folders.count(WithoutTrailingSeparator(path))) return PathFolder;
+  if (system->shortcuts.count(path) || system->files.count(path)) return PathFile;
+  return PathMissing;
+}
+
+ShortcutLoad Load(void* context, const char* path, OldShortcut* old) {
+  auto* system = static_cast<FakeSystem*>(context);
+  auto it = system->shortcuts.find(path);
+  if (it == system->shortcuts.end()) return ShortcutNotLoadable;
+  *old = it->second;
+  return ShortcutLoaded;
+}
+
+OldShortcut Old(const std::string& arguments, const std::string& target,
+                const std::string& icon = "", int index = 0) {
+  OldShortcut old;
+  std::memset(&old, 'x', sizeof old);
+  std::snprintf(old.arguments, sizeof old.arguments, "%s", arguments.c_str());
+  std::snprintf(old.target, sizeof old.target, "%s", target.c_str());
+  std::snprintf(old.iconLocation, sizeof old.iconLocation, "%s", icon.c_str());
+  old.iconIndex = index;
+  return old;
+}
+
+// What a plan says, as one text per field; the report for a refusal.
+struct Planned {
+  ShortcutPlanKind kind;
+  std::string path, arguments, icon, directory, input, report;
 };
 
-std::set<std::string> takenPaths;  // files that already exist
-
-bool Taken(const char* path) { return takenPaths.count(path) != 0; }
-
-Derived Derive(const std::string& input, const std::string& desktop) {
-  NewShortcutNames names;
-  std::memset(&names, 'x', sizeof names);
-  ShortcutTextResult result = DeriveNewShortcut(input.c_str(), desktop.c_str(), Taken, &names);
-  if (result != ShortcutTextMade) return {result, "", "", ""};
-  return {result, names.iconLocation, names.workingDirectory, names.shortcutPath};
-}
-
-class ShortcutArguments : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ClearCaptured();
-    takenPaths.clear();
+Planned Plan(FakeSystem& system, const std::string& input, const std::string& output) {
+  ClearCaptured();
+  ShortcutPlanOps ops = {&system, DesktopOf, KindOf, Load};
+  ShortcutPlan plan;
+  std::memset(&plan, 'x', sizeof plan);
+  PlanShortcut(ops, input.c_str(), output.c_str(), &plan);
+  Planned p{plan.kind, "", "", "", "", "", ""};
+  if (!CapturedReports().empty())
+    p.report = CapturedReports()[0].caption + ": " + CapturedReports()[0].text;
+  EXPECT_LE(CapturedReports().size(), 1u);
+  if (plan.kind == PlanRefused) {
+    EXPECT_EQ(CapturedReports().size(), 1u) << "a refusal is reported once";
+    return p;
   }
+  p.path = plan.path;
+  p.arguments = plan.arguments;
+  if (plan.setIcon) p.icon = std::string(plan.iconLocation) + "," + std::to_string(plan.iconIndex);
+  p.directory = plan.workingDirectory;
+  p.input = plan.input;
+  return p;
+}
+
+// One row: Input, Output, the shortcut that stands at the Output path (when
+// oldArguments is given) and the plan expected. For a refusal, path holds the
+// report ("Failure: ...").
+struct Row {
+  const char* what;
+  std::string input, output;
+  const char* oldArguments;
+  std::string oldTarget, oldIcon;
+  ShortcutPlanKind kind;
+  std::string path, arguments = "", icon = "", directory = "";
 };
 
-TEST_F(ShortcutArguments, PlacementShortcutKeepsItsCommandAndTakesNewCoordinates) {
-  Composed c = Compose("-8,-8,1936,1056 C:\\Other\\x.exe", "0,0,800,600 C:\\Apps\\view.exe -r");
-  EXPECT_EQ(c.result, ShortcutTextMade);
-  EXPECT_EQ(c.arguments, "-8,-8,1936,1056 C:\\Apps\\view.exe -r");
-  // The hold stays unless the Input gives one.
-  EXPECT_EQ(Compose("5,6,7,8 C:\\x.exe", "1,2,3,4,600 C:\\a.exe").arguments,
-            "5,6,7,8,600 C:\\a.exe");
-  EXPECT_EQ(Compose("5,6,7,8,30 y", "1,2,3,4,600 C:\\a.exe").arguments, "5,6,7,8,30 C:\\a.exe");
-  // The numbers as the run reads them: a blank in them can't cut the command.
-  EXPECT_EQ(Compose("+5, 6,7,8 y", "1,2,3,4 C:\\a.exe").arguments, "5,6,7,8 C:\\a.exe");
-  // Signs, blanks before numbers and text right after the fourth one; the
-  // first space is taken even where it stands inside the coordinates.
-  EXPECT_EQ(Compose("5,6,7,8 y", "+1,-2,3,4junk C:\\a.exe").arguments, "5,6,7,8 C:\\a.exe");
-  EXPECT_EQ(Compose("5,6,7,8 y", "+1, -2,3,4 C:\\a.exe").arguments, "5,6,7,8 -2,3,4 C:\\a.exe");
-  // The old arguments from their first space on, that space included.
-  EXPECT_EQ(Compose("5,6,7,8 y", "1,2,3,4  two spaces").arguments, "5,6,7,8  two spaces");
-  EXPECT_TRUE(CapturedReports().empty());
-}
+const std::string D = std::string(Desktop) + "\\";
+const std::string Notepad = "C:\\windows\\notepad.exe";
+const std::string Invalid = "Failure: Invalid Command line.\n";
+const std::string Missing =
+    "Failure: Command line missing startup coords and sizes, or fill or fillwork.\n";
 
-TEST_F(ShortcutArguments, OrdinaryShortcutGetsInputTextBeforeItsArguments) {
-  EXPECT_EQ(Compose("0,0,800,600 C:\\Apps\\view.exe", "-r notes.txt").arguments,
-            "0,0,800,600 C:\\Apps\\view.exe -r notes.txt");
-  EXPECT_EQ(Compose("0,0,800,600 C:\\Apps\\view.exe", "").arguments,
-            "0,0,800,600 C:\\Apps\\view.exe ");
-  // Fewer than four numbers, or a blank before a comma, is not a placement.
-  EXPECT_EQ(Compose("1,1,1,1 a", "1,2,3 C:\\x.exe", "a").arguments, "1,1,1,1 a 1,2,3 C:\\x.exe");
-  EXPECT_EQ(Compose("1,1,1,1 a", "1 ,2,3,4 b", "a").arguments, "1,1,1,1 a 1 ,2,3,4 b");
-  EXPECT_EQ(Compose("1,1,1,1 a", "1,2,3,+ b", "a").arguments, "1,1,1,1 a 1,2,3,+ b");
-  // The program is compared as the lookup compares paths, quotes and
-  // arguments left out.
-  EXPECT_EQ(Compose("1,1,1,1 \"c:\\APPS\\View.exe\" -x", "-r").arguments,
-            "1,1,1,1 \"c:\\APPS\\View.exe\" -x -r");
-  EXPECT_TRUE(CapturedReports().empty());
-}
+const Row rows[] = {
+    // First use: no lists yet, an empty Output is a new shortcut on the desktop.
+    {"first use", "10,20,640,480 " + Notepad, "", nullptr, "", "", PlanNewShortcut,
+     D + "Notepad Tavrisol.lnk", "10,20,640,480 " + Notepad, Notepad + ",0", "C:\\windows"},
+    // Second use: Output still names the first shortcut; another program is refused.
+    {"second use, other program", "300,300,640,480 C:\\windows\\regedit.exe",
+     D + "Notepad Tavrisol.lnk", "10,20,640,480 C:\\windows\\notepad.exe", Tav, "", PlanRefused,
+     "Failure: " + OtherProgram + "C:\\windows\\regedit.exe, but the shortcut starts " + Notepad +
+         NotChanged},
+    {"same program, spelt as the run compares it", "300,300,640,480 c:/WINDOWS/notepad.exe",
+     D + "Notepad Tavrisol.lnk", "10,20,640,480 C:\\windows\\notepad.exe", Tav, "", PlanUpdate,
+     D + "Notepad Tavrisol.lnk", "300,300,640,480 C:\\windows\\notepad.exe", "", ""},
+    {"blanks after the commas", "100, 100, 800, 600 " + Notepad, "", nullptr, "", "",
+     PlanNewShortcut, D + "Notepad Tavrisol.lnk", "100,100,800,600 " + Notepad, Notepad + ",0",
+     "C:\\windows"},
+    {"plain numbers", "+0100,-0,0800,600  " + Notepad + "  ", "", nullptr, "", "", PlanNewShortcut,
+     D + "Notepad Tavrisol.lnk", "100,0,800,600 " + Notepad, Notepad + ",0", "C:\\windows"},
+    {"quoted program", "0,0,800,600 \"C:\\Program Files\\My App\\app.exe\"", "", nullptr, "", "",
+     PlanNewShortcut, D + "App Tavrisol.lnk", "0,0,800,600 C:\\Program Files\\My App\\app.exe",
+     "C:\\Program Files\\My App\\app.exe,0", "C:\\Program Files\\My App"},
+    {"quoted program with arguments keeps its quotes", "0,0,1,1 \"C:\\P\\a.exe.d\\run.cmd\" -x", "",
+     nullptr, "", "", PlanNewShortcut, D + "Run Tavrisol.lnk",
+     "0,0,1,1 \"C:\\P\\a.exe.d\\run.cmd\" -x", "C:\\P\\a.exe.d\\run.cmd,0", "C:\\P\\a.exe.d"},
+    {"arguments are not the program", "0,0,1,1 " + Notepad + " C:\\windows\\win.ini", "", nullptr,
+     "", "", PlanNewShortcut, D + "Notepad Tavrisol.lnk",
+     "0,0,1,1 " + Notepad + " C:\\windows\\win.ini", Notepad + ",0", "C:\\windows"},
+    {"a program that is no path: its first word", "0,0,1,1 notepad C:\\docs\\a.txt", "", nullptr,
+     "", "", PlanNewShortcut, D + "Notepad Tavrisol.lnk", "0,0,1,1 notepad C:\\docs\\a.txt", "",
+     ""},
+    {"/ read as \\, characters no file name holds replaced", "1,2,3,4 C:/windows/zz*b?.exe", "",
+     nullptr, "", "", PlanNewShortcut, D + "Zz_b_ Tavrisol.lnk", "1,2,3,4 C:/windows/zz*b?.exe",
+     "C:/windows/zz*b?.exe,0", "C:/windows"},
+    {"a dot in the program's folder stays", "1,2,3,4 C:\\my.tools\\edit", "", nullptr, "", "",
+     PlanNewShortcut, D + "Edit Tavrisol.lnk", "1,2,3,4 C:\\my.tools\\edit", "C:\\my.tools\\edit,0",
+     "C:\\my.tools"},
+    {"a drive's root keeps its backslash", "1,2,3,4 c:\\x.exe", "", nullptr, "", "",
+     PlanNewShortcut, D + "X Tavrisol.lnk", "1,2,3,4 c:\\x.exe", "c:\\x.exe,0", "c:\\"},
+    // Output says where the shortcut goes.
+    {"a new path", "1,2,3,4 " + Notepad, D + "mine.lnk", nullptr, "", "", PlanNewShortcut,
+     D + "mine.lnk", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
+    {"a new path without .lnk, in quotes", "1,2,3,4 " + Notepad, " \"C:\\D\\mine\" ", nullptr, "",
+     "", PlanNewShortcut, "C:\\D\\mine.lnk", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
+    {"a bare name lies on the desktop", "1,2,3,4 " + Notepad, "mine", nullptr, "", "",
+     PlanNewShortcut, D + "mine.lnk", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
+    {"a folder takes the derived name", "1,2,3,4 " + Notepad, "C:\\D\\", nullptr, "", "",
+     PlanNewShortcut, "C:\\D\\Notepad Tavrisol.lnk", "1,2,3,4 " + Notepad, Notepad + ",0",
+     "C:\\windows"},
+    {"a folder that does not exist", "1,2,3,4 " + Notepad, "C:\\Nowhere\\a.lnk", nullptr, "", "",
+     PlanRefused, "Failure: No such folder:\nC:\\Nowhere\\"},
+    {"a file that is no shortcut", "1,2,3,4 " + Notepad, "C:\\D\\text.lnk", nullptr, "", "",
+     PlanRefused, "Failure: Not a shortcut:\nC:\\D\\text.lnk"},
+    // Updates of placement shortcuts: the numbers and hold for the same program.
+    {"placement: the old command stays", "-8,-8,1936,1056 C:\\Apps\\view.exe", "C:\\D\\v.lnk",
+     "0,0,800,600 C:\\Apps\\view.exe -r", Tav, "", PlanUpdate, "C:\\D\\v.lnk",
+     "-8,-8,1936,1056 C:\\Apps\\view.exe -r", "", ""},
+    {"placement: Input's own arguments", "1,1,2,2 C:\\Apps\\VIEW.exe -n", "C:\\D\\v.lnk",
+     "0,0,800,600 C:\\Apps\\view.exe -r", Tav, "", PlanUpdate, "C:\\D\\v.lnk",
+     "1,1,2,2 C:\\Apps\\VIEW.exe -n", "", ""},
+    {"placement: the hold stays", "5,6,7,8 C:\\a.exe", "C:\\D\\v.lnk", "1,2,3,4,600 C:\\a.exe", Tav,
+     "", PlanUpdate, "C:\\D\\v.lnk", "5,6,7,8,600 C:\\a.exe", "", ""},
+    {"placement: a new hold", "5, 6,7,8,30 C:\\a.exe", "C:\\D\\v.lnk", "1,2,3,4,600 C:\\a.exe", Tav,
+     "", PlanUpdate, "C:\\D\\v.lnk", "5,6,7,8,30 C:\\a.exe", "", ""},
+    {"placement: a fifth number 0 removes the hold", "5,6,7,8,0 C:\\a.exe", "C:\\D\\v.lnk",
+     "1,2,3,4,600 C:\\a.exe", Tav, "", PlanUpdate, "C:\\D\\v.lnk", "5,6,7,8 C:\\a.exe", "", ""},
+    // Fill words replace, and are replaced by, the numbers as the run reads them.
+    {"fill word: the hold and command stay", "fill:2 C:\\a.exe", "C:\\D\\v.lnk",
+     "1,2,3,4,600 C:\\a.exe -r", Tav, "", PlanUpdate, "C:\\D\\v.lnk", "fill:2,600 C:\\a.exe -r", "",
+     ""},
+    {"fill word in another case, over a fill word", "FillWork C:\\a.exe", "C:\\D\\v.lnk",
+     "fill:2 C:\\a.exe", Tav, "", PlanUpdate, "C:\\D\\v.lnk", "fillwork C:\\a.exe", "", ""},
+    {"numbers over a fill word keep its hold", "5,6,7,8 C:\\a.exe", "C:\\D\\v.lnk",
+     "fillwork,30 C:\\a.exe", Tav, "", PlanUpdate, "C:\\D\\v.lnk", "5,6,7,8,30 C:\\a.exe", "", ""},
+    {"a new fill shortcut is named after the program", "fill,0 C:\\Tools\\edit.exe -n", "", nullptr,
+     "", "", PlanNewShortcut, D + "Edit Tavrisol.lnk", "fill C:\\Tools\\edit.exe -n",
+     "C:\\Tools\\edit.exe,0", "C:\\Tools"},
+    {"a word that is neither", "fil C:\\x.exe", "", nullptr, "", "", PlanRefused,
+     Missing + "fil C:\\x.exe"},
+    {"placement without a command", "0,0,800,600 C:\\Apps\\view.exe", "C:\\D\\v.lnk", "1,2,3,4",
+     Tav, "", PlanRefused, Invalid + "1,2,3,4"},
+    // Updates of ordinary shortcuts keep the program and its icon.
+    {"ordinary without an icon gets its program's", "0,0,800,600 C:\\Apps\\view.exe",
+     "C:\\D\\o.lnk", "-r notes.txt", "C:\\Apps\\view.exe", "", PlanUpdate, "C:\\D\\o.lnk",
+     "0,0,800,600 C:\\Apps\\view.exe -r notes.txt", "C:\\Apps\\view.exe,0", ""},
+    {"ordinary with an icon keeps it", "0,0,8,6 \"C:\\Apps\\view.exe\"", "C:\\D\\o.lnk", "",
+     "C:\\Apps\\view.exe", "C:\\i.ico", PlanUpdate, "C:\\D\\o.lnk", "0,0,8,6 C:\\Apps\\view.exe ",
+     "", ""},
+    {"fewer than four old numbers are ordinary arguments", "1,1,1,1 C:\\a.exe", "C:\\D\\o.lnk",
+     "1,2,3 C:\\x.exe", "C:\\a.exe", "C:\\a.exe", PlanUpdate, "C:\\D\\o.lnk",
+     "1,1,1,1 C:\\a.exe 1,2,3 C:\\x.exe", "", ""},
+    {"ordinary of another program", "0,0,8,6 C:\\Other\\x.exe", "C:\\D\\o.lnk", "-r",
+     "C:\\Apps\\view.exe", "", PlanRefused,
+     "Failure: " + OtherProgram + "C:\\Other\\x.exe, but the shortcut starts C:\\Apps\\view.exe" +
+         NotChanged},
+    // What the run would not read is refused in its words.
+    {"no command", "0,0,1280,1024", "", nullptr, "", "", PlanRefused, Invalid + "0,0,1280,1024"},
+    {"a tab is no space", "0,0,800,600\tC:\\a.exe", "", nullptr, "", "", PlanRefused,
+     Invalid + "0,0,800,600\tC:\\a.exe"},
+    {"no numbers", "C:\\Program Files\\Game\\game.exe", "", nullptr, "", "", PlanRefused,
+     Missing + "C:\\Program Files\\Game\\game.exe"},
+    {"a pick without its program", "1,2,3,4  ", "", nullptr, "", "", PlanRefused,
+     Invalid + "1,2,3,4  "},
+    {"a space only among the numbers", "1, 2,3,4", "", nullptr, "", "", PlanRefused,
+     Invalid + "1, 2,3,4"},
+    {"a hold out of range", "1,2,3,4,86401 C:\\a.exe", "", nullptr, "", "", PlanRefused,
+     "Failure: Hold seconds out of range (0 to 86400):\n1,2,3,4,86401 C:\\a.exe"},
+};
 
-TEST_F(ShortcutArguments, WhatThePlacementRunRefusesIsRefusedInItsWords) {
-  const std::string invalid = "Invalid Command line.\n";
-  const std::string missing =
-      "Command line missing startup coords and sizes, or fill or fillwork.\n";
-  struct Case {
-    const char* input;
-    const char* oldArguments;
-    std::string report;
-    ShortcutTextResult result = ShortcutInvalidCommand;
-  } cases[] = {
-      {"0,0,800,600", "1,2,3,4 C:\\Apps\\view.exe", invalid + "0,0,800,600"},
-      {"0,0,800,600 C:\\Apps\\view.exe", "1,2,3,4", invalid + "1,2,3,4"},
-      {"0,0,800,600\tC:\\a.exe", "1,2,3,4 b",
-       invalid + "0,0,800,600\tC:\\a.exe"},  // a tab is no space
-      {"C:\\Program Files\\Game\\game.exe", "1,2,3,4 b",
-       missing + "C:\\Program Files\\Game\\game.exe"},
-      {"1,2,3,4  ", "-r", invalid + "1,2,3,4  "},  // a pick without its program
-      {"0,0,8,6 C:\\Other\\x.exe", "-r",
-       "Input starts C:\\Other\\x.exe, but the shortcut starts C:\\Apps\\view.exe.\n"
-       "The shortcut was not changed.",
-       ShortcutOtherProgram},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.input);
-    ClearCaptured();
-    EXPECT_EQ(Compose(c.input, c.oldArguments).result, c.result);
-    ExpectOneReport(Failure, c.report);
+TEST(ShortcutPlan, EachCaseOfOk) {
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    FakeSystem system;
+    system.files.insert("C:\\D\\text.lnk");
+    if (row.oldArguments) {
+      std::string at = row.output;
+      system.shortcuts[at] = Old(row.oldArguments, row.oldTarget, row.oldIcon);
+    }
+    Planned p = Plan(system, row.input, row.output);
+    EXPECT_EQ(p.kind, row.kind);
+    if (row.kind == PlanRefused) {
+      EXPECT_EQ(p.report, row.path);
+      continue;
+    }
+    EXPECT_EQ(p.report, "");
+    EXPECT_EQ(p.path, row.path);
+    EXPECT_EQ(p.arguments, row.arguments);
+    EXPECT_EQ(p.icon, row.icon);
+    EXPECT_EQ(p.directory, row.directory);
+    if (row.kind == PlanNewShortcut) {
+      EXPECT_EQ(p.input, row.arguments);
+    }
   }
 }
 
-TEST_F(ShortcutArguments, OneSurroundingPairOfQuotesIsTakenOff) {
+TEST(ShortcutPlan, DesktopWithADotIsNeverCut) {
+  FakeSystem system;
+  system.desktop = "C:\\Users\\first.last\\Desktop";
+  Planned p = Plan(system, "0,0,800,600 notepad", "");
+  EXPECT_EQ(p.kind, PlanNewShortcut);
+  EXPECT_EQ(p.path, "C:\\Users\\first.last\\Desktop\\Notepad Tavrisol.lnk");
+}
+
+TEST(ShortcutPlan, NewShortcutTakesTheNextFreeName) {
+  FakeSystem system;
+  system.files = {D + "Notepad Tavrisol.lnk", D + "Notepad Tavrisol (2).lnk"};
+  EXPECT_EQ(Plan(system, "1,1,1,1 notepad.exe", "").path, D + "Notepad Tavrisol (3).lnk");
+  for (int n = 3; n <= 99; ++n)
+    system.files.insert(D + "Notepad Tavrisol (" + std::to_string(n) + ").lnk");
+  Planned p = Plan(system, "1,1,1,1 notepad.exe", "");
+  EXPECT_EQ(p.kind, PlanRefused);
+  EXPECT_EQ(p.report, "Failure: No free shortcut name: " + D +
+                          "Notepad Tavrisol.lnk and 98 numbered ones are taken");
+}
+
+TEST(ShortcutPlan, OverlongTextsAreRefusedWholeNeverCut) {
+  FakeSystem system;
+  std::string input = "0,0,1,1 C:\\" + std::string(140, 'a') + ".exe";  // 155 characters
+  std::string program = input.substr(8);
+  std::string old(103, 'o');  // 155 + 1 + 103 = 259
+  system.shortcuts["C:\\D\\o.lnk"] = Old(old, program);
+  EXPECT_EQ(Plan(system, input, "C:\\D\\o.lnk").arguments, input + " " + old);
+  old += "o";
+  system.shortcuts["C:\\D\\o.lnk"] = Old(old, program);
+  EXPECT_EQ(
+      Plan(system, input, "C:\\D\\o.lnk").report,
+      "Failure: Shortcut arguments too long (260 characters, at most 259):\n" + input + " " + old);
+
+  // Counted as the system counts them: 255 CJK characters (765 bytes) and
+  // "1,1,1,1 " make 263.
+  std::string cjk = "1,1,1,1 ";
+  for (int i = 0; i < 251; ++i) cjk += "\xE6\x97\xA5";
+  EXPECT_EQ(Plan(system, cjk, "C:\\D\\x").kind, PlanNewShortcut);
+  cjk += "\xF0\x9F\x8E\xAE";
+  EXPECT_EQ(Plan(system, cjk, "C:\\D\\x").report,
+            "Failure: Shortcut arguments too long (261 characters, at most 259):\n" + cjk);
+
+  // A deep desktop: the derived path is refused whole.
+  system.desktop = "C:\\" + std::string(243, 'd');
+  system.folders.insert(system.desktop);
+  EXPECT_EQ(Plan(system, "1,1,1,1 C:\\a.exe", "").report,
+            "Failure: Shortcut path too long (261 characters, at most 259):\n" + system.desktop +
+                "\\A Tavrisol.lnk");
+  system.desktop.resize(system.desktop.size() - 2);
+  system.folders.insert(system.desktop);
+  EXPECT_EQ(Plan(system, "1,1,1,1 C:\\a.exe", "").path.size(), 259u);
+}
+
+TEST(ShortcutPlan, OneSurroundingPairOfQuotesIsTakenOff) {
   char quoted[] = "\"C:\\a b\\x.lnk\"", half[] = "\"C:\\x.lnk";
   RemoveSurroundingQuotes(quoted);
   RemoveSurroundingQuotes(half);
@@ -134,150 +301,11 @@ TEST_F(ShortcutArguments, OneSurroundingPairOfQuotesIsTakenOff) {
   EXPECT_STREQ(half, "\"C:\\x.lnk");
 }
 
-TEST_F(ShortcutArguments, OverlongArgumentsAreRefusedWholeNeverCut) {
-  std::string input = "0,0,1,1 C:\\" + std::string(140, 'a') + ".exe";  // 155 characters
-  std::string old(103, 'o');                                            // 155 + 1 + 103 = 259
-  std::string program = input.substr(8);
-  EXPECT_EQ(Compose(input, old, program).arguments, input + " " + old);
-  EXPECT_TRUE(CapturedReports().empty());
-
-  old += "o";  // 260
-  EXPECT_EQ(Compose(input, old, program).result, ShortcutTextTooLong);
-  ExpectOneReport(
-      Failure, "Shortcut arguments too long (260 characters, at most 259):\n" + input + " " + old);
-  ClearCaptured();
-
-  // Placement shortcut: new coordinates plus a long old command.
-  std::string oldPlacement = "1,2,3,4 " + std::string(251, 'c');  // tail from the space: 252
-  EXPECT_EQ(Compose("-1000000,-2000000,3,4 x", oldPlacement).result, ShortcutTextTooLong);
-  ExpectOneReport(Failure,
-                  "Shortcut arguments too long (273 characters, at most 259):\n"
-                  "-1000000,-2000000,3,4 " +
-                      std::string(251, 'c'));
-  ClearCaptured();
-  EXPECT_EQ(Compose("1,1,1,1 x", oldPlacement).arguments, "1,1,1,1 " + std::string(251, 'c'));
-}
-
-TEST_F(ShortcutArguments, InputAndOutputOfAtMost259CharactersAreTakenWhole) {
-  // Both lists hold up to 519 characters; the writer refuses rather than cuts.
-  struct Case {
-    ShortcutTextResult (*check)(const char*);
-    const char* what;
-  };
-  for (const Case& c : {Case{CheckNewArguments, "arguments"}, Case{CheckShortcutPath, "path"}}) {
-    SCOPED_TRACE(c.what);
-    ClearCaptured();
-    std::string text = "C:\\" + std::string(259 - 3, 'p');
-    ASSERT_EQ(text.size(), 259u);
-    EXPECT_EQ(c.check(text.c_str()), ShortcutTextMade);
-    EXPECT_TRUE(CapturedReports().empty());
-    for (size_t length : {260u, 519u}) {
-      SCOPED_TRACE(length);
-      ClearCaptured();
-      text.resize(length, 'p');
-      EXPECT_EQ(c.check(text.c_str()), ShortcutTextTooLong);
-      ExpectOneReport(Failure, std::string("Shortcut ") + c.what + " too long (" +
-                                   std::to_string(length) + " characters, at most 259):\n" + text);
-    }
-    // Counted as the system counts them: 256 CJK characters (768 bytes) make
-    // 259, and one outside the basic plane counts two.
-    std::string cjk = "C:\\";
-    for (int i = 0; i < 256; ++i) cjk += "\xE6\x97\xA5";
-    ClearCaptured();
-    EXPECT_EQ(c.check(cjk.c_str()), ShortcutTextMade);
-    cjk.replace(cjk.size() - 3, 3, "\xF0\x9F\x8E\xAE");
-    EXPECT_EQ(c.check(cjk.c_str()), ShortcutTextTooLong);
-    ExpectOneReport(Failure, std::string("Shortcut ") + c.what +
-                                 " too long (260 characters, at most 259):\n" + cjk);
-  }
-}
-
-TEST_F(ShortcutArguments, NewShortcutIsNamedAfterTheCommandOnTheDesktop) {
-  Derived d = Derive("0,0,1280,1024 C:\\Tools\\edit.exe", "C:\\Users\\me\\Desktop");
-  EXPECT_EQ(d.result, ShortcutTextMade);
-  EXPECT_EQ(d.icon, "C:\\Tools\\edit.exe");
-  EXPECT_EQ(d.directory, "C:\\Tools");
-  EXPECT_EQ(d.path, "C:\\Users\\me\\Desktop\\Edit Tavrisol.lnk");
-
-  // Name, folder and icon come from the program, never from its arguments:
-  // up to the end of the ".exe" name, or the quoted part.
-  d = Derive("0,0,1,1 C:\\windows\\notepad.exe C:\\windows\\win.ini", "C:\\D");
-  EXPECT_EQ(d.icon, "C:\\windows\\notepad.exe");
-  EXPECT_EQ(d.directory, "C:\\windows");
-  EXPECT_EQ(d.path, "C:\\D\\Notepad Tavrisol.lnk");
-  d = Derive("0,0,1,1 C:\\Program Files\\My App\\app.exe -x", "C:\\D");
-  EXPECT_EQ(d.directory, "C:\\Program Files\\My App");
-  d = Derive("0,0,1,1 \"C:\\P\\a.exe.d\\run.cmd\" -x", "C:\\D");
-  EXPECT_EQ(d.icon, "C:\\P\\a.exe.d\\run.cmd");
-  EXPECT_EQ(d.path, "C:\\D\\Run Tavrisol.lnk");
-  EXPECT_TRUE(CapturedReports().empty());
-}
-
-TEST_F(ShortcutArguments, NewShortcutTakesTheNextFreeName) {
-  takenPaths = {"C:\\D\\Notepad Tavrisol.lnk", "C:\\D\\Notepad Tavrisol (2).lnk"};
-  EXPECT_EQ(Derive("1,1,1,1 notepad.exe", "C:\\D").path, "C:\\D\\Notepad Tavrisol (3).lnk");
-  for (int n = 3; n <= 99; ++n)
-    takenPaths.insert("C:\\D\\Notepad Tavrisol (" + std::to_string(n) + ").lnk");
-  EXPECT_EQ(Derive("1,1,1,1 notepad.exe", "C:\\D").result, ShortcutNoFreeName);
-  ExpectOneReport(
-      Failure, "No free shortcut name: C:\\D\\Notepad Tavrisol.lnk and 98 numbered ones are taken");
-}
-
-TEST_F(ShortcutArguments, DotInTheDesktopFolderAndFirstCharacters) {
-  Derived d = Derive("0,0,1,1 C:\\Tools\\edit", "C:\\Users\\me.home\\Desktop");
-  EXPECT_EQ(d.directory, "C:\\Tools");
-  EXPECT_EQ(d.path, "C:\\Users\\me Tavrisol.lnk");
-
-  // Only a to z are raised.
-  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\Edit.exe", "C:\\D").path, "C:\\D\\Edit Tavrisol.lnk");
-  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\1edit.exe", "C:\\D").path, "C:\\D\\1edit Tavrisol.lnk");
-  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\_x.exe", "C:\\D").path, "C:\\D\\_x Tavrisol.lnk");
-  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\\xe9t\xe9.exe", "C:\\D").path, "C:\\D\\\xe9t\xe9 Tavrisol.lnk");
-  EXPECT_EQ(Derive("1,1,1,1 C:\\T\\zed.exe", "C:\\D").path, "C:\\D\\Zed Tavrisol.lnk");
-  // A command ending in a backslash leaves an empty file name.
-  d = Derive("1,1,1,1 C:\\T\\", "C:\\D");
-  EXPECT_EQ(d.directory, "C:\\T");
-  EXPECT_EQ(d.path, "C:\\D\\ Tavrisol.lnk");
-}
-
-TEST_F(ShortcutArguments, CommandWithoutBackslashIsAllFileName) {
-  Derived d = Derive("0,0,1,1 notepad.exe", "C:\\Users\\me\\Desktop");
-  EXPECT_EQ(d.result, ShortcutTextMade);
-  EXPECT_EQ(d.icon, "notepad.exe");
-  EXPECT_EQ(d.directory, "");
-  EXPECT_EQ(d.path, "C:\\Users\\me\\Desktop\\Notepad Tavrisol.lnk");
-  EXPECT_TRUE(CapturedReports().empty());
-}
-
-TEST_F(ShortcutArguments, NewShortcutRefusals) {
-  Derived d = Derive("0,0,1280,1024", "C:\\D");
-  EXPECT_EQ(d.result, ShortcutInvalidCommand);
-  ExpectOneReport(Failure, "Invalid Command line.\n0,0,1280,1024");
-  ClearCaptured();
-
-  // 246 + "\" + "A" + " Tavrisol.lnk" = 261 characters; one shorter fits at 259.
-  std::string folder = "C:\\" + std::string(243, 'd');
-  d = Derive("1,1,1,1 C:\\a.exe", folder);
-  EXPECT_EQ(d.result, ShortcutTextTooLong);
-  ExpectOneReport(Failure, "Shortcut path too long (261 characters, at most 259):\n" + folder +
-                               "\\A Tavrisol.lnk");
-  ClearCaptured();
-  std::string shorter = folder.substr(0, folder.size() - 2);
-  d = Derive("1,1,1,1 C:\\a.exe", shorter);
-  EXPECT_EQ(d.result, ShortcutTextMade);
-  EXPECT_EQ(d.path, shorter + "\\A Tavrisol.lnk");
-  EXPECT_EQ(d.path.size(), 259u);
-  EXPECT_TRUE(CapturedReports().empty());
-
-  // The longest texts the editor's fields can hold: a 259-character desktop
-  // folder and a long command are refused and shown whole.
-  std::string deepFolder = "C:\\" + std::string(256, 'e');
-  std::string longCommand = "C:\\t\\" + std::string(246, 'n');
-  d = Derive("1,2,3,4 " + longCommand, deepFolder);
-  EXPECT_EQ(d.result, ShortcutTextTooLong);
-  std::string whole = deepFolder + "\\N" + std::string(245, 'n') + " Tavrisol.lnk";
-  ExpectOneReport(Failure, "Shortcut path too long (" + std::to_string(whole.size()) +
-                               " characters, at most 259):\n" + whole);
+TEST(SameProgram, PathsCompareAsTheRunComparesThem) {
+  EXPECT_TRUE(SameProgramPath("C:\\Windows\\NOTEPAD.exe", "c:/windows/notepad.EXE"));
+  EXPECT_FALSE(SameProgramPath("C:\\\xC4pp.exe", "C:\\\xE4pp.exe"));  // only A-Z fold
+  EXPECT_FALSE(SameProgramPath("C:\\app", "C:\\app.exe"));
+  EXPECT_FALSE(SameProgramPath("C:\\a\\b", "C:\\a\\c"));
 }
 
 TEST(ChooserSeed, PlaceholderFullPathAndFailures) {
@@ -305,30 +333,6 @@ TEST(ChooserSeed, PlaceholderFullPathAndFailures) {
   SplitChooserSeed("C:\\Tools\\", "C:\\Tools\\", -1, file, dir);
   EXPECT_STREQ(file, "");
   EXPECT_STREQ(dir, "C:\\Tools\\");
-}
-
-TEST(ShortcutArgumentsScan, CoordinatesAreFourCommaSeparatedIntegers) {
-  EXPECT_TRUE(BeginsWithCoordinates("-8,-32,1936,1119 C:\\x.exe"));
-  EXPECT_TRUE(BeginsWithCoordinates("1,2,3,4"));
-  EXPECT_TRUE(BeginsWithCoordinates("\t1,\n2, +3,-4x"));
-  EXPECT_FALSE(BeginsWithCoordinates(""));
-  EXPECT_FALSE(BeginsWithCoordinates("1,2,3"));
-  EXPECT_FALSE(BeginsWithCoordinates("1,2,3 ,4"));
-  EXPECT_FALSE(BeginsWithCoordinates("a1,2,3,4"));
-  EXPECT_FALSE(BeginsWithCoordinates("1;2;3;4"));
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(ShortcutArguments, FillWordsReplaceAndAreReplacedLikeTheNumbers) {
-  EXPECT_EQ(Compose("fill:2 y", "1,2,3,4,600 C:\\a.exe -r").arguments, "fill:2,600 C:\\a.exe -r");
-  EXPECT_EQ(Compose("FillWork y", "fill:2 C:\\a.exe").arguments, "fillwork C:\\a.exe");
-  EXPECT_EQ(Compose("5,6,7,8 y", "fillwork,30 C:\\a.exe").arguments, "5,6,7,8,30 C:\\a.exe");
-  EXPECT_EQ(Derive("fill C:\\Tools\\edit.exe -n", "C:\\D").path, "C:\\D\\Edit Tavrisol.lnk");
-  EXPECT_TRUE(CapturedReports().empty());
-  EXPECT_EQ(CheckPlacementInput("fil C:\\x.exe"), ShortcutInvalidCommand);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The editor window end to end: the real tavrisol.exe with an empty command
 // line, its real window, message boxes, registry lists and mouse hook.
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cstring>
@@ -10,12 +11,12 @@
 
 #include "editor/editor.h"
 #include "harness.h"
+#include "harness/shortcut_support.h"
 
 namespace {
 
 const char InputKey[] = "SOFTWARE\\Tavrisol\\input";
 const char OutputKey[] = "SOFTWARE\\Tavrisol\\output";
-const char Placeholder[] = "<No File Selected>";
 const DWORD Timeout = 15000;
 
 // ---- registry ------------------------------------------------------------------------------
@@ -246,9 +247,10 @@ class EditorTest : public ::testing::Test {
 
 // ---- opening and filling -------------------------------------------------------------------
 
-TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
+TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrEmpty) {
   SetListValue(HKEY_CURRENT_USER, InputKey, "", "1,2,3,4 C:\\user.exe");
-  SetListValue(HKEY_CURRENT_USER, InputKey, "03", "5,6,7,8 C:\\other.exe");
+  SetListValue(HKEY_CURRENT_USER, InputKey, "03", "5,6,7,8 C:\\other.exe", REG_EXPAND_SZ);
+  SetListValue(HKEY_CURRENT_USER, InputKey, "05", "1,2,3,4 C:\\user.exe");  // shown once
   // Values of other types, written by another program, are no list entries.
   SetListValue(HKEY_CURRENT_USER, InputKey, "01", std::string("\xd2\x04\0\0", 4), REG_DWORD);
   SetListValue(HKEY_CURRENT_USER, InputKey, "02", "AB", REG_BINARY);
@@ -261,8 +263,8 @@ TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
   EXPECT_EQ(editor.Text(1002), "1,2,3,4 C:\\user.exe");
   EXPECT_EQ(editor.Items(1002),
             std::vector<std::string>({"1,2,3,4 C:\\user.exe", "5,6,7,8 C:\\other.exe"}));
-  EXPECT_EQ(editor.Text(1001), Placeholder);
-  EXPECT_EQ(editor.Items(1001), std::vector<std::string>({Placeholder}));
+  EXPECT_EQ(editor.Text(1001), "");  // no placeholder text: a grey cue
+  EXPECT_TRUE(editor.Items(1001).empty());
   // The lists' own notifications carry ids without a command.
   DWORD_PTR result;
   for (int id : {1001, 1002})
@@ -273,7 +275,6 @@ TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
   EXPECT_TRUE(editor.Running());
   EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, OutputKey));
-  EXPECT_EQ(ListValue(HKEY_CURRENT_USER, InputKey, "05"), "(absent)");
   editor.Press(2);
   ExpectClosedWithExitValue(1);
 }
@@ -290,27 +291,20 @@ TEST_F(EditorTest, MachineWideListIsShownBeforeThePerUserOne) {
 
 // ---- Ok ------------------------------------------------------------------------------------
 
-TEST_F(EditorTest, OkOnThePlaceholderIsRefusedAndTheWindowStays) {
+TEST_F(EditorTest, RefusedInputIsNoEntryAndTheWindowStays) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  ASSERT_EQ(editor.Text(1002), Placeholder);
-  editor.Press(1);
-  harness::MessageBoxInfo box = editor.TakeMessageBox();
-  EXPECT_EQ(box.caption, "Failure");
-  EXPECT_EQ(box.text, "You must select a file first");
-  EXPECT_TRUE(editor.Running());
-  EXPECT_TRUE(IsWindow(editor.window));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, InputKey));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, InputKey));
-
-  // A real Input with Output on the placeholder: Input is stored, Output refused.
-  editor.SetText(1002, "10,20,300,400 C:\\a.exe");
-  editor.Press(1);
-  box = editor.TakeMessageBox();
-  EXPECT_EQ(box.text, "You must select a file first");
-  EXPECT_TRUE(IsWindow(editor.window));
-  EXPECT_EQ(ListValue(root, InputKey, ""), "10,20,300,400 C:\\a.exe");
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, OutputKey));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, OutputKey));
+  ASSERT_EQ(editor.Text(1002), "");
+  for (const char* typed : {"", "hello world"}) {
+    editor.SetText(1002, typed);
+    editor.Press(1);
+    harness::MessageBoxInfo box = editor.TakeMessageBox();
+    EXPECT_EQ(box.caption, "Failure");
+    EXPECT_EQ(box.text, std::string("Command line missing startup coords and sizes.\n") + typed);
+    EXPECT_TRUE(IsWindow(editor.window));
+    EXPECT_EQ(editor.Text(1002), typed);
+  }
+  for (HKEY any : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    for (const char* key : {InputKey, OutputKey}) EXPECT_FALSE(KeyExists(any, key)) << key;
   editor.Press(2);
   ExpectClosedWithExitValue(1);
 }
@@ -321,26 +315,20 @@ TEST_F(EditorTest, OkMovesBothTextsToTheTopOfTheirListsAndCloses) {
   SetListValue(root, OutputKey, "", "C:\\old.lnk");
   ASSERT_NO_FATAL_FAILURE(Open());
   editor.SetText(1002, "2,2,2,2 C:\\older.exe");
-  editor.SetText(1001, "C:\\new.lnk");
+  editor.SetText(1001, "C:\\new");
   editor.Press(1);
-  // Then the shortcut writer: C:\new.lnk is no shortcut, so a new one is made
-  // on the desktop and its path heads the Output list.
+  // No such shortcut yet: it is made at that path, ".lnk" added, and both
+  // texts head their lists once it is written.
   harness::MessageBoxInfo box = editor.TakeMessageBox();
   EXPECT_EQ(box.caption, "Success");
-  const std::string saved = "Saved shortcut ";
-  ASSERT_TRUE(StartsWith(box.text, saved)) << box.text;
-  std::string shortcut = box.text.substr(saved.size());
-  EXPECT_TRUE(shortcut.size() > 19 &&
-              shortcut.compare(shortcut.size() - 19, 19, "\\Older Tavrisol.lnk") == 0)
-      << shortcut;
-  DeleteFileA(shortcut.c_str());
+  EXPECT_EQ(box.text, "Saved shortcut C:\\new.lnk");
+  DeleteFileA("C:\\new.lnk");
   ExpectClosedWithExitValue(1);
   EXPECT_EQ(ListValue(root, InputKey, ""), "2,2,2,2 C:\\older.exe");
   EXPECT_EQ(ListValue(root, InputKey, "01"), "1,1,1,1 C:\\newest.exe");
   EXPECT_EQ(ListValue(root, InputKey, "02"), "(absent)");
-  EXPECT_EQ(ListValue(root, OutputKey, ""), shortcut);
-  EXPECT_EQ(ListValue(root, OutputKey, "01"), "C:\\new.lnk");
-  EXPECT_EQ(ListValue(root, OutputKey, "02"), "C:\\old.lnk");
+  EXPECT_EQ(ListValue(root, OutputKey, ""), "C:\\new.lnk");
+  EXPECT_EQ(ListValue(root, OutputKey, "01"), "C:\\old.lnk");
 }
 
 // ---- closing without storing ---------------------------------------------------------------
@@ -455,6 +443,94 @@ TEST_F(EditorTest, KeysWorkRightAfterOpeningAndAfterARefusal) {
   EXPECT_EQ(ListValue(root, OutputKey, ""), "(absent)");  // an empty Output is no entry
 }
 
+void TypeShiftTab() {
+  INPUT keys[4] = {};
+  for (auto& k : keys) k.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[3].ki.wVk = VK_SHIFT;
+  keys[1].ki.wVk = keys[2].ki.wVk = VK_TAB;
+  keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, keys, sizeof(INPUT));
+}
+
+bool Dropped(const Editor& editor, int id) {
+  return SendMessageA(GetDlgItem(editor.window, id), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+// A new user's first and second use, by keyboard as in any dialog: the first
+// saves, the second never changes the first program's shortcut.
+TEST_F(EditorTest, FirstAndSecondUseByKeyboard) {
+  CoInitialize(nullptr);  // the shortcuts are read back through the shell
+  const std::string notepad = DesktopFolder() + "\\Notepad Tavrisol.lnk";
+  const std::string regedit = DesktopFolder() + "\\Regedit Tavrisol.lnk";
+  DeleteFileA(notepad.c_str());
+  DeleteFileA(regedit.c_str());
+  ASSERT_NO_FATAL_FAILURE(Open());
+  SetForegroundWindow(editor.window);
+  ASSERT_TRUE(FocusComesTo(editor, 1002));
+  // Blanks after the commas and quotes, as typed or pasted; Enter is Ok.
+  editor.SetText(1002, "100, 100, 640, 480 \"C:\\windows\\notepad.exe\"");
+  TypeKey(VK_RETURN);
+  harness::MessageBoxInfo box = editor.TakeMessageBox();
+  EXPECT_EQ(box.text, "Saved shortcut " + notepad);
+  ExpectClosedWithExitValue(1);
+  LinkContents first = ReadLink(notepad);
+  EXPECT_EQ(first.arguments, "100,100,640,480 C:\\windows\\notepad.exe");
+  EXPECT_EQ(ListValue(root, InputKey, ""), first.arguments);
+
+  Editor second;
+  ASSERT_TRUE(second.Start(Tavrisol()));
+  ASSERT_TRUE(second.WaitForWindow());
+  SetForegroundWindow(second.window);
+  ASSERT_TRUE(FocusComesTo(second, 1002));
+  EXPECT_EQ(second.Text(1001), notepad);
+  // Escape closes an open drop-down, not the editor.
+  TypeKey(VK_F4);
+  EXPECT_TRUE(harness::WaitUntil([&] { return Dropped(second, 1002); }, Timeout));
+  TypeKey(VK_ESCAPE);
+  EXPECT_TRUE(harness::WaitUntil([&] { return !Dropped(second, 1002); }, Timeout));
+  second.SetText(1002, "300,300,640,480 C:\\windows\\regedit.exe");
+  TypeKey(VK_RETURN);
+  EXPECT_EQ(second.TakeMessageBox().text,
+            "Input starts C:\\windows\\regedit.exe, but the shortcut starts "
+            "C:\\windows\\notepad.exe.\nThe shortcut was not changed.");
+  ASSERT_TRUE(second.Running());
+  EXPECT_EQ(second.Text(1002), "300,300,640,480 C:\\windows\\regedit.exe");
+  EXPECT_EQ(ReadLink(notepad).arguments, first.arguments);
+  // Shift+Tab goes backwards, past the group boxes.
+  ASSERT_TRUE(FocusComesTo(second, 1002));
+  TypeShiftTab();
+  EXPECT_TRUE(FocusComesTo(second, 2));
+  // Enter on another button presses it: Select arms the picker and says so;
+  // Escape disarms it and the editor stays.
+  second.SetText(1001, "");
+  for (int id : {1002, 1001, 1004}) {
+    TypeKey(VK_TAB);
+    EXPECT_TRUE(FocusComesTo(second, id)) << id;
+  }
+  TypeKey(VK_RETURN);
+  EXPECT_TRUE(
+      harness::WaitUntil([&] { return second.Text(1004) == "Click a window..."; }, Timeout));
+  TypeKey(VK_ESCAPE);
+  EXPECT_TRUE(harness::WaitUntil([&] { return second.Text(1004) == "Select"; }, Timeout));
+  ASSERT_TRUE(second.Running());
+  for (int id : {1003, 9, 1}) {
+    TypeKey(VK_TAB);
+    EXPECT_TRUE(FocusComesTo(second, id)) << id;
+  }
+  TypeKey(VK_RETURN);
+  EXPECT_EQ(second.TakeMessageBox().text, "Saved shortcut " + regedit);
+  DWORD code = 0;
+  ASSERT_TRUE(second.WaitForExit(&code));
+  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(ReadLink(regedit).arguments, "300,300,640,480 C:\\windows\\regedit.exe");
+  EXPECT_EQ(ReadLink(notepad).arguments, first.arguments);
+  EXPECT_EQ(ListValue(root, OutputKey, ""), regedit);
+  EXPECT_EQ(ListValue(root, OutputKey, "01"), notepad);
+  DeleteFileA(notepad.c_str());
+  DeleteFileA(regedit.c_str());
+  CoUninitialize();
+}
+
 // ---- Help ----------------------------------------------------------------------------------
 
 TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {
@@ -474,7 +550,7 @@ TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {
   PostMessageA(viewer, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(harness::WaitUntil([viewer] { return !IsWindow(viewer); }, Timeout));
   EXPECT_TRUE(editor.Running());
-  EXPECT_EQ(editor.Text(1002), Placeholder);
+  EXPECT_EQ(editor.Text(1002), "");
   editor.Press(2);
   ExpectClosedWithExitValue(1);
 }

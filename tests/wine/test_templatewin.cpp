@@ -384,7 +384,7 @@ TEST_F(Built, KeysMoveTheFocusAlongTheChainAndEscapeCancels) {
       {8, VK_TAB, false, 0},    // Help wraps to Ok
       {0, VK_UP, false, 8},     // Ok wraps back to Help
       {7, VK_DOWN, false, 8},   // Browse -> Help
-      {1, VK_TAB, true, 4},     // Shift+Tab moves forward too
+      {1, VK_TAB, true, 0},     // Shift+Tab moves backward
       {6, VK_UP, false, 5},
   };
   for (const Move& m : moves) {
