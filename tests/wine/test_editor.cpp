@@ -299,7 +299,9 @@ TEST_F(EditorTest, RefusedInputIsNoEntryAndTheWindowStays) {
     editor.Press(1);
     harness::MessageBoxInfo box = editor.TakeMessageBox();
     EXPECT_EQ(box.caption, "Failure");
-    EXPECT_EQ(box.text, std::string("Command line missing startup coords and sizes.\n") + typed);
+    EXPECT_EQ(box.text,
+              std::string("Command line missing startup coords and sizes, or fill or fillwork.\n") +
+                  typed);
     EXPECT_TRUE(IsWindow(editor.window));
     EXPECT_EQ(editor.Text(1002), typed);
   }
