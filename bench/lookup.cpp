@@ -4,6 +4,8 @@
 //   bench_lookup end EXE       ends every process running EXE
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -41,13 +43,15 @@ int Spawn(int count, const char* exe) {
 }
 
 int Time(const char* path) {
-  ProgramProcess found[4];
+  static Program program;
   std::vector<double> times;
   uint32_t count = 0;
+  CanonicalProgramPath(path, program.path, sizeof program.path);
   for (int i = 0; i < LookupRuns; ++i) {
     double t0 = NowMicroseconds();
-    count = FindProgramProcesses(path, found, 4);
+    count = FindProgram(&program, false);
     times.push_back(NowMicroseconds() - t0);
+    ReleaseProgram(&program);
   }
   std::sort(times.begin(), times.end());
   printf("lookup alone: median %.0f us (min %.0f, max %.0f, %d runs), %u process(es) found\n",
@@ -56,15 +60,25 @@ int Time(const char* path) {
 }
 
 int End(const char* exe) {
-  ProgramProcess found[1024];
-  uint32_t count = FindProgramProcesses(exe, found, 1024);
-  for (uint32_t i = 0; i < count && i < 1024; ++i) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, found[i].id);
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  unsigned count = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    HANDLE process =
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                    entry.th32ProcessID);
     if (process == nullptr) continue;
-    TerminateProcess(process, 0);
-    WaitForSingleObject(process, 5000);
+    char path[MAX_PATH];
+    DWORD size = sizeof path;
+    if (QueryFullProcessImageNameA(process, 0, path, &size) && lstrcmpiA(path, exe) == 0) {
+      TerminateProcess(process, 0);
+      WaitForSingleObject(process, 5000);
+      ++count;
+    }
     CloseHandle(process);
   }
+  CloseHandle(snapshot);
   printf("ended %u idle processes\n", count);
   return 0;
 }

@@ -50,6 +50,17 @@ int32_t WindowArea(const WindowBox& box) {
   return static_cast<int32_t>(width * height);
 }
 
+bool IsMainStyle(uint32_t style, uint32_t exStyle, bool owned) {
+  return (style & StyleVisible) != 0 && (style & StyleCaption) == StyleCaption &&
+         (style & StyleSystemMenu) != 0 && (exStyle & ExStyleToolWindow) == 0 && !owned;
+}
+
+bool IsMainWindow(const WindowOps& ops, WindowRef window) {
+  uint32_t style = 0, exStyle = 0;
+  return ops.windowStyles(window, &style, &exStyle) &&
+         IsMainStyle(style, exStyle, ops.hasOwner(window));
+}
+
 void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId) {
   if (TargetWindow == 0) TargetArea = 0;
   if (ops.ownerProcess(window) != processId) return;

@@ -73,6 +73,7 @@ struct WindowOps {
   uint32_t (*placedBy)(WindowRef window);  // 0 when unmarked
   void (*markPlaced)(WindowRef window, uint32_t mark);
   uint32_t (*ownProcessId)();
+  WindowRef (*foregroundWindow)();
 };
 
 // Why a window of the run was not moved.
@@ -88,6 +89,12 @@ struct PlaceResult {
 
 // (right - left) x (bottom - top) as the 32-bit system computes it.
 int32_t WindowArea(const WindowBox& box);
+
+// A main window of a program: visible, unowned, with a caption and a system
+// menu, not a tool window (never a dialog, menu, palette, tooltip or splash).
+// Minimised and maximised windows are main windows too.
+bool IsMainStyle(uint32_t style, uint32_t exStyle, bool owned);
+bool IsMainWindow(const WindowOps& ops, WindowRef window);
 
 // The scan's step for one top-level window.
 void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId);

@@ -35,6 +35,9 @@ struct FakeDesktop {
   uint32_t tick = 1000;
   uint32_t exitsAt = UINT32_MAX;  // the tick at which the target process ends
   std::vector<uint32_t> waits;
+  WindowRef foreground = 0;
+  std::vector<uint32_t> laterCopies;  // processes of the program the hold's lookups find
+  int looks = 0;
 };
 
 FakeDesktop* desktop = nullptr;
@@ -87,27 +90,48 @@ uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->ma
 void FakeMarkPlaced(WindowRef window, uint32_t mark) { Find(window)->mark = mark; }
 const uint32_t Self = 4000;  // the run's own process id
 uint32_t FakeOwnId() { return Self; }
+WindowRef FakeFront() { return desktop->foreground; }
 
 WindowRef FakeMovingWindow(WindowRef window) { return Find(window)->moving; }
-bool FakeWaitForExit(uint32_t ms) {
+const uint32_t Target = 500;
+const uint32_t Other = 600;
+ProcessRef HandleOf(uint32_t process) { return 0x1000 + process; }
+
+// Only the target process ends.
+bool FakeExited(ProcessRef process) {
+  return process == HandleOf(Target) && desktop->tick >= desktop->exitsAt;
+}
+bool FakeWaitForExit(const Program& program, uint32_t ms) {
   desktop->waits.push_back(ms);
   desktop->tick += ms;
-  return desktop->tick >= desktop->exitsAt;
+  for (uint32_t i = 0; i < program.count; ++i)
+    if (FakeExited(program.processes[i].handle)) return true;
+  return program.count == 0;
 }
 uint32_t FakeTick() { return desktop->tick; }
+uint32_t FakeFindProgram(Program* program, bool) {
+  ++desktop->looks;
+  uint32_t added = 0;
+  for (uint32_t id : desktop->laterCopies) {
+    if (HoldsProcess(*program, id)) continue;
+    program->processes[program->count++] = {id, Target, 1, 0, HandleOf(id)};
+    ++added;
+  }
+  return added;
+}
+void FakeCloseHandle(ProcessRef) {}
 
 const WindowOps FakeOps = {FakeEnum,     FakeOwner,    FakeBox,        FakeStyles,  FakeRestore,
                            FakeSleep,    FakeMove,     FakeForeground, FakeAnswers, FakeLastError,
-                           FakeHasOwner, FakePlacedBy, FakeMarkPlaced, FakeOwnId};
+                           FakeHasOwner, FakePlacedBy, FakeMarkPlaced, FakeOwnId,   FakeFront};
 
 WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
 }
 
-const HoldOps FakeHoldOps = {&FakeOps, FakeMovingWindow, FakeWaitForExit, FakeTick};
+const HoldOps FakeHoldOps = {&FakeOps,        FakeMovingWindow, FakeWaitForExit, FakeTick,
+                             FakeFindProgram, FakeExited,       FakeCloseHandle};
 
-const uint32_t Target = 500;
-const uint32_t Other = 600;
 const PlacementRequest Request = {-8, -32, 1936, 1119, nullptr, 0};
 
 class PlacementTargets : public ::testing::Test {
@@ -120,6 +144,11 @@ class PlacementTargets : public ::testing::Test {
     for (PlacedWindow& slot : PlacedTable) slot = PlacedWindow();
     ClearCaptured();
     desktop = &fakeDesktop;
+    SetUpProgram();
+  }
+  void SetUpProgram() {
+    program.count = 1;
+    program.processes[0] = {Target, 0, 1, 0, HandleOf(Target)};
   }
   void TearDown() override { desktop = nullptr; }
 
@@ -133,6 +162,7 @@ class PlacementTargets : public ::testing::Test {
   }
 
   FakeDesktop fakeDesktop;
+  Program program;  // the target process, as the run hands it to the hold
 };
 
 TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
@@ -348,12 +378,12 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   // Nothing moved: nothing to do.
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_TRUE(fakeDesktop.calls.empty());
 
   // The program moves its window home: it is put back at its own cascade place.
   second.box = home;
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"window e2 put back\r\n"}));
 
@@ -369,8 +399,8 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
     second.answers = c.answers;
     fakeDesktop.calls.clear();
     ClearCaptured();
-    HoldPass(FakeHoldOps, Request, Target);
-    HoldPass(FakeHoldOps, Request, Target);
+    HoldPass(FakeHoldOps, Request, program);
+    HoldPass(FakeHoldOps, Request, program);
     EXPECT_TRUE(fakeDesktop.calls.empty()) << c.style;
     EXPECT_EQ(CapturedTraces().size(), c.answers ? 0u : 1u) << c.style;
   }
@@ -379,14 +409,14 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   second.style = Main;
   second.answers = true;
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
   // Its thread drags another window (a palette): the held window is still put back.
   second.moving = 0xe9;
   second.box = home;
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
   // The user drags the first window: released for good, even once the drag is over and
@@ -395,9 +425,9 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   first.box = home;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   first.moving = 0;
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
@@ -405,7 +435,7 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
 
   // A window that is gone frees its slot.
   second.exists = false;
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_EQ(PlacedTable[1].window, 0u);
 }
 
@@ -429,8 +459,8 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   fakeDesktop.windows.back().mark = 8000;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, Target);
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(TargetWindow, 0xf1u);
   EXPECT_EQ(CapturedTraces(),
@@ -439,7 +469,7 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   // Answering again, it is placed at the next pass.
   fakeDesktop.windows[3].answers = true;
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move f4 -8,-32 1936x1119", "foreground f4"}));
   EXPECT_EQ(TargetWindow, 0xf4u);
@@ -447,7 +477,7 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   // Now held like the first: moved away, put back; nothing else changes.
   fakeDesktop.windows[3].box = Box(250, 250, 800, 600);
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move f4 -8,-32 1936x1119"}));
 }
 
@@ -458,7 +488,7 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
   PlacementRequest held = Request;
   held.holdSeconds = 2;
   ClearCaptured();
-  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, Target));  // it placed nothing itself
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program));  // it placed nothing itself
   EXPECT_EQ(fakeDesktop.waits, std::vector<uint32_t>(8, 250));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
                                                         "hold ended after 2 seconds\r\n"}));
@@ -468,18 +498,19 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
   fakeDesktop.tick = UINT32_MAX - 100;
   fakeDesktop.exitsAt = fakeDesktop.tick + 600;
   ClearCaptured();
-  HoldPlacement(FakeHoldOps, held, Target);
+  HoldPlacement(FakeHoldOps, held, &program);
   EXPECT_EQ(fakeDesktop.waits.size(), 3u);
   EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
 
   // A newer run places the window elsewhere: the hold ends at its next pass, moving nothing.
   fakeDesktop.exitsAt = UINT32_MAX;
+  SetUpProgram();
   fakeDesktop.windows[0].mark = 8000;
   fakeDesktop.windows[0].box = Box(5, 5, 300, 300);
   fakeDesktop.waits.clear();
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPlacement(FakeHoldOps, held, Target);
+  HoldPlacement(FakeHoldOps, held, &program);
   EXPECT_EQ(fakeDesktop.waits.size(), 1u);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
@@ -493,10 +524,79 @@ TEST_F(PlacementTargets, HoldAfterAFirstPlacementThatMovedNothingPlacesTheMainWi
   ScanTargetWindows(FakeOps, Target);
   PlacementRequest held = Request;
   held.holdSeconds = 1;
-  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, Target));
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program));
   Add(0x42, Target, Box(0, 0, 400, 300), Main);  // smaller than the splash
-  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, Target));
+  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program));
   EXPECT_EQ(fakeDesktop.windows[1].box.right, -8 + 1936);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlacementMainWindow, OneRuleForWhatAMainWindowIs) {
+  struct Row {
+    uint32_t style, exStyle;
+    bool owned, main;
+  } rows[] = {
+      {Main, 0, false, true},
+      {Main | Minimized, 0, false, true},
+      {Main | StyleMaximized, 0, false, true},
+      {Main & ~Visible, 0, false, false},                 // hidden
+      {Main, 0, true, false},                             // a dialog or palette
+      {Main, ExStyleToolWindow, false, false},            // a tool window or tooltip
+      {Visible | SysMenu, 0, false, false},               // no title bar: a splash, a popup
+      {Visible | SysMenu | 0x00800000, 0, false, false},  // a border, no caption
+      {Visible | StyleCaption, 0, false, false},          // no system menu
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(IsMainStyle(row.style, row.exStyle, row.owned), row.main)
+        << std::hex << row.style << " " << row.exStyle << " " << row.owned;
+}
+
+TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
+  Add(0x51, Target, Box(0, 0, 400, 300), Main);
+  ScanTargetWindows(FakeOps, Target);
+  PlaceTargetWindows(FakeOps, Request);          // now 1936 x 1119
+  TargetArea = 400 * 300;                        // as if the system had clamped the move
+  Add(0x52, Target, Box(0, 0, 400, 300), Main);  // equal, not larger
+  Add(0x53, Target, Box(0, 0, 800, 600), Main | Minimized);  // larger, but minimised
+  Add(0x54, Target, Box(0, 0, 800, 600), Main | StyleMaximized);
+  fakeDesktop.calls.clear();
+  HoldPass(FakeHoldOps, Request, program);
+  EXPECT_TRUE(fakeDesktop.calls.empty());
+  EXPECT_EQ(TargetWindow, 0x51u);
+  Add(0x55, Target, Box(0, 0, 401, 300), Main);
+  HoldPass(FakeHoldOps, Request, program);
+  EXPECT_EQ(TargetWindow, 0x55u);
+}
+
+TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
+  // The splash process ends after 500 ms, having started the main copy, whose window appears.
+  Add(0x61, Target, Box(800, 400, 300, 200), Visible);
+  ScanTargetWindows(FakeOps, Target);
+  PlaceTargetWindows(FakeOps, Request);
+  const uint32_t Copy = 700;
+  fakeDesktop.exitsAt = fakeDesktop.tick + 500;
+  fakeDesktop.laterCopies = {Copy};
+  Add(0x62, Copy, Box(250, 250, 800, 600), Main);
+  PlacementRequest held = Request;
+  held.holdSeconds = 2;
+  ClearCaptured();
+  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program));
+  EXPECT_EQ(TargetWindow, 0x62u);
+  EXPECT_EQ(fakeDesktop.windows[1].box.left, -8);
+  EXPECT_EQ(program.count, 1u);
+  EXPECT_EQ(program.processes[0].id, Copy);
+  EXPECT_EQ(CapturedTraces().back(), "hold ended after 2 seconds\r\n");
+
+  // With no copy left, the hold ends with the program.
+  fakeDesktop.laterCopies.clear();
+  SetUpProgram();
+  ClearCaptured();
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program));
+  EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
+  EXPECT_EQ(program.count, 0u);
 }
 
 }  // namespace
