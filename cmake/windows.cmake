@@ -55,7 +55,7 @@ target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 target_compile_options(tavrisol_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 
 # Everything of the program except its entry, so tests can link the real code.
-set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/placement/entry_win32.cpp)
+set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/entry_win32.cpp)
 set(PROGRAM_WIN32_SOURCES ${WIN32_SOURCES})
 list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE})
 add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})

@@ -13,14 +13,14 @@ bool SameBox(const WindowBox& a, const WindowBox& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-bool IsPlaced(WindowRef window) {
-  for (const PlacedWindow& placed : PlacedTable)
+bool IsPlaced(const WindowState& state, WindowRef window) {
+  for (const PlacedWindow& placed : state.PlacedTable)
     if (placed.window == window) return true;
   return false;
 }
 
-bool NothingPlaced() {
-  for (const PlacedWindow& placed : PlacedTable)
+bool NothingPlaced(const WindowState& state) {
+  for (const PlacedWindow& placed : state.PlacedTable)
     if (placed.window != 0) return false;
   return true;
 }
@@ -33,6 +33,7 @@ bool TakenOver(const WindowOps& windows, WindowRef window) {
 struct LargerSearch {
   const WindowOps* ops;
   const Program* program;
+  const WindowState* state;
   WindowRef window;
   int32_t area;
 };
@@ -42,7 +43,8 @@ struct LargerSearch {
 void VisitForLarger(WindowRef window, void* context) {
   LargerSearch* search = static_cast<LargerSearch*>(context);
   const WindowOps& ops = *search->ops;
-  if (!HoldsProcess(*search->program, ops.ownerProcess(window)) || IsPlaced(window)) return;
+  if (!HoldsProcess(*search->program, ops.ownerProcess(window)) || IsPlaced(*search->state, window))
+    return;
   uint32_t style = 0, exStyle = 0;
   WindowBox box = {0, 0, 0, 0};
   if (!ops.windowStyles(window, &style, &exStyle) || !ops.windowBox(window, &box)) return;
@@ -58,9 +60,10 @@ void VisitForLarger(WindowRef window, void* context) {
   }
 }
 
-void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const Program& program) {
+void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+                    WindowState* state) {
   const WindowOps& windows = *ops.windows;
-  LargerSearch search = {&windows, &program, 0, TargetArea};
+  LargerSearch search = {&windows, &program, state, 0, state->TargetArea};
   windows.enumWindows(VisitForLarger, &search);
   if (search.window == 0) return;
   if (search.window != pendingTarget) {
@@ -74,11 +77,12 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const P
   if (mark != 0 && mark != windows.ownProcessId()) return;
   // Only a move that succeeded places it; until then every pass tries again.
   PlaceResult ignored = {0, UnmovedNone, 0};
-  if (!PlaceWindow(windows, search.window, request.left, request, LoneTraces, &ignored)) return;
+  if (!PlaceWindow(windows, state, search.window, request.left, request, LoneTraces, &ignored))
+    return;
   pendingTarget = 0;
   placedNew = true;
-  TargetWindow = search.window;
-  TargetArea = search.area;
+  state->TargetWindow = search.window;
+  state->TargetArea = search.area;
   windows.setForeground(search.window);
 }
 
@@ -143,23 +147,25 @@ bool FollowProgram(const HoldOps& ops, Program* program) {
 
 }  // namespace
 
-bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program) {
-  for (PlacedWindow& placed : PlacedTable) {
+bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+              WindowState* state) {
+  for (PlacedWindow& placed : state->PlacedTable) {
     if (placed.window != 0 && !PutBack(ops, request, &placed)) {
       TraceLine("window %x was placed by a newer run\r\n", Hex(placed.window));
       return false;
     }
   }
-  PlaceNewTarget(ops, request, program);
+  PlaceNewTarget(ops, request, program, state);
   return true;
 }
 
-bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program) {
+bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program,
+                   WindowState* state) {
   TraceLine("holding the placement for %d seconds\r\n", request.holdSeconds);
   pendingTarget = 0;
   placedNew = false;
   // The run moved nothing: whatever main window the program shows is the one.
-  if (NothingPlaced()) TargetArea = 0;
+  if (NothingPlaced(*state)) state->TargetArea = 0;
   const uint32_t span = static_cast<uint32_t>(request.holdSeconds) * 1000u;
   const uint32_t start = ops.tickCount();
   ops.findProgram(program, false);
@@ -176,7 +182,7 @@ bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program*
       break;
     }
     if (pass % HoldLookEvery == 0) ops.findProgram(program, true);
-    if (!HoldPass(ops, request, *program)) {
+    if (!HoldPass(ops, request, *program, state)) {
       TraceLine("hold ended: a newer run took over\r\n");
       break;
     }

@@ -35,15 +35,17 @@ struct HoldOps {
 // One look at the target's windows: puts back every held window that is not
 // where the run put it, and places a new, larger main window. False when a
 // newer run has placed one of the held windows: the hold is over.
-bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program);
+bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+              WindowState* state);
 
-// Holds the windows of the PlacedTable for request.holdSeconds, until no
+// Holds the windows of the state's PlacedTable for request.holdSeconds, until no
 // process of the program is left, or until a newer run takes over. When the
 // table is empty (the run could move nothing), any main window of the program
 // becomes the target. The program gains the processes the hold finds; their
 // handles are released with it. Returns whether the hold placed a window
 // itself.
-bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program);
+bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program,
+                   WindowState* state);
 
 // The same over the system (hold_win32.cpp).
-bool HoldPlacement(const PlacementRequest& request, Program* program);
+bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state);

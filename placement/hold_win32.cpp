@@ -39,8 +39,8 @@ uint32_t Find(Program* program, bool windowOwnersOnly) {
 
 }  // namespace
 
-bool HoldPlacement(const PlacementRequest& request, Program* program) {
+bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state) {
   const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount, Find,
                        HasExited,        Close};
-  return HoldPlacement(ops, request, program);
+  return HoldPlacement(ops, request, program, state);
 }

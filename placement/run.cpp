@@ -58,6 +58,7 @@ int ReportFailure(RunFailure failure, const char* commandLine, const char* comma
 // The process the run waits for, and what it knows about the program's other
 // processes.
 struct Awaited {
+  WindowState* windows;  // what the scans found
   ProgramProcess process;
   const char* path;   // the program's; "" when unknown: only the process is scanned
   bool startedByRun;  // instances running before the start may answer it
@@ -72,7 +73,8 @@ struct Awaited {
 // the last scan), with a main window shown after the start or, when the
 // started copy has ended, one it brought to the front.
 bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan) {
-  if (ops.scanTargetWindows(awaited->process.id)) return true;
+  WindowState* windows = awaited->windows;
+  if (ops.scanTargetWindows(windows, awaited->process.id)) return true;
   if (awaited->path[0] == '\0') return false;
   Program others;
   others.count = 0;
@@ -86,11 +88,11 @@ bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan) {
     if (other.id == awaited->process.id) continue;
     const uint64_t began = awaited->process.created;
     if (began != 0 && other.created > began) {
-      found = ops.scanTargetWindows(other.id);
+      found = ops.scanTargetWindows(windows, other.id);
     } else if (awaited->startedByRun) {
       awaited->instanceSeen = true;
-      found = ((ended || lastScan) && ops.scanNewWindows(other.id, *awaited->shown)) ||
-              (ended && ops.scanForeground(other.id, *awaited->shown));
+      found = ((ended || lastScan) && ops.scanNewWindows(windows, other.id, *awaited->shown)) ||
+              (ended && ops.scanForeground(windows, other.id, *awaited->shown));
     }
     if (found) {
       TraceLine("program handed over to process %d\r\n", static_cast<int>(other.id));
@@ -114,7 +116,7 @@ RunState ScanRunning(const PlacementOps& ops, const Program& program, Awaited* a
     const ProgramProcess& process = program.processes[i];
     if (process.sessionId != session) continue;
     ours = true;
-    if (ops.scanTargetWindows(process.id)) {
+    if (ops.scanTargetWindows(awaited->windows, process.id)) {
       awaited->process = process;
       return Place;
     }
@@ -146,7 +148,8 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   shown.count = 0;
   shown.foreground = 0;
   StartedProcess started = {0, 0, 0, ""};
-  Awaited awaited = {ProgramProcess(), "", false, false, &shown};
+  WindowState windows = WindowState();
+  Awaited awaited = {&windows, ProgramProcess(), "", false, false, &shown};
   RunFailure failure = MissingCoordinates;
   uintptr_t lock = 0;
   char errorText[ErrorTextSize] = "";
@@ -216,8 +219,9 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           std::strncpy(program.path, started.path, sizeof program.path - 1);
           program.path[sizeof program.path - 1] = '\0';
         }
-        awaited = {
-            {started.id, 0, 0, started.created, started.handle}, program.path, true, false, &shown};
+        awaited = {&windows,     {started.id, 0, 0, started.created, started.handle},
+                   program.path, true,
+                   false,        &shown};
         state = AwaitIdle;
         break;
 
@@ -248,11 +252,11 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // A run that moved not one window failed, however it got there; with a
         // hold, only when the hold could not place a window either (the first
         // one may be a splash that does not answer).
-        PlaceResult placed = ops.placeTargetWindows(request);
+        PlaceResult placed = ops.placeTargetWindows(&windows, request);
         // The program shows its window, placed: the next run of it may look.
         ops.unlockProgram(lock);
         lock = 0;
-        bool heldPlaced = request.holdSeconds > 0 && ops.holdPlacement(request, &program);
+        bool heldPlaced = request.holdSeconds > 0 && ops.holdPlacement(request, &program, &windows);
         if (placed.moved > 0 || heldPlaced) {
           result = 1;
           state = Done;

@@ -56,18 +56,19 @@ struct PlacementOps {
   uint32_t (*ownSession)();
   // Notes the main windows shown now, before the run starts the program.
   void (*recordShownWindows)(ShownWindows* shown);
-  bool (*scanTargetWindows)(uint32_t processId);
+  // The scans and the move stage, over the run's window state.
+  bool (*scanTargetWindows)(WindowState* state, uint32_t processId);
   // The process's main windows that were not shown before the start.
-  bool (*scanNewWindows)(uint32_t processId, const ShownWindows& shown);
+  bool (*scanNewWindows)(WindowState* state, uint32_t processId, const ShownWindows& shown);
   // The process's main window brought to the front since the start.
-  bool (*scanForeground)(uint32_t processId, const ShownWindows& shown);
-  PlaceResult (*placeTargetWindows)(const PlacementRequest& request);
+  bool (*scanForeground)(WindowState* state, uint32_t processId, const ShownWindows& shown);
+  PlaceResult (*placeTargetWindows)(WindowState* state, const PlacementRequest& request);
   // Ends the process with exit code 0 and waits up to KillWaitMs for it to
   // end; false, with the system's error code, when it could not be ended.
   bool (*terminateProcess)(uintptr_t process, uint32_t* error);
   // Keeps the placed windows in place for request.holdSeconds, following the
   // program; true when the hold placed a window itself.
-  bool (*holdPlacement)(const PlacementRequest& request, Program* program);
+  bool (*holdPlacement)(const PlacementRequest& request, Program* program, WindowState* state);
   // Takes back the marks of the windows this run placed.
   void (*clearMarks)();
 };

@@ -91,17 +91,19 @@ void Release(Program* program) { ReleaseProgram(program); }
 
 void RecordShown(ShownWindows* shown) { RecordShownWindows(SystemWindowOps, shown); }
 
-bool Scan(uint32_t processId) { return ScanTargetWindows(processId); }
+bool Scan(WindowState* state, uint32_t processId) { return ScanTargetWindows(state, processId); }
 
-bool ScanNew(uint32_t processId, const ShownWindows& shown) {
-  return ScanNewWindows(SystemWindowOps, processId, shown);
+bool ScanNew(WindowState* state, uint32_t processId, const ShownWindows& shown) {
+  return ScanNewWindows(SystemWindowOps, state, processId, shown);
 }
 
-bool ScanFront(uint32_t processId, const ShownWindows& shown) {
-  return ScanForeground(SystemWindowOps, processId, shown);
+bool ScanFront(WindowState* state, uint32_t processId, const ShownWindows& shown) {
+  return ScanForeground(SystemWindowOps, state, processId, shown);
 }
 
-PlaceResult Place(const PlacementRequest& request) { return PlaceTargetWindows(request); }
+PlaceResult Place(WindowState* state, const PlacementRequest& request) {
+  return PlaceTargetWindows(state, request);
+}
 
 // Through the handle the lookup opened, so that an id passed on to another
 // program meanwhile is never ended; waits for the end, so that a new copy
@@ -116,8 +118,8 @@ bool Terminate(uintptr_t process, uint32_t* error) {
   return true;
 }
 
-bool Hold(const PlacementRequest& request, Program* program) {
-  return HoldPlacement(request, program);
+bool Hold(const PlacementRequest& request, Program* program, WindowState* state) {
+  return HoldPlacement(request, program, state);
 }
 
 const PlacementOps SystemPlacementOps = {CanonicalProgramPath,

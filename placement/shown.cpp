@@ -6,6 +6,7 @@ namespace {
 
 struct ShownPass {
   const WindowOps* ops;
+  WindowState* state;
   uint32_t processId;
   const ShownWindows* shown;
   ShownWindows* noting;
@@ -28,7 +29,7 @@ void ConsiderIfNew(WindowRef window, void* context) {
   if (pass->ops->ownerProcess(window) != pass->processId || WasShown(*pass->shown, window) ||
       !IsMainWindow(*pass->ops, window))
     return;
-  ConsiderWindow(*pass->ops, window, pass->processId);
+  ConsiderWindow(*pass->ops, pass->state, window, pass->processId);
 }
 
 }  // namespace
@@ -36,22 +37,24 @@ void ConsiderIfNew(WindowRef window, void* context) {
 void RecordShownWindows(const WindowOps& ops, ShownWindows* shown) {
   shown->count = 0;
   shown->foreground = ops.foregroundWindow();
-  ShownPass pass = {&ops, 0, shown, shown};
+  ShownPass pass = {&ops, nullptr, 0, shown, shown};
   ops.enumWindows(NoteIfMain, &pass);
 }
 
-bool ScanNewWindows(const WindowOps& ops, uint32_t processId, const ShownWindows& shown) {
-  ShownPass pass = {&ops, processId, &shown, nullptr};
+bool ScanNewWindows(const WindowOps& ops, WindowState* state, uint32_t processId,
+                    const ShownWindows& shown) {
+  ShownPass pass = {&ops, state, processId, &shown, nullptr};
   ops.enumWindows(ConsiderIfNew, &pass);
-  return TargetWindow != 0;
+  return state->TargetWindow != 0;
 }
 
-bool ScanForeground(const WindowOps& ops, uint32_t processId, const ShownWindows& shown) {
+bool ScanForeground(const WindowOps& ops, WindowState* state, uint32_t processId,
+                    const ShownWindows& shown) {
   WindowRef front = ops.foregroundWindow();
   if (front == 0 || front == shown.foreground || ops.ownerProcess(front) != processId ||
       !IsMainWindow(ops, front))
     return false;
   TraceLine("window %x was brought to the front\r\n", static_cast<unsigned>(front));
-  ConsiderWindow(ops, front, processId);
-  return TargetWindow != 0;
+  ConsiderWindow(ops, state, front, processId);
+  return state->TargetWindow != 0;
 }

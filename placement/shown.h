@@ -19,8 +19,10 @@ struct ShownWindows {
 void RecordShownWindows(const WindowOps& ops, ShownWindows* shown);
 
 // ScanTargetWindows over the process's main windows that were not noted.
-bool ScanNewWindows(const WindowOps& ops, uint32_t processId, const ShownWindows& shown);
+bool ScanNewWindows(const WindowOps& ops, WindowState* state, uint32_t processId,
+                    const ShownWindows& shown);
 
 // ScanTargetWindows over the window in front, when it is a main window of the
 // process and another than was in front at the start.
-bool ScanForeground(const WindowOps& ops, uint32_t processId, const ShownWindows& shown);
+bool ScanForeground(const WindowOps& ops, WindowState* state, uint32_t processId,
+                    const ShownWindows& shown);

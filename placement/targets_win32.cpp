@@ -80,8 +80,10 @@ const WindowOps SystemWindowOps = {EnumAllWindows, OwnerProcess, ReadWindowBox, 
                                    Answers,        LastError,    HasOwner,      PlacedBy,
                                    MarkPlaced,     OwnProcessId, Foreground};
 
-bool ScanTargetWindows(uint32_t processId) { return ScanTargetWindows(SystemWindowOps, processId); }
+bool ScanTargetWindows(WindowState* state, uint32_t processId) {
+  return ScanTargetWindows(SystemWindowOps, state, processId);
+}
 
-PlaceResult PlaceTargetWindows(const PlacementRequest& request) {
-  return PlaceTargetWindows(SystemWindowOps, request);
+PlaceResult PlaceTargetWindows(WindowState* state, const PlacementRequest& request) {
+  return PlaceTargetWindows(SystemWindowOps, state, request);
 }

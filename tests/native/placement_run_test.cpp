@@ -42,6 +42,7 @@ struct FakeSystem {
   PlacementRequest started = {0, 0, 0, 0, nullptr, 0};
   PlacementRequest placed = {0, 0, 0, 0, nullptr, 0};
   std::string startedCommand, lookedUp, heldPath;
+  WindowRef heldTarget = 0;  // what the scans left for the hold
   int finds = 0, released = 0, marksCleared = 0;
 };
 
@@ -111,25 +112,27 @@ uint64_t FakeNow() { return fake->now; }
 uint32_t FakeSession() { return 1; }
 void FakeRecordShown(ShownWindows*) { fake->calls.push_back("record shown"); }
 
-bool FakeScan(uint32_t processId) {
+// A window found is the process's 0x900 + id.
+bool FakeScan(WindowState* state, uint32_t processId) {
   fake->calls.push_back("scan " + std::to_string(processId));
   if (fake->scanAnswers.empty()) return false;
   bool answer = fake->scanAnswers.front();
   fake->scanAnswers.pop_front();
+  if (answer) state->TargetWindow = 0x900 + processId;
   return answer;
 }
 
-bool FakeScanNew(uint32_t processId, const ShownWindows&) {
+bool FakeScanNew(WindowState*, uint32_t processId, const ShownWindows&) {
   fake->calls.push_back("scan new " + std::to_string(processId));
   return fake->newWindowOf.count(processId) != 0;
 }
 
-bool FakeScanFront(uint32_t processId, const ShownWindows&) {
+bool FakeScanFront(WindowState*, uint32_t processId, const ShownWindows&) {
   fake->calls.push_back("scan front " + std::to_string(processId));
   return fake->frontWindowOf.count(processId) != 0;
 }
 
-PlaceResult FakePlace(const PlacementRequest& request) {
+PlaceResult FakePlace(WindowState*, const PlacementRequest& request) {
   fake->calls.push_back("place");
   fake->placed = request;
   return fake->placeResult;
@@ -141,9 +144,10 @@ bool FakeTerminate(uintptr_t process, uint32_t* error) {
   return fake->killRefused.count(process) == 0;
 }
 
-bool FakeHold(const PlacementRequest& request, Program* program) {
+bool FakeHold(const PlacementRequest& request, Program* program, WindowState* state) {
   fake->calls.push_back("hold " + std::to_string(request.holdSeconds));
   fake->heldPath = program->path;
+  fake->heldTarget = state->TargetWindow;
   return fake->holdPlaces;
 }
 
@@ -317,6 +321,7 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
   EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "place", "unlock", "hold 30"}));
   EXPECT_EQ(system.heldPath, "C:\\app.exe");
+  EXPECT_EQ(system.heldTarget, 0x900u + 42);
 
   // A started program's handle stays open through the hold, which follows the program the
   // system started, also when the command has arguments.

@@ -138,10 +138,7 @@ class PlacementTargets : public ::testing::Test {
  protected:
   void SetUp() override {
     // The run never empties the window state; each test starts a fresh process.
-    TargetWindow = 0;
-    TargetArea = 0;
-    for (WindowRef& slot : CandidateTable) slot = 0;
-    for (PlacedWindow& slot : PlacedTable) slot = PlacedWindow();
+    state = WindowState();
     ClearCaptured();
     desktop = &fakeDesktop;
     SetUpProgram();
@@ -157,12 +154,13 @@ class PlacementTargets : public ::testing::Test {
   }
   int Candidates() const {
     int n = 0;
-    while (n < CandidateSlots && CandidateTable[n] != 0) ++n;
+    while (n < CandidateSlots && state.CandidateTable[n] != 0) ++n;
     return n;
   }
 
   FakeDesktop fakeDesktop;
-  Program program;  // the target process, as the run hands it to the hold
+  Program program;    // the target process, as the run hands it to the hold
+  WindowState state;  // the run's, as the scans leave it
 };
 
 TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
@@ -171,9 +169,9 @@ TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
   Add(0x12, Target, Box(0, 0, 100, 100), Visible);
   Add(0x13, Target, Box(5, 5, 300, 200), Visible);
   Add(0x14, Target, Box(0, 0, 50, 50), Visible);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x13u);
-  EXPECT_EQ(TargetArea, 60000);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x13u);
+  EXPECT_EQ(state.TargetArea, 60000);
   EXPECT_EQ(Candidates(), 0);
   // Only the target's windows are traced.
   EXPECT_EQ(CapturedTraces().size(), 4u);
@@ -181,7 +179,7 @@ TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
 
 TEST_F(PlacementTargets, TraceLineOfAWindow) {
   fakeDesktop.windows.push_back({0x1a2b, Target, {10, 20, 110, 70}, 0x14cf0000, 0x110});
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ASSERT_EQ(CapturedTraces().size(), 1u);
   EXPECT_EQ(CapturedTraces()[0],
             "    1a2b  110   10   70   20     5000 window candidate 14cf0000 00000110\r\n");
@@ -190,44 +188,44 @@ TEST_F(PlacementTargets, TraceLineOfAWindow) {
 TEST_F(PlacementTargets, EqualAreasGoToTheWindowMetLater) {
   Add(0x21, Target, Box(0, 0, 200, 100), Visible | SysMenu);
   Add(0x22, Target, Box(50, 50, 100, 200), Visible);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x22u);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x22u);
 }
 
 TEST_F(PlacementTargets, ZeroSizeVisibleWindowIsChosenWhenAlone) {
   Add(0x31, Target, Box(0, 0, 400, 400), SysMenu);  // invisible
   Add(0x32, Target, Box(7, 7, 0, 0), Visible);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x32u);
-  EXPECT_EQ(TargetArea, 0);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x32u);
+  EXPECT_EQ(state.TargetArea, 0);
 }
 
 TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
   Add(0x41, Target, Box(0, 0, 400, 400), SysMenu | Minimized);
   Add(0x42, Other, Box(0, 0, 400, 400), Visible | SysMenu);
-  EXPECT_FALSE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0u);
+  EXPECT_FALSE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0u);
   EXPECT_EQ(Candidates(), 0);
 }
 
 TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
   Add(0x51, Target, Box(0, 0, 300, 300), Visible | SysMenu);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   fakeDesktop.windows = {};
   Add(0x52, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x51u);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x51u);
   EXPECT_EQ(Candidates(), 2);
 }
 
 TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
   for (WindowRef i = 0; i < 16; ++i) Add(0x100 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   ASSERT_EQ(Candidates(), 15);
-  EXPECT_EQ(CandidateTable[14], 0x10eu);
-  EXPECT_EQ(TargetWindow, 0x10fu);  // the target window itself is beyond the table
+  EXPECT_EQ(state.CandidateTable[14], 0x10eu);
+  EXPECT_EQ(state.TargetWindow, 0x10fu);  // the target window itself is beyond the table
 
-  PlaceTargetWindows(FakeOps, Request);
+  PlaceTargetWindows(FakeOps, &state, Request);
   ASSERT_EQ(fakeDesktop.calls.size(), 16u);
   for (int i = 0; i < 15; ++i)
     EXPECT_EQ(fakeDesktop.calls[i],
@@ -239,9 +237,9 @@ TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
   Add(0x61, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   Add(0x62, Target, Box(0, 0, 300, 100), Visible | SysMenu);
   Add(0x63, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, {100, 50, 640, 480, nullptr, 0});
+  PlaceTargetWindows(FakeOps, &state, {100, 50, 640, 480, nullptr, 0});
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
                                    "move 61 100,50 640x480",
                                    "move 62 132,50 640x480",
@@ -258,18 +256,18 @@ TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
 TEST_F(PlacementTargets, LargerWindowWithoutSystemMenuIsBroughtForwardButNotMoved) {
   Add(0x71, Target, Box(0, 0, 800, 600), Visible);
   Add(0x72, Target, Box(0, 0, 200, 100), Visible | SysMenu);
-  ScanTargetWindows(FakeOps, Target);
-  EXPECT_EQ(TargetWindow, 0x71u);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  EXPECT_EQ(state.TargetWindow, 0x71u);
+  PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move 72 -8,-32 1936x1119", "foreground 71"}));
 }
 
 TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
   Add(0x81, Target, Box(0, 0, 800, 600), Visible);
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, Request);
+  PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move 81 -8,-32 1936x1119", "foreground 81"}));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move 81 didn't fail\r\n"}));
@@ -278,9 +276,9 @@ TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
 TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
   Add(0x91, Target, Box(0, 0, 160, 24), Visible | SysMenu | Minimized);
   Add(0x92, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, {0, 0, 640, 480, nullptr, 0});
+  PlaceTargetWindows(FakeOps, &state, {0, 0, 640, 480, nullptr, 0});
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
                                    "restore 91",
                                    "sleep 500",
@@ -294,8 +292,8 @@ TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
 
 TEST_F(PlacementTargets, MinimizedLoneWindowIsRestoredToo) {
   Add(0xa1, Target, Box(0, 0, 160, 24), Visible | Minimized);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"restore a1", "sleep 500", "move a1 -8,-32 1936x1119",
                                       "foreground a1"}));
@@ -305,9 +303,9 @@ TEST_F(PlacementTargets, RefusedMoveOnlyTraces) {
   Add(0xb1, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   Add(0xb2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   fakeDesktop.windows[0].moveSucceeds = false;
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  PlaceResult result = PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(result.moved, 1);
   EXPECT_EQ(result.reason, UnmovedMoveFailed);
   EXPECT_EQ(result.error, 5u);
@@ -323,9 +321,9 @@ TEST_F(PlacementTargets, RefusedMoveOnlyTraces) {
 TEST_F(PlacementTargets, RefusedMoveOfLoneWindowOnlyTraces) {
   Add(0xc1, Target, Box(0, 0, 100, 100), Visible);
   fakeDesktop.windows[0].moveSucceeds = false;
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  PlaceResult result = PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(result.moved, 0);
   EXPECT_EQ(result.reason, UnmovedMoveFailed);
   EXPECT_EQ(fakeDesktop.calls.back(), "foreground c1");
@@ -338,9 +336,9 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
   Add(0xd1, Target, Box(0, 0, 100, 100), Visible | SysMenu | Minimized);
   Add(0xd2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   fakeDesktop.windows[0].answers = false;
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  PlaceResult result = PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(result.moved, 1);
   EXPECT_EQ(result.reason, UnmovedNotResponding);
   EXPECT_EQ(fakeDesktop.calls,
@@ -352,12 +350,12 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
 
   // Alone, it is not moved at all, and still brought forward.
   fakeDesktop.windows.resize(1);
-  TargetWindow = 0;
-  for (WindowRef& slot : CandidateTable) slot = 0;
+  state.TargetWindow = 0;
+  for (WindowRef& slot : state.CandidateTable) slot = 0;
   fakeDesktop.windows[0].style = Visible;
   fakeDesktop.calls.clear();
-  ScanTargetWindows(FakeOps, Target);
-  result = PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  result = PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(result.moved, 0);
   EXPECT_EQ(result.reason, UnmovedNotResponding);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"foreground d1"}));
@@ -368,8 +366,8 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
 TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices) {
   Add(0xe1, Target, Box(0, 0, 100, 100), Main);
   Add(0xe2, Target, Box(0, 0, 100, 100), Main);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.windows[1].mark, Self);
   FakeWindow& first = fakeDesktop.windows[0];
   FakeWindow& second = fakeDesktop.windows[1];
@@ -378,12 +376,12 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   // Nothing moved: nothing to do.
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
 
   // The program moves its window home: it is put back at its own cascade place.
   second.box = home;
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"window e2 put back\r\n"}));
 
@@ -399,8 +397,8 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
     second.answers = c.answers;
     fakeDesktop.calls.clear();
     ClearCaptured();
-    HoldPass(FakeHoldOps, Request, program);
-    HoldPass(FakeHoldOps, Request, program);
+    HoldPass(FakeHoldOps, Request, program, &state);
+    HoldPass(FakeHoldOps, Request, program, &state);
     EXPECT_TRUE(fakeDesktop.calls.empty()) << c.style;
     EXPECT_EQ(CapturedTraces().size(), c.answers ? 0u : 1u) << c.style;
   }
@@ -409,14 +407,14 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   second.style = Main;
   second.answers = true;
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
   // Its thread drags another window (a palette): the held window is still put back.
   second.moving = 0xe9;
   second.box = home;
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
   // The user drags the first window: released for good, even once the drag is over and
@@ -425,18 +423,18 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   first.box = home;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   first.moving = 0;
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
-  EXPECT_EQ(PlacedTable[0].window, 0u);
+  EXPECT_EQ(state.PlacedTable[0].window, 0u);
 
   // A window that is gone frees its slot.
   second.exists = false;
-  HoldPass(FakeHoldOps, Request, program);
-  EXPECT_EQ(PlacedTable[1].window, 0u);
+  HoldPass(FakeHoldOps, Request, program, &state);
+  EXPECT_EQ(state.PlacedTable[1].window, 0u);
 }
 
 TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
@@ -444,8 +442,8 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   // first, beside a small one that is not larger than the splash was, and beside larger
   // windows that are no main window or are another run's.
   Add(0xf1, Target, Box(800, 400, 300, 200), Visible);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   Add(0xf2, Other, Box(0, 0, 1000, 1000), Main);
   Add(0xf3, Target, Box(0, 0, 200, 100), Main);
   Add(0xf4, Target, Box(250, 250, 800, 600), Main);
@@ -459,36 +457,36 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   fakeDesktop.windows.back().mark = 8000;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program);
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
-  EXPECT_EQ(TargetWindow, 0xf1u);
+  EXPECT_EQ(state.TargetWindow, 0xf1u);
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window f4 is the new target\r\n",
                                       "window f4 is not responding, left alone\r\n"}));
   // Answering again, it is placed at the next pass.
   fakeDesktop.windows[3].answers = true;
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move f4 -8,-32 1936x1119", "foreground f4"}));
-  EXPECT_EQ(TargetWindow, 0xf4u);
+  EXPECT_EQ(state.TargetWindow, 0xf4u);
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move f4 didn't fail\r\n"}));
   // Now held like the first: moved away, put back; nothing else changes.
   fakeDesktop.windows[3].box = Box(250, 250, 800, 600);
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move f4 -8,-32 1936x1119"}));
 }
 
 TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesOver) {
   Add(0x31, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   PlacementRequest held = Request;
   held.holdSeconds = 2;
   ClearCaptured();
-  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program));  // it placed nothing itself
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program, &state));  // it placed nothing itself
   EXPECT_EQ(fakeDesktop.waits, std::vector<uint32_t>(8, 250));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
                                                         "hold ended after 2 seconds\r\n"}));
@@ -498,7 +496,7 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
   fakeDesktop.tick = UINT32_MAX - 100;
   fakeDesktop.exitsAt = fakeDesktop.tick + 600;
   ClearCaptured();
-  HoldPlacement(FakeHoldOps, held, &program);
+  HoldPlacement(FakeHoldOps, held, &program, &state);
   EXPECT_EQ(fakeDesktop.waits.size(), 3u);
   EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
 
@@ -510,7 +508,7 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
   fakeDesktop.waits.clear();
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPlacement(FakeHoldOps, held, &program);
+  HoldPlacement(FakeHoldOps, held, &program, &state);
   EXPECT_EQ(fakeDesktop.waits.size(), 1u);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
@@ -521,12 +519,12 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
 TEST_F(PlacementTargets, HoldAfterAFirstPlacementThatMovedNothingPlacesTheMainWindow) {
   Add(0x41, Target, Box(0, 0, 900, 700), Visible);  // a splash that does not answer
   fakeDesktop.windows[0].answers = false;
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   PlacementRequest held = Request;
   held.holdSeconds = 1;
-  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program));
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program, &state));
   Add(0x42, Target, Box(0, 0, 400, 300), Main);  // smaller than the splash
-  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program));
+  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program, &state));
   EXPECT_EQ(fakeDesktop.windows[1].box.right, -8 + 1936);
 }
 
@@ -556,26 +554,26 @@ TEST(PlacementMainWindow, OneRuleForWhatAMainWindowIs) {
 
 TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
   Add(0x51, Target, Box(0, 0, 400, 300), Main);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);          // now 1936 x 1119
-  TargetArea = 400 * 300;                        // as if the system had clamped the move
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);  // now 1936 x 1119
+  state.TargetArea = 400 * 300;                  // as if the system had clamped the move
   Add(0x52, Target, Box(0, 0, 400, 300), Main);  // equal, not larger
   Add(0x53, Target, Box(0, 0, 800, 600), Main | Minimized);  // larger, but minimised
   Add(0x54, Target, Box(0, 0, 800, 600), Main | StyleMaximized);
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, program);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
-  EXPECT_EQ(TargetWindow, 0x51u);
+  EXPECT_EQ(state.TargetWindow, 0x51u);
   Add(0x55, Target, Box(0, 0, 401, 300), Main);
-  HoldPass(FakeHoldOps, Request, program);
-  EXPECT_EQ(TargetWindow, 0x55u);
+  HoldPass(FakeHoldOps, Request, program, &state);
+  EXPECT_EQ(state.TargetWindow, 0x55u);
 }
 
 TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   // The splash process ends after 500 ms, having started the main copy, whose window appears.
   Add(0x61, Target, Box(800, 400, 300, 200), Visible);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   const uint32_t Copy = 700;
   fakeDesktop.exitsAt = fakeDesktop.tick + 500;
   fakeDesktop.laterCopies = {Copy};
@@ -583,8 +581,8 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   PlacementRequest held = Request;
   held.holdSeconds = 2;
   ClearCaptured();
-  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program));
-  EXPECT_EQ(TargetWindow, 0x62u);
+  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program, &state));
+  EXPECT_EQ(state.TargetWindow, 0x62u);
   EXPECT_EQ(fakeDesktop.windows[1].box.left, -8);
   EXPECT_EQ(program.count, 1u);
   EXPECT_EQ(program.processes[0].id, Copy);
@@ -594,7 +592,7 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   fakeDesktop.laterCopies.clear();
   SetUpProgram();
   ClearCaptured();
-  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program));
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program, &state));
   EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
   EXPECT_EQ(program.count, 0u);
 }
