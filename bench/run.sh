@@ -4,7 +4,8 @@
 #  1. a whole placement run that moves an already-running target, against a do-nothing Windows
 #     program that imports only kernel32 and user32, both started by `wine` from here (median
 #     of RUNS each, and their ratio), the same with 200 idle windowless processes started before
-#     the target, the lookup alone (in-process) with and without them, and the DLLs such a
+#     the target, the lookup alone (in-process, of the running target and of a program that is
+#     not running) with and without them, and the DLLs such a
 #     placement run loads;
 #  2. one window scan with 2000 top-level windows on the desktop, and whole placement runs
 #     among those windows (bench_scan.exe);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "placement/hold.h"
+#include "placement/shown.h"
 #include "placement/targets.h"
 #include "support/diag_capture.h"
 
@@ -595,6 +596,40 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program, &state));
   EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
   EXPECT_EQ(program.count, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PlacementTargets, AnInstanceAnswersTheStartOnlyWithANewMainWindowOrOneBroughtToTheFront) {
+  Add(0x71, Other, Box(0, 0, 400, 300), Main);  // the instance's window before the start
+  Add(0x72, Other, Box(0, 0, 400, 300), Main);
+  fakeDesktop.foreground = 0x72;
+  ShownWindows shown;
+  RecordShownWindows(FakeOps, &shown);
+  ASSERT_EQ(shown.count, 2u);
+  // Shown after the start, but no main window: a dialog, a tooltip, a popup.
+  Add(0x73, Other, Box(0, 0, 300, 200), Main);
+  fakeDesktop.windows.back().owned = true;
+  Add(0x74, Other, Box(0, 0, 300, 20), Main);
+  fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
+  Add(0x75, Other, Box(0, 0, 300, 200), Visible | SysMenu);
+  EXPECT_FALSE(ScanNewWindows(FakeOps, &state, Other, shown));
+  EXPECT_FALSE(ScanForeground(FakeOps, &state, Other, shown));  // the same window in front
+  fakeDesktop.foreground = 0x73;
+  EXPECT_FALSE(ScanForeground(FakeOps, &state, Other, shown));  // the dialog in front
+  // Brought to the front in answer: that window is the target.
+  fakeDesktop.foreground = 0x71;
+  EXPECT_FALSE(ScanForeground(FakeOps, &state, Target, shown));
+  EXPECT_TRUE(ScanForeground(FakeOps, &state, Other, shown));
+  EXPECT_EQ(state.TargetWindow, 0x71u);
+  // A new main window is.
+  state = WindowState();
+  Add(0x76, Other, Box(0, 0, 300, 200), Main);
+  EXPECT_TRUE(ScanNewWindows(FakeOps, &state, Other, shown));
+  EXPECT_EQ(state.TargetWindow, 0x76u);
+  EXPECT_EQ(state.CandidateTable[1], 0u);
 }
 
 }  // namespace

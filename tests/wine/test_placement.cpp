@@ -676,6 +676,19 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   EXPECT_TRUE(WindowAt(users, 500, 200, 400, 300));
   EXPECT_TRUE(WindowAt(own, Left, Top, Width, Height));
 
+  // An instance that answers the start by bringing its main window to the front: that window
+  // is placed.
+  std::string front = guard.CopyFixture("target.exe", "single.exe");
+  HWND answer = StartLoneTarget(guard, front);
+  ASSERT_NE(answer, nullptr);
+  SetForegroundWindow(own);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == own; }, 5000));
+  RunResult fronted = RunTavrisol(std::string(Coordinates) + " " + front + " front");
+  ASSERT_TRUE(PlacedQuietly(fronted));
+  EXPECT_TRUE(WindowAt(answer, Left, Top, Width, Height));
+  EXPECT_TRUE(fronted.HasTrace("window " + Hex(answer) + " was brought to the front\r\n"))
+      << fronted.AllTraces();
+
   // A splash process that starts the program's main copy and exits hands the hold over.
   std::string splash = guard.CopyFixture("target.exe", "splashcopy.exe");
   RunResult r = RunTavrisol(std::string(Coordinates) + ",5 " + splash);
