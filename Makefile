@@ -32,10 +32,14 @@ test-fuzz: build-fuzz
 test-wine: build-win
 	bash scripts/display.sh && source scripts/env.sh && ctest --preset win
 
+# Each part of the test says how long it took (its build included), also when it fails.
+timed = start=$$(date +%s); $(MAKE) $(1); rc=$$?; \
+	echo "make test: $(1) took $$(( $$(date +%s) - start )) s"; exit $$rc
+
 test: setup
-	$(MAKE) test-native
-	$(MAKE) test-fuzz
-	$(MAKE) test-wine
+	@$(call timed,test-native)
+	@$(call timed,test-fuzz)
+	@$(call timed,test-wine)
 
 bench: setup build-win
 	bash bench/run.sh

@@ -13,4 +13,5 @@ file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native
 add_executable(native_tests ${NATIVE_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/native/support/diag_capture.cpp)
 target_include_directories(native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/native)
 target_link_libraries(native_tests PRIVATE tavrisol_logic GTest::gtest_main GTest::gmock)
+target_compile_definitions(native_tests PRIVATE TAVRISOL_PROJECT_VERSION="${PROJECT_VERSION}")
 add_test(NAME native_tests COMMAND native_tests)

@@ -7,12 +7,11 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # msvcrt, see diag/format.cpp), optimised for size, unused sections dropped at
 # link time, and stripped after the link, with the debug information kept in
 # a .debug file beside each. The test programs keep the full C++ library.
-# Nothing shipped throws, so the program's own code carries no unwind tables;
-# the library's hook procedure keeps them, since it runs inside other programs
-# whose exceptions may pass through it.
+# Neither needs the C runtime's start-up code (no static constructors, no
+# threads, no streams): each starts at an entry of its own.
 # No time stamps and no build paths inside: the same sources give the same
 # files, wherever they are built.
-set(SHIPPED_COMPILE_OPTIONS -Os -g -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
+set(SHIPPED_COMPILE_OPTIONS -Os -g -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
     -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
 function(ship_stripped target)
@@ -65,8 +64,6 @@ target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic
 
 # The version, from the project's, goes into the version resource and the
 # manifest (and the zip's name, see dist below).
-set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
-configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${GENERATED_DIR}/version.h @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/tavrisol.manifest.in ${GENERATED_DIR}/tavrisol.manifest
                @ONLY)
 set(PROGRAM_RESOURCES ${CMAKE_SOURCE_DIR}/resources/tavrisol.rc)
@@ -81,7 +78,7 @@ set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${RE
 add_executable(tavrisol WIN32 ${ENTRY_SOURCE} ${PROGRAM_RESOURCES})
 target_compile_options(tavrisol PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 target_link_libraries(tavrisol PRIVATE tavrisol_win32)
-target_link_options(tavrisol PRIVATE ${SHIPPED_LINK_OPTIONS})
+target_link_options(tavrisol PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles -Wl,-e,ProgramStart)
 ship_stripped(tavrisol)
 
 set(HELPER_WIN32_SOURCES ${HELPER_SOURCES})
@@ -89,10 +86,10 @@ list(FILTER HELPER_WIN32_SOURCES INCLUDE REGEX "_win32\\.cpp$")
 if(HELPER_WIN32_SOURCES)
   add_library(tavrisolhelper SHARED ${HELPER_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/helper/tavrisolhelper.def)
   set_target_properties(tavrisolhelper PROPERTIES PREFIX "" OUTPUT_NAME tavrisolhelper)
-  target_compile_options(tavrisolhelper PRIVATE ${SHIPPED_COMPILE_OPTIONS}
-    -fasynchronous-unwind-tables)
+  target_compile_options(tavrisolhelper PRIVATE ${SHIPPED_COMPILE_OPTIONS})
   target_link_libraries(tavrisolhelper PRIVATE tavrisol_logic user32 kernel32)
-  target_link_options(tavrisolhelper PRIVATE ${SHIPPED_LINK_OPTIONS})
+  target_link_options(tavrisolhelper PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles
+    -Wl,-e,LibraryEntry)
   ship_stripped(tavrisolhelper)
 endif()
 

@@ -12,9 +12,10 @@
 #include "resources/resource.h"
 #include "templatewin/builder.h"
 #include "templatewin/chain.h"
+#include "version.h"
 
 static const char EditorClass[] = "Tavrisol";
-static const char EditorTitle[] = "Tavrisol 6.0.2";
+static const char EditorTitle[] = "Tavrisol " TAVRISOL_VERSION_TEXT;
 static const char HelperName[] = "tavrisolhelper.dll";
 
 // Set once the builder has made every control; only then does the window's

@@ -1,9 +1,12 @@
 #include "editor/help_text.h"
 
-const char HelpTitle[] = "About Tavrisol 6.0.2";
+#include "version.h"
+
+const char HelpTitle[] = "About Tavrisol " TAVRISOL_VERSION_TEXT;
 
 const char HelpText[] =
-    "Tavrisol version 6.0.2, 06/01/18\n"
+    "Tavrisol version " TAVRISOL_VERSION_TEXT
+    ", 06/01/18\n"
     "\n"
     "Tavrisol starts an application and moves and resizes its window to the coordinates\n"
     "\tyou give. When the process is already running, its window is only moved and\n"
@@ -25,6 +28,12 @@ const char HelpText[] =
     "at the bottom where an automatically hidden task bar can pop up, which matters\n"
     "because the window's title bar is off the screen.\n"
     "On a 1366x768 screen the coordinates are -8,-32,1382,807.\n"
+    "\n"
+    "Instead of the four numbers, the word fill makes the window's inside cover its\n"
+    "monitor exactly, with the frame, title bar and menu bar just outside, at any\n"
+    "scale: fill C:\\Apps\\view.exe. fillwork covers the monitor's work area, so the\n"
+    "task bar stays visible. fill:2 and fillwork:2 choose a monitor, counted from 1\n"
+    "left to right, then top to bottom; fill,600 holds the placement for 600 seconds.\n"
     "\n"
     "Minimising the media centre application moves its window back onto the screen, so\n"
     "run Tavrisol again to put it back in place. Since version 6.0 Tavrisol can also\n"

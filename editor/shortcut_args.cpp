@@ -108,6 +108,22 @@ int32_t OldHoldSeconds(const char* oldArguments, const char* oldSpace) {
   return ParsePlacementCommand(head, &request) == PlacementParsed ? request.holdSeconds : 0;
 }
 
+// The place part of placement arguments as the run read it from Input: the
+// four numbers or the fill word, then the hold's seconds when there are any.
+void ComposePlace(const PlacementRequest& request, int32_t hold, char* text, size_t size) {
+  if (request.fill == FillNone)
+    FormatText(text, size, "%d,%d,%d,%d", request.left, request.top, request.width, request.height);
+  else if (request.fillMonitor != 0)
+    FormatText(text, size, "%s:%d", request.fill == FillWorkArea ? "fillwork" : "fill",
+               request.fillMonitor);
+  else
+    FormatText(text, size, "%s", request.fill == FillWorkArea ? "fillwork" : "fill");
+  if (hold) {
+    size_t length = std::strlen(text);
+    FormatText(text + length, size - length, ",%d", hold);
+  }
+}
+
 }  // namespace
 
 bool BeginsWithCoordinates(const char* text) {
@@ -136,8 +152,8 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
   if (read != ShortcutTextMade) return read;
 
   char composed[ComposeRoom] = "";
-  if (BeginsWithCoordinates(oldArguments)) {
-    // A placement shortcut: new coordinates, old command and hold.
+  if (BeginsWithPlacementArea(oldArguments)) {
+    // A placement shortcut: new coordinates or fill word, old command and hold.
     const char* oldSpace = std::strchr(oldArguments, ' ');
     if (!oldSpace) {
       MessageReport(CaptionFailure, InvalidCommandMessage, oldArguments);
@@ -147,12 +163,7 @@ ShortcutTextResult ComposeUpdatedArguments(const char* inputText, const char* ol
     // can't move the command's space.
     int32_t hold =
         request.holdSeconds ? request.holdSeconds : OldHoldSeconds(oldArguments, oldSpace);
-    if (hold)
-      FormatText(composed, sizeof composed, "%d,%d,%d,%d,%d", request.left, request.top,
-                 request.width, request.height, hold);
-    else
-      FormatText(composed, sizeof composed, "%d,%d,%d,%d", request.left, request.top, request.width,
-                 request.height);
+    ComposePlace(request, hold, composed, sizeof composed);
     Append(composed, sizeof composed, oldSpace);
   } else {
     // An ordinary shortcut: the input must name the program it starts.

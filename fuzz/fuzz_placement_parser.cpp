@@ -26,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (request.command < line.data() || request.command > line.data() + after) std::abort();
   if (request.holdSeconds < 0 || request.holdSeconds > HoldSecondsLimit) std::abort();
+  // A fill word stands for the numbers: a monitor from 0 to the limit, no rectangle.
+  if (request.fill != FillNone &&
+      (request.fillMonitor < 0 || request.fillMonitor > FillMonitorLimit ||
+       request.left | request.top | request.width | request.height))
+    std::abort();
   if (request.command == line.data()) std::abort();  // at least the separating space precedes it
   if (request.command[-1] != ' ' && !IsCommandWhitespace(request.command[-1])) std::abort();
   size_t commandLength = std::strlen(request.command);

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-const char MissingCoordinatesMessage[] = "Command line missing startup coords and sizes.\n%s";
+const char MissingCoordinatesMessage[] =
+    "Command line missing startup coords and sizes, or fill or fillwork.\n%s";
 const char InvalidCommandMessage[] = "Invalid Command line.\n%s";
 
 bool IsCommandWhitespace(char c) {
@@ -44,6 +45,33 @@ int32_t ReadHoldSeconds(const char* text, const char* end) {
   return seconds;
 }
 
+bool IsWordEnd(char c) { return c == '\0' || c == ' ' || c == ','; }
+
+// "fill" or "fillwork" at the start of text, in any case of ASCII letters,
+// with an optional ":N" (1 to FillMonitorLimit), ended by a comma, the space
+// or the end; on success *end points just after it.
+bool ReadFillWord(const char* text, int32_t* fill, int32_t* monitor, const char** end) {
+  const char* p = text;
+  for (const char* word = "fill"; *word != '\0'; ++word, ++p)
+    if ((*p | 0x20) != *word) return false;
+  *fill = FillMonitor;
+  if ((p[0] | 0x20) == 'w' && (p[1] | 0x20) == 'o' && (p[2] | 0x20) == 'r' &&
+      (p[3] | 0x20) == 'k') {
+    *fill = FillWorkArea;
+    p += 4;
+  }
+  *monitor = 0;
+  if (*p == ':') {
+    for (++p; *p >= '0' && *p <= '9'; ++p) {
+      *monitor = *monitor * 10 + (*p - '0');
+      if (*monitor > FillMonitorLimit) return false;
+    }
+    if (*monitor == 0) return false;
+  }
+  *end = p;
+  return IsWordEnd(*p);
+}
+
 }  // namespace
 
 int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end) {
@@ -73,10 +101,19 @@ bool IsAbsolutePath(const char* path) {
   return drive || share;
 }
 
+bool BeginsWithPlacementArea(const char* text) {
+  int32_t numbers[4], fill, monitor;
+  const char* end;
+  return ReadCommaNumbers(text, numbers, 4, nullptr) == 4 ||
+         ReadFillWord(text, &fill, &monitor, &end);
+}
+
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request) {
-  int32_t numbers[4];
+  int32_t numbers[4] = {0, 0, 0, 0};
+  int32_t fill = FillNone, monitor = 0;
   const char* afterNumbers = nullptr;
-  if (ReadCommaNumbers(commandLine, numbers, 4, &afterNumbers) != 4)
+  if (ReadCommaNumbers(commandLine, numbers, 4, &afterNumbers) != 4 &&
+      !ReadFillWord(commandLine, &fill, &monitor, &afterNumbers))
     return PlacementMissingCoordinates;
 
   // The first space of the whole line separates the command, even one that
@@ -96,6 +133,8 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   request->height = numbers[3];
   request->command = command;
   request->holdSeconds = holdSeconds;
+  request->fill = fill;
+  request->fillMonitor = monitor;
   return PlacementParsed;
 }
 

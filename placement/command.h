@@ -4,6 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// "fill" covers the monitor with the window's client area, "fillwork" the
+// monitor's work area; either may name the monitor: "fill:2".
+enum PlacementFill { FillNone, FillMonitor, FillWorkArea };
+enum { FillMonitorLimit = 99 };  // the highest monitor number a command may name
+
 struct PlacementRequest {
   int32_t left;         // screen x of the window's left edge; may be negative
   int32_t top;          // screen y of the window's top edge; may be negative
@@ -11,19 +16,22 @@ struct PlacementRequest {
   int32_t height;       // outer height in pixels
   char* command;        // a tail of the command line itself
   int32_t holdSeconds;  // how long the run keeps the windows in place; 0: place once
+  // Instead of the four numbers (all 0 then): what the client area covers.
+  int32_t fill = FillNone;
+  int32_t fillMonitor = 0;  // monitor counted from 1; 0: the one the window is on
 };
 
 enum { HoldSecondsLimit = 86400 };  // a day
 
 enum PlacementParse {
   PlacementParsed,
-  PlacementMissingCoordinates,  // fewer than four numbers at the start
+  PlacementMissingCoordinates,  // neither four numbers nor a fill word at the start
   PlacementNoCommand,           // no space anywhere in the line
 };
 
 // The run's refusals of a line it cannot parse, each with the line as received;
 // the editor refuses what it would write in the same words.
-extern const char MissingCoordinatesMessage[];  // "...coords and sizes.\n%s"
+extern const char MissingCoordinatesMessage[];  // "...coords and sizes, or fill...\n%s"
 extern const char InvalidCommandMessage[];      // "Invalid Command line.\n%s"
 
 // Space, tab, line feed, vertical tab, form feed and carriage return; bytes of
@@ -38,12 +46,14 @@ bool IsCommandWhitespace(char c);
 // asked for, points just after the last one read.
 int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end);
 
-// Reads the four numbers and finds the command after the first space of the
-// line. A fifth number from 1 to HoldSecondsLimit, standing alone between a
-// comma after the fourth number and that space, asks for a hold; anything
-// else there is ignored, as it always was. Trailing whitespace is cut off the
-// command by writing zeros over it, so commandLine loses it too. request is
-// filled only when the result is PlacementParsed.
+// Reads the four numbers, or a fill word ("fill", "fillwork", either with
+// ":N", and nothing else up to a comma or the space), and finds the command
+// after the first space of the line. A number from 1 to HoldSecondsLimit,
+// standing alone between a comma after the fourth number (or the word) and
+// that space, asks for a hold; anything else after the numbers is ignored, as
+// it always was. Trailing whitespace is cut off the command by writing zeros
+// over it, so commandLine loses it too. request is filled only when the
+// result is PlacementParsed.
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request);
 
 // Writes path in double quotes into quoted (size bytes) when it holds a blank
@@ -55,3 +65,7 @@ bool QuoteProgramPath(const char* path, char* quoted, size_t size);
 // A path that names its drive or share ("C:\\..." or "\\\\server\\..."), so it
 // cannot depend on the current folder or the program search order.
 bool IsAbsolutePath(const char* path);
+
+// True when text begins with what the run reads as the window's place: four
+// numbers or a fill word.
+bool BeginsWithPlacementArea(const char* text);

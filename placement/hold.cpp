@@ -117,7 +117,7 @@ bool PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* 
   placed->silent = false;
   // Answering can take seconds, time enough for a newer run to place it.
   if (TakenOver(windows, window)) return false;
-  if (windows.moveWindow(window, placed->x, request.top, request.width, request.height)) {
+  if (windows.moveWindow(window, placed->x, request)) {
     TraceLine("window %x put back\r\n", Hex(window));
     windows.windowBox(window, &placed->box);
   } else {

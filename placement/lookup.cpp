@@ -45,7 +45,7 @@ void Consider(LookupPass* pass, uint32_t processId) {
   }
   ProgramProcess& held = program->processes[program->count++];
   held = ProgramProcess();
-  held.id = processId;
+  held.id = processId;  // what processFacts reads
   held.handle = process;
   ops.processFacts(process, &held);
 }

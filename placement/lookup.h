@@ -49,7 +49,7 @@ struct ProcessLookupOps {
   // Writes the executable's full path, terminated; false on failure, also
   // when it does not fit.
   bool (*imagePath)(ProcessRef process, char* path, uint32_t size);
-  // Fills created, parentId and sessionId of an open process.
+  // Fills created, parentId and sessionId of an open process whose id facts holds.
   void (*processFacts)(ProcessRef process, ProgramProcess* facts);
   // Two paths compared as the file system compares names: whole, ordinal,
   // without regard to case over the whole of Unicode.

@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <cstring>
+
 #include "placement/lookup.h"
 
 namespace {
@@ -28,7 +30,8 @@ struct OwnerVisit {
 BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
   const OwnerVisit* pass = reinterpret_cast<const OwnerVisit*>(parameter);
   DWORD processId = 0;
-  if (IsWindowVisible(window) && GetWindowThreadProcessId(window, &processId) != 0)
+  if ((GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0 &&
+      GetWindowThreadProcessId(window, &processId) != 0)
     pass->visit(processId, pass->context);
   return TRUE;
 }
@@ -69,7 +72,7 @@ typedef LONG(WINAPI* QueryProcessFunction)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 void ProcessFacts(ProcessRef process, ProgramProcess* facts) {
   facts->created = ProcessCreationTime(process);
   DWORD session = 0;
-  if (ProcessIdToSessionId(GetProcessId(AsHandle(process)), &session)) facts->sessionId = session;
+  if (ProcessIdToSessionId(facts->id, &session)) facts->sessionId = session;
   // The basic information's last word is the parent's id.
   QueryProcessFunction query = reinterpret_cast<QueryProcessFunction>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
@@ -97,7 +100,7 @@ void ExpandPath(wchar_t* path) {
   DWORD length = GetFullPathNameW(path, WidePathSize, full, nullptr);
   if (length == 0 || length >= WidePathSize) return;
   length = GetLongPathNameW(full, path, WidePathSize);
-  if (length == 0 || length >= WidePathSize) lstrcpyW(path, full);
+  if (length == 0 || length >= WidePathSize) CopyMemory(path, full, sizeof full);
 }
 
 }  // namespace
@@ -132,8 +135,8 @@ void CanonicalProgramPath(const char* command, char* path, size_t size) {
   if (!CanonicalPathText(command, path, size) || !Widen(path, wide, WidePathSize)) return;
   ExpandPath(wide);
   char expanded[ProcessPathSize];
-  if (Narrow(wide, expanded, sizeof expanded) && lstrlenA(expanded) < static_cast<int>(size))
-    lstrcpyA(path, expanded);
+  if (Narrow(wide, expanded, sizeof expanded) && std::strlen(expanded) < size)
+    std::strcpy(path, expanded);
 }
 
 uint32_t FindProgram(Program* program, bool windowOwnersOnly) {

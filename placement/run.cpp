@@ -78,8 +78,7 @@ bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan) {
   if (awaited->path[0] == '\0') return false;
   Program others;
   others.count = 0;
-  std::strncpy(others.path, awaited->path, sizeof others.path - 1);
-  others.path[sizeof others.path - 1] = '\0';
+  std::strcpy(others.path, awaited->path);  // a path of the same size
   uint32_t count = ops.findProgram(&others, true);
   bool ended = awaited->process.handle != 0 && ops.hasExited(awaited->process.handle);
   bool found = false;
@@ -216,8 +215,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // The program is what the system started: a command with arguments
         // is followed by its executable's path.
         if (started.path[0] != '\0') {
-          std::strncpy(program.path, started.path, sizeof program.path - 1);
-          program.path[sizeof program.path - 1] = '\0';
+          std::strcpy(program.path, started.path);  // the same size
         }
         awaited = {&windows,     {started.id, 0, 0, started.created, started.handle},
                    program.path, true,

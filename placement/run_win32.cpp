@@ -32,7 +32,7 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   startup.dwY = static_cast<DWORD>(request.top);
   startup.dwXSize = static_cast<DWORD>(request.width);
   startup.dwYSize = static_cast<DWORD>(request.height);
-  startup.dwFlags = STARTF_USESIZE | STARTF_USEPOSITION;
+  startup.dwFlags = request.fill == FillNone ? STARTF_USESIZE | STARTF_USEPOSITION : 0;
 
   PROCESS_INFORMATION info;
   ZeroMemory(&info, sizeof info);

@@ -114,7 +114,7 @@ bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int
   // before it could see it moved and put it back.
   ops.markPlaced(window, ops.ownProcessId());
   RestoreIfMinimized(ops, window);
-  if (ops.moveWindow(window, x, request.top, request.width, request.height)) {
+  if (ops.moveWindow(window, x, request)) {
     TraceLine(traces.moved, Hex(window));
     ++result->moved;
     RecordPlaced(ops, state, window, x);

@@ -61,7 +61,8 @@ struct WindowOps {
   bool (*windowStyles)(WindowRef window, uint32_t* style, uint32_t* exStyle);
   void (*showRestored)(WindowRef window);
   void (*sleep)(uint32_t milliseconds);
-  bool (*moveWindow)(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height);
+  // To x and the request's top and size, or over a monitor for a fill request.
+  bool (*moveWindow)(WindowRef window, int32_t x, const PlacementRequest& request);
   void (*setForeground)(WindowRef window);
   // Whether the window's thread answers a message within AnswerTimeoutMs;
   // never waits longer.

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "placement/marks.h"
+#include "placement/move.h"
 #include "placement/targets.h"
 
 namespace {
@@ -53,8 +54,8 @@ void ShowRestored(WindowRef window) { ShowWindow(AsHwnd(window), SW_RESTORE); }
 
 void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
-bool MoveTo(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height) {
-  return MoveWindow(AsHwnd(window), x, y, width, height, TRUE) != 0;
+bool MoveTo(WindowRef window, int32_t x, const PlacementRequest& request) {
+  return MovePlacedWindow(window, x, request);
 }
 
 void BringForward(WindowRef window) { SetForegroundWindow(AsHwnd(window)); }

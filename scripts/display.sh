@@ -30,3 +30,33 @@ done
 # pipe attached, so that test programs never inherit a descriptor from it.
 wineserver -p >/dev/null 2>&1 </dev/null || true
 timeout 120 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+
+# With no window manager, Wine waits about two seconds whenever a managed
+# top-level window is hidden or destroyed (every answered message box). The
+# program, the fixtures and the test programs get unmanaged windows; set per
+# program, not for the whole prefix: an unmanaged window cannot take the
+# foreground back from another program's, which the shortcut road's own
+# window does, so that test program stays managed. The tests' copies of a
+# fixture under other names get the setting from the harness as it copies them.
+managed_tests="test_shortcut_road"
+programs="tavrisol.exe target.exe clickrecorder.exe"
+for test in "$here"/../tests/wine/test_*.cpp; do
+  name=$(basename "$test" .cpp)
+  case " $managed_tests " in
+    *" $name "*) ;;
+    *) programs="$programs wine_$name.exe" ;;
+  esac
+done
+key='HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver'
+reg=$(mktemp /tmp/unmanaged.XXXXXX.reg)
+{
+  printf 'REGEDIT4\r\n'
+  for program in $programs; do
+    printf "\\r\\n[$key]\\r\\n\"Managed\"=\"N\"\\r\\n" "$program"
+  done
+  for name in $managed_tests; do
+    printf "\\r\\n[-$key]\\r\\n" "wine_$name.exe"
+  done
+} >"$reg"
+timeout 120 wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1 </dev/null || echo "display: could not set $reg"
+rm -f "$reg"

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <string>
+#include <vector>
 
 #include "diag/diag.h"
 #include "diag/format.h"
@@ -10,14 +11,15 @@
 
 namespace {
 
+// On the heap, one byte more than given, so the sanitizer sees a write before the buffer.
 std::string Format(size_t size, const char* format, ...) {
-  std::string buffer(size, '\x7f');
+  std::vector<char> buffer(size + 1, '\x7f');
   va_list args;
   va_start(args, format);
-  size_t n = FormatBounded(&buffer[0], size, format, args);
+  size_t n = FormatBounded(buffer.data(), size, format, args);
   va_end(args);
-  EXPECT_EQ(buffer[n], '\0');
-  return buffer.substr(0, n);
+  EXPECT_EQ(buffer[n], size > 0 ? '\0' : '\x7f');  // no room at all: nothing written
+  return std::string(buffer.data(), n);
 }
 
 TEST(Diagnostics, CaptionChoosesIcon) {
@@ -37,6 +39,7 @@ TEST(Diagnostics, FormattingIsBoundedAndTerminated) {
   std::string cut = Format(ReportBufferSize, "Invalid Command line.\n%s", longText.c_str());
   EXPECT_EQ(cut.size(), 1023u);
   EXPECT_EQ(cut.substr(0, 22), "Invalid Command line.\n");
+  EXPECT_EQ(Format(0, "%s", "x"), "");
   EXPECT_EQ(Format(1, "%s", "x"), "");
   EXPECT_EQ(Format(5, "%08x", 0xabcu), "0000");
   // A cut falls before a UTF-8 character that does not fit whole.
@@ -50,6 +53,14 @@ TEST(Diagnostics, TextsCountAsTheSystemDoes) {
   const char* text = "\xC3\x9C\xE6\x97\xA5\xCE\xA9\xF0\x9F\x8E\xAEx";
   EXPECT_EQ(TextUnits(text), 6u);
   EXPECT_EQ(TextUnits("\xE6\x97x\x97"), 4u);  // broken sequences: a unit a byte
+  // The first and last lead byte of each length, and the bytes just outside them.
+  struct Row {
+    const char* text;
+    size_t units;
+  } rows[] = {{"\xC1\x80", 2},         {"\xC2\x80", 1},         {"\xDF\xBF", 1},
+              {"\xE0\xA0\x80", 1},     {"\xEF\xBF\xBF", 1},     {"\xF0\x90\x80\x80", 2},
+              {"\xF4\x8F\xBF\xBF", 2}, {"\xF5\x80\x80\x80", 4}, {"\xF0\x90\x80", 3}};
+  for (const Row& row : rows) EXPECT_EQ(TextUnits(row.text), row.units) << row.text;
   standInCodePage = 1252;
   EXPECT_EQ(TextUnits(text), 12u);
   standInCodePage = CodePageUtf8;
@@ -60,8 +71,12 @@ TEST(Diagnostics, StrictNarrowingSuitsTheCodePage) {
     unsigned codePage;
     unsigned long flags;
     bool reportsDefault;
-  } rows[] = {{1252, 0x400, true}, {932, 0x400, true}, {65001, 0x80, false},
-              {65000, 0, false},   {50220, 0, true},   {57004, 0, true}};
+  } rows[] = {{1252, 0x400, true},  {932, 0x400, true},   {65001, 0x80, false},
+              {65000, 0, false},    {50220, 0, true},     {57004, 0, true},
+              {42, 0, true},        {41, 0x400, true},    {43, 0x400, true},
+              {50219, 0x400, true}, {50229, 0, true},     {50230, 0x400, true},
+              {57001, 0x400, true}, {57002, 0, true},     {57011, 0, true},
+              {57012, 0x400, true}, {64999, 0x400, true}, {65002, 0x400, true}};
   for (const Row& row : rows) {
     NarrowingRule rule = StrictNarrowing(row.codePage);
     EXPECT_EQ(rule.flags, row.flags) << row.codePage;

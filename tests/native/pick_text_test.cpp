@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 TEST(PickText, RectangleAsLeftTopWidthHeightThenPath) {
   char buffer[PickTextSize];
@@ -25,6 +26,9 @@ TEST(PickText, LongestTextThatFitsAndOneCharacterMore) {
   std::memset(buffer, 'Z', sizeof buffer);
   EXPECT_FALSE(ComposePickText(buffer, sizeof buffer, 1, 2, 4, 6, path.c_str()));
   EXPECT_STREQ(buffer, "");
+  // No room at all: not even a terminator is written (here it would lie past the heap block).
+  std::vector<char> block(8, 'Z');
+  EXPECT_FALSE(ComposePickText(block.data() + block.size(), 0, 1, 2, 4, 6, "C:\\a.exe"));
 }
 
 TEST(PickText, ExtremeCoordinatesStayBounded) {

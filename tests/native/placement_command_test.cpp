@@ -126,6 +126,35 @@ TEST(PlacementCommand, FifthNumberFromOneToADayAsksForAHold) {
   }
 }
 
+TEST(PlacementCommand, FillWordsStandForTheFourNumbers) {
+  struct Case {
+    const char* line;
+    int32_t fill, monitor, holdSeconds;
+  } cases[] = {
+      {"fill app.exe", FillMonitor, 0, 0},       {"fillwork app.exe", FillWorkArea, 0, 0},
+      {"fill:2 app.exe", FillMonitor, 2, 0},     {"FillWork:3,600 app.exe", FillWorkArea, 3, 600},
+      {"fill,600 app.exe", FillMonitor, 0, 600}, {"fill:99 app.exe", FillMonitor, 99, 0},
+      {"1,2,3,4 app.exe", FillNone, 0, 0},
+  };
+  for (const Case& c : cases) {
+    Parsed p(c.line);
+    ASSERT_EQ(p.result, PlacementParsed) << c.line;
+    EXPECT_EQ(p.request.fill, c.fill) << c.line;
+    EXPECT_EQ(p.request.fillMonitor, c.monitor) << c.line;
+    EXPECT_EQ(p.request.holdSeconds, c.holdSeconds) << c.line;
+    EXPECT_EQ(p.command(), "app.exe") << c.line;
+    EXPECT_TRUE(BeginsWithPlacementArea(c.line)) << c.line;
+  }
+  for (const char* line : {"fil C:\\x.exe", "fillx app.exe", "filler app.exe", "fill:0 app.exe",
+                           "fill: app.exe", "fill:100 app.exe", "fill:2x app.exe",
+                           "fillwork2 app.exe", " fill app.exe", "fill\tapp.exe"}) {
+    EXPECT_EQ(Parsed(line).result, PlacementMissingCoordinates) << line;
+    EXPECT_FALSE(BeginsWithPlacementArea(line)) << line;
+  }
+  EXPECT_EQ(Parsed("fill").result, PlacementNoCommand);
+  EXPECT_EQ(Parsed("fillwork:2").result, PlacementNoCommand);
+}
+
 TEST(PlacementCommand, SkipsLeadingAndTrimsTrailingWhitespaceInPlace) {
   Parsed p("1,2,3,4 \t\r\n\v\f C:\\a b\\app.exe arg \t\r\n\v\f");
   ASSERT_EQ(p.result, PlacementParsed);

@@ -309,8 +309,9 @@ TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
   EXPECT_TRUE(system.calls.empty());
   ASSERT_EQ(CapturedReports().size(), 2u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text,
-            "Command line missing startup coords and sizes.\n1,2,3 app.exe \r\n");
+  EXPECT_EQ(
+      CapturedReports()[0].text,
+      "Command line missing startup coords and sizes, or fill or fillwork.\n1,2,3 app.exe \r\n");
   EXPECT_EQ(CapturedReports()[1].caption, "Failure");
   EXPECT_EQ(CapturedReports()[1].text, "Invalid Command line.\n1,2,3,4\tapp.exe\r\n");
 }

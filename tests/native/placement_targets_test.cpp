@@ -36,6 +36,7 @@ struct FakeDesktop {
   uint32_t tick = 1000;
   uint32_t exitsAt = UINT32_MAX;  // the tick at which the target process ends
   std::vector<uint32_t> waits;
+  uint32_t nextError = 5;  // each failed move reads the next error code
   WindowRef foreground = 0;
   std::vector<uint32_t> laterCopies;  // processes of the program the hold's lookups find
   int looks = 0;
@@ -75,7 +76,8 @@ void FakeRestore(WindowRef window) {
   Find(window)->style &= ~Minimized;
 }
 void FakeSleep(uint32_t ms) { desktop->calls.push_back("sleep " + std::to_string(ms)); }
-bool FakeMove(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height) {
+bool FakeMove(WindowRef window, int32_t x, const PlacementRequest& request) {
+  int32_t y = request.top, width = request.width, height = request.height;
   desktop->calls.push_back("move " + Hex(window) + " " + std::to_string(x) + "," +
                            std::to_string(y) + " " + std::to_string(width) + "x" +
                            std::to_string(height));
@@ -85,7 +87,7 @@ bool FakeMove(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t hei
 }
 void FakeForeground(WindowRef window) { desktop->calls.push_back("foreground " + Hex(window)); }
 bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
-uint32_t FakeLastError() { return 5; }
+uint32_t FakeLastError() { return desktop->nextError++; }
 bool FakeHasOwner(WindowRef window) { return Find(window)->owned; }
 uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->mark : 0; }
 void FakeMarkPlaced(WindowRef window, uint32_t mark) { Find(window)->mark = mark; }
@@ -217,6 +219,10 @@ TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0x51u);
   EXPECT_EQ(Candidates(), 2);
+  // With the target let go, an area left from before no longer counts.
+  state.TargetWindow = 0;
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x52u);
 }
 
 TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
@@ -360,6 +366,43 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
   EXPECT_EQ(result.moved, 0);
   EXPECT_EQ(result.reason, UnmovedNotResponding);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"foreground d1"}));
+}
+
+TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
+  // Each row: which of three candidates does not answer (n) or refuses the move (f).
+  struct Case {
+    const char* windows;
+    UnmovedReason reason;
+    uint32_t error;
+  } cases[] = {{"n-f", UnmovedNotResponding, 0},
+               {"f-n", UnmovedMoveFailed, 5},
+               {"-ff", UnmovedMoveFailed, 5},
+               {"---", UnmovedNone, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.windows);
+    SetUp();
+    fakeDesktop = FakeDesktop();
+    for (WindowRef i = 0; i < 3; ++i) {
+      Add(0xf1 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+      fakeDesktop.windows[i].answers = c.windows[i] != 'n';
+      fakeDesktop.windows[i].moveSucceeds = c.windows[i] != 'f';
+    }
+    ScanTargetWindows(FakeOps, &state, Target);
+    PlaceResult result = PlaceTargetWindows(FakeOps, &state, Request);
+    EXPECT_EQ(result.reason, c.reason);
+    EXPECT_EQ(result.error, c.error);
+  }
+}
+
+TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
+  for (WindowRef i = 0; i < 17; ++i) {
+    Add(0x201 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+    PlaceResult result = {0, UnmovedNone, 0};
+    ASSERT_TRUE(PlaceWindow(FakeOps, &state, 0x201 + i, 7, Request, LoneTraces, &result));
+  }
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(state.PlacedTable[i].window, 0x201u + i) << i;
+  EXPECT_EQ(state.PlacedTable[15].window, 0x211u);  // the sixteenth went there, then the seventeenth
+  EXPECT_EQ(state.PlacedTable[15].x, 7);
 }
 
 // ---- holding the placement ------------------------------------------------------------------

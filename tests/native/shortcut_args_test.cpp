@@ -98,7 +98,8 @@ TEST_F(ShortcutArguments, OrdinaryShortcutGetsInputTextBeforeItsArguments) {
 
 TEST_F(ShortcutArguments, WhatThePlacementRunRefusesIsRefusedInItsWords) {
   const std::string invalid = "Invalid Command line.\n";
-  const std::string missing = "Command line missing startup coords and sizes.\n";
+  const std::string missing =
+      "Command line missing startup coords and sizes, or fill or fillwork.\n";
   struct Case {
     const char* input;
     const char* oldArguments;
@@ -315,6 +316,19 @@ TEST(ShortcutArgumentsScan, CoordinatesAreFourCommaSeparatedIntegers) {
   EXPECT_FALSE(BeginsWithCoordinates("1,2,3 ,4"));
   EXPECT_FALSE(BeginsWithCoordinates("a1,2,3,4"));
   EXPECT_FALSE(BeginsWithCoordinates("1;2;3;4"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ShortcutArguments, FillWordsReplaceAndAreReplacedLikeTheNumbers) {
+  EXPECT_EQ(Compose("fill:2 y", "1,2,3,4,600 C:\\a.exe -r").arguments, "fill:2,600 C:\\a.exe -r");
+  EXPECT_EQ(Compose("FillWork y", "fill:2 C:\\a.exe").arguments, "fillwork C:\\a.exe");
+  EXPECT_EQ(Compose("5,6,7,8 y", "fillwork,30 C:\\a.exe").arguments, "5,6,7,8,30 C:\\a.exe");
+  EXPECT_EQ(Derive("fill C:\\Tools\\edit.exe -n", "C:\\D").path, "C:\\D\\Edit Tavrisol.lnk");
+  EXPECT_TRUE(CapturedReports().empty());
+  EXPECT_EQ(CheckPlacementInput("fil C:\\x.exe"), ShortcutInvalidCommand);
 }
 
 }  // namespace

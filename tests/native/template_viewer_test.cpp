@@ -123,6 +123,12 @@ TEST(ViewerTemplate, FieldsWrapAtSixteenBits) {
   EXPECT_EQ(l.okX, static_cast<int16_t>(95 + 35000));
   std::vector<uint8_t> broken(bytes.begin(), bytes.begin() + 40);
   EXPECT_FALSE(RewriteViewerTemplate(broken.data(), broken.size(), 10));
+  // A whole template of three items is not the viewer's either, and stays as it was.
+  std::vector<uint8_t> three = FreshTemplate();
+  three[8] = 3;  // the item count
+  std::vector<uint8_t> before = three;
+  EXPECT_FALSE(RewriteViewerTemplate(three.data(), three.size(), 10));
+  EXPECT_EQ(three, before);
 }
 
 TEST(ViewerMeasure, WidestLineCountsTabsAndCarriageReturns) {
@@ -159,6 +165,7 @@ TEST(ViewerMeasure, AverageWidthNeverZero) {
   EXPECT_EQ(ViewerAverageWidth(62 * 6 + 61, 8), 6);
   EXPECT_EQ(ViewerAverageWidth(0, 8), 8);  // nothing measured: the dialog base unit
   EXPECT_EQ(ViewerAverageWidth(61, 0), 1);
+  EXPECT_EQ(ViewerAverageWidth(62, 8), 1);  // the least measured average is kept
   EXPECT_EQ(ViewerTextWidth(20, ViewerAverageWidth(0, 8)), 10);
 }
 

@@ -256,7 +256,7 @@ TEST_F(EditorTest, OpensTitledWithListsFromTheRegistryOrThePlaceholder) {
   ASSERT_NO_FATAL_FAILURE(Open());
   char title[64] = "";
   GetWindowTextA(editor.window, title, sizeof title);
-  EXPECT_STREQ(title, "Tavrisol 6.0.2");
+  EXPECT_STREQ(title, "Tavrisol " TAVRISOL_PROJECT_VERSION);
   // Only the per-user key exists: the fill falls back to it; output has none.
   EXPECT_EQ(editor.Text(1002), "1,2,3,4 C:\\user.exe");
   EXPECT_EQ(editor.Items(1002),
@@ -440,9 +440,9 @@ TEST_F(EditorTest, KeysWorkRightAfterOpeningAndAfterARefusal) {
       walk.SetText(1002, "C:\\Program Files\\Game\\game.exe");
       walk.SetText(1001, "");
       walk.Press(1);
-      EXPECT_EQ(
-          walk.TakeMessageBox().text,
-          "Command line missing startup coords and sizes.\nC:\\Program Files\\Game\\game.exe");
+      EXPECT_EQ(walk.TakeMessageBox().text,
+                "Command line missing startup coords and sizes, or fill or fillwork.\nC:\\Program "
+                "Files\\Game\\game.exe");
       EXPECT_TRUE(FocusComesTo(walk, 1001));
       TypeKey(VK_TAB);
       EXPECT_TRUE(FocusComesTo(walk, 1004));
@@ -463,7 +463,7 @@ TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {
   HWND viewer = nullptr;
   harness::WaitUntil(
       [&] {
-        viewer = FindWindowA("#32770", "About Tavrisol 6.0.2");
+        viewer = FindWindowA("#32770", "About Tavrisol " TAVRISOL_PROJECT_VERSION);
         return viewer != nullptr;
       },
       Timeout);
@@ -570,7 +570,7 @@ TEST(EditorInProcess, LibrarySearchStaysWithTheLibraryItself) {
     HWND window = nullptr;
     harness::WaitUntil(
         [&] {
-          window = FindWindowA("Tavrisol", "Tavrisol 6.0.2");
+          window = FindWindowA("Tavrisol", "Tavrisol " TAVRISOL_PROJECT_VERSION);
           return window != nullptr && GetDlgItem(window, 9) != nullptr;
         },
         Timeout);

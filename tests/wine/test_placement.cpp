@@ -1,7 +1,9 @@
 // End-to-end checks of the placement run: the real tavrisol.exe runs under the harness's
 // debugger loop against real target programs (copies of the target fixture) on the desktop.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "harness.h"
 
@@ -143,8 +145,12 @@ DWORD StartTarget(ProcessGuard& guard, const std::string& path, size_t visibleCo
 }
 
 // A run takes a windowless process for hung only once it is older than the run's whole
-// allowance (the 30-second idle wait and 12 seconds of scans); a younger one is still starting.
-void WaitUntilNoLongerStarting() { Sleep(42500); }
+// allowance (the 30-second idle wait and 12 seconds of scans); a younger one is still
+// starting. startedAt: GetTickCount at its start.
+void WaitUntilNoLongerStarting(DWORD startedAt) {
+  DWORD age = GetTickCount() - startedAt;
+  if (age < 42500) Sleep(42500 - age);
+}
 
 std::string ConsideringTrace(const std::string& path, DWORD pid) {
   return "lookforexecuting considering <" + path + "> " + std::to_string(path.size()) + " " +
@@ -165,6 +171,86 @@ HWND StartLoneTarget(ProcessGuard& guard, const std::string& path) {
   return pid != 0 ? TargetWindows(pid)[0].hwnd : nullptr;
 }
 
+// The runs that wait out the program's own limits (the twelve empty scans, the answer limit, the
+// idle wait of a program it started, the starting age of a hung one) take most of this suite's
+// time. Each uses a program copy of its own, so they go side by side: the first PlacementLimits
+// test starts every selected one, and each test then checks its own finished run.
+struct LongRun {
+  const char* test;      // the PlacementLimits test that checks it
+  const char* name;      // the copy's file name
+  int shownBefore;       // -1: not running before the run; else StartTarget's visible count
+  bool aged;             // the copy running before is past its starting age when the run comes
+  const char* lineTail;  // after the command
+  ProcessGuard guard;
+  std::string path;
+  DWORD pid = 0;  // the copy running before the run
+  size_t windowsBefore = 0;
+  RunResult r;
+  std::thread thread;
+  LongRun(const char* test, const char* name, int shownBefore, bool aged, const char* lineTail)
+      : test(test), name(name), shownBefore(shownBefore), aged(aged), lineTail(lineTail) {}
+  ~LongRun() {
+    if (thread.joinable()) thread.join();
+  }
+};
+
+LongRun longRuns[] = {
+    {"HungProcessIsKilledAndStartedAgain", "hungonce.exe", 0, true, ""},
+    {"WindowThatNeverAppearsIsReportedAfterTwelveScans", "never.exe", -1, false, " \t \r\n"},
+    {"HungProcessRestartedWithoutWindowGetsTwelveScans", "invisible.exe", 0, true, ""},
+    {"WindowThatDoesNotAnswerEndsTheRunWithAFailure", "frozen.exe", 1, false, ""},
+    {"WindowThatDoesNotAnswerEndsTheRunWithAFailure", "frozen.exe", -1, false, ""},
+};
+
+void Go(LongRun* run) {
+  run->path = run->guard.CopyFixture("target.exe", run->name);
+  if (run->shownBefore >= 0) {
+    DWORD startedAt = GetTickCount();
+    run->pid = StartTarget(run->guard, run->path, static_cast<size_t>(run->shownBefore));
+    if (run->pid == 0) return;
+    run->windowsBefore = TargetWindows(run->pid).size();
+    if (run->aged) WaitUntilNoLongerStarting(startedAt);
+  }
+  run->r = RunTavrisol(std::string(Coordinates) + " " + run->path + run->lineTail, 120000);
+}
+
+bool Selected(const char* suite, const char* test) {
+  const ::testing::UnitTest* unit = ::testing::UnitTest::GetInstance();
+  for (int i = 0; i < unit->total_test_suite_count(); ++i) {
+    const ::testing::TestSuite* s = unit->GetTestSuite(i);
+    if (strcmp(s->name(), suite) != 0) continue;
+    for (int j = 0; j < s->total_test_count(); ++j) {
+      if (strcmp(s->GetTestInfo(j)->name(), test) == 0) return s->GetTestInfo(j)->should_run();
+    }
+  }
+  return false;
+}
+
+// The finished runs of the running test, in the table's order; their copies are removed (and
+// their processes killed) when the returned owner goes.
+struct FinishedLongRuns {
+  std::vector<LongRun*> runs;
+  FinishedLongRuns() {
+    static bool started = false;
+    if (!started) {
+      started = true;
+      for (LongRun& run : longRuns) {
+        if (Selected("PlacementLimits", run.test)) run.thread = std::thread(Go, &run);
+      }
+    }
+    const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (LongRun& run : longRuns) {
+      if (strcmp(run.test, test) != 0) continue;
+      if (run.thread.joinable()) run.thread.join();
+      runs.push_back(&run);
+    }
+  }
+  ~FinishedLongRuns() {
+    for (LongRun* run : runs) run->guard.CleanUp();
+  }
+  LongRun& operator[](size_t i) { return *runs.at(i); }
+};
+
 }  // namespace
 
 TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
@@ -172,9 +258,10 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
     const char* line;
     const char* message;
   } cases[] = {
-      {"1,2,3 C:\\x.exe", "Command line missing startup coords and sizes.\n1,2,3 C:\\x.exe"},
+      {"1,2,3 C:\\x.exe",
+       "Command line missing startup coords and sizes, or fill or fillwork.\n1,2,3 C:\\x.exe"},
       {"C:\\windows\\notepad.exe",
-       "Command line missing startup coords and sizes.\n"
+       "Command line missing startup coords and sizes, or fill or fillwork.\n"
        "C:\\windows\\notepad.exe"},
       {"100,80,640,480", "Invalid Command line.\n100,80,640,480"},
       {"100,80,640,480\tC:\\x.exe", "Invalid Command line.\n100,80,640,480\tC:\\x.exe"},
@@ -308,17 +395,16 @@ TEST(PlacementRunning, MinimizedWindowIsRestoredAndPlaced) {
   EXPECT_TRUE(r.HasTrace(MovedTrace(w))) << r.AllTraces();
 }
 
-TEST(PlacementRunning, HungProcessIsKilledAndStartedAgain) {
-  ProcessGuard guard;
+TEST(PlacementLimits, HungProcessIsKilledAndStartedAgain) {
   // Shows no window on its first run only, so the new instance can be placed.
-  std::string path = guard.CopyFixture("target.exe", "hungonce.exe");
-  guard.TrackFile(path + ".ran");
-  DWORD old = StartTarget(guard, path, 0);
+  FinishedLongRuns runs;
+  const std::string& path = runs[0].path;
+  runs[0].guard.TrackFile(path + ".ran");
+  DWORD old = runs[0].pid;
   ASSERT_NE(old, 0u);
-  ASSERT_TRUE(TargetWindows(old).empty());
-  WaitUntilNoLongerStarting();
+  ASSERT_EQ(runs[0].windowsBefore, 0u);
 
-  RunResult r = PlaceAtCoordinates(path);
+  const RunResult& r = runs[0].r;
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(r.HasTrace("killing hung process\r\n")) << r.AllTraces();
   EXPECT_TRUE(WaitForProcessExit(old, 5000));
@@ -359,12 +445,13 @@ TEST(PlacementStart, WindowShownDuringTheScansIsPlaced) {
   EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
 }
 
-TEST(PlacementStart, WindowThatNeverAppearsIsReportedAfterTwelveScans) {
-  ProcessGuard guard;
-  std::string path = guard.CopyFixture("target.exe", "never.exe");
+TEST(PlacementLimits, WindowThatNeverAppearsIsReportedAfterTwelveScans) {
+  FinishedLongRuns runs;
+  const std::string& path = runs[0].path;
   std::string line = std::string(Coordinates) + " " + path;
-  // Trailing blanks are cut from the command and from the line the message shows.
-  RunResult r = RunTavrisol(line + " \t \r\n", 90000);
+  // Trailing blanks (the table's line tail) are cut from the command and from the line the
+  // message shows.
+  const RunResult& r = runs[0].r;
   ExpectOneFailure(r, "Didn't find window: " + line + MissingWindowTail);
   EXPECT_TRUE(r.HasTrace(LookupTrace(path))) << r.AllTraces();
 
@@ -403,8 +490,13 @@ TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForItsTurn) {
   EXPECT_EQ(second.CountTracesStartingWith("killing hung process"), 0u);
   std::vector<WindowInfo> windows = TargetWindows(pids[0]);
   ASSERT_EQ(windows.size(), 1u);
-  // The second run looked only once the first had placed the window, so its move is the last.
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+  // Each run moved this very window; the second looked only once the first had placed it, so
+  // its move is the last.
+  HWND w = windows[0].hwnd;
+  std::vector<std::string> firstTraces = first.Traces();
+  EXPECT_EQ(std::count(firstTraces.begin(), firstTraces.end(), MovedTrace(w)), 1);
+  EXPECT_TRUE(second.HasTrace(MovedTrace(w))) << second.AllTraces();
+  EXPECT_TRUE(WindowAt(w, 300, 200, 500, 400));
 }
 
 TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
@@ -444,16 +536,15 @@ TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
   }
 }
 
-TEST(PlacementRunning, HungProcessRestartedWithoutWindowGetsTwelveScans) {
-  ProcessGuard guard;
+TEST(PlacementLimits, HungProcessRestartedWithoutWindowGetsTwelveScans) {
   // Every instance shows nothing: the first is killed as hung, the second is waited for in vain.
-  std::string path = guard.CopyFixture("target.exe", "invisible.exe");
-  DWORD old = StartTarget(guard, path, 0);
+  FinishedLongRuns runs;
+  const std::string& path = runs[0].path;
+  DWORD old = runs[0].pid;
   ASSERT_NE(old, 0u);
-  WaitUntilNoLongerStarting();
   std::string line = std::string(Coordinates) + " " + path;
 
-  RunResult r = RunTavrisol(line, 90000);
+  const RunResult& r = runs[0].r;
   ExpectOneFailure(r, "Didn't find window: " + line + MissingWindowTail);
   EXPECT_TRUE(r.HasTrace("killing hung process\r\n")) << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 1u);
@@ -496,20 +587,21 @@ TEST(PlacementRunning, NegativeLeftAndTopArePassedOn) {
   EXPECT_TRUE(WindowAt(w, -20, -10, 640, 480));
 }
 
-TEST(PlacementHung, WindowThatDoesNotAnswerEndsTheRunWithAFailure) {
+TEST(PlacementLimits, WindowThatDoesNotAnswerEndsTheRunWithAFailure) {
   // Found running, then started by the run (which waits out the idle timeout once): each run
   // ends by itself and leaves the program running where it was, not killed and not doubled.
-  for (bool running : {true, false}) {
+  FinishedLongRuns runs;
+  for (size_t i : {0, 1}) {
+    bool running = i == 0;
     SCOPED_TRACE(running ? "found running" : "started by the run");
-    ProcessGuard guard;
-    std::string path = guard.CopyFixture("target.exe", "frozen.exe");
-    DWORD pid = running ? StartTarget(guard, path, 1) : 0;
+    const std::string& path = runs[i].path;
+    DWORD pid = runs[i].pid;
     if (running) {
       ASSERT_NE(pid, 0u);
     }
     std::string line = std::string(Coordinates) + " " + path;
 
-    RunResult r = RunTavrisol(line, 120000);
+    const RunResult& r = runs[i].r;
     ExpectOneFailure(r, "Window not responding: " + line);
     std::vector<DWORD> now = FindProcessesByPath(path);
     ASSERT_EQ(now.size(), 1u);
@@ -701,4 +793,71 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
   EXPECT_TRUE(r.HasTrace("hold follows process " + std::to_string(mains[0]) + "\r\n"))
       << r.AllTraces();
+}
+
+namespace {
+
+// The client area of a window in screen coordinates.
+RECT ClientOnScreen(HWND window) {
+  RECT r = {0, 0, 0, 0};
+  GetClientRect(window, &r);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+}  // namespace
+
+// The README's example on Wine's Notepad comes out at the size asked for, past the system's
+// limit, both when started and when found running; fill and fillwork put its client area on the
+// monitor and on its work area (the same under Wine, which has no task bar), also when a hold
+// puts it back; a monitor that is not there is refused and nothing moves.
+TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
+  ProcessGuard guard;
+  const std::string notepad = "C:\\windows\\notepad.exe";
+  guard.TrackPath(notepad);
+  const std::string example = "-8,-32,1936,1119 " + notepad;
+  RunResult r = RunTavrisol(example);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<DWORD> started = FindProcessesByPath(notepad);
+  ASSERT_EQ(started.size(), 1u);
+  HWND w = WaitForVisibleWindow(started[0], 5000);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(WindowAt(w, -8, -32, 1936, 1119));
+  EXPECT_TRUE(r.HasTrace("window " + Hex(w) + " sized 1936x1119 past the system's limit\r\n"))
+      << r.AllTraces();
+
+  MoveWindow(w, 100, 100, 400, 300, TRUE);
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol(example)));
+  EXPECT_TRUE(WindowAt(w, -8, -32, 1936, 1119));
+  EXPECT_EQ(FindProcessesByPath(notepad).size(), 1u);
+
+  MONITORINFO monitor;
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  const struct {
+    const char* word;
+    RECT area;
+  } fills[] = {{"fill", monitor.rcMonitor}, {"fillwork:1", monitor.rcWork}};
+  for (const auto& fill : fills) {
+    MoveWindow(w, 100, 100, 400, 300, TRUE);
+    ASSERT_TRUE(PlacedQuietly(RunTavrisol(std::string(fill.word) + " " + notepad)));
+    EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(fill.area)) << fill.word;
+  }
+  // A hold puts it back the same way, past the system's limit again.
+  DebuggedProcess held;
+  ASSERT_TRUE(held.Start(BuildFile("tavrisol.exe"), "fill,30 " + notepad));
+  ASSERT_TRUE(held.WaitForTrace("holding the placement for 30 seconds\r\n", 10000));
+  MoveWindow(w, 100, 100, 400, 300, TRUE);
+  EXPECT_TRUE(held.WaitForTrace("window " + Hex(w) + " put back\r\n", 5000));
+  EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(monitor.rcMonitor));
+  held.Kill();
+
+  RECT before;
+  GetWindowRect(w, &before);
+  ExpectOneFailure(RunTavrisol("fill:3 " + notepad),
+                   "Monitor 3 not found; monitors here: 1, counted from 1, left to right, then top "
+                   "to bottom.\nfill:3 " +
+                       notepad);
+  EXPECT_TRUE(
+      WindowAt(w, before.left, before.top, before.right - before.left, before.bottom - before.top));
 }

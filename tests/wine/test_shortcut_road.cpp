@@ -14,7 +14,7 @@ using namespace harness;
 
 namespace {
 
-const char EditorTitle[] = "Tavrisol 6.0.2";
+const char EditorTitle[] = "Tavrisol " TAVRISOL_PROJECT_VERSION;
 
 HWND WaitForEditor(DWORD pid, DWORD timeoutMs) {
   HWND editor = nullptr;
@@ -69,6 +69,15 @@ void ClickAt(int x, int y) {
 void PressButton(HWND editor, int id) {
   PostMessageA(editor, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(editor, id)));
+}
+
+// Select arms the pick within its command and shows nothing: sent rather than posted, it has
+// done so when this returns.
+void PressSelect(HWND editor) {
+  DWORD_PTR result;
+  SendMessageTimeoutA(editor, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(editor, 1004)), SMTO_NORMAL, 10000,
+                      &result);
 }
 
 bool RectIs(HWND window, int left, int top, int width, int height) {
@@ -169,8 +178,7 @@ TEST_F(ShortcutRoad, PickEditSaveAndOpenTheShortcut) {
 
   // (2) Select, then a click on the target's window fills Input.
   SetDlgItemTextA(editor, 1002, "");
-  PressButton(editor, 1004);
-  Sleep(1000);
+  PressSelect(editor);
   RECT r;
   ASSERT_TRUE(GetWindowRect(targetWindow, &r));
   ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -345,8 +353,7 @@ TEST_F(ShortcutRoad, ProgramPathsInAnyLanguageTakeTheWholeRoad) {
     ASSERT_NO_FATAL_FAILURE(OpenEditor(&editorProcess, &editor));
     SetField(editor, 1001, "");
     SetField(editor, 1002, "");
-    PressButton(editor, 1004);
-    Sleep(1000);
+    PressSelect(editor);
     ClickAt(250, 210);
     std::string picked;
     ASSERT_TRUE(WaitUntil([&] { return !(picked = FieldText(editor, 1002)).empty(); }, 15000));
@@ -542,13 +549,19 @@ TEST_F(ShortcutRoad, BrowseFillsOutputInTheEditor) {
         return dialog != nullptr && IsWindowVisible(dialog);
       },
       30000));
-  Sleep(500);
-  HWND nameField = GetDlgItem(dialog, 0x47C);
-  if (!nameField) nameField = GetDlgItem(dialog, 0x480);
-  ASSERT_NE(nameField, nullptr);
+  // The dialog fills its name field during its own set-up. Another process's control: its text
+  // comes by message, not from the title.
+  HWND nameField = nullptr;
   char name[MAX_PATH] = "";
-  // Another process's control: its text comes by message, not from the title.
-  SendMessageA(nameField, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        nameField = GetDlgItem(dialog, 0x47C);
+        if (!nameField) nameField = GetDlgItem(dialog, 0x480);
+        return nameField &&
+               SendMessageA(nameField, WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name)) > 0;
+      },
+      5000));
+  ASSERT_NE(nameField, nullptr);
   EXPECT_STREQ(name, "tavrisol-road-seed.lnk");
   SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tavrisol-road-chosen"));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);

@@ -299,17 +299,20 @@ TEST_F(Built, FrameAndControlsFollowTheTemplate) {
   const int logPixelsY = GetDeviceCaps(dc, LOGPIXELSY);
   SelectObject(dc, old);
   ReleaseDC(GetDesktopWindow(), dc);
-  int bx = extent.cx / 62;
-  const int by = tm.tmHeight;
+  // This display's font gives 6 and 12 pixels; on the 1920x1080 desktop the 280 units make
+  // 420 pixels, less than half its width less 50, so the width's unit is doubled: 840x166
+  // pixels of content, centred at 540,457.
+  ASSERT_EQ(extent.cx / 62, 6);
+  ASSERT_EQ(tm.tmHeight, 12);
   RECT desk;
   GetClientRect(GetDesktopWindow(), &desk);
   ASSERT_EQ(desk.right, 1920);
-  if (280 * bx / 4 < desk.right / 2 - 50) bx *= 2;
-  const int width = 280 * bx / 4, height = 111 * by / 8;
+  ASSERT_EQ(desk.bottom, 1080);
+  const int bx = 12, by = 12, width = 840, height = 166;
   RECT r;
   GetWindowRect(frame, &r);
-  EXPECT_EQ(r.left, (desk.right - width) / 2);
-  EXPECT_EQ(r.top, (desk.bottom - height) / 2);
+  EXPECT_EQ(r.left, 540);
+  EXPECT_EQ(r.top, 457);
   EXPECT_EQ(r.right - r.left, width + 2 * GetSystemMetrics(SM_CXDLGFRAME));
   EXPECT_EQ(r.bottom - r.top,
             height + 2 * (GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYDLGFRAME)) +
@@ -504,12 +507,14 @@ TEST(BuildWithoutParent, CentresOnAnEmptyRectangle) {
   GetTextMetricsA(dc, &tm);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  const int width = 280 * (extent.cx / 62) / 4, height = 111 * tm.tmHeight / 8;
+  // 6 and 12 pixels (see above), not widened: 420x166 pixels centred on 0,0.
+  ASSERT_EQ(extent.cx / 62, 6);
+  ASSERT_EQ(tm.tmHeight, 12);
   RECT r;
   GetWindowRect(frame, &r);
-  EXPECT_EQ(r.left, -width / 2);
-  EXPECT_EQ(r.top, -height / 2);
-  EXPECT_EQ(r.right - r.left, width + 2 * GetSystemMetrics(SM_CXDLGFRAME));
+  EXPECT_EQ(r.left, -210);
+  EXPECT_EQ(r.top, -83);
+  EXPECT_EQ(r.right - r.left, 420 + 2 * GetSystemMetrics(SM_CXDLGFRAME));
   DestroyBuiltControls();
   DestroyWindow(frame);
   Pump(50);
@@ -553,7 +558,7 @@ TEST(CenterOnDesktop, CentresWithoutResizing) {
 // Everything the second thread saw of the viewer.
 struct ViewerRun {
   bool found = false;
-  int fieldPixels = 0, fieldUnitsPixels = 0, widestPixels = 0;
+  int fieldPixels = 0, averagePixels = 0, widestPixels = 0;
   std::string afterThreeDown, afterThumb;
   int thumbPosition = -1;
   SeenBox copied;
@@ -584,12 +589,10 @@ TEST(TextViewer, FitsScrollsAndCopies) {
     RECT fr;
     GetWindowRect(field, &fr);
     run.fieldPixels = fr.right - fr.left;
-    // The field's width in the template, in the box's own dialog units.
-    ParsedTemplate p =
-        ReadTemplate(reinterpret_cast<const uint8_t*>(viewerTemplate), viewerTemplateSize);
-    RECT units = {0, 0, p.items.size() == 4 ? p.items[1].cx : 0, 0};
+    // One average character of the box's font, in pixels.
+    RECT units = {0, 0, 4, 0};
     MapDialogRect(box, &units);
-    run.fieldUnitsPixels = units.right;
+    run.averagePixels = units.right;
     HDC dc = GetDC(field);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)));
     SIZE extent;
@@ -643,7 +646,10 @@ TEST(TextViewer, FitsScrollsAndCopies) {
   DestroyWindow(owner);
 
   ASSERT_TRUE(run.found);
-  EXPECT_EQ(run.fieldPixels, run.fieldUnitsPixels);
+  // The widest line and a twentieth of it, short of at most one character where the width
+  // was turned into whole dialog units and back.
+  EXPECT_LE(run.fieldPixels, run.widestPixels * 21 / 20) << run.widestPixels;
+  EXPECT_GT(run.fieldPixels, run.widestPixels * 21 / 20 - run.averagePixels) << run.averagePixels;
   EXPECT_GE(run.fieldPixels, run.widestPixels);
   EXPECT_LT(run.fieldPixels, run.widestPixels * 3 / 2);
   EXPECT_EQ(run.afterThreeDown, SkipLines(3, text.c_str()));

@@ -8,6 +8,19 @@ namespace {
 
 int copyCounter = 0;
 
+// scripts/display.sh gives the build's programs unmanaged windows (no two-second wait whenever
+// one is hidden); a copy under another name gets the same, set for its file name alone.
+void MakeWindowsUnmanaged(const std::string& fileName) {
+  std::string key = "Software\\Wine\\AppDefaults\\" + fileName + "\\X11 Driver";
+  HKEY handle;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &handle, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  RegSetValueExA(handle, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+  RegCloseKey(handle);
+}
+
 }  // namespace
 
 std::string ToWindowsPath(const std::string& path) {
@@ -149,6 +162,7 @@ std::string ProcessGuard::CopyToTemp(const std::string& src, const std::string& 
   }
   std::string path = dir + "\\" + newName;
   if (!CopyFileA(src.c_str(), path.c_str(), FALSE)) return std::string();
+  MakeWindowsUnmanaged(path.substr(path.find_last_of('\\') + 1));
   files_.push_back(path);
   paths_.push_back(path);
   return path;

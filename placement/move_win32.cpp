@@ -1,0 +1,70 @@
+#include <windows.h>
+
+#include "diag/diag.h"
+#include "diag/text.h"
+#include "helper/size_hook.h"
+#include "placement/move.h"
+
+namespace {
+
+const char HelperName[] = "tavrisolhelper.dll";
+
+// The companion library beside the program, whatever the current folder.
+HMODULE LoadHelper() {
+  char path[TextSize];  // any folder, in any language
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  char* name = path + length;
+  while (name > path && name[-1] != '\\' && name[-1] != '/') --name;
+  if (length == 0 || length >= sizeof path ||
+      static_cast<size_t>(name - path) + sizeof HelperName > sizeof path)
+    return nullptr;
+  lstrcpyA(name, HelperName);
+  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// The move again, with the hook on the window's thread; false when the hook
+// could not be set (another bitness, higher rights, no library).
+bool MoveWithRaisedLimit(HWND window, int32_t x, int32_t y, int32_t width, int32_t height) {
+  HMODULE helper = LoadHelper();
+  HOOKPROC procedure = helper ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                    GetProcAddress(helper, SIZE_HOOK_EXPORT)))
+                              : nullptr;
+  DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  HHOOK hook =
+      procedure ? SetWindowsHookExA(WH_CALLWNDPROCRET, procedure, helper, thread) : nullptr;
+  if (hook) {
+    SetPropA(window, SIZE_HOOK_PROPERTY,
+             reinterpret_cast<HANDLE>(static_cast<uintptr_t>(PackHookSize(width, height))));
+    MoveWindow(window, x, y, width, height, TRUE);
+    UnhookWindowsHookEx(hook);
+    RemovePropA(window, SIZE_HOOK_PROPERTY);
+  }
+  if (helper) FreeLibrary(helper);
+  return hook != nullptr;
+}
+
+}  // namespace
+
+bool MoveWindowExactly(WindowRef ref, int32_t x, int32_t y, int32_t width, int32_t height) {
+  HWND window = reinterpret_cast<HWND>(ref);
+  if (!MoveWindow(window, x, y, width, height, TRUE)) return false;
+  RECT rect;
+  if (!GetWindowRect(window, &rect)) return true;
+  // Only a size beyond the system's limit that came back short is the limit's doing.
+  bool cutWidth = width > GetSystemMetrics(SM_CXMAXTRACK) && rect.right - rect.left < width;
+  bool cutHeight = height > GetSystemMetrics(SM_CYMAXTRACK) && rect.bottom - rect.top < height;
+  if (!cutWidth && !cutHeight) return true;
+  // A hook set on a program of the other bitness is never called: the size tells.
+  if (MoveWithRaisedLimit(window, x, y, width, height)) GetWindowRect(window, &rect);
+  bool reached = rect.right - rect.left == width && rect.bottom - rect.top == height;
+  TraceLine(reached ? "window %x sized %ldx%ld past the system's limit\r\n"
+                    : "window %x kept at %ldx%ld, the size the system allows\r\n",
+            static_cast<unsigned>(ref), rect.right - rect.left, rect.bottom - rect.top);
+  return true;
+}
+
+bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& request) {
+  if (request.fill != FillNone) return MoveWindowToFill(window, request);
+  ReleaseClip(window);
+  return MoveWindowExactly(window, x, request.top, request.width, request.height);
+}

@@ -1,4 +1,0 @@
-#include <gtest/gtest.h>
-#include <windows.h>
-
-TEST(Smoke, DesktopHasAWindow) { EXPECT_NE(GetDesktopWindow(), nullptr); }
