@@ -700,6 +700,17 @@ TEST(PlacementHold, MainWindowBusyWhenItAppearsIsPlacedOnceItAnswers) {
   EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
 }
 
+namespace {
+
+// A copy of a fixture gets managed windows after all, so that it can take the foreground from
+// another program's window.
+void Managed(const std::string& fileName) {
+  RegDeleteKeyA(HKEY_CURRENT_USER,
+                ("Software\\Wine\\AppDefaults\\" + fileName + "\\X11 Driver").c_str());
+}
+
+}  // namespace
+
 TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   ProcessGuard guard;
   // Other spellings of a running program's path find it: no second copy, its window moved.
@@ -746,6 +757,7 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   // While the started copy is still starting, a window the user opens in an instance that was
   // running already is not taken for it: the started copy's own window is placed.
   std::string single = guard.CopyFixture("target.exe", "singlelate2.exe");
+  Managed("singlelate2.exe");  // its window is put in front below
   DWORD instance = StartTarget(guard, single, 1);
   ASSERT_NE(instance, 0u);
   HWND earlier = TargetWindows(instance)[0].hwnd;
@@ -771,6 +783,7 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   // An instance that answers the start by bringing its main window to the front: that window
   // is placed.
   std::string front = guard.CopyFixture("target.exe", "single.exe");
+  Managed("single.exe");
   HWND answer = StartLoneTarget(guard, front);
   ASSERT_NE(answer, nullptr);
   SetForegroundWindow(own);
