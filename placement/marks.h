@@ -17,5 +17,6 @@ void UnlockProgram(uintptr_t lock);
 uint32_t PlacedBy(WindowRef window);
 void MarkPlaced(WindowRef window, uint32_t mark);
 
-// Takes this run's marks off every top-level window.
-void ClearMarks();
+// Takes this run's marks off the windows it placed; a mark it left anywhere
+// else counts for nothing once the run has ended.
+void ClearMarks(const WindowState& state);

@@ -27,11 +27,6 @@ bool RunAlive(uint32_t mark) {
   return alive;
 }
 
-BOOL CALLBACK ClearOwnMark(HWND window, LPARAM) {
-  if ((RawMark(window) & ~3u) == GetCurrentProcessId()) RemovePropA(window, PlacedByProperty);
-  return TRUE;
-}
-
 }  // namespace
 
 // Named after the path as the file system compares it, so that every spelling
@@ -69,4 +64,10 @@ void MarkPlaced(WindowRef window, uint32_t mark) {
            reinterpret_cast<HANDLE>(static_cast<uintptr_t>(mark)));
 }
 
-void ClearMarks() { EnumWindows(ClearOwnMark, 0); }
+void ClearMarks(const WindowState& state) {
+  for (const PlacedWindow& placed : state.PlacedTable) {
+    HWND window = AsHwnd(placed.window);
+    if (window != nullptr && (RawMark(window) & ~3u) == GetCurrentProcessId())
+      RemovePropA(window, PlacedByProperty);
+  }
+}

@@ -275,7 +275,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
 
       case Done:
         if (request.command != nullptr) {
-          ops.clearMarks();
+          ops.clearMarks(windows);
           ops.releaseProgram(&program);
         }
         if (started.handle != 0) ops.closeProcess(started.handle);

@@ -70,7 +70,7 @@ struct PlacementOps {
   // program; true when the hold placed a window itself.
   bool (*holdPlacement)(const PlacementRequest& request, Program* program, WindowState* state);
   // Takes back the marks of the windows this run placed.
-  void (*clearMarks)();
+  void (*clearMarks)(const WindowState& state);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

@@ -43,6 +43,7 @@ struct FakeSystem {
   PlacementRequest placed = {0, 0, 0, 0, nullptr, 0};
   std::string startedCommand, lookedUp, heldPath;
   WindowRef heldTarget = 0;  // what the scans left for the hold
+  WindowRef marksClearedOf = 0;
   int finds = 0, released = 0, marksCleared = 0;
 };
 
@@ -151,7 +152,10 @@ bool FakeHold(const PlacementRequest& request, Program* program, WindowState* st
   return fake->holdPlaces;
 }
 
-void FakeClearMarks() { ++fake->marksCleared; }
+void FakeClearMarks(const WindowState& state) {
+  ++fake->marksCleared;
+  fake->marksClearedOf = state.TargetWindow;
+}
 
 const PlacementOps FakeOps = {
     FakeCanonical, FakeLock,      FakeUnlock, FakeFind,      FakeRelease, FakeStart,       FakeIdle,
@@ -323,6 +327,7 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "place", "unlock", "hold 30"}));
   EXPECT_EQ(system.heldPath, "C:\\app.exe");
   EXPECT_EQ(system.heldTarget, 0x900u + 42);
+  EXPECT_EQ(system.marksClearedOf, 0x900u + 42);  // of the windows the run and its hold placed
 
   // A started program's handle stays open through the hold, which follows the program the
   // system started, also when the command has arguments.
