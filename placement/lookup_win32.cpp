@@ -25,19 +25,22 @@ bool Narrow(const wchar_t* wide, char* text, uint32_t size) {
 struct OwnerVisit {
   void (*visit)(uint32_t processId, void* context);
   void* context;
+  DWORD last;  // the owner visited last: its further windows need no look
 };
 
 BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
-  const OwnerVisit* pass = reinterpret_cast<const OwnerVisit*>(parameter);
+  OwnerVisit* pass = reinterpret_cast<OwnerVisit*>(parameter);
   DWORD processId = 0;
-  if ((GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0 &&
-      GetWindowThreadProcessId(window, &processId) != 0)
+  if (GetWindowThreadProcessId(window, &processId) == 0 || processId == pass->last) return TRUE;
+  if ((GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0) {
+    pass->last = processId;
     pass->visit(processId, pass->context);
+  }
   return TRUE;
 }
 
 void VisibleWindowOwners(void (*visit)(uint32_t processId, void* context), void* context) {
-  OwnerVisit pass = {visit, context};
+  OwnerVisit pass = {visit, context, 0};
   EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&pass));
 }
 
