@@ -149,7 +149,8 @@ int main(int argc, char** argv) {
   DWORD foreign = GetCurrentProcessId() + 4;
   for (int i = 0; i < ScanRuns; ++i) {
     double s = Now();
-    ScanTargetWindows(foreign);
+    WindowState state = WindowState();
+    ScanTargetWindows(&state, foreign);
     times.push_back(Now() - s);
   }
   Report("ScanTargetWindows, target owns none of them", times);
@@ -158,7 +159,8 @@ int main(int argc, char** argv) {
   times.clear();
   for (int i = 0; i < OwnScanRuns; ++i) {
     double s = Now();
-    ScanTargetWindows(GetCurrentProcessId());
+    WindowState state = WindowState();
+    ScanTargetWindows(&state, GetCurrentProcessId());
     times.push_back(Now() - s);
   }
   Report("ScanTargetWindows, target owns all of them", times);

@@ -7,6 +7,8 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # msvcrt, see diag/format.cpp), optimised for size, unused sections dropped at
 # link time, and stripped after the link, with the debug information kept in
 # a .debug file beside each. The test programs keep the full C++ library.
+# Neither needs the C runtime's start-up code (no static constructors, no
+# threads, no streams): each starts at an entry of its own.
 # No time stamps and no build paths inside: the same sources give the same
 # files, wherever they are built.
 set(SHIPPED_COMPILE_OPTIONS -Os -g -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
@@ -52,7 +54,7 @@ target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 target_compile_options(tavrisol_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 
 # Everything of the program except its entry, so tests can link the real code.
-set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/placement/entry_win32.cpp)
+set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/entry_win32.cpp)
 set(PROGRAM_WIN32_SOURCES ${WIN32_SOURCES})
 list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE})
 add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})
@@ -76,7 +78,7 @@ set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${RE
 add_executable(tavrisol WIN32 ${ENTRY_SOURCE} ${PROGRAM_RESOURCES})
 target_compile_options(tavrisol PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 target_link_libraries(tavrisol PRIVATE tavrisol_win32)
-target_link_options(tavrisol PRIVATE ${SHIPPED_LINK_OPTIONS})
+target_link_options(tavrisol PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles -Wl,-e,ProgramStart)
 ship_stripped(tavrisol)
 
 set(HELPER_WIN32_SOURCES ${HELPER_SOURCES})
@@ -86,7 +88,8 @@ if(HELPER_WIN32_SOURCES)
   set_target_properties(tavrisolhelper PROPERTIES PREFIX "" OUTPUT_NAME tavrisolhelper)
   target_compile_options(tavrisolhelper PRIVATE ${SHIPPED_COMPILE_OPTIONS})
   target_link_libraries(tavrisolhelper PRIVATE tavrisol_logic user32 kernel32)
-  target_link_options(tavrisolhelper PRIVATE ${SHIPPED_LINK_OPTIONS})
+  target_link_options(tavrisolhelper PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles
+    -Wl,-e,LibraryEntry)
   ship_stripped(tavrisolhelper)
 endif()
 
@@ -161,8 +164,8 @@ add_custom_target(dist
   VERBATIM)
 
 # Size budgets of the shipped files, as built (already stripped).
-set(PROGRAM_SIZE_BUDGET 100000)
-set(HELPER_SIZE_BUDGET 20000)
+set(PROGRAM_SIZE_BUDGET 65536)
+set(HELPER_SIZE_BUDGET 16384)
 add_test(NAME shipped_files_within_size_budget
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-sizes.sh
           $<TARGET_FILE:tavrisol> ${PROGRAM_SIZE_BUDGET}

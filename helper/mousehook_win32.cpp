@@ -95,3 +95,8 @@ extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
 // Whether a pick was lost since arming (the editor asks while armed); the
 // answer is given once.
 extern "C" LONG WINAPI PickUndelivered() { return InterlockedExchange(&pickUndelivered, 0); }
+
+// The library's entry, without the C runtime's start-up: it has no static
+// constructors and no threads, and it is loaded into every process the hook
+// reaches, where the less it runs the better.
+extern "C" BOOL WINAPI LibraryEntry(HINSTANCE, DWORD, LPVOID) { return TRUE; }

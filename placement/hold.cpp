@@ -13,14 +13,14 @@ bool SameBox(const WindowBox& a, const WindowBox& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-bool IsPlaced(WindowRef window) {
-  for (const PlacedWindow& placed : PlacedTable)
+bool IsPlaced(const WindowState& state, WindowRef window) {
+  for (const PlacedWindow& placed : state.PlacedTable)
     if (placed.window == window) return true;
   return false;
 }
 
-bool NothingPlaced() {
-  for (const PlacedWindow& placed : PlacedTable)
+bool NothingPlaced(const WindowState& state) {
+  for (const PlacedWindow& placed : state.PlacedTable)
     if (placed.window != 0) return false;
   return true;
 }
@@ -32,24 +32,24 @@ bool TakenOver(const WindowOps& windows, WindowRef window) {
 
 struct LargerSearch {
   const WindowOps* ops;
-  uint32_t processId;
+  const Program* program;
+  const WindowState* state;
   WindowRef window;
   int32_t area;
 };
 
-// A visible, unplaced, normal-sized main window of the process (unowned, with
-// a caption and a system menu, no tool window: never a dialog, menu, palette
-// or splash) that no other run or the user has taken, larger than the target.
+// An unplaced, normal-sized main window of the program that no other living
+// run or the user has taken, larger than the target.
 void VisitForLarger(WindowRef window, void* context) {
   LargerSearch* search = static_cast<LargerSearch*>(context);
   const WindowOps& ops = *search->ops;
-  if (ops.ownerProcess(window) != search->processId || IsPlaced(window)) return;
+  if (!HoldsProcess(*search->program, ops.ownerProcess(window)) || IsPlaced(*search->state, window))
+    return;
   uint32_t style = 0, exStyle = 0;
   WindowBox box = {0, 0, 0, 0};
   if (!ops.windowStyles(window, &style, &exStyle) || !ops.windowBox(window, &box)) return;
-  if ((style & StyleVisible) == 0 || (style & (StyleMinimized | StyleMaximized)) != 0) return;
-  if ((style & StyleCaption) != StyleCaption || (style & StyleSystemMenu) == 0 ||
-      (exStyle & ExStyleToolWindow) != 0 || ops.hasOwner(window))
+  if ((style & (StyleMinimized | StyleMaximized)) != 0 ||
+      !IsMainStyle(style, exStyle, ops.hasOwner(window)))
     return;
   uint32_t mark = ops.placedBy(window);
   if (mark != 0 && mark != ops.ownProcessId()) return;
@@ -60,9 +60,10 @@ void VisitForLarger(WindowRef window, void* context) {
   }
 }
 
-void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {
+void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+                    WindowState* state) {
   const WindowOps& windows = *ops.windows;
-  LargerSearch search = {&windows, processId, 0, TargetArea};
+  LargerSearch search = {&windows, &program, state, 0, state->TargetArea};
   windows.enumWindows(VisitForLarger, &search);
   if (search.window == 0) return;
   if (search.window != pendingTarget) {
@@ -71,13 +72,17 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, uint32_
   } else if (!windows.answers(search.window)) {
     return;  // still busy, as the first try said
   }
+  // Answering can take seconds, time enough for another run to place it.
+  uint32_t mark = windows.placedBy(search.window);
+  if (mark != 0 && mark != windows.ownProcessId()) return;
   // Only a move that succeeded places it; until then every pass tries again.
   PlaceResult ignored = {0, UnmovedNone, 0};
-  if (!PlaceWindow(windows, search.window, request.left, request, LoneTraces, &ignored)) return;
+  if (!PlaceWindow(windows, state, search.window, request.left, request, LoneTraces, &ignored))
+    return;
   pendingTarget = 0;
   placedNew = true;
-  TargetWindow = search.window;
-  TargetArea = search.area;
+  state->TargetWindow = search.window;
+  state->TargetArea = search.area;
   windows.setForeground(search.window);
 }
 
@@ -99,7 +104,7 @@ bool PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* 
   if (ops.movingWindow(window) == window) {
     TraceLine("window %x is moved by hand, released\r\n", Hex(window));
     // The mark keeps it from becoming a new target; the slot is free again.
-    windows.markPlaced(window, ReleasedMark);
+    windows.markPlaced(window, windows.ownProcessId() | ReleasedMark);
     *placed = PlacedWindow();
     return true;
   }
@@ -121,28 +126,50 @@ bool PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* 
   return true;
 }
 
+// Lets go of the processes that have ended and looks for later copies of the
+// program; false when none is left.
+bool FollowProgram(const HoldOps& ops, Program* program) {
+  uint32_t kept = 0;
+  for (uint32_t i = 0; i < program->count && i < ProgramSlots; ++i) {
+    const ProgramProcess& process = program->processes[i];
+    if (process.handle == 0 || ops.hasExited(process.handle)) {
+      if (process.handle != 0) ops.closeHandle(process.handle);
+      continue;
+    }
+    program->processes[kept++] = process;
+  }
+  program->count = kept;
+  ops.findProgram(program, false);
+  for (uint32_t i = kept; i < program->count && i < ProgramSlots; ++i)
+    TraceLine("hold follows process %d\r\n", static_cast<int>(program->processes[i].id));
+  return program->count != 0;
+}
+
 }  // namespace
 
-bool HoldPass(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {
-  for (PlacedWindow& placed : PlacedTable) {
+bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+              WindowState* state) {
+  for (PlacedWindow& placed : state->PlacedTable) {
     if (placed.window != 0 && !PutBack(ops, request, &placed)) {
       TraceLine("window %x was placed by a newer run\r\n", Hex(placed.window));
       return false;
     }
   }
-  PlaceNewTarget(ops, request, processId);
+  PlaceNewTarget(ops, request, program, state);
   return true;
 }
 
-bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, uint32_t processId) {
+bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program,
+                   WindowState* state) {
   TraceLine("holding the placement for %d seconds\r\n", request.holdSeconds);
   pendingTarget = 0;
   placedNew = false;
   // The run moved nothing: whatever main window the program shows is the one.
-  if (NothingPlaced()) TargetArea = 0;
+  if (NothingPlaced(*state)) state->TargetArea = 0;
   const uint32_t span = static_cast<uint32_t>(request.holdSeconds) * 1000u;
   const uint32_t start = ops.tickCount();
-  for (;;) {
+  ops.findProgram(program, false);
+  for (uint32_t pass = 1;; ++pass) {
     uint32_t elapsed = ops.tickCount() - start;  // wraps as the tick count does
     if (elapsed >= span) {
       TraceLine("hold ended after %d seconds\r\n", request.holdSeconds);
@@ -150,11 +177,12 @@ bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, uint32_t
     }
     uint32_t wait = span - elapsed;
     if (wait > HoldPollMs) wait = HoldPollMs;
-    if (ops.waitForExit(wait)) {
+    if (ops.waitForExit(*program, wait) && !FollowProgram(ops, program)) {
       TraceLine("hold ended: the program has exited\r\n");
       break;
     }
-    if (!HoldPass(ops, request, processId)) {
+    if (pass % HoldLookEvery == 0) ops.findProgram(program, true);
+    if (!HoldPass(ops, request, *program, state)) {
       TraceLine("hold ended: a newer run took over\r\n");
       break;
     }

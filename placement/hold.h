@@ -1,15 +1,19 @@
 // Holding a placement: for the seconds the command line asks for, windows that
 // the program moves away are put back, and a larger main window that appears
 // later (the real window after a splash) becomes the target and is placed too.
-// A newer run that places one of the held windows ends the hold.
+// The hold follows the program: a process of it that ends hands the hold to
+// the others and to later copies. A newer run that places one of the held
+// windows ends the hold.
 #pragma once
 #include <cstdint>
 
 #include "placement/command.h"
+#include "placement/lookup.h"
 #include "placement/targets.h"
 
 enum {
-  HoldPollMs = 250,  // between two looks at the target's windows
+  HoldPollMs = 250,   // between two looks at the target's windows
+  HoldLookEvery = 4,  // passes between two looks for later copies of the program
 };
 
 // What a hold needs besides the window functions of the run.
@@ -18,21 +22,30 @@ struct HoldOps {
   // The window that the given window's thread is moving or sizing (the user
   // has it in hand); 0 when none.
   WindowRef (*movingWindow)(WindowRef window);
-  // Waits up to milliseconds; true when the target process has ended.
-  bool (*waitForExit)(uint32_t milliseconds);
+  // Waits up to milliseconds; true when one of the program's processes has
+  // ended (at once when it holds none).
+  bool (*waitForExit)(const Program& program, uint32_t milliseconds);
   uint32_t (*tickCount)();
+  // The lookup, and whether a process has ended.
+  uint32_t (*findProgram)(Program* program, bool windowOwnersOnly);
+  bool (*hasExited)(ProcessRef process);
+  void (*closeHandle)(ProcessRef process);
 };
 
 // One look at the target's windows: puts back every held window that is not
 // where the run put it, and places a new, larger main window. False when a
 // newer run has placed one of the held windows: the hold is over.
-bool HoldPass(const HoldOps& ops, const PlacementRequest& request, uint32_t processId);
+bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+              WindowState* state);
 
-// Holds the windows of the PlacedTable for request.holdSeconds, until the
-// target process ends, or until a newer run takes over. When the table is
-// empty (the run could move nothing), any main window of the program becomes
-// the target. Returns whether the hold placed a window itself.
-bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, uint32_t processId);
+// Holds the windows of the state's PlacedTable for request.holdSeconds, until no
+// process of the program is left, or until a newer run takes over. When the
+// table is empty (the run could move nothing), any main window of the program
+// becomes the target. The program gains the processes the hold finds; their
+// handles are released with it. Returns whether the hold placed a window
+// itself.
+bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program,
+                   WindowState* state);
 
 // The same over the system (hold_win32.cpp).
-bool HoldPlacement(const PlacementRequest& request, uint32_t processId);
+bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state);

@@ -4,8 +4,6 @@
 
 namespace {
 
-HANDLE heldProcess = nullptr;  // the target, opened only to see it end
-
 WindowRef MovingWindow(WindowRef window) {
   DWORD thread = GetWindowThreadProcessId(reinterpret_cast<HWND>(window), nullptr);
   GUITHREADINFO info;
@@ -16,24 +14,33 @@ WindowRef MovingWindow(WindowRef window) {
   return reinterpret_cast<WindowRef>(info.hwndMoveSize);
 }
 
-bool WaitForExit(uint32_t milliseconds) {
-  // A process that cannot be opened is held for the whole time.
-  if (heldProcess == nullptr) {
-    Sleep(milliseconds);
-    return false;
-  }
-  return WaitForSingleObject(heldProcess, milliseconds) == WAIT_OBJECT_0;
+bool WaitForExit(const Program& program, uint32_t milliseconds) {
+  HANDLE handles[ProgramSlots];
+  DWORD count = 0;
+  for (uint32_t i = 0; i < program.count && i < ProgramSlots; ++i)
+    if (program.processes[i].handle != 0)
+      handles[count++] = reinterpret_cast<HANDLE>(program.processes[i].handle);
+  if (count == 0) return true;
+  DWORD result = WaitForMultipleObjects(count, handles, FALSE, milliseconds);
+  return result < WAIT_OBJECT_0 + count;
 }
 
 uint32_t TickCount() { return GetTickCount(); }
 
+bool HasExited(ProcessRef process) {
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) != WAIT_TIMEOUT;
+}
+
+void Close(ProcessRef process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+
+uint32_t Find(Program* program, bool windowOwnersOnly) {
+  return FindProgram(program, windowOwnersOnly);
+}
+
 }  // namespace
 
-bool HoldPlacement(const PlacementRequest& request, uint32_t processId) {
-  heldProcess = OpenProcess(SYNCHRONIZE, FALSE, processId);
-  const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount};
-  bool placed = HoldPlacement(ops, request, processId);
-  if (heldProcess != nullptr) CloseHandle(heldProcess);
-  heldProcess = nullptr;
-  return placed;
+bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state) {
+  const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount, Find,
+                       HasExited,        Close};
+  return HoldPlacement(ops, request, program, state);
 }

@@ -3,29 +3,67 @@
 #include <cstring>
 
 #include "diag/diag.h"
+#include "placement/command.h"
 
 namespace {
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Opens one candidate and reads its path; true when it runs path. Fills created.
-bool RunsPath(const ProcessLookupOps& ops, uint32_t processId, const char* path,
-              uint64_t* created) {
+struct LookupPass {
+  const ProcessLookupOps* ops;
+  Program* program;
+  const char* fileName;  // the program's
+  uint32_t self;
+  uint32_t total;  // processes of the program met, also those not held
+  uint32_t owners[OwnerSlots];
+  uint32_t ownerCount;
+};
+
+// Opens one candidate and reads its path; holds it when it runs the program.
+void Consider(LookupPass* pass, uint32_t processId) {
+  const ProcessLookupOps& ops = *pass->ops;
+  Program* program = pass->program;
+  if (processId == pass->self || HoldsProcess(*program, processId)) return;
   ProcessRef process = ops.openProcess(processId);
-  if (process == 0) return false;  // not ours to look at: skipped silently
+  if (process == 0) return;  // not ours to look at: skipped silently
   char image[ProcessPathSize];
   if (!ops.imagePath(process, image, sizeof image)) {
-    MessageReport(CaptionFailure, "QueryFullProcessImageName failed %x", ops.lastError());
+    // It may have ended since it was listed.
+    TraceLine("lookforexecuting cannot read process %d: %x\r\n", static_cast<int>(processId),
+              ops.lastError());
     ops.closeHandle(process);
-    return false;
+    return;
   }
   image[sizeof image - 1] = '\0';
   TraceLine("lookforexecuting considering <%s> %d %d\r\n", image,
             static_cast<int>(std::strlen(image)), static_cast<int>(processId));
-  bool same = SameTextIgnoringAsciiCase(image, path);
-  if (same) *created = ops.creationTime(process);
-  ops.closeHandle(process);
-  return same;
+  bool same = ops.samePath(image, program->path);
+  if (same) ++pass->total;
+  if (!same || program->count >= ProgramSlots) {
+    ops.closeHandle(process);
+    return;
+  }
+  ProgramProcess& held = program->processes[program->count++];
+  held = ProgramProcess();
+  held.id = processId;  // what processFacts reads
+  held.handle = process;
+  ops.processFacts(process, &held);
+}
+
+void VisitOwner(uint32_t processId, void* context) {
+  LookupPass* pass = static_cast<LookupPass*>(context);
+  // An owner's windows mostly come together; one read per owner is enough.
+  for (uint32_t i = 0; i < pass->ownerCount; ++i)
+    if (pass->owners[i] == processId) return;
+  if (pass->ownerCount < OwnerSlots) pass->owners[pass->ownerCount++] = processId;
+  Consider(pass, processId);
+}
+
+// A short (8.3) name in the list may stand for the program's long one.
+void VisitListed(uint32_t processId, const char* fileName, void* context) {
+  LookupPass* pass = static_cast<LookupPass*>(context);
+  if (pass->ops->samePath(fileName, pass->fileName) || std::strchr(fileName, '~') != nullptr)
+    Consider(pass, processId);
 }
 
 }  // namespace
@@ -41,29 +79,54 @@ const char* FileNamePart(const char* path) {
   return slash != nullptr ? slash + 1 : path;
 }
 
-uint32_t FindProgramProcesses(const ProcessLookupOps& ops, const char* path, ProgramProcess* found,
-                              uint32_t capacity) {
-  TraceLine("lookforexecuting <%s> %d\r\n", path, static_cast<int>(std::strlen(path)));
-  // A command that is no path (no backslash, or ending in one) names no file of a process.
-  const char* fileName = FileNamePart(path);
-  if (fileName == path || *fileName == '\0') return 0;
+bool CanonicalPathText(const char* command, char* path, size_t size) {
+  path[0] = '\0';
+  size_t length = std::strlen(command);
+  if (length >= size) return false;
+  for (size_t i = 0; i <= length; ++i) path[i] = command[i] == '/' ? '\\' : command[i];
+  if (std::strncmp(path, "\\\\?\\", 4) == 0) {
+    // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\x" is "\\server\x".
+    bool share = std::strncmp(path + 4, "UNC\\", 4) == 0;
+    size_t from = share ? 8 : 4, to = share ? 2 : 0;
+    std::memmove(path + to, path + from, length - from + 1);
+    length -= from - to;
+  }
+  while (length > 0 && (path[length - 1] == '.' || path[length - 1] == ' ')) path[--length] = '\0';
+  if (!IsAbsolutePath(path) || *FileNamePart(path) == '\0') {
+    path[0] = '\0';
+    return false;
+  }
+  return true;
+}
 
-  ProcessRef snapshot = ops.takeSnapshot();
-  if (snapshot == 0) {
-    MessageReport(CaptionFailure, "CreateToolhelp32Snapshot failed %x", ops.lastError());
-    return 0;
-  }
-  uint32_t count = 0, self = ops.ownProcessId(), processId = 0;
-  char name[ProcessPathSize];
-  for (bool first = true; ops.nextProcess(snapshot, first, &processId, name, sizeof name);
-       first = false) {
-    name[sizeof name - 1] = '\0';
-    if (processId == self || !SameTextIgnoringAsciiCase(name, fileName)) continue;
-    ProgramProcess process = {processId, 0};
-    if (!RunsPath(ops, processId, path, &process.created)) continue;
-    if (count < capacity) found[count] = process;
-    ++count;
-  }
-  ops.closeHandle(snapshot);
-  return count;
+bool HoldsProcess(const Program& program, uint32_t processId) {
+  for (uint32_t i = 0; i < program.count && i < ProgramSlots; ++i)
+    if (program.processes[i].id == processId) return true;
+  return false;
+}
+
+uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowOwnersOnly) {
+  TraceLine("lookforexecuting <%s> %d\r\n", program->path,
+            static_cast<int>(std::strlen(program->path)));
+  // A command that is no path names no file of a process.
+  const char* fileName = FileNamePart(program->path);
+  if (fileName == program->path || *fileName == '\0') return 0;
+
+  LookupPass pass;
+  pass.ops = &ops;
+  pass.program = program;
+  pass.fileName = fileName;
+  pass.self = ops.ownProcessId();
+  pass.total = 0;
+  pass.ownerCount = 0;
+  ops.visibleWindowOwners(VisitOwner, &pass);
+  if (pass.total == 0 && !windowOwnersOnly && !ops.listProcesses(VisitListed, &pass))
+    TraceLine("lookforexecuting cannot list the processes: %x\r\n", ops.lastError());
+  return pass.total;
+}
+
+void ReleaseProgram(const ProcessLookupOps& ops, Program* program) {
+  for (uint32_t i = 0; i < program->count && i < ProgramSlots; ++i)
+    if (program->processes[i].handle != 0) ops.closeHandle(program->processes[i].handle);
+  program->count = 0;
 }

@@ -1,44 +1,63 @@
-// Is the command already running, and which processes run a program? One
-// snapshot of the running processes per lookup; only processes whose
-// executable file name is the program's own are opened and their full paths
-// compared.
+// The program as one thing: its canonical path and the processes that run it,
+// with open handles, start times, parents and sessions. The lookup looks first
+// at the owners of the visible top-level windows, whose number does not grow
+// with the desktop's windowless processes, and reads the whole process list
+// only when none of them runs the program.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "diag/text.h"
 
 enum {
   ProcessPathSize = TextSize,  // a path of 259 UTF-16 units in UTF-8, whole
+  ProgramSlots = 16,           // processes of one program held in a Program
+  OwnerSlots = 64,             // window owners remembered as already read in one pass
 };
 
-// An open handle (snapshot or process) as a plain number; 0 means none.
+// An open handle (process) as a plain number; 0 means none.
 typedef uintptr_t ProcessRef;
+
+// A running process of the program.
+struct ProgramProcess {
+  uint32_t id;
+  uint32_t parentId;   // 0 when unknown
+  uint32_t sessionId;  // the terminal session it runs in
+  uint64_t created;    // when it began, in the system's 100-ns units; 0 when unknown
+  ProcessRef handle;   // open to query, wait for and, where granted, end it
+};
+
+// The program a run places: made once from the command and handed from the
+// lookup to the run and the hold.
+struct Program {
+  char path[ProcessPathSize];  // canonical; "" when the command names no file
+  uint32_t count;              // processes held, at most ProgramSlots
+  ProgramProcess processes[ProgramSlots];
+};
 
 // What the lookup needs from the system.
 struct ProcessLookupOps {
-  // A snapshot of the running processes; 0 when it cannot be taken.
-  ProcessRef (*takeSnapshot)();
-  // The snapshot's first process (first true) or the next one: its id and its
-  // executable's file name, terminated, in name (size bytes). False at the end.
-  bool (*nextProcess)(ProcessRef snapshot, bool first, uint32_t* processId, char* name,
-                      uint32_t size);
-  // Opens a process to query its path and times; 0 when it cannot be opened.
+  // Calls visit with the owner of every visible top-level window, in the
+  // system's order (an owner of several windows comes several times).
+  void (*visibleWindowOwners)(void (*visit)(uint32_t processId, void* context), void* context);
+  // Calls visit with every running process and its executable's file name;
+  // false when the list cannot be read.
+  bool (*listProcesses)(void (*visit)(uint32_t processId, const char* fileName, void* context),
+                        void* context);
+  // Opens a process to query, wait for and end it; 0 when it cannot be opened.
   ProcessRef (*openProcess)(uint32_t processId);
   // Writes the executable's full path, terminated; false on failure, also
   // when it does not fit.
   bool (*imagePath)(ProcessRef process, char* path, uint32_t size);
-  // When the process began, in the system's 100-ns units; 0 when unknown.
-  uint64_t (*creationTime)(ProcessRef process);
+  // Fills created, parentId and sessionId of an open process whose id facts holds.
+  void (*processFacts)(ProcessRef process, ProgramProcess* facts);
+  // Two paths compared as the file system compares names: whole, ordinal,
+  // without regard to case over the whole of Unicode.
+  bool (*samePath)(const char* a, const char* b);
   void (*closeHandle)(ProcessRef handle);
   uint32_t (*lastError)();
-  // The id of the process doing the lookup, which never counts as the command's.
+  // The id of the process doing the lookup, which never counts as the program's.
   uint32_t (*ownProcessId)();
-};
-
-// A running process of a program; created is 0 when it could not be read.
-struct ProgramProcess {
-  uint32_t id;
-  uint64_t created;
 };
 
 // Equal length, and every byte equal once A-Z are folded to a-z; no other byte
@@ -48,16 +67,34 @@ bool SameTextIgnoringAsciiCase(const char* a, const char* b);
 // The text after the last backslash of path (all of it when there is none).
 const char* FileNamePart(const char* path);
 
-// Fills found with the processes, in the system's order, whose executable path
-// is path (at most capacity of them) and returns how many there are in all.
-// The lookup's own process is passed over: a run whose command is this program
-// itself would otherwise find itself windowless and end itself as hung.
-// Failures are reported and never end the lookup.
-uint32_t FindProgramProcesses(const ProcessLookupOps& ops, const char* path, ProgramProcess* found,
-                              uint32_t capacity);
+// The program's path made canonical in the ways that need no file system: "/"
+// read as "\", no "\\?\" prefix ("\\?\UNC\" becomes "\\"), no dots or blanks at
+// the end. False (path "") when the command is no absolute path or does not
+// fit; such a command names no file a process runs.
+bool CanonicalPathText(const char* command, char* path, size_t size);
 
-// The same over the system's own process functions (lookup_win32.cpp), and
-// two of those functions for a process handle the caller holds.
-uint32_t FindProgramProcesses(const char* path, ProgramProcess* found, uint32_t capacity);
+// Adds to program->processes the processes, in the system's order, whose
+// executable is program->path and that it does not hold yet (up to
+// ProgramSlots in all, each with an open handle), and returns how many such
+// processes it met, also those it had no room for. With windowOwnersOnly, only
+// owners of visible windows are looked at; otherwise the process list is read
+// too when none of them is the program's. The lookup's own process is passed
+// over: a run whose command is this program itself would otherwise find itself
+// windowless and end itself as hung. A process that cannot be read is traced
+// and skipped; nothing is shown.
+uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowOwnersOnly);
+
+// Closes the handles the lookup opened; the program holds no process after.
+void ReleaseProgram(const ProcessLookupOps& ops, Program* program);
+
+// Whether the program holds the process.
+bool HoldsProcess(const Program& program, uint32_t processId);
+
+// The same over the system (lookup_win32.cpp): the canonical path of a command
+// (full path, long names), and the lookup and its release.
+extern const ProcessLookupOps SystemLookupOps;
+void CanonicalProgramPath(const char* command, char* path, size_t size);
+uint32_t FindProgram(Program* program, bool windowOwnersOnly);
+void ReleaseProgram(Program* program);
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size);
 uint64_t ProcessCreationTime(ProcessRef process);

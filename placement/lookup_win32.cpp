@@ -2,35 +2,92 @@
 
 #include <tlhelp32.h>
 
+#include <cstring>
+
 #include "placement/lookup.h"
 
 namespace {
 
 HANDLE AsHandle(ProcessRef handle) { return reinterpret_cast<HANDLE>(handle); }
 
-ProcessRef TakeSnapshot() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  return snapshot == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<ProcessRef>(snapshot);
+// UTF-16 units: a path that fits the program's texts fits here.
+enum { WidePathSize = ProcessPathSize };
+
+bool Widen(const char* text, wchar_t* wide, int size) {
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, size) != 0;
 }
 
-// Read wide and converted whole: the "A" entry holds only MAX_PATH bytes, too
-// few for a long name in UTF-8. A name that does not convert whole is left
-// empty, so it is never taken for another.
-bool NextProcess(ProcessRef snapshot, bool first, uint32_t* processId, char* name, uint32_t size) {
+bool Narrow(const wchar_t* wide, char* text, uint32_t size) {
+  return WideCharToMultiByte(CP_ACP, 0, wide, -1, text, static_cast<int>(size), nullptr, nullptr) !=
+         0;
+}
+
+struct OwnerVisit {
+  void (*visit)(uint32_t processId, void* context);
+  void* context;
+  DWORD last;  // the owner visited last: its further windows need no look
+};
+
+BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
+  OwnerVisit* pass = reinterpret_cast<OwnerVisit*>(parameter);
+  DWORD processId = 0;
+  if (GetWindowThreadProcessId(window, &processId) == 0 || processId == pass->last) return TRUE;
+  if ((GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0) {
+    pass->last = processId;
+    pass->visit(processId, pass->context);
+  }
+  return TRUE;
+}
+
+void VisibleWindowOwners(void (*visit)(uint32_t processId, void* context), void* context) {
+  OwnerVisit pass = {visit, context, 0};
+  EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&pass));
+}
+
+// Names read wide and converted whole: the "A" entry holds only MAX_PATH bytes.
+bool ListProcesses(void (*visit)(uint32_t processId, const char* fileName, void* context),
+                   void* context) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
   PROCESSENTRY32W entry;
   entry.dwSize = sizeof entry;
-  if (!(first ? Process32FirstW : Process32NextW)(AsHandle(snapshot), &entry)) return false;
-  *processId = entry.th32ProcessID;
-  if (WideCharToMultiByte(CP_ACP, 0, entry.szExeFile, -1, name, static_cast<int>(size), nullptr,
-                          nullptr) == 0)
-    name[0] = '\0';
+  char name[ProcessPathSize];
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (Narrow(entry.szExeFile, name, sizeof name)) visit(entry.th32ProcessID, name, context);
+  }
+  CloseHandle(snapshot);
   return true;
 }
 
-// Granted also for elevated processes and those of other users.
-ProcessRef OpenForQuery(uint32_t processId) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+// Ending a process may be refused where reading it is not (another user's).
+ProcessRef OpenForLookup(uint32_t processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_QUERY_LIMITED_INFORMATION |
+                                   SYNCHRONIZE | PROCESS_TERMINATE,
+                               FALSE, processId);
+  if (process == nullptr)
+    process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
   return reinterpret_cast<ProcessRef>(process);
+}
+
+typedef LONG(WINAPI* QueryProcessFunction)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+void ProcessFacts(ProcessRef process, ProgramProcess* facts) {
+  facts->created = ProcessCreationTime(process);
+  DWORD session = 0;
+  if (ProcessIdToSessionId(facts->id, &session)) facts->sessionId = session;
+  // The basic information's last word is the parent's id.
+  QueryProcessFunction query = reinterpret_cast<QueryProcessFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  ULONG_PTR basic[6] = {};
+  if (query != nullptr && query(AsHandle(process), 0, basic, sizeof basic, nullptr) == 0)
+    facts->parentId = static_cast<uint32_t>(basic[5]);
+}
+
+bool SamePath(const char* a, const char* b) {
+  wchar_t wideA[WidePathSize], wideB[WidePathSize];
+  if (!Widen(a, wideA, WidePathSize) || !Widen(b, wideB, WidePathSize)) return false;
+  return CompareStringOrdinal(wideA, -1, wideB, -1, TRUE) == CSTR_EQUAL;
 }
 
 void CloseRef(ProcessRef handle) { CloseHandle(AsHandle(handle)); }
@@ -39,15 +96,35 @@ uint32_t LastError() { return GetLastError(); }
 
 uint32_t OwnProcessId() { return GetCurrentProcessId(); }
 
-const ProcessLookupOps SystemLookupOps = {TakeSnapshot,     NextProcess,         OpenForQuery,
-                                          ProcessImagePath, ProcessCreationTime, CloseRef,
-                                          LastError,        OwnProcessId};
+// Full path and long names of a path in place; left as it was where the
+// system cannot make them.
+void ExpandPath(wchar_t* path) {
+  wchar_t full[WidePathSize];
+  DWORD length = GetFullPathNameW(path, WidePathSize, full, nullptr);
+  if (length == 0 || length >= WidePathSize) return;
+  length = GetLongPathNameW(full, path, WidePathSize);
+  if (length == 0 || length >= WidePathSize) CopyMemory(path, full, sizeof full);
+}
 
 }  // namespace
 
+const ProcessLookupOps SystemLookupOps = {
+    VisibleWindowOwners, ListProcesses, OpenForLookup, ProcessImagePath,
+    ProcessFacts,        SamePath,      CloseRef,      LastError,
+    OwnProcessId};
+
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size) {
-  DWORD length = size;
-  return QueryFullProcessImageNameA(AsHandle(process), 0, path, &length) != 0;
+  wchar_t wide[WidePathSize];
+  DWORD length = WidePathSize;
+  if (!QueryFullProcessImageNameW(AsHandle(process), 0, wide, &length)) return false;
+  // A program started by its short name may be listed by it.
+  for (const wchar_t* c = wide; *c != 0; ++c) {
+    if (*c == L'~') {
+      ExpandPath(wide);
+      break;
+    }
+  }
+  return Narrow(wide, path, size);
 }
 
 uint64_t ProcessCreationTime(ProcessRef process) {
@@ -56,6 +133,17 @@ uint64_t ProcessCreationTime(ProcessRef process) {
   return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
-uint32_t FindProgramProcesses(const char* path, ProgramProcess* found, uint32_t capacity) {
-  return FindProgramProcesses(SystemLookupOps, path, found, capacity);
+void CanonicalProgramPath(const char* command, char* path, size_t size) {
+  wchar_t wide[WidePathSize];
+  if (!CanonicalPathText(command, path, size) || !Widen(path, wide, WidePathSize)) return;
+  ExpandPath(wide);
+  char expanded[ProcessPathSize];
+  if (Narrow(wide, expanded, sizeof expanded) && std::strlen(expanded) < size)
+    std::strcpy(path, expanded);
 }
+
+uint32_t FindProgram(Program* program, bool windowOwnersOnly) {
+  return FindProgram(SystemLookupOps, program, windowOwnersOnly);
+}
+
+void ReleaseProgram(Program* program) { ReleaseProgram(SystemLookupOps, program); }

@@ -1,23 +1,27 @@
-// The placement run: parse the command line, find the command running or start
+// The placement run: parse the command line, find the program running or start
 // it, wait for one of its windows (also in other processes of the same
-// program), restart a lone hung instance once, place the windows.
+// program), restart it when it is hung, place the windows. Runs of one program
+// take turns.
 #pragma once
 #include <cstdint>
 
 #include "placement/command.h"
 #include "placement/lookup.h"
+#include "placement/shown.h"
 #include "placement/targets.h"
 
 enum {
   StartSettleMs = 1000,        // before every scan of a program the run started
   ExtraScans = 11,             // scans after the first one of a started program
   InputIdleTimeoutMs = 30000,  // a started program that never gets idle is scanned anyway
-  ErrorTextSize = 256,         // the system's text for a failed move
-  ProgramSlots = 16,           // processes of one program the run looks at
+  ErrorTextSize = 256,         // the system's text for a failed move or kill
   KillWaitMs = 5000,           // for a killed process to end before the new start
-  // A process found running that is younger than the scans' budget is still
-  // starting: it is waited for, never taken as hung.
-  StartingMs = (ExtraScans + 1) * StartSettleMs,
+  // A run's whole allowance for its program: the idle wait and the scans. A
+  // process of the program younger than that is still starting, whatever else
+  // it shows; it is waited for, never taken as hung.
+  AllowanceMs = InputIdleTimeoutMs + (ExtraScans + 1) * StartSettleMs,
+  // How long a run waits for an earlier run of the same program to finish.
+  TurnWaitMs = AllowanceMs + KillWaitMs,
 };
 
 // A process the run started; handle is the system's, as a plain number.
@@ -30,33 +34,50 @@ struct StartedProcess {
 
 // What the run needs from the system and from the window stage.
 struct PlacementOps {
-  // The lookup: the processes whose executable path is path (FindProgramProcesses).
-  uint32_t (*findProcesses)(const char* path, ProgramProcess* found, uint32_t capacity);
+  // The command's program path made canonical (CanonicalProgramPath).
+  void (*canonicalPath)(const char* command, char* path, size_t size);
+  // Takes the program's turn, waiting up to milliseconds for a run that has
+  // it; returns what unlockProgram gives back (0 when no lock could be made).
+  uintptr_t (*lockProgram)(const char* path, uint32_t milliseconds);
+  void (*unlockProgram)(uintptr_t lock);
+  // The lookup (FindProgram) and the release of what it holds.
+  uint32_t (*findProgram)(Program* program, bool windowOwnersOnly);
+  void (*releaseProgram)(Program* program);
   // Starts the command at the request's position and size; fills started.
   bool (*startProcess)(const PlacementRequest& request, StartedProcess* started);
-  // Waits until the started program waits for input, at most milliseconds.
-  void (*waitForInputIdle)(uintptr_t process, uint32_t milliseconds);
+  // Waits until the process waits for input, at most milliseconds; false
+  // when it still does not (a process without input counts as waiting).
+  bool (*waitForInputIdle)(uintptr_t process, uint32_t milliseconds);
+  bool (*hasExited)(uintptr_t process);
   void (*closeProcess)(uintptr_t process);
   void (*sleep)(uint32_t milliseconds);
   // The system time, in the units of the processes' creation times.
   uint64_t (*now)();
-  // Notes the windows shown now, before the run starts the program.
-  void (*recordShownWindows)();
-  bool (*scanTargetWindows)(uint32_t processId);
-  // The same scan, passing over the windows recordShownWindows noted.
-  bool (*scanNewWindows)(uint32_t processId);
-  PlaceResult (*placeTargetWindows)(const PlacementRequest& request);
-  // Ends the process with exit code 0 and waits up to KillWaitMs for it to end.
-  void (*terminateProcess)(uint32_t processId);
-  // Keeps the placed windows in place for request.holdSeconds; true when the
-  // hold placed a window itself.
-  bool (*holdPlacement)(const PlacementRequest& request, uint32_t processId);
+  uint32_t (*ownSession)();
+  // Notes the main windows shown now, before the run starts the program.
+  void (*recordShownWindows)(ShownWindows* shown);
+  // The scans and the move stage, over the run's window state.
+  bool (*scanTargetWindows)(WindowState* state, uint32_t processId);
+  // The process's main windows that were not shown before the start.
+  bool (*scanNewWindows)(WindowState* state, uint32_t processId, const ShownWindows& shown);
+  // The process's main window brought to the front since the start.
+  bool (*scanForeground)(WindowState* state, uint32_t processId, const ShownWindows& shown);
+  PlaceResult (*placeTargetWindows)(WindowState* state, const PlacementRequest& request);
+  // Ends the process with exit code 0 and waits up to KillWaitMs for it to
+  // end; false, with the system's error code, when it could not be ended.
+  bool (*terminateProcess)(uintptr_t process, uint32_t* error);
+  // Keeps the placed windows in place for request.holdSeconds, following the
+  // program; true when the hold placed a window itself.
+  bool (*holdPlacement)(const PlacementRequest& request, Program* program, WindowState* state);
+  // Takes back the marks of the windows this run placed.
+  void (*clearMarks)(const WindowState& state);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten
 // (trailing whitespace). Returns the exit value: 1 when at least one window
-// was moved, 0 after a reported failure. The handle of a started program stays
-// open until the run ends, so its id cannot pass to another process meanwhile.
+// was moved, 0 after a reported failure. The handles of the program's
+// processes stay open until the run ends, so their ids cannot pass to another
+// process meanwhile.
 int RunPlacement(char* commandLine, const PlacementOps& ops);
 
 // The same over the system (run_win32.cpp).

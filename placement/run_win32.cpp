@@ -3,6 +3,7 @@
 #include "diag/text.h"
 #include "placement/hold.h"
 #include "placement/lookup.h"
+#include "placement/marks.h"
 #include "placement/run.h"
 #include "placement/shown.h"
 #include "placement/targets.h"
@@ -58,8 +59,12 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   return true;
 }
 
-void WaitUntilIdle(uintptr_t process, uint32_t milliseconds) {
-  WaitForInputIdle(reinterpret_cast<HANDLE>(process), milliseconds);
+bool WaitUntilIdle(uintptr_t process, uint32_t milliseconds) {
+  return WaitForInputIdle(reinterpret_cast<HANDLE>(process), milliseconds) != WAIT_TIMEOUT;
+}
+
+bool HasExited(uintptr_t process) {
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) != WAIT_TIMEOUT;
 }
 
 void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
@@ -72,29 +77,71 @@ uint64_t Now() {
   return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
-void RecordShown() { RecordShownWindows(SystemWindowOps); }
-
-bool Scan(uint32_t processId) { return ScanTargetWindows(processId); }
-
-bool ScanNew(uint32_t processId) { return ScanNewWindows(SystemWindowOps, processId); }
-
-PlaceResult Place(const PlacementRequest& request) { return PlaceTargetWindows(request); }
-
-// Waits for the end, so that a new copy never meets the dying one.
-void Terminate(uint32_t processId) {
-  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
-  if (process == nullptr) return;
-  if (TerminateProcess(process, 0)) WaitForSingleObject(process, KillWaitMs);
-  CloseHandle(process);
+uint32_t OwnSession() {
+  DWORD session = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  return session;
 }
 
-bool Hold(const PlacementRequest& request, uint32_t processId) {
-  return HoldPlacement(request, processId);
+uint32_t Find(Program* program, bool windowOwnersOnly) {
+  return FindProgram(program, windowOwnersOnly);
 }
 
-const PlacementOps SystemPlacementOps = {
-    FindProgramProcesses, StartCommand, WaitUntilIdle, CloseProcess, Pause,     Now,
-    RecordShown,          Scan,         ScanNew,       Place,        Terminate, Hold};
+void Release(Program* program) { ReleaseProgram(program); }
+
+void RecordShown(ShownWindows* shown) { RecordShownWindows(SystemWindowOps, shown); }
+
+bool Scan(WindowState* state, uint32_t processId) { return ScanTargetWindows(state, processId); }
+
+bool ScanNew(WindowState* state, uint32_t processId, const ShownWindows& shown) {
+  return ScanNewWindows(SystemWindowOps, state, processId, shown);
+}
+
+bool ScanFront(WindowState* state, uint32_t processId, const ShownWindows& shown) {
+  return ScanForeground(SystemWindowOps, state, processId, shown);
+}
+
+PlaceResult Place(WindowState* state, const PlacementRequest& request) {
+  return PlaceTargetWindows(state, request);
+}
+
+// Through the handle the lookup opened, so that an id passed on to another
+// program meanwhile is never ended; waits for the end, so that a new copy
+// never meets the dying one.
+bool Terminate(uintptr_t process, uint32_t* error) {
+  HANDLE handle = reinterpret_cast<HANDLE>(process);
+  if (!TerminateProcess(handle, 0) && WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) {
+    *error = GetLastError();
+    return false;
+  }
+  WaitForSingleObject(handle, KillWaitMs);
+  return true;
+}
+
+bool Hold(const PlacementRequest& request, Program* program, WindowState* state) {
+  return HoldPlacement(request, program, state);
+}
+
+const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
+                                         LockProgram,
+                                         UnlockProgram,
+                                         Find,
+                                         Release,
+                                         StartCommand,
+                                         WaitUntilIdle,
+                                         HasExited,
+                                         CloseProcess,
+                                         Pause,
+                                         Now,
+                                         OwnSession,
+                                         RecordShown,
+                                         Scan,
+                                         ScanNew,
+                                         ScanFront,
+                                         Place,
+                                         Terminate,
+                                         Hold,
+                                         ClearMarks};
 
 }  // namespace
 

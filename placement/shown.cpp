@@ -1,39 +1,60 @@
 #include "placement/shown.h"
 
-namespace {
+#include "diag/diag.h"
 
-WindowRef shown[ShownSlots];
-uint32_t shownCount = 0;
+namespace {
 
 struct ShownPass {
   const WindowOps* ops;
+  WindowState* state;
   uint32_t processId;
+  const ShownWindows* shown;
+  ShownWindows* noting;
 };
 
-void NoteIfVisible(WindowRef window, void* context) {
-  const WindowOps* ops = static_cast<const WindowOps*>(context);
-  uint32_t style = 0, exStyle = 0;
-  if (shownCount < ShownSlots && ops->windowStyles(window, &style, &exStyle) &&
-      (style & StyleVisible) != 0)
-    shown[shownCount++] = window;
+bool WasShown(const ShownWindows& shown, WindowRef window) {
+  for (uint32_t i = 0; i < shown.count && i < ShownSlots; ++i)
+    if (shown.windows[i] == window) return true;
+  return false;
+}
+
+void NoteIfMain(WindowRef window, void* context) {
+  ShownPass* pass = static_cast<ShownPass*>(context);
+  if (pass->noting->count < ShownSlots && IsMainWindow(*pass->ops, window))
+    pass->noting->windows[pass->noting->count++] = window;
 }
 
 void ConsiderIfNew(WindowRef window, void* context) {
   const ShownPass* pass = static_cast<const ShownPass*>(context);
-  for (uint32_t i = 0; i < shownCount; ++i)
-    if (shown[i] == window) return;
-  ConsiderWindow(*pass->ops, window, pass->processId);
+  if (pass->ops->ownerProcess(window) != pass->processId || WasShown(*pass->shown, window) ||
+      !IsMainWindow(*pass->ops, window))
+    return;
+  ConsiderWindow(*pass->ops, pass->state, window, pass->processId);
 }
 
 }  // namespace
 
-void RecordShownWindows(const WindowOps& ops) {
-  shownCount = 0;
-  ops.enumWindows(NoteIfVisible, const_cast<WindowOps*>(&ops));
+void RecordShownWindows(const WindowOps& ops, ShownWindows* shown) {
+  shown->count = 0;
+  shown->foreground = ops.foregroundWindow();
+  ShownPass pass = {&ops, nullptr, 0, shown, shown};
+  ops.enumWindows(NoteIfMain, &pass);
 }
 
-bool ScanNewWindows(const WindowOps& ops, uint32_t processId) {
-  ShownPass pass = {&ops, processId};
+bool ScanNewWindows(const WindowOps& ops, WindowState* state, uint32_t processId,
+                    const ShownWindows& shown) {
+  ShownPass pass = {&ops, state, processId, &shown, nullptr};
   ops.enumWindows(ConsiderIfNew, &pass);
-  return TargetWindow != 0;
+  return state->TargetWindow != 0;
+}
+
+bool ScanForeground(const WindowOps& ops, WindowState* state, uint32_t processId,
+                    const ShownWindows& shown) {
+  WindowRef front = ops.foregroundWindow();
+  if (front == 0 || front == shown.foreground || ops.ownerProcess(front) != processId ||
+      !IsMainWindow(ops, front))
+    return false;
+  TraceLine("window %x was brought to the front\r\n", static_cast<unsigned>(front));
+  ConsiderWindow(ops, state, front, processId);
+  return state->TargetWindow != 0;
 }

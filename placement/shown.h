@@ -1,15 +1,28 @@
-// The windows shown before the run starts a program. A program that was
+// The main windows shown before the run starts a program. A program that was
 // already running when its started copy handed a request over to it counts
-// only with the windows it shows after that start.
+// only with a main window it shows after that start, or one it brings to the
+// front then.
 #pragma once
 #include <cstdint>
 
 #include "placement/targets.h"
 
-enum { ShownSlots = 1024 };  // visible top-level windows noted; more are not
+enum { ShownSlots = 128 };  // main windows noted; more are not
 
-// Notes the visible top-level windows of the desktop, replacing earlier notes.
-void RecordShownWindows(const WindowOps& ops);
+struct ShownWindows {
+  WindowRef windows[ShownSlots];
+  uint32_t count;
+  WindowRef foreground;  // the window in front at the start
+};
 
-// ScanTargetWindows over the windows that were not noted.
-bool ScanNewWindows(const WindowOps& ops, uint32_t processId);
+// Notes the desktop's main windows and the one in front.
+void RecordShownWindows(const WindowOps& ops, ShownWindows* shown);
+
+// ScanTargetWindows over the process's main windows that were not noted.
+bool ScanNewWindows(const WindowOps& ops, WindowState* state, uint32_t processId,
+                    const ShownWindows& shown);
+
+// ScanTargetWindows over the window in front, when it is a main window of the
+// process and another than was in front at the start.
+bool ScanForeground(const WindowOps& ops, WindowState* state, uint32_t processId,
+                    const ShownWindows& shown);

@@ -2,11 +2,6 @@
 
 #include "diag/diag.h"
 
-WindowRef TargetWindow = 0;
-int32_t TargetArea = 0;
-WindowRef CandidateTable[CandidateSlots] = {};
-PlacedWindow PlacedTable[PlacedSlots] = {};
-
 namespace {
 
 // Two's complement arithmetic as the 32-bit system does it, without the
@@ -18,19 +13,20 @@ unsigned Hex(WindowRef window) { return static_cast<unsigned>(window); }
 
 struct ScanPass {
   const WindowOps* ops;
+  WindowState* state;
   uint32_t processId;
 };
 
 void VisitWindow(WindowRef window, void* context) {
   const ScanPass* pass = static_cast<const ScanPass*>(context);
-  ConsiderWindow(*pass->ops, window, pass->processId);
+  ConsiderWindow(*pass->ops, pass->state, window, pass->processId);
 }
 
 // Records a moved window in the first empty slot of the PlacedTable (the last
 // slot when none is empty), with the rectangle it has now.
-void RecordPlaced(const WindowOps& ops, WindowRef window, int32_t x) {
-  PlacedWindow* slot = &PlacedTable[PlacedSlots - 1];
-  for (PlacedWindow& placed : PlacedTable) {
+void RecordPlaced(const WindowOps& ops, WindowState* state, WindowRef window, int32_t x) {
+  PlacedWindow* slot = &state->PlacedTable[PlacedSlots - 1];
+  for (PlacedWindow& placed : state->PlacedTable) {
     if (placed.window == 0) {
       slot = &placed;
       break;
@@ -50,8 +46,20 @@ int32_t WindowArea(const WindowBox& box) {
   return static_cast<int32_t>(width * height);
 }
 
-void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId) {
-  if (TargetWindow == 0) TargetArea = 0;
+bool IsMainStyle(uint32_t style, uint32_t exStyle, bool owned) {
+  return (style & StyleVisible) != 0 && (style & StyleCaption) == StyleCaption &&
+         (style & StyleSystemMenu) != 0 && (exStyle & ExStyleToolWindow) == 0 && !owned;
+}
+
+bool IsMainWindow(const WindowOps& ops, WindowRef window) {
+  uint32_t style = 0, exStyle = 0;
+  return ops.windowStyles(window, &style, &exStyle) &&
+         IsMainStyle(style, exStyle, ops.hasOwner(window));
+}
+
+void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window,
+                    uint32_t processId) {
+  if (state->TargetWindow == 0) state->TargetArea = 0;
   if (ops.ownerProcess(window) != processId) return;
 
   // A window that vanishes mid-scan reads as empty and invisible.
@@ -65,24 +73,24 @@ void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId) 
             box.left, box.bottom, box.top, area, style, exStyle);
 
   bool visible = (style & StyleVisible) != 0;
-  if (visible && area >= TargetArea) {
-    TargetWindow = window;
-    TargetArea = area;
+  if (visible && area >= state->TargetArea) {
+    state->TargetWindow = window;
+    state->TargetArea = area;
   }
   if (visible && (style & StyleSystemMenu) != 0) {
-    for (int i = 0; i < CandidateSlots; ++i) {
-      if (CandidateTable[i] == 0) {
-        CandidateTable[i] = window;
+    for (WindowRef& slot : state->CandidateTable) {
+      if (slot == 0) {
+        slot = window;
         break;
       }
     }
   }
 }
 
-bool ScanTargetWindows(const WindowOps& ops, uint32_t processId) {
-  ScanPass pass = {&ops, processId};
+bool ScanTargetWindows(const WindowOps& ops, WindowState* state, uint32_t processId) {
+  ScanPass pass = {&ops, state, processId};
   ops.enumWindows(VisitWindow, &pass);
-  return TargetWindow != 0;
+  return state->TargetWindow != 0;
 }
 
 void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
@@ -94,8 +102,8 @@ void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
   ops.sleep(RestorePauseMs);
 }
 
-bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const PlacementRequest& request,
-                 const PlaceTraces& traces, PlaceResult* result) {
+bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int32_t x,
+                 const PlacementRequest& request, const PlaceTraces& traces, PlaceResult* result) {
   // A hung window would hold the run inside the restore or the move without end.
   if (!ops.answers(window)) {
     TraceLine("window %x is not responding, left alone\r\n", Hex(window));
@@ -109,7 +117,7 @@ bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const Placem
   if (ops.moveWindow(window, x, request)) {
     TraceLine(traces.moved, Hex(window));
     ++result->moved;
-    RecordPlaced(ops, window, x);
+    RecordPlaced(ops, state, window, x);
     return true;
   }
   uint32_t error = ops.lastError();
@@ -125,16 +133,18 @@ const PlaceTraces CandidateTraces = {"better candidate %x move didn't fail\r\n",
                                      "better candidate %x move failed\r\n"};
 const PlaceTraces LoneTraces = {"move %x didn't fail\r\n", "move %x failed\r\n"};
 
-PlaceResult PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request) {
+PlaceResult PlaceTargetWindows(const WindowOps& ops, WindowState* state,
+                               const PlacementRequest& request) {
   PlaceResult result = {0, UnmovedNone, 0};
-  if (CandidateTable[0] != 0) {
-    for (int i = 0; i < CandidateSlots && CandidateTable[i] != 0; ++i) {
+  const WindowRef* candidates = state->CandidateTable;
+  if (candidates[0] != 0) {
+    for (int i = 0; i < CandidateSlots && candidates[i] != 0; ++i) {
       int32_t x = Wrap(static_cast<int64_t>(request.left) + CascadeStep * i);
-      PlaceWindow(ops, CandidateTable[i], x, request, CandidateTraces, &result);
+      PlaceWindow(ops, state, candidates[i], x, request, CandidateTraces, &result);
     }
   } else {
-    PlaceWindow(ops, TargetWindow, request.left, request, LoneTraces, &result);
+    PlaceWindow(ops, state, state->TargetWindow, request.left, request, LoneTraces, &result);
   }
-  ops.setForeground(TargetWindow);
+  ops.setForeground(state->TargetWindow);
   return result;
 }

@@ -26,12 +26,6 @@ enum {
 // which are multiples of four.
 enum : uint32_t { ReleasedMark = 1 };
 
-// Window state of the run: empty at start, only ever added to by the scans.
-extern WindowRef TargetWindow;  // largest visible window; among equals, the last met
-extern int32_t TargetArea;      // its area; 0 while none is chosen
-extern WindowRef
-    CandidateTable[CandidateSlots];  // visible windows with a system menu, in order met
-
 struct WindowBox {
   int32_t left, top, right, bottom;
 };
@@ -46,7 +40,15 @@ struct PlacedWindow {
 };
 
 enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while holding
-extern PlacedWindow PlacedTable[PlacedSlots];
+
+// Window state of the run: empty at start, only ever added to by the scans,
+// handed to the move stage and from the run to its hold.
+struct WindowState {
+  WindowRef TargetWindow;                    // largest visible window; among equals, the last met
+  int32_t TargetArea;                        // its area; 0 while none is chosen
+  WindowRef CandidateTable[CandidateSlots];  // visible windows with a system menu, in order met
+  PlacedWindow PlacedTable[PlacedSlots];     // what the run and its hold moved
+};
 
 // What the scan and the move stage need from the system.
 struct WindowOps {
@@ -74,6 +76,7 @@ struct WindowOps {
   uint32_t (*placedBy)(WindowRef window);  // 0 when unmarked
   void (*markPlaced)(WindowRef window, uint32_t mark);
   uint32_t (*ownProcessId)();
+  WindowRef (*foregroundWindow)();
 };
 
 // Why a window of the run was not moved.
@@ -90,11 +93,17 @@ struct PlaceResult {
 // (right - left) x (bottom - top) as the 32-bit system computes it.
 int32_t WindowArea(const WindowBox& box);
 
+// A main window of a program: visible, unowned, with a caption and a system
+// menu, not a tool window (never a dialog, menu, palette, tooltip or splash).
+// Minimised and maximised windows are main windows too.
+bool IsMainStyle(uint32_t style, uint32_t exStyle, bool owned);
+bool IsMainWindow(const WindowOps& ops, WindowRef window);
+
 // The scan's step for one top-level window.
-void ConsiderWindow(const WindowOps& ops, WindowRef window, uint32_t processId);
+void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window, uint32_t processId);
 
 // One pass over all top-level windows; true when a TargetWindow is chosen.
-bool ScanTargetWindows(const WindowOps& ops, uint32_t processId);
+bool ScanTargetWindows(const WindowOps& ops, WindowState* state, uint32_t processId);
 
 void RestoreIfMinimized(const WindowOps& ops, WindowRef window);
 
@@ -107,17 +116,18 @@ extern const PlaceTraces CandidateTraces;  // a window of the CandidateTable
 extern const PlaceTraces LoneTraces;       // the TargetWindow alone
 
 // Restores and moves one window to x and the request's top and size, unless it
-// does not answer; marks it as this process's, records it in the PlacedTable and counts it in
-// result. Returns whether it was moved.
-bool PlaceWindow(const WindowOps& ops, WindowRef window, int32_t x, const PlacementRequest& request,
-                 const PlaceTraces& traces, PlaceResult* result);
+// does not answer; marks it as this process's, records it in the state's PlacedTable and counts it
+// in result. Returns whether it was moved.
+bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int32_t x,
+                 const PlacementRequest& request, const PlaceTraces& traces, PlaceResult* result);
 
 // Cascades the candidates from the request's left edge, or moves the
 // TargetWindow alone when there are none; then brings the TargetWindow forward.
 // A window that does not answer is neither restored nor moved.
-PlaceResult PlaceTargetWindows(const WindowOps& ops, const PlacementRequest& request);
+PlaceResult PlaceTargetWindows(const WindowOps& ops, WindowState* state,
+                               const PlacementRequest& request);
 
 // The system's window functions, and the same over them (targets_win32.cpp).
 extern const WindowOps SystemWindowOps;
-bool ScanTargetWindows(uint32_t processId);
-PlaceResult PlaceTargetWindows(const PlacementRequest& request);
+bool ScanTargetWindows(WindowState* state, uint32_t processId);
+PlaceResult PlaceTargetWindows(WindowState* state, const PlacementRequest& request);

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "placement/marks.h"
 #include "placement/move.h"
 #include "placement/targets.h"
 
@@ -69,30 +70,21 @@ uint32_t LastError() { return GetLastError(); }
 
 bool HasOwner(WindowRef window) { return GetWindow(AsHwnd(window), GW_OWNER) != nullptr; }
 
-// A window property is seen by every process, and goes with the window.
-const char PlacedByProperty[] = "TavrisolPlacedBy";
-
-uint32_t PlacedBy(WindowRef window) {
-  return static_cast<uint32_t>(
-      reinterpret_cast<uintptr_t>(GetPropA(AsHwnd(window), PlacedByProperty)));
-}
-
-void MarkPlaced(WindowRef window, uint32_t mark) {
-  SetPropA(AsHwnd(window), PlacedByProperty,
-           reinterpret_cast<HANDLE>(static_cast<uintptr_t>(mark)));
-}
-
 uint32_t OwnProcessId() { return GetCurrentProcessId(); }
+
+WindowRef Foreground() { return reinterpret_cast<WindowRef>(GetForegroundWindow()); }
 
 }  // namespace
 
 const WindowOps SystemWindowOps = {EnumAllWindows, OwnerProcess, ReadWindowBox, ReadWindowStyles,
                                    ShowRestored,   Pause,        MoveTo,        BringForward,
                                    Answers,        LastError,    HasOwner,      PlacedBy,
-                                   MarkPlaced,     OwnProcessId};
+                                   MarkPlaced,     OwnProcessId, Foreground};
 
-bool ScanTargetWindows(uint32_t processId) { return ScanTargetWindows(SystemWindowOps, processId); }
+bool ScanTargetWindows(WindowState* state, uint32_t processId) {
+  return ScanTargetWindows(SystemWindowOps, state, processId);
+}
 
-PlaceResult PlaceTargetWindows(const PlacementRequest& request) {
-  return PlaceTargetWindows(SystemWindowOps, request);
+PlaceResult PlaceTargetWindows(WindowState* state, const PlacementRequest& request) {
+  return PlaceTargetWindows(SystemWindowOps, state, request);
 }

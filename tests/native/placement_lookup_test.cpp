@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,42 +14,47 @@ namespace {
 struct FakeProcess {
   uint32_t id;
   std::string path;
+  bool hasWindow = false;  // owns a visible top-level window
   bool opens = true;
   bool pathReadable = true;
+  std::string listedName = "";  // the process list's name when not the path's file part
 };
 
 struct FakeProcesses {
   std::vector<FakeProcess> list;
-  bool snapshotSucceeds = true;
+  bool listReadable = true;
   uint32_t lastError = 0;
-  int opened = 0, closed = 0;
-  size_t next = 0;
+  int opened = 0, closed = 0, listed = 0;
   std::vector<uint32_t> openedIds;
 };
 
 FakeProcesses* fake = nullptr;
 
-ProcessRef FakeSnapshot() {
-  if (fake->snapshotSucceeds) return 0x99;
-  fake->lastError = 0x6be;
-  return 0;
-}
-
-// The snapshot names each process by the file part of its path.
-bool FakeNext(ProcessRef snapshot, bool first, uint32_t* id, char* name, uint32_t size) {
-  EXPECT_EQ(snapshot, 0x99u);
-  if (first) fake->next = 0;
-  if (fake->next >= fake->list.size()) return false;
-  const FakeProcess& p = fake->list[fake->next++];
-  *id = p.id;
-  std::snprintf(name, size, "%s", FileNamePart(p.path.c_str()));
-  return true;
-}
-
 const FakeProcess* ById(uint32_t id) {
   for (const FakeProcess& p : fake->list)
     if (p.id == id) return &p;
   return nullptr;
+}
+
+// Each owner once per window: twice, as an owner of two windows comes.
+void FakeOwners(void (*visit)(uint32_t, void*), void* context) {
+  for (const FakeProcess& p : fake->list) {
+    if (!p.hasWindow) continue;
+    visit(p.id, context);
+    visit(p.id, context);
+  }
+}
+
+bool FakeList(void (*visit)(uint32_t, const char*, void*), void* context) {
+  ++fake->listed;
+  if (!fake->listReadable) {
+    fake->lastError = 0x6be;
+    return false;
+  }
+  for (const FakeProcess& p : fake->list)
+    visit(p.id, p.listedName.empty() ? FileNamePart(p.path.c_str()) : p.listedName.c_str(),
+          context);
+  return true;
 }
 
 ProcessRef FakeOpen(uint32_t id) {
@@ -64,25 +70,22 @@ bool FakePath(ProcessRef process, char* path, uint32_t size) {
     fake->lastError = 0x1f;
     return false;
   }
-  std::strncpy(path, p->path.c_str(), size - 1);
-  path[size - 1] = '\0';
+  std::snprintf(path, size, "%s", p->path.c_str());
   return true;
 }
 
-uint64_t FakeCreated(ProcessRef process) { return 10 * process; }
+void FakeFacts(ProcessRef process, ProgramProcess* facts) {
+  facts->created = 10 * process;
+  facts->parentId = 3;
+  facts->sessionId = 1;
+}
 void FakeClose(ProcessRef) { ++fake->closed; }
 uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
-const ProcessLookupOps FakeOps = {FakeSnapshot, FakeNext,  FakeOpen,      FakePath,
-                                  FakeCreated,  FakeClose, FakeLastError, FakeOwnId};
-
-// The first process found running the command; 0 when none.
-uint32_t FindRunningProcess(const ProcessLookupOps& ops, const char* command) {
-  ProgramProcess found[1] = {{0, 0}};
-  FindProgramProcesses(ops, command, found, 1);
-  return found[0].id;
-}
+const ProcessLookupOps FakeOps = {FakeOwners, FakeList,      FakeOpen,
+                                  FakePath,   FakeFacts,     SameTextIgnoringAsciiCase,
+                                  FakeClose,  FakeLastError, FakeOwnId};
 
 class ProcessLookup : public ::testing::Test {
  protected:
@@ -91,7 +94,22 @@ class ProcessLookup : public ::testing::Test {
     fake = &processes;
   }
   void TearDown() override { fake = nullptr; }
+
+  // On the heap and exactly as large as a Program, so that a write past its
+  // table is caught.
+  uint32_t Find(const char* path, bool windowOwnersOnly = false) {
+    if (!program) program.reset(new Program());
+    std::snprintf(program->path, sizeof program->path, "%s", path);
+    return FindProgram(FakeOps, program.get(), windowOwnersOnly);
+  }
+  std::vector<uint32_t> HeldIds() const {
+    std::vector<uint32_t> ids;
+    for (uint32_t i = 0; i < program->count; ++i) ids.push_back(program->processes[i].id);
+    return ids;
+  }
+
   FakeProcesses processes;
+  std::unique_ptr<Program> program;
 };
 
 TEST(ProcessLookupCompare, FoldsAsciiLettersOnly) {
@@ -105,78 +123,132 @@ TEST(ProcessLookupCompare, FoldsAsciiLettersOnly) {
   EXPECT_FALSE(SameTextIgnoringAsciiCase("@", "`"));
 }
 
-TEST_F(ProcessLookup, FindsTheFirstMatchingProcessAndTraces) {
-  // Only processes of the command's file name, in any case, are opened; one of that name in
-  // another folder is never the program.
+TEST(ProcessLookupCanonical, OtherSpellingsOfOnePath) {
+  struct Row {
+    const char* command;
+    const char* canonical;  // "" when it names no file
+  } rows[] = {
+      {"Z:/dir/main.exe", "Z:\\dir\\main.exe"},
+      {"\\\\?\\C:\\dir\\main.exe", "C:\\dir\\main.exe"},
+      {"\\\\?\\UNC\\server\\share\\main.exe", "\\\\server\\share\\main.exe"},
+      {"//server/share/main.exe", "\\\\server\\share\\main.exe"},
+      {"C:\\dir\\main.exe. .", "C:\\dir\\main.exe"},
+      {"C:\\dir\\main.exe", "C:\\dir\\main.exe"},
+      {"main.exe", ""},
+      {"dir\\main.exe", ""},
+      {"C:\\dir\\", ""},
+      {"\\\\?\\", ""},
+      {"C:/..", ""},
+  };
+  for (const Row& row : rows) {
+    char path[ProcessPathSize] = "unchanged";
+    EXPECT_EQ(CanonicalPathText(row.command, path, sizeof path), row.canonical[0] != '\0')
+        << row.command;
+    EXPECT_STREQ(path, row.canonical) << row.command;
+  }
+  // Too long for the buffer: no path at all rather than a cut one.
+  char small[8] = "x";
+  EXPECT_FALSE(CanonicalPathText("C:\\dir\\main.exe", small, sizeof small));
+  EXPECT_STREQ(small, "");
+}
+
+TEST_F(ProcessLookup, WindowOwnersFirstAndTheListOnlyWhenNoneIsTheProgram) {
+  // Only processes of the program's file name, in any case, are opened from the list; one of
+  // that name in another folder is never the program.
   processes.list = {{4, "C:\\windows\\system32\\services.exe"},
                     {5, "C:\\other\\Notepad.exe"},
                     {8, "C:\\WINDOWS\\NOTEPAD.EXE"},
+                    {9, "C:\\other\\editor.exe", true},
                     {12, "C:\\windows\\notepad.exe"}};
-  ProgramProcess found[4] = {};
-  EXPECT_EQ(FindProgramProcesses(FakeOps, "C:\\windows\\notepad.exe", found, 4), 2u);
-  EXPECT_EQ(found[0].id, 8u);
-  EXPECT_EQ(found[0].created, 10u * (0x1000 + 8));
-  EXPECT_EQ(found[1].id, 12u);
+  EXPECT_EQ(Find("C:\\windows\\notepad.exe"), 2u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{8, 12}));
+  EXPECT_EQ(program->processes[0].created, 10u * (0x1000 + 8));
+  EXPECT_EQ(program->processes[0].handle, 0x1000u + 8);
+  EXPECT_EQ(program->processes[0].parentId, 3u);
+  EXPECT_EQ(program->processes[0].sessionId, 1u);
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{
                 "lookforexecuting <C:\\windows\\notepad.exe> 22\r\n",
+                "lookforexecuting considering <C:\\other\\editor.exe> 19 9\r\n",
                 "lookforexecuting considering <C:\\other\\Notepad.exe> 20 5\r\n",
                 "lookforexecuting considering <C:\\WINDOWS\\NOTEPAD.EXE> 22 8\r\n",
                 "lookforexecuting considering <C:\\windows\\notepad.exe> 22 12\r\n",
             }));
-  EXPECT_EQ(processes.openedIds, (std::vector<uint32_t>{5, 8, 12}));
-  EXPECT_EQ(processes.opened + 1, processes.closed);  // and the snapshot
+  // The window owner is read once, although it owns two windows.
+  EXPECT_EQ(processes.openedIds, (std::vector<uint32_t>{9, 5, 8, 12}));
+  EXPECT_EQ(processes.closed, 2);  // the held ones stay open
+  ReleaseProgram(FakeOps, program.get());
+  EXPECT_EQ(processes.closed, 4);
+  EXPECT_EQ(program->count, 0u);
+
+  // With a window, the program is found without the list; the windowless copy is not looked for.
+  processes.list[4].hasWindow = true;
+  processes.listed = 0;
+  EXPECT_EQ(Find("C:\\windows\\notepad.exe"), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{12}));
+  EXPECT_EQ(processes.listed, 0);
+  // A later look adds only processes it does not hold yet.
+  EXPECT_EQ(Find("C:\\windows\\notepad.exe"), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{12, 8}));
+  EXPECT_EQ(Find("C:\\windows\\notepad.exe", true), 0u);
+  EXPECT_EQ(processes.listed, 1);
   EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(ProcessLookup, ShortNameInTheListIsReadWhole) {
+  processes.list = {{4, "C:\\apps\\long name.exe", false, true, true, "LONGNA~1.EXE"},
+                    {5, "C:\\apps\\other.exe", false, true, true, "OTHER~1.EXE"}};
+  EXPECT_EQ(Find("C:\\apps\\Long Name.exe"), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{4}));
 }
 
 TEST_F(ProcessLookup, OwnProcessIsNeverTaken) {
   // The lookup's own process (id 6) runs the command too; it is not even opened.
-  processes.list = {{6, "C:\\apps\\tavrisol.exe"}, {10, "C:\\apps\\tavrisol.exe"}};
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tavrisol.exe"), 10u);
+  processes.list = {{6, "C:\\apps\\tavrisol.exe", true}, {10, "C:\\apps\\tavrisol.exe"}};
+  EXPECT_EQ(Find("C:\\apps\\tavrisol.exe"), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{10}));
   EXPECT_EQ(processes.openedIds, (std::vector<uint32_t>{10}));
-  processes.list.resize(1);
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tavrisol.exe"), 0u);
 }
 
 TEST_F(ProcessLookup, CommandsThatAreNotWholePathsNeverMatch) {
-  processes.list = {{4, "C:\\apps\\tool.exe"}};
-  for (const char* command :
-       {"tool.exe", "\"C:\\apps\\tool.exe\"", "C:\\apps\\tool.exe -x", "", "C:\\apps\\"})
-    EXPECT_EQ(FindRunningProcess(FakeOps, command), 0u) << command;
+  processes.list = {{4, "C:\\apps\\tool.exe", true}};
+  for (const char* command : {"tool.exe", "", "C:\\apps\\"})
+    EXPECT_EQ(Find(command), 0u) << command;
   EXPECT_TRUE(processes.openedIds.empty());
 }
 
-TEST_F(ProcessLookup, UnopenableProcessIsSkippedSilently) {
-  processes.list = {{4, "C:\\apps\\tool.exe", false}, {9, "C:\\apps\\tool.exe"}};
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 9u);
+TEST_F(ProcessLookup, UnreadableProcessesAreTracedAndSkippedWithoutABox) {
+  processes.list = {{4, "C:\\apps\\tool.exe", false, false},
+                    {5, "C:\\apps\\tool.exe", false, true, false},
+                    {9, "C:\\apps\\tool.exe"}};
+  EXPECT_EQ(Find("C:\\apps\\tool.exe"), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{9}));
   EXPECT_TRUE(CapturedReports().empty());
-  EXPECT_EQ(CapturedTraces().size(), 2u);
-  EXPECT_EQ(processes.closed, 2);  // and the snapshot
+  EXPECT_EQ(CapturedTraces()[1], "lookforexecuting cannot read process 5: 1f\r\n");
+  EXPECT_EQ(processes.closed, 1);
+
+  // A list that cannot be read is traced too.
+  processes.listReadable = false;
+  program.reset();
+  EXPECT_EQ(Find("C:\\apps\\tool.exe"), 0u);
+  EXPECT_EQ(CapturedTraces().back(), "lookforexecuting cannot list the processes: 6be\r\n");
+  EXPECT_TRUE(CapturedReports().empty());
 }
 
-TEST_F(ProcessLookup, UnreadablePathIsReportedAndNeverMatches) {
-  processes.list = {{4, "C:\\apps\\tool.exe", true, false}, {9, "C:\\apps\\tool.exe"}};
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 9u);
-  ASSERT_EQ(CapturedReports().size(), 1u);
-  EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text, "QueryFullProcessImageName failed 1f");
-  EXPECT_EQ(processes.opened, 2);
-  EXPECT_EQ(processes.closed, 3);
-}
-
-TEST_F(ProcessLookup, FailedSnapshotIsReported) {
-  processes.snapshotSucceeds = false;
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 0u);
-  ASSERT_EQ(CapturedReports().size(), 1u);
-  EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text, "CreateToolhelp32Snapshot failed 6be");
-  EXPECT_TRUE(processes.openedIds.empty());
+TEST_F(ProcessLookup, ProcessesBeyondTheTableAreCountedAndClosed) {
+  for (uint32_t i = 0; i < ProgramSlots + 1; ++i)
+    processes.list.push_back({4 * (i + 10), "C:\\apps\\tool.exe"});
+  EXPECT_EQ(Find("C:\\apps\\tool.exe"), ProgramSlots + 1u);
+  EXPECT_EQ(program->count, uint32_t{ProgramSlots});
+  EXPECT_EQ(program->processes[ProgramSlots - 1].id, 4u * (ProgramSlots + 9));
+  EXPECT_EQ(processes.closed, 1);
 }
 
 TEST_F(ProcessLookup, LongListIsSearchedWholeWithoutWarning) {
   for (uint32_t i = 0; i < 3000; ++i) processes.list.push_back({4 * (i + 1), "C:\\other.exe"});
   processes.list[2999].path = "C:\\apps\\tool.exe";
-  EXPECT_EQ(FindRunningProcess(FakeOps, "C:\\apps\\tool.exe"), 12000u);
+  EXPECT_EQ(Find("C:\\apps\\tool.exe"), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{12000}));
   EXPECT_TRUE(CapturedReports().empty());
   EXPECT_EQ(processes.opened, 1);
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <deque>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,41 +13,81 @@
 
 namespace {
 
+const uint64_t Second = 10000000;  // in the units of creation times
+
+// A process of the program as the fake lookup finds it; its handle is 0x1000 + id.
+struct FakeProcess {
+  uint32_t id;
+  uint64_t created = 0;  // 0: unknown
+  uint32_t session = 1;  // the run's own is 1
+};
+
 // The fake system: every call is written to a log, scans answer from a queue.
 struct FakeSystem {
   std::vector<std::string> calls;
-  uint32_t runningId = 0;                         // one process found running, of unknown age
-  std::vector<ProgramProcess> running;            // or these
-  std::deque<std::vector<ProgramProcess>> walks;  // what each later lookup finds
-  std::string startedPath;                        // empty: the started program's path is unknown
-  uint64_t now = 1000000000;
+  std::vector<FakeProcess> running;            // what the run's lookup finds
+  uint32_t runningTotal = 0;                   // when more than it holds
+  std::deque<std::vector<FakeProcess>> walks;  // what each later lookup finds
+  std::string startedPath;                     // empty: the started program's path is unknown
+  uint64_t now = 1000000000 * Second;
   bool startSucceeds = true;
   uint32_t startedId = 77;
-  std::deque<bool> scanAnswers;  // empty queue answers false
+  bool startedExits = false;     // the started copy has handed over and ended
+  std::set<uintptr_t> notReady;  // handles whose process does not wait for input
+  std::set<uintptr_t> killRefused;
+  std::deque<bool> scanAnswers;                   // empty queue answers false
+  std::set<uint32_t> newWindowOf, frontWindowOf;  // instances answering the start
   PlaceResult placeResult = {1, UnmovedNone, 0};
   bool holdPlaces = false;  // the hold placed a window itself
   PlacementRequest started = {0, 0, 0, 0, nullptr, 0};
   PlacementRequest placed = {0, 0, 0, 0, nullptr, 0};
-  std::string startedCommand, lookedUp;
+  std::string startedCommand, lookedUp, heldPath;
+  WindowRef heldTarget = 0;  // what the scans left for the hold
+  WindowRef marksClearedOf = 0;
+  int finds = 0, released = 0, marksCleared = 0;
 };
 
 FakeSystem* fake = nullptr;
 
+uintptr_t HandleOf(uint32_t id) { return 0x1000 + id; }
+
+void FakeCanonical(const char* command, char* path, size_t size) {
+  CanonicalPathText(command, path, size);
+}
+
+uintptr_t FakeLock(const char* path, uint32_t ms) {
+  fake->calls.push_back(std::string("lock ") + path + " " + std::to_string(ms));
+  return 0x10c;
+}
+void FakeUnlock(uintptr_t lock) {
+  if (lock != 0) fake->calls.push_back("unlock");
+}
+
 // The first call is the run's lookup, later ones walk the started program's processes.
-uint32_t FakeFind(const char* path, ProgramProcess* found, uint32_t capacity) {
-  std::vector<ProgramProcess> list = fake->running;
-  if (fake->lookedUp.empty()) {
-    fake->lookedUp = path;
-    fake->calls.push_back("find");
-    if (fake->runningId != 0) list = {{fake->runningId, 0}};
+uint32_t FakeFind(Program* program, bool windowOwnersOnly) {
+  std::vector<FakeProcess> list;
+  uint32_t total = 0;
+  if (fake->finds++ == 0) {
+    fake->lookedUp = program->path;
+    fake->calls.push_back(windowOwnersOnly ? "find windows" : "find");
+    list = fake->running;
+    total = std::max<uint32_t>(fake->runningTotal, static_cast<uint32_t>(list.size()));
   } else {
-    fake->calls.push_back(std::string("walk ") + path);
-    list.clear();
+    fake->calls.push_back(std::string("walk ") + program->path);
     if (!fake->walks.empty()) list = fake->walks.front();
     if (!fake->walks.empty()) fake->walks.pop_front();
+    total = static_cast<uint32_t>(list.size());
   }
-  for (uint32_t i = 0; i < list.size() && i < capacity; ++i) found[i] = list[i];
-  return static_cast<uint32_t>(list.size());
+  for (const FakeProcess& p : list) {
+    if (program->count >= ProgramSlots) break;
+    program->processes[program->count++] = {p.id, 0, p.session, p.created, HandleOf(p.id)};
+  }
+  return total;
+}
+
+void FakeRelease(Program* program) {
+  ++fake->released;
+  program->count = 0;
 }
 
 bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
@@ -60,47 +102,65 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   return true;
 }
 
-void FakeIdle(uintptr_t process, uint32_t ms) {
+bool FakeIdle(uintptr_t process, uint32_t ms) {
   fake->calls.push_back("idle " + std::to_string(process) + " " + std::to_string(ms));
+  return fake->notReady.count(process) == 0;
 }
+bool FakeExited(uintptr_t process) { return process == 0x5150 && fake->startedExits; }
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
 void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
-
 uint64_t FakeNow() { return fake->now; }
-void FakeRecordShown() { fake->calls.push_back("record shown"); }
+uint32_t FakeSession() { return 1; }
+void FakeRecordShown(ShownWindows*) { fake->calls.push_back("record shown"); }
 
-bool FakeScan(uint32_t processId) {
+// A window found is the process's 0x900 + id.
+bool FakeScan(WindowState* state, uint32_t processId) {
   fake->calls.push_back("scan " + std::to_string(processId));
   if (fake->scanAnswers.empty()) return false;
   bool answer = fake->scanAnswers.front();
   fake->scanAnswers.pop_front();
+  if (answer) state->TargetWindow = 0x900 + processId;
   return answer;
 }
 
-bool FakeScanNew(uint32_t processId) {
+bool FakeScanNew(WindowState*, uint32_t processId, const ShownWindows&) {
   fake->calls.push_back("scan new " + std::to_string(processId));
-  return true;
+  return fake->newWindowOf.count(processId) != 0;
 }
 
-PlaceResult FakePlace(const PlacementRequest& request) {
+bool FakeScanFront(WindowState*, uint32_t processId, const ShownWindows&) {
+  fake->calls.push_back("scan front " + std::to_string(processId));
+  return fake->frontWindowOf.count(processId) != 0;
+}
+
+PlaceResult FakePlace(WindowState*, const PlacementRequest& request) {
   fake->calls.push_back("place");
   fake->placed = request;
   return fake->placeResult;
 }
 
-void FakeTerminate(uint32_t processId) {
-  fake->calls.push_back("terminate " + std::to_string(processId));
+bool FakeTerminate(uintptr_t process, uint32_t* error) {
+  fake->calls.push_back("terminate " + std::to_string(process));
+  *error = 5;
+  return fake->killRefused.count(process) == 0;
 }
 
-bool FakeHold(const PlacementRequest& request, uint32_t processId) {
-  fake->calls.push_back("hold " + std::to_string(request.holdSeconds) + " " +
-                        std::to_string(processId));
+bool FakeHold(const PlacementRequest& request, Program* program, WindowState* state) {
+  fake->calls.push_back("hold " + std::to_string(request.holdSeconds));
+  fake->heldPath = program->path;
+  fake->heldTarget = state->TargetWindow;
   return fake->holdPlaces;
 }
 
-const PlacementOps FakeOps = {FakeFind,    FakeStart, FakeIdle,        FakeClose,
-                              FakeSleep,   FakeNow,   FakeRecordShown, FakeScan,
-                              FakeScanNew, FakePlace, FakeTerminate,   FakeHold};
+void FakeClearMarks(const WindowState& state) {
+  ++fake->marksCleared;
+  fake->marksClearedOf = state.TargetWindow;
+}
+
+const PlacementOps FakeOps = {
+    FakeCanonical, FakeLock,      FakeUnlock, FakeFind,      FakeRelease, FakeStart,       FakeIdle,
+    FakeExited,    FakeClose,     FakeSleep,  FakeNow,       FakeSession, FakeRecordShown, FakeScan,
+    FakeScanNew,   FakeScanFront, FakePlace,  FakeTerminate, FakeHold,    FakeClearMarks};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -113,7 +173,11 @@ class PlacementRun : public ::testing::Test {
   int Run(const std::string& text) {
     line.assign(text.begin(), text.end());
     line.push_back('\0');
-    return RunPlacement(line.data(), FakeOps);
+    int result = RunPlacement(line.data(), FakeOps);
+    // Whatever the road, the run ends by taking back its marks and closing what it holds.
+    EXPECT_EQ(system.marksCleared, system.calls.empty() ? 0 : 1);
+    EXPECT_EQ(system.released > 0, !system.calls.empty());
+    return result;
   }
 
   int Count(const std::string& call) const {
@@ -126,22 +190,27 @@ class PlacementRun : public ::testing::Test {
   std::vector<char> line;
 };
 
-// What a started program goes through before its first scan.
-const std::vector<std::string> StartSteps = {"record shown", "start", "idle 20816 30000",
-                                             "sleep 1000", "scan 77"};
-// The started program's handle is kept until the run ends.
-const std::string CloseStarted = "close 20816";
-
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
 
+// The turn of the program C:\app.exe, taken before its lookup.
+const std::vector<std::string> Lookup = {"lock C:\\app.exe 47000", "find"};
+// What a started program goes through before its first scan.
+const std::vector<std::string> StartSteps = {"record shown", "start", "idle 20816 30000",
+                                             "sleep 1000", "scan 77"};
+// Between its scans, the run looks for other processes of the program.
+const std::string Walk = "walk C:\\app.exe";
+// The started program's handle is kept until the run ends.
+const std::string CloseStarted = "close 20816";
+
 TEST_F(PlacementRun, FoundRunningIsPlacedAfterOneScanWithoutWaiting) {
-  system.runningId = 42;
+  system.running = {{42}};
   system.scanAnswers = {true};
-  EXPECT_EQ(Run("-8,-32,1936,1119 C:\\app.exe"), 1);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "place"}));
+  EXPECT_EQ(Run("-8,-32,1936,1119 C:/app.exe"), 1);
+  // The turn is given back as soon as the window is there.
+  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "place", "unlock"}));
   EXPECT_EQ(system.lookedUp, "C:\\app.exe");
   EXPECT_EQ(system.placed.left, -8);
   EXPECT_EQ(system.placed.top, -32);
@@ -153,6 +222,7 @@ TEST_F(PlacementRun, FoundRunningIsPlacedAfterOneScanWithoutWaiting) {
 
 TEST_F(PlacementRun, StartedWhenNotRunning) {
   system.scanAnswers = {true};
+  // A bare name names no file: no turn to take, and started as written.
   EXPECT_EQ(Run("10,20,300,400 app.exe  "), 1);
   EXPECT_EQ(system.calls, Concat({"find"}, Concat(StartSteps, {"place", CloseStarted})));
   EXPECT_EQ(system.startedCommand, "app.exe");
@@ -161,24 +231,28 @@ TEST_F(PlacementRun, StartedWhenNotRunning) {
   EXPECT_TRUE(CapturedReports().empty());
 }
 
-TEST_F(PlacementRun, RunningWithoutWindowIsKilledAndStartedOnce) {
-  system.runningId = 42;
+TEST_F(PlacementRun, RunningWithoutWindowIsKilledThroughItsHandleAndStartedOnce) {
+  system.running = {{42}};
   system.scanAnswers = {false, false, false, true};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
-  EXPECT_EQ(system.calls, Concat({"find", "scan 42", "terminate 42"},
-                                 Concat(StartSteps, {"sleep 1000", "scan 77", "sleep 1000",
-                                                     "scan 77", "place", CloseStarted})));
+  EXPECT_EQ(
+      system.calls,
+      Concat(Lookup, Concat({"scan 42", "idle 4138 0", "terminate 4138"},
+                            Concat(StartSteps, {Walk, "sleep 1000", "scan 77", Walk, "sleep 1000",
+                                                "scan 77", "place", "unlock", CloseStarted}))));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
 }
 
 TEST_F(PlacementRun, RestartedProgramGetsTwelveScansAndIsNotKilledAgain) {
-  system.runningId = 42;
+  system.running = {{42}};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
   EXPECT_EQ(Count("scan 42"), 1);
   EXPECT_EQ(Count("scan 77"), 12);
-  EXPECT_EQ(Count("terminate 42"), 1);
+  EXPECT_EQ(Count("terminate 4138"), 1);
   EXPECT_EQ(Count("start"), 1);
   EXPECT_EQ(Count("find"), 1);
+  EXPECT_EQ(system.calls.back(), CloseStarted);
+  EXPECT_EQ(system.calls[system.calls.size() - 2], "unlock");
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedTraces().size(), 1u);
 }
@@ -205,7 +279,7 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
   std::vector<std::string> expected = Concat({"find"}, StartSteps);
   for (int i = 0; i < 11; ++i) expected = Concat(expected, {"sleep 1000", "scan 77"});
   EXPECT_EQ(system.calls, Concat(expected, {CloseStarted}));
-  EXPECT_EQ(Count("terminate 77"), 0);
+  EXPECT_EQ(Count("terminate 20816"), 0);
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(CapturedReports()[0].text,
@@ -216,18 +290,19 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
 TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4  \tC:\\missing.exe --flag \r\n"), 0);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "record shown", "start"}));
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"lock C:\\missing.exe --flag 47000", "find",
+                                                    "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\missing.exe --flag");
 }
 
 TEST_F(PlacementRun, RestartFailureAfterKill) {
-  system.runningId = 42;
+  system.running = {{42}};
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
-  EXPECT_EQ(system.calls,
-            (std::vector<std::string>{"find", "scan 42", "terminate 42", "record shown", "start"}));
+  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "idle 4138 0", "terminate 4138",
+                                          "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe");
 }
@@ -246,17 +321,23 @@ TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
 }
 
 TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
-  system.runningId = 42;
+  system.running = {{42}};
   system.scanAnswers = {true};
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"find", "scan 42", "place", "hold 30 42"}));
+  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "place", "unlock", "hold 30"}));
+  EXPECT_EQ(system.heldPath, "C:\\app.exe");
+  EXPECT_EQ(system.heldTarget, 0x900u + 42);
+  EXPECT_EQ(system.marksClearedOf, 0x900u + 42);  // of the windows the run and its hold placed
 
-  // A started program's handle stays open through the hold.
+  // A started program's handle stays open through the hold, which follows the program the
+  // system started, also when the command has arguments.
   system = FakeSystem();
   system.scanAnswers = {true};
-  EXPECT_EQ(Run("1,2,3,4,30 app.exe"), 1);
-  EXPECT_EQ(system.calls,
-            Concat({"find"}, Concat(StartSteps, {"place", "hold 30 77", CloseStarted})));
+  system.startedPath = "C:\\app.exe";
+  EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe --new"), 1);
+  EXPECT_EQ(system.calls, Concat({"lock C:\\app.exe --new 47000", "find"},
+                                 Concat(StartSteps, {"place", "unlock", "hold 30", CloseStarted})));
+  EXPECT_EQ(system.heldPath, "C:\\app.exe");
 
   // The first placement moved nothing: the failure is reported only when the hold did not
   // place a window either, and after it.
@@ -268,7 +349,7 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
     system.holdPlaces = holdPlaces;
     EXPECT_EQ(Run("1,2,3,4,30 app.exe"), holdPlaces ? 1 : 0);
     EXPECT_EQ(system.calls,
-              Concat({"find"}, Concat(StartSteps, {"place", "hold 30 77", CloseStarted})));
+              Concat({"find"}, Concat(StartSteps, {"place", "hold 30", CloseStarted})));
     EXPECT_EQ(CapturedReports().size(), holdPlaces ? 0u : 1u);
   }
 }
@@ -288,12 +369,12 @@ TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {
     for (const Case& c : cases) {
       system = FakeSystem();
       ClearCaptured();
-      system.runningId = running ? 42 : 0;
+      if (running) system.running = {{42}};
       system.scanAnswers = {true};
       system.placeResult = c.placed;
       EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), c.exitValue);
       // Nothing is killed or started again for it.
-      EXPECT_EQ(Count("terminate 42"), 0);
+      EXPECT_EQ(Count("terminate 4138"), 0);
       EXPECT_EQ(Count("start"), running ? 0 : 1);
       EXPECT_EQ(Count(CloseStarted), running ? 0 : 1);
       if (c.message == nullptr) {
@@ -307,70 +388,146 @@ TEST_F(PlacementRun, RunThatMovedNoWindowIsAFailure) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-const uint64_t Second = 10000000;  // in the units of creation times
-
-TEST_F(PlacementRun, OnlyALoneWindowlessProcessPastStartingIsTakenForHung) {
+TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
   const uint64_t now = FakeSystem().now;
+  const uint64_t old = now - 43 * Second;  // older than the whole allowance of 42 s
   struct Case {
-    std::vector<ProgramProcess> running;
-    std::deque<bool> scans;
-    std::vector<std::string> calls;  // up to the placement
+    std::vector<FakeProcess> running;
+    std::set<uintptr_t> notReady;
+    const char* starting;            // the trace of a process still starting; "" for none
+    std::vector<std::string> calls;  // after the lookup, up to the first scan of what it awaits
   } cases[] = {
-      // Still starting: waited for with the scans of a started program.
-      {{{42, now - Second}},
-       {false, false, true},
-       {"find", "scan 42", "sleep 1000", "scan 42", "walk C:\\app.exe", "sleep 1000", "scan 42"}},
+      // Young, or old but not waiting for input yet: still starting, awaited as a started one.
       {{{42, now - 13 * Second}},
-       {false, true},
-       Concat({"find", "scan 42", "terminate 42"}, StartSteps)},
-      // Several: the one with a window is taken; none with one is killed.
-      {{{41, 0}, {42, 0}}, {false, true}, {"find", "scan 41", "scan 42"}},
-      {{{41, 0}, {42, 0}},
-       {false, false, true},
-       Concat({"find", "scan 41", "scan 42"}, StartSteps)},
+       {},
+       "42",
+       {"scan 42", "idle 4138 30000", "sleep 1000", "scan 42"}},
+      {{{42, old}},
+       {0x1000 + 42},
+       "42",
+       {"scan 42", "idle 4138 0", "idle 4138 30000", "sleep 1000", "scan 42"}},
+      // Old and ready: hung, ended through the handle the lookup opened.
+      {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138", "record shown"}},
+      // Several: one still starting is awaited, and nothing is ended.
+      {{{41, old}, {42, now - Second}},
+       {},
+       "42",
+       {"scan 41", "scan 42", "idle 4137 0", "idle 4138 30000"}},
+      // Several hung: all are ended before the one start.
+      {{{41, old}, {42, old}},
+       {},
+       "",
+       {"scan 41", "scan 42", "idle 4137 0", "idle 4138 0", "terminate 4137", "terminate 4138",
+        "record shown", "start"}},
+      // Another session's copy is never touched: the program is started for this one.
+      {{{41, old, 2}}, {}, "", {"record shown", "start"}},
+      {{{41, now - Second, 2}, {42, old}},
+       {},
+       "",
+       {"scan 42", "idle 4138 0", "terminate 4138", "record shown"}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.calls.back());
     system = FakeSystem();
+    ClearCaptured();
     system.running = c.running;
-    system.scanAnswers = c.scans;
-    EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
-    system.calls.resize(c.calls.size());
-    EXPECT_EQ(system.calls, c.calls);
+    system.notReady = c.notReady;
+    Run("1,2,3,4 C:\\app.exe");
+    std::vector<std::string> seen(system.calls.begin() + 2, system.calls.end());
+    seen.resize(std::min(seen.size(), c.calls.size()));
+    EXPECT_EQ(seen, c.calls);
+    const std::string starting = std::string("process ") + c.starting + " is still starting\r\n";
+    EXPECT_EQ(!CapturedTraces().empty() && CapturedTraces()[0] == starting, c.starting[0] != 0);
   }
+}
+
+TEST_F(PlacementRun, KillThatFailsIsReportedWithTheReasonAndNothingIsStarted) {
+  system.running = {{42, FakeSystem().now - 60 * Second}};
+  system.killRefused = {0x1000 + 42};
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
+  EXPECT_EQ(Count("start"), 0);
+  EXPECT_EQ(system.calls.back(), "unlock");
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedReports()[0].text,
+            "TerminateProcess failed: 1,2,3,4 C:\\app.exe\nsystem text 5");
+}
+
+TEST_F(PlacementRun, OnlyTheProcessesTheLookupHoldsAreRead) {
+  // The lookup met more processes than it has room for: the run reads its table, no further.
+  for (uint32_t i = 0; i < ProgramSlots; ++i) system.running.push_back({100 + i});
+  system.runningTotal = 40;
+  system.scanAnswers.assign(ProgramSlots - 1, false);
+  system.scanAnswers.push_back(true);
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
+  EXPECT_EQ(Count("scan " + std::to_string(100 + ProgramSlots - 1)), 1);
+  EXPECT_EQ(Count("place"), 1);
+  int scans = 0;
+  for (const std::string& c : system.calls) scans += c.compare(0, 5, "scan ") == 0;
+  EXPECT_EQ(scans, ProgramSlots);
 }
 
 TEST_F(PlacementRun, WindowOfAnotherProcessOfTheProgramIsPlacedAndHeld) {
   const uint64_t now = FakeSystem().now;
   struct Case {
-    std::vector<ProgramProcess> running, walk;
-    const char* scan;  // of the process that shows the window
-    uint32_t handedTo;
+    const char* name;
+    std::vector<FakeProcess> running, walk;
+    bool startedExits;
+    std::set<uint32_t> newWindowOf, frontWindowOf;
+    const char* handOverScan;  // the scan that answers the start
+    int scansOfStarted;
   } cases[] = {
-      // A copy begun after the started one, and an instance running before the start.
-      {{}, {{77, now}, {90, now + 1}}, "scan 90", 90},
-      {{}, {{50, now - 1}, {77, now}}, "scan new 50", 50},
-      // A program found starting: an older instance is not looked at.
-      {{{42, now - Second}}, {{50, now - 2 * Second}}, "scan 42", 42},
+      // A copy begun after the started one shows any window.
+      {"later copy", {}, {{77, now}, {90, now + 1}}, false, {}, {}, "scan 90", 1},
+      // An instance running before the start answers with a new main window once the started
+      // copy has ended...
+      {"instance, ended", {}, {{50, now - 1}, {77, now}}, true, {50}, {}, "scan new 50", 1},
+      // ... or brings one of its main windows to the front.
+      {"instance, front", {}, {{50, now - 1}}, true, {}, {50}, "scan front 50", 1},
+      // While the started copy lives, only at the last scan.
+      {"instance, last", {}, {{50, now - 1}, {77, now}}, false, {50}, {}, "scan new 50", 12},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     system = FakeSystem();
     ClearCaptured();
     system.running = c.running;
-    system.walks = {c.walk};
+    system.walks.assign(12, c.walk);
     system.startedPath = "C:\\app.exe";
-    system.scanAnswers = {false, c.handedTo == 90, true};
+    system.startedExits = c.startedExits;
+    system.newWindowOf = c.newWindowOf;
+    system.frontWindowOf = c.frontWindowOf;
+    system.scanAnswers.assign(c.scansOfStarted, false);
+    if (std::string(c.handOverScan) == "scan 90") system.scanAnswers.push_back(true);
     EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
-    EXPECT_EQ(Count("walk C:\\app.exe"), 1);
-    EXPECT_EQ(Count(c.scan), c.handedTo == 42 ? 3 : 1);
-    EXPECT_EQ(Count("hold 30 " + std::to_string(c.handedTo)), 1);
-    EXPECT_EQ(CapturedTraces().back() ==
-                  "program handed over to process " + std::to_string(c.handedTo) + "\r\n",
-              c.handedTo != 42);
+    EXPECT_EQ(Count(c.handOverScan), 1);
+    EXPECT_EQ(Count("scan 77"), c.scansOfStarted);
+    EXPECT_EQ(Count("hold 30"), 1);
+    uint32_t to = std::string(c.handOverScan) == "scan 90" ? 90 : 50;
+    EXPECT_EQ(CapturedTraces().back(),
+              "program handed over to process " + std::to_string(to) + "\r\n");
   }
+}
+
+TEST_F(PlacementRun, InstanceThatTookTheStartWithoutAWindowIsReportedSo) {
+  const uint64_t now = FakeSystem().now;
+  system.walks.assign(12, {{50, now - 1}});
+  system.startedPath = "C:\\app.exe";
+  system.startedExits = true;
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
+  EXPECT_EQ(Count("scan new 50"), 12);
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedReports()[0].text,
+            "The running program took the request without showing a window: 1,2,3,4 C:\\app.exe");
+
+  // A program found starting: an older instance is not looked at.
+  system = FakeSystem();
+  ClearCaptured();
+  system.running = {{42, now - Second}};
+  system.walks.assign(12, {{50, now - 2 * Second}});
+  system.scanAnswers = {false, false, true};
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
+  EXPECT_EQ(Count("scan new 50") + Count("scan front 50") + Count("scan 50"), 0);
+  EXPECT_EQ(Count("scan 42"), 3);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "placement/hold.h"
+#include "placement/shown.h"
 #include "placement/targets.h"
 #include "support/diag_capture.h"
 
@@ -36,6 +37,9 @@ struct FakeDesktop {
   uint32_t exitsAt = UINT32_MAX;  // the tick at which the target process ends
   std::vector<uint32_t> waits;
   uint32_t nextError = 5;  // each failed move reads the next error code
+  WindowRef foreground = 0;
+  std::vector<uint32_t> laterCopies;  // processes of the program the hold's lookups find
+  int looks = 0;
 };
 
 FakeDesktop* desktop = nullptr;
@@ -89,39 +93,62 @@ uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->ma
 void FakeMarkPlaced(WindowRef window, uint32_t mark) { Find(window)->mark = mark; }
 const uint32_t Self = 4000;  // the run's own process id
 uint32_t FakeOwnId() { return Self; }
+WindowRef FakeFront() { return desktop->foreground; }
 
 WindowRef FakeMovingWindow(WindowRef window) { return Find(window)->moving; }
-bool FakeWaitForExit(uint32_t ms) {
+const uint32_t Target = 500;
+const uint32_t Other = 600;
+ProcessRef HandleOf(uint32_t process) { return 0x1000 + process; }
+
+// Only the target process ends.
+bool FakeExited(ProcessRef process) {
+  return process == HandleOf(Target) && desktop->tick >= desktop->exitsAt;
+}
+bool FakeWaitForExit(const Program& program, uint32_t ms) {
   desktop->waits.push_back(ms);
   desktop->tick += ms;
-  return desktop->tick >= desktop->exitsAt;
+  for (uint32_t i = 0; i < program.count; ++i)
+    if (FakeExited(program.processes[i].handle)) return true;
+  return program.count == 0;
 }
 uint32_t FakeTick() { return desktop->tick; }
+uint32_t FakeFindProgram(Program* program, bool) {
+  ++desktop->looks;
+  uint32_t added = 0;
+  for (uint32_t id : desktop->laterCopies) {
+    if (HoldsProcess(*program, id)) continue;
+    program->processes[program->count++] = {id, Target, 1, 0, HandleOf(id)};
+    ++added;
+  }
+  return added;
+}
+void FakeCloseHandle(ProcessRef) {}
 
 const WindowOps FakeOps = {FakeEnum,     FakeOwner,    FakeBox,        FakeStyles,  FakeRestore,
                            FakeSleep,    FakeMove,     FakeForeground, FakeAnswers, FakeLastError,
-                           FakeHasOwner, FakePlacedBy, FakeMarkPlaced, FakeOwnId};
+                           FakeHasOwner, FakePlacedBy, FakeMarkPlaced, FakeOwnId,   FakeFront};
 
 WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
 }
 
-const HoldOps FakeHoldOps = {&FakeOps, FakeMovingWindow, FakeWaitForExit, FakeTick};
+const HoldOps FakeHoldOps = {&FakeOps,        FakeMovingWindow, FakeWaitForExit, FakeTick,
+                             FakeFindProgram, FakeExited,       FakeCloseHandle};
 
-const uint32_t Target = 500;
-const uint32_t Other = 600;
 const PlacementRequest Request = {-8, -32, 1936, 1119, nullptr, 0};
 
 class PlacementTargets : public ::testing::Test {
  protected:
   void SetUp() override {
     // The run never empties the window state; each test starts a fresh process.
-    TargetWindow = 0;
-    TargetArea = 0;
-    for (WindowRef& slot : CandidateTable) slot = 0;
-    for (PlacedWindow& slot : PlacedTable) slot = PlacedWindow();
+    state = WindowState();
     ClearCaptured();
     desktop = &fakeDesktop;
+    SetUpProgram();
+  }
+  void SetUpProgram() {
+    program.count = 1;
+    program.processes[0] = {Target, 0, 1, 0, HandleOf(Target)};
   }
   void TearDown() override { desktop = nullptr; }
 
@@ -130,11 +157,13 @@ class PlacementTargets : public ::testing::Test {
   }
   int Candidates() const {
     int n = 0;
-    while (n < CandidateSlots && CandidateTable[n] != 0) ++n;
+    while (n < CandidateSlots && state.CandidateTable[n] != 0) ++n;
     return n;
   }
 
   FakeDesktop fakeDesktop;
+  Program program;    // the target process, as the run hands it to the hold
+  WindowState state;  // the run's, as the scans leave it
 };
 
 TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
@@ -143,9 +172,9 @@ TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
   Add(0x12, Target, Box(0, 0, 100, 100), Visible);
   Add(0x13, Target, Box(5, 5, 300, 200), Visible);
   Add(0x14, Target, Box(0, 0, 50, 50), Visible);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x13u);
-  EXPECT_EQ(TargetArea, 60000);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x13u);
+  EXPECT_EQ(state.TargetArea, 60000);
   EXPECT_EQ(Candidates(), 0);
   // Only the target's windows are traced.
   EXPECT_EQ(CapturedTraces().size(), 4u);
@@ -153,7 +182,7 @@ TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
 
 TEST_F(PlacementTargets, TraceLineOfAWindow) {
   fakeDesktop.windows.push_back({0x1a2b, Target, {10, 20, 110, 70}, 0x14cf0000, 0x110});
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ASSERT_EQ(CapturedTraces().size(), 1u);
   EXPECT_EQ(CapturedTraces()[0],
             "    1a2b  110   10   70   20     5000 window candidate 14cf0000 00000110\r\n");
@@ -162,48 +191,48 @@ TEST_F(PlacementTargets, TraceLineOfAWindow) {
 TEST_F(PlacementTargets, EqualAreasGoToTheWindowMetLater) {
   Add(0x21, Target, Box(0, 0, 200, 100), Visible | SysMenu);
   Add(0x22, Target, Box(50, 50, 100, 200), Visible);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x22u);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x22u);
 }
 
 TEST_F(PlacementTargets, ZeroSizeVisibleWindowIsChosenWhenAlone) {
   Add(0x31, Target, Box(0, 0, 400, 400), SysMenu);  // invisible
   Add(0x32, Target, Box(7, 7, 0, 0), Visible);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x32u);
-  EXPECT_EQ(TargetArea, 0);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x32u);
+  EXPECT_EQ(state.TargetArea, 0);
 }
 
 TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
   Add(0x41, Target, Box(0, 0, 400, 400), SysMenu | Minimized);
   Add(0x42, Other, Box(0, 0, 400, 400), Visible | SysMenu);
-  EXPECT_FALSE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0u);
+  EXPECT_FALSE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0u);
   EXPECT_EQ(Candidates(), 0);
 }
 
 TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
   Add(0x51, Target, Box(0, 0, 300, 300), Visible | SysMenu);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   fakeDesktop.windows = {};
   Add(0x52, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x51u);
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x51u);
   EXPECT_EQ(Candidates(), 2);
   // With the target let go, an area left from before no longer counts.
-  TargetWindow = 0;
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
-  EXPECT_EQ(TargetWindow, 0x52u);
+  state.TargetWindow = 0;
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
+  EXPECT_EQ(state.TargetWindow, 0x52u);
 }
 
 TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
   for (WindowRef i = 0; i < 16; ++i) Add(0x100 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  EXPECT_TRUE(ScanTargetWindows(FakeOps, Target));
+  EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   ASSERT_EQ(Candidates(), 15);
-  EXPECT_EQ(CandidateTable[14], 0x10eu);
-  EXPECT_EQ(TargetWindow, 0x10fu);  // the target window itself is beyond the table
+  EXPECT_EQ(state.CandidateTable[14], 0x10eu);
+  EXPECT_EQ(state.TargetWindow, 0x10fu);  // the target window itself is beyond the table
 
-  PlaceTargetWindows(FakeOps, Request);
+  PlaceTargetWindows(FakeOps, &state, Request);
   ASSERT_EQ(fakeDesktop.calls.size(), 16u);
   for (int i = 0; i < 15; ++i)
     EXPECT_EQ(fakeDesktop.calls[i],
@@ -215,9 +244,9 @@ TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
   Add(0x61, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   Add(0x62, Target, Box(0, 0, 300, 100), Visible | SysMenu);
   Add(0x63, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, {100, 50, 640, 480, nullptr, 0});
+  PlaceTargetWindows(FakeOps, &state, {100, 50, 640, 480, nullptr, 0});
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
                                    "move 61 100,50 640x480",
                                    "move 62 132,50 640x480",
@@ -234,18 +263,18 @@ TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
 TEST_F(PlacementTargets, LargerWindowWithoutSystemMenuIsBroughtForwardButNotMoved) {
   Add(0x71, Target, Box(0, 0, 800, 600), Visible);
   Add(0x72, Target, Box(0, 0, 200, 100), Visible | SysMenu);
-  ScanTargetWindows(FakeOps, Target);
-  EXPECT_EQ(TargetWindow, 0x71u);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  EXPECT_EQ(state.TargetWindow, 0x71u);
+  PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move 72 -8,-32 1936x1119", "foreground 71"}));
 }
 
 TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
   Add(0x81, Target, Box(0, 0, 800, 600), Visible);
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, Request);
+  PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move 81 -8,-32 1936x1119", "foreground 81"}));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move 81 didn't fail\r\n"}));
@@ -254,9 +283,9 @@ TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
 TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
   Add(0x91, Target, Box(0, 0, 160, 24), Visible | SysMenu | Minimized);
   Add(0x92, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceTargetWindows(FakeOps, {0, 0, 640, 480, nullptr, 0});
+  PlaceTargetWindows(FakeOps, &state, {0, 0, 640, 480, nullptr, 0});
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
                                    "restore 91",
                                    "sleep 500",
@@ -270,8 +299,8 @@ TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
 
 TEST_F(PlacementTargets, MinimizedLoneWindowIsRestoredToo) {
   Add(0xa1, Target, Box(0, 0, 160, 24), Visible | Minimized);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"restore a1", "sleep 500", "move a1 -8,-32 1936x1119",
                                       "foreground a1"}));
@@ -281,9 +310,9 @@ TEST_F(PlacementTargets, RefusedMoveOnlyTraces) {
   Add(0xb1, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   Add(0xb2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   fakeDesktop.windows[0].moveSucceeds = false;
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  PlaceResult result = PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(result.moved, 1);
   EXPECT_EQ(result.reason, UnmovedMoveFailed);
   EXPECT_EQ(result.error, 5u);
@@ -299,9 +328,9 @@ TEST_F(PlacementTargets, RefusedMoveOnlyTraces) {
 TEST_F(PlacementTargets, RefusedMoveOfLoneWindowOnlyTraces) {
   Add(0xc1, Target, Box(0, 0, 100, 100), Visible);
   fakeDesktop.windows[0].moveSucceeds = false;
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  PlaceResult result = PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(result.moved, 0);
   EXPECT_EQ(result.reason, UnmovedMoveFailed);
   EXPECT_EQ(fakeDesktop.calls.back(), "foreground c1");
@@ -314,9 +343,9 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
   Add(0xd1, Target, Box(0, 0, 100, 100), Visible | SysMenu | Minimized);
   Add(0xd2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   fakeDesktop.windows[0].answers = false;
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+  PlaceResult result = PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(result.moved, 1);
   EXPECT_EQ(result.reason, UnmovedNotResponding);
   EXPECT_EQ(fakeDesktop.calls,
@@ -328,12 +357,12 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
 
   // Alone, it is not moved at all, and still brought forward.
   fakeDesktop.windows.resize(1);
-  TargetWindow = 0;
-  for (WindowRef& slot : CandidateTable) slot = 0;
+  state.TargetWindow = 0;
+  for (WindowRef& slot : state.CandidateTable) slot = 0;
   fakeDesktop.windows[0].style = Visible;
   fakeDesktop.calls.clear();
-  ScanTargetWindows(FakeOps, Target);
-  result = PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  result = PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(result.moved, 0);
   EXPECT_EQ(result.reason, UnmovedNotResponding);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"foreground d1"}));
@@ -358,8 +387,8 @@ TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
       fakeDesktop.windows[i].answers = c.windows[i] != 'n';
       fakeDesktop.windows[i].moveSucceeds = c.windows[i] != 'f';
     }
-    ScanTargetWindows(FakeOps, Target);
-    PlaceResult result = PlaceTargetWindows(FakeOps, Request);
+    ScanTargetWindows(FakeOps, &state, Target);
+    PlaceResult result = PlaceTargetWindows(FakeOps, &state, Request);
     EXPECT_EQ(result.reason, c.reason);
     EXPECT_EQ(result.error, c.error);
   }
@@ -369,11 +398,11 @@ TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
   for (WindowRef i = 0; i < 17; ++i) {
     Add(0x201 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
     PlaceResult result = {0, UnmovedNone, 0};
-    ASSERT_TRUE(PlaceWindow(FakeOps, 0x201 + i, 7, Request, LoneTraces, &result));
+    ASSERT_TRUE(PlaceWindow(FakeOps, &state, 0x201 + i, 7, Request, LoneTraces, &result));
   }
-  for (int i = 0; i < 15; ++i) EXPECT_EQ(PlacedTable[i].window, 0x201u + i) << i;
-  EXPECT_EQ(PlacedTable[15].window, 0x211u);  // the sixteenth went there, then the seventeenth
-  EXPECT_EQ(PlacedTable[15].x, 7);
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(state.PlacedTable[i].window, 0x201u + i) << i;
+  EXPECT_EQ(state.PlacedTable[15].window, 0x211u);  // the sixteenth went there, then the seventeenth
+  EXPECT_EQ(state.PlacedTable[15].x, 7);
 }
 
 // ---- holding the placement ------------------------------------------------------------------
@@ -381,8 +410,8 @@ TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
 TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices) {
   Add(0xe1, Target, Box(0, 0, 100, 100), Main);
   Add(0xe2, Target, Box(0, 0, 100, 100), Main);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.windows[1].mark, Self);
   FakeWindow& first = fakeDesktop.windows[0];
   FakeWindow& second = fakeDesktop.windows[1];
@@ -391,12 +420,12 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   // Nothing moved: nothing to do.
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
 
   // The program moves its window home: it is put back at its own cascade place.
   second.box = home;
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"window e2 put back\r\n"}));
 
@@ -412,8 +441,8 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
     second.answers = c.answers;
     fakeDesktop.calls.clear();
     ClearCaptured();
-    HoldPass(FakeHoldOps, Request, Target);
-    HoldPass(FakeHoldOps, Request, Target);
+    HoldPass(FakeHoldOps, Request, program, &state);
+    HoldPass(FakeHoldOps, Request, program, &state);
     EXPECT_TRUE(fakeDesktop.calls.empty()) << c.style;
     EXPECT_EQ(CapturedTraces().size(), c.answers ? 0u : 1u) << c.style;
   }
@@ -422,14 +451,14 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   second.style = Main;
   second.answers = true;
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
   // Its thread drags another window (a palette): the held window is still put back.
   second.moving = 0xe9;
   second.box = home;
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
   // The user drags the first window: released for good, even once the drag is over and
@@ -438,18 +467,18 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   first.box = home;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
   first.moving = 0;
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
-  EXPECT_EQ(PlacedTable[0].window, 0u);
+  EXPECT_EQ(state.PlacedTable[0].window, 0u);
 
   // A window that is gone frees its slot.
   second.exists = false;
-  HoldPass(FakeHoldOps, Request, Target);
-  EXPECT_EQ(PlacedTable[1].window, 0u);
+  HoldPass(FakeHoldOps, Request, program, &state);
+  EXPECT_EQ(state.PlacedTable[1].window, 0u);
 }
 
 TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
@@ -457,8 +486,8 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   // first, beside a small one that is not larger than the splash was, and beside larger
   // windows that are no main window or are another run's.
   Add(0xf1, Target, Box(800, 400, 300, 200), Visible);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   Add(0xf2, Other, Box(0, 0, 1000, 1000), Main);
   Add(0xf3, Target, Box(0, 0, 200, 100), Main);
   Add(0xf4, Target, Box(250, 250, 800, 600), Main);
@@ -472,36 +501,36 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   fakeDesktop.windows.back().mark = 8000;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, Target);
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
-  EXPECT_EQ(TargetWindow, 0xf1u);
+  EXPECT_EQ(state.TargetWindow, 0xf1u);
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window f4 is the new target\r\n",
                                       "window f4 is not responding, left alone\r\n"}));
   // Answering again, it is placed at the next pass.
   fakeDesktop.windows[3].answers = true;
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move f4 -8,-32 1936x1119", "foreground f4"}));
-  EXPECT_EQ(TargetWindow, 0xf4u);
+  EXPECT_EQ(state.TargetWindow, 0xf4u);
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move f4 didn't fail\r\n"}));
   // Now held like the first: moved away, put back; nothing else changes.
   fakeDesktop.windows[3].box = Box(250, 250, 800, 600);
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, Target);
+  HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move f4 -8,-32 1936x1119"}));
 }
 
 TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesOver) {
   Add(0x31, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  ScanTargetWindows(FakeOps, Target);
-  PlaceTargetWindows(FakeOps, Request);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
   PlacementRequest held = Request;
   held.holdSeconds = 2;
   ClearCaptured();
-  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, Target));  // it placed nothing itself
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program, &state));  // it placed nothing itself
   EXPECT_EQ(fakeDesktop.waits, std::vector<uint32_t>(8, 250));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
                                                         "hold ended after 2 seconds\r\n"}));
@@ -511,18 +540,19 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
   fakeDesktop.tick = UINT32_MAX - 100;
   fakeDesktop.exitsAt = fakeDesktop.tick + 600;
   ClearCaptured();
-  HoldPlacement(FakeHoldOps, held, Target);
+  HoldPlacement(FakeHoldOps, held, &program, &state);
   EXPECT_EQ(fakeDesktop.waits.size(), 3u);
   EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
 
   // A newer run places the window elsewhere: the hold ends at its next pass, moving nothing.
   fakeDesktop.exitsAt = UINT32_MAX;
+  SetUpProgram();
   fakeDesktop.windows[0].mark = 8000;
   fakeDesktop.windows[0].box = Box(5, 5, 300, 300);
   fakeDesktop.waits.clear();
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPlacement(FakeHoldOps, held, Target);
+  HoldPlacement(FakeHoldOps, held, &program, &state);
   EXPECT_EQ(fakeDesktop.waits.size(), 1u);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"holding the placement for 2 seconds\r\n",
@@ -533,13 +563,116 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
 TEST_F(PlacementTargets, HoldAfterAFirstPlacementThatMovedNothingPlacesTheMainWindow) {
   Add(0x41, Target, Box(0, 0, 900, 700), Visible);  // a splash that does not answer
   fakeDesktop.windows[0].answers = false;
-  ScanTargetWindows(FakeOps, Target);
+  ScanTargetWindows(FakeOps, &state, Target);
   PlacementRequest held = Request;
   held.holdSeconds = 1;
-  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, Target));
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program, &state));
   Add(0x42, Target, Box(0, 0, 400, 300), Main);  // smaller than the splash
-  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, Target));
+  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program, &state));
   EXPECT_EQ(fakeDesktop.windows[1].box.right, -8 + 1936);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlacementMainWindow, OneRuleForWhatAMainWindowIs) {
+  struct Row {
+    uint32_t style, exStyle;
+    bool owned, main;
+  } rows[] = {
+      {Main, 0, false, true},
+      {Main | Minimized, 0, false, true},
+      {Main | StyleMaximized, 0, false, true},
+      {Main & ~Visible, 0, false, false},                 // hidden
+      {Main, 0, true, false},                             // a dialog or palette
+      {Main, ExStyleToolWindow, false, false},            // a tool window or tooltip
+      {Visible | SysMenu, 0, false, false},               // no title bar: a splash, a popup
+      {Visible | SysMenu | 0x00800000, 0, false, false},  // a border, no caption
+      {Visible | StyleCaption, 0, false, false},          // no system menu
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(IsMainStyle(row.style, row.exStyle, row.owned), row.main)
+        << std::hex << row.style << " " << row.exStyle << " " << row.owned;
+}
+
+TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
+  Add(0x51, Target, Box(0, 0, 400, 300), Main);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);  // now 1936 x 1119
+  state.TargetArea = 400 * 300;                  // as if the system had clamped the move
+  Add(0x52, Target, Box(0, 0, 400, 300), Main);  // equal, not larger
+  Add(0x53, Target, Box(0, 0, 800, 600), Main | Minimized);  // larger, but minimised
+  Add(0x54, Target, Box(0, 0, 800, 600), Main | StyleMaximized);
+  fakeDesktop.calls.clear();
+  HoldPass(FakeHoldOps, Request, program, &state);
+  EXPECT_TRUE(fakeDesktop.calls.empty());
+  EXPECT_EQ(state.TargetWindow, 0x51u);
+  Add(0x55, Target, Box(0, 0, 401, 300), Main);
+  HoldPass(FakeHoldOps, Request, program, &state);
+  EXPECT_EQ(state.TargetWindow, 0x55u);
+}
+
+TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
+  // The splash process ends after 500 ms, having started the main copy, whose window appears.
+  Add(0x61, Target, Box(800, 400, 300, 200), Visible);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
+  const uint32_t Copy = 700;
+  fakeDesktop.exitsAt = fakeDesktop.tick + 500;
+  fakeDesktop.laterCopies = {Copy};
+  Add(0x62, Copy, Box(250, 250, 800, 600), Main);
+  PlacementRequest held = Request;
+  held.holdSeconds = 2;
+  ClearCaptured();
+  EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program, &state));
+  EXPECT_EQ(state.TargetWindow, 0x62u);
+  EXPECT_EQ(fakeDesktop.windows[1].box.left, -8);
+  EXPECT_EQ(program.count, 1u);
+  EXPECT_EQ(program.processes[0].id, Copy);
+  EXPECT_EQ(CapturedTraces().back(), "hold ended after 2 seconds\r\n");
+
+  // With no copy left, the hold ends with the program.
+  fakeDesktop.laterCopies.clear();
+  SetUpProgram();
+  ClearCaptured();
+  EXPECT_FALSE(HoldPlacement(FakeHoldOps, held, &program, &state));
+  EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
+  EXPECT_EQ(program.count, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PlacementTargets, AnInstanceAnswersTheStartOnlyWithANewMainWindowOrOneBroughtToTheFront) {
+  Add(0x71, Other, Box(0, 0, 400, 300), Main);  // the instance's window before the start
+  Add(0x72, Other, Box(0, 0, 400, 300), Main);
+  fakeDesktop.foreground = 0x72;
+  ShownWindows shown;
+  RecordShownWindows(FakeOps, &shown);
+  ASSERT_EQ(shown.count, 2u);
+  // Shown after the start, but no main window: a dialog, a tooltip, a popup.
+  Add(0x73, Other, Box(0, 0, 300, 200), Main);
+  fakeDesktop.windows.back().owned = true;
+  Add(0x74, Other, Box(0, 0, 300, 20), Main);
+  fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
+  Add(0x75, Other, Box(0, 0, 300, 200), Visible | SysMenu);
+  EXPECT_FALSE(ScanNewWindows(FakeOps, &state, Other, shown));
+  EXPECT_FALSE(ScanForeground(FakeOps, &state, Other, shown));  // the same window in front
+  fakeDesktop.foreground = 0x73;
+  EXPECT_FALSE(ScanForeground(FakeOps, &state, Other, shown));  // the dialog in front
+  // Brought to the front in answer: that window is the target.
+  fakeDesktop.foreground = 0x71;
+  EXPECT_FALSE(ScanForeground(FakeOps, &state, Target, shown));
+  EXPECT_TRUE(ScanForeground(FakeOps, &state, Other, shown));
+  EXPECT_EQ(state.TargetWindow, 0x71u);
+  // A new main window is.
+  state = WindowState();
+  Add(0x76, Other, Box(0, 0, 300, 200), Main);
+  EXPECT_TRUE(ScanNewWindows(FakeOps, &state, Other, shown));
+  EXPECT_EQ(state.TargetWindow, 0x76u);
+  EXPECT_EQ(state.CandidateTable[1], 0u);
 }
 
 }  // namespace

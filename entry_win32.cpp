@@ -1,0 +1,36 @@
+#include <windows.h>
+
+#include "editor/editor.h"
+#include "placement/move.h"
+#include "placement/run.h"
+
+// An empty command line opens the shortcut editor; anything else is a placement
+// command. Either branch's result is the exit value.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  if (commandLine == nullptr || commandLine[0] == '\0') return RunEditor(instance, showCommand);
+  if (!FillMonitorExists(commandLine)) return 0;
+  return RunPlacement(commandLine);
+}
+
+// The process starts here, without the C runtime's start-up: the program has no
+// static constructors, no threads and no use of the runtime's streams, and
+// msvcrt readies itself. As that start-up did, WinMain gets the command line
+// after the program's own name (quoted or not) and the blanks after it, and the
+// show command the starter asked for.
+extern "C" void ProgramStart() {
+  const unsigned char* line = reinterpret_cast<const unsigned char*>(GetCommandLineA());
+  if (*line == '"') {
+    while (*++line != '\0' && *line != '"') {
+    }
+    if (*line == '"') ++line;
+  } else {
+    while (*line > ' ') ++line;
+  }
+  while (*line != '\0' && *line <= ' ') ++line;
+  STARTUPINFOA startup;
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+  ExitProcess(WinMain(GetModuleHandleA(nullptr), nullptr,
+                      reinterpret_cast<LPSTR>(const_cast<unsigned char*>(line)), show));
+}

@@ -1,0 +1,22 @@
+// What runs share through the system: the turn of a program (runs of one
+// program take turns, runs of different programs never wait for each other)
+// and the marks on the windows a run placed, which count only while that run
+// lives.
+#pragma once
+#include <cstdint>
+
+#include "placement/targets.h"
+
+// Waits up to milliseconds for the program's turn; returns what UnlockProgram
+// takes (0 when no lock could be made: the run goes on without).
+uintptr_t LockProgram(const char* path, uint32_t milliseconds);
+void UnlockProgram(uintptr_t lock);
+
+// The mark of the run that placed the window, while that run is alive; 0 for
+// an unmarked window and for the mark of a run that has ended.
+uint32_t PlacedBy(WindowRef window);
+void MarkPlaced(WindowRef window, uint32_t mark);
+
+// Takes this run's marks off the windows it placed; a mark it left anywhere
+// else counts for nothing once the run has ended.
+void ClearMarks(const WindowState& state);
