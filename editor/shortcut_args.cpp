@@ -6,7 +6,6 @@
 #include "diag/format.h"
 #include "placement/command.h"
 #include "placement/lookup.h"
-#include "placement/same_program.h"
 
 namespace {
 
@@ -211,7 +210,7 @@ void PlanUpdateOf(const ShortcutPlanOps& ops, const PlacementInput& input, const
     char oldProgram[ComposeRoom];
     const char* rest;
     CopyProgram(SkipBlanks(oldSpace), oldProgram, &rest);
-    if (!SameProgramPath(input.program, oldProgram)) {
+    if (!ops.sameProgram(input.program, oldProgram)) {
       MessageReport(CaptionFailure, OtherProgram, input.program, oldProgram);
       return;
     }
@@ -227,7 +226,7 @@ void PlanUpdateOf(const ShortcutPlanOps& ops, const PlacementInput& input, const
   } else {
     // An ordinary shortcut of the same program: the placement before its
     // arguments, and its icon stays the program's.
-    if (!SameProgramPath(input.program, old.target)) {
+    if (!ops.sameProgram(input.program, old.target)) {
       MessageReport(CaptionFailure, OtherProgram, input.program, old.target);
       return;
     }

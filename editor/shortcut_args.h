@@ -65,6 +65,9 @@ struct ShortcutPlanOps {
   void (*desktopFolder)(void* context, char* folder);  // ShortcutTextSize bytes
   PathKind (*pathKind)(void* context, const char* path);
   ShortcutLoad (*loadShortcut)(void* context, const char* path, OldShortcut* old);
+  // Whether two texts name the same program, as the run compares a command
+  // with the path of a running process.
+  bool (*sameProgram)(const char* a, const char* b);
 };
 
 enum ShortcutPlanKind { PlanRefused, PlanNewShortcut, PlanUpdate };

@@ -10,6 +10,7 @@
 #include "editor/recent_list.h"
 #include "editor/shortcut.h"
 #include "editor/shortcut_args.h"
+#include "placement/lookup.h"
 #include "resources/resource.h"
 
 namespace {
@@ -155,7 +156,7 @@ BOOL WriteShortcut(HWND window) {
   // Everything is decided before anything is written; after a refusal or a
   // failure the editor stays open with the texts as typed.
   ShortcutPlan plan;
-  const ShortcutPlanOps ops = {&object, DesktopFolder, KindOfPath, LoadShortcut};
+  const ShortcutPlanOps ops = {&object, DesktopFolder, KindOfPath, LoadShortcut, SameProgram};
   PlanShortcut(ops, input, output, &plan);
   bool saved = plan.kind != PlanRefused && CarryOut(window, object, plan);
   object.file->Release();

@@ -29,6 +29,11 @@ PathKind Kind(void* context, const char*) {
   return kind == 1 ? PathFile : kind == 2 ? PathFolder : PathMissing;
 }
 
+// Any answer is possible: the plan must stay sound for both.
+bool SameProgram(const char* a, const char* b) {
+  return (std::strlen(a) + std::strlen(b)) % 2 == 0;
+}
+
 ShortcutLoad Load(void* context, const char*, OldShortcut* old) {
   auto* system = static_cast<System*>(context);
   if (!system->loadable) return ShortcutNotLoadable;
@@ -57,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   system.old = parts[2];
   ClearCaptured();
-  ShortcutPlanOps ops = {&system, Desktop, Kind, Load};
+  ShortcutPlanOps ops = {&system, Desktop, Kind, Load, SameProgram};
   static ShortcutPlan plan;
   PlanShortcut(ops, parts[0].c_str(), parts[1].c_str(), &plan);
   if (plan.kind == PlanRefused) {

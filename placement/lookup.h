@@ -94,6 +94,10 @@ bool HoldsProcess(const Program& program, uint32_t processId);
 // (full path, long names), and the lookup and its release.
 extern const ProcessLookupOps SystemLookupOps;
 void CanonicalProgramPath(const char* command, char* path, size_t size);
+// Whether two commands' programs are the same file, compared as the lookup
+// compares a command with a process path; a text that is no absolute path is
+// compared as it stands.
+bool SameProgram(const char* a, const char* b);
 uint32_t FindProgram(Program* program, bool windowOwnersOnly);
 void ReleaseProgram(Program* program);
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size);

@@ -142,6 +142,13 @@ void CanonicalProgramPath(const char* command, char* path, size_t size) {
     std::strcpy(path, expanded);
 }
 
+bool SameProgram(const char* a, const char* b) {
+  char canonicalA[ProcessPathSize], canonicalB[ProcessPathSize];
+  CanonicalProgramPath(a, canonicalA, sizeof canonicalA);
+  CanonicalProgramPath(b, canonicalB, sizeof canonicalB);
+  return SamePath(canonicalA[0] ? canonicalA : a, canonicalB[0] ? canonicalB : b);
+}
+
 uint32_t FindProgram(Program* program, bool windowOwnersOnly) {
   return FindProgram(SystemLookupOps, program, windowOwnersOnly);
 }

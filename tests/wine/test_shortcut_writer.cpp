@@ -155,10 +155,11 @@ TEST_F(ShortcutWriter, UpdatingAnOrdinaryShortcutPutsTheInputFirst) {
   std::string path = Scratch("ordinary.lnk");
   ASSERT_TRUE(MakeLink(path, "C:\\windows\\notepad.exe", "-r notes.txt", "C:\\windows\\regedit.exe",
                        1, "C:\\windows"));
-  Fields("0,0,800,600 C:\\windows\\notepad.exe", path);
+  // The program spelt otherwise is still the shortcut's program, as the run finds it.
+  Fields("0,0,800,600 c:/windows/system32/../NOTEPAD.exe", path);
   EXPECT_FALSE(WriteShowing("Success", "Saved shortcut " + path));
-  ExpectLink(path, "0,0,800,600 C:\\windows\\notepad.exe -r notes.txt", "C:\\windows\\regedit.exe",
-             1, "C:\\windows");
+  ExpectLink(path, "0,0,800,600 c:/windows/system32/../NOTEPAD.exe -r notes.txt",
+             "C:\\windows\\regedit.exe", 1, "C:\\windows");
 
   // Without old arguments: the input text and one space.
   std::string bare = Scratch("bare.lnk");
