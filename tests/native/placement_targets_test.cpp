@@ -399,8 +399,8 @@ TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
     ASSERT_TRUE(PlaceWindow(FakeOps, &state, 0x201 + i, 7, Request, LoneTraces, &result));
   }
   for (int i = 0; i < 15; ++i) EXPECT_EQ(state.PlacedTable[i].window, 0x201u + i) << i;
-  EXPECT_EQ(state.PlacedTable[15].window,
-            0x211u);  // the sixteenth went there, then the seventeenth
+  // The sixteenth went to the last slot, then the seventeenth.
+  EXPECT_EQ(state.PlacedTable[15].window, 0x211u);
   EXPECT_EQ(state.PlacedTable[15].x, 7);
 }
 
