@@ -123,12 +123,6 @@ const Row rows[] = {
      D + "Notepad Tavrisol.lnk", "10,20,640,480 C:\\windows\\notepad.exe", Tav, "", PlanRefused,
      "Failure: " + OtherProgram + "C:\\windows\\regedit.exe, but the shortcut starts " + Notepad +
          NotChanged},
-    {"same program, spelt as the run compares it", "300,300,640,480 c:/WINDOWS/notepad.exe",
-     D + "Notepad Tavrisol.lnk", "10,20,640,480 C:\\windows\\notepad.exe", Tav, "", PlanUpdate,
-     D + "Notepad Tavrisol.lnk", "300,300,640,480 C:\\windows\\notepad.exe", "", ""},
-    {"blanks after the commas", "100, 100, 800, 600 " + Notepad, "", nullptr, "", "",
-     PlanNewShortcut, D + "Notepad Tavrisol.lnk", "100,100,800,600 " + Notepad, Notepad + ",0",
-     "C:\\windows"},
     {"plain numbers", "+0100,-0,0800,600  " + Notepad + "  ", "", nullptr, "", "", PlanNewShortcut,
      D + "Notepad Tavrisol.lnk", "100,0,800,600 " + Notepad, Notepad + ",0", "C:\\windows"},
     {"quoted program", "0,0,800,600 \"C:\\Program Files\\My App\\app.exe\"", "", nullptr, "", "",
@@ -152,8 +146,6 @@ const Row rows[] = {
     {"a drive's root keeps its backslash", "1,2,3,4 c:\\x.exe", "", nullptr, "", "",
      PlanNewShortcut, D + "X Tavrisol.lnk", "1,2,3,4 c:\\x.exe", "c:\\x.exe,0", "c:\\"},
     // Output says where the shortcut goes.
-    {"a new path", "1,2,3,4 " + Notepad, D + "mine.lnk", nullptr, "", "", PlanNewShortcut,
-     D + "mine.lnk", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
     {"a new path without .lnk, in quotes", "1,2,3,4 " + Notepad, " \"C:\\D\\mine\" ", nullptr, "",
      "", PlanNewShortcut, "C:\\D\\mine.lnk", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
     {"a bare name lies on the desktop", "1,2,3,4 " + Notepad, "mine", nullptr, "", "",
@@ -161,6 +153,9 @@ const Row rows[] = {
     {"a folder takes the derived name", "1,2,3,4 " + Notepad, "C:\\D\\", nullptr, "", "",
      PlanNewShortcut, "C:\\D\\Notepad Tavrisol.lnk", "1,2,3,4 " + Notepad, Notepad + ",0",
      "C:\\windows"},
+    {"a dot in the folder is never cut", "0,0,800,600 notepad", "C:\\Users\\first.last\\Desktop",
+     nullptr, "", "", PlanNewShortcut, "C:\\Users\\first.last\\Desktop\\Notepad Tavrisol.lnk",
+     "0,0,800,600 notepad"},
     {"a folder that does not exist", "1,2,3,4 " + Notepad, "C:\\Nowhere\\a.lnk", nullptr, "", "",
      PlanRefused, "Failure: No such folder:\nC:\\Nowhere\\"},
     {"a file that is no shortcut", "1,2,3,4 " + Notepad, "C:\\D\\text.lnk", nullptr, "", "",
@@ -245,14 +240,6 @@ TEST(ShortcutPlan, EachCaseOfOk) {
       EXPECT_EQ(p.input, row.arguments);
     }
   }
-}
-
-TEST(ShortcutPlan, DesktopWithADotIsNeverCut) {
-  FakeSystem system;
-  system.desktop = "C:\\Users\\first.last\\Desktop";
-  Planned p = Plan(system, "0,0,800,600 notepad", "");
-  EXPECT_EQ(p.kind, PlanNewShortcut);
-  EXPECT_EQ(p.path, "C:\\Users\\first.last\\Desktop\\Notepad Tavrisol.lnk");
 }
 
 TEST(ShortcutPlan, NewShortcutTakesTheNextFreeName) {
