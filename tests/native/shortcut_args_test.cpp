@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <strings.h>
 
 #include "editor/filechooser_seed.h"
 #include "editor/shortcut_args.h"
@@ -41,13 +42,8 @@ PathKind KindOf(void* context, const char* path) {
   return PathMissing;
 }
 
-// The run's comparison as far as plain text goes: "/" read as "\\", A-Z folded.
-bool SameText(const char* a, const char* b) {
-  auto folded = [](char c) { return c == '/' ? '\\' : (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
-  for (; *a && *b; ++a, ++b)
-    if (folded(*a) != folded(*b)) return false;
-  return *a == *b;
-}
+// The run's comparison as far as these rows need it: A-Z folded.
+bool SameText(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
 
 ShortcutLoad Load(void* context, const char* path, OldShortcut* old) {
   auto* system = static_cast<FakeSystem*>(context);
@@ -58,13 +54,13 @@ ShortcutLoad Load(void* context, const char* path, OldShortcut* old) {
 }
 
 OldShortcut Old(const std::string& arguments, const std::string& target,
-                const std::string& icon = "", int index = 0) {
+                const std::string& icon = "") {
   OldShortcut old;
   std::memset(&old, 'x', sizeof old);
   std::snprintf(old.arguments, sizeof old.arguments, "%s", arguments.c_str());
   std::snprintf(old.target, sizeof old.target, "%s", target.c_str());
   std::snprintf(old.iconLocation, sizeof old.iconLocation, "%s", icon.c_str());
-  old.iconIndex = index;
+  old.iconIndex = 0;
   return old;
 }
 
