@@ -180,8 +180,6 @@ const Row rows[] = {
     {"a new fill shortcut is named after the program", "fill,0 C:\\Tools\\edit.exe -n", "", nullptr,
      "", "", PlanNewShortcut, D + "Edit Tavrisol.lnk", "fill C:\\Tools\\edit.exe -n",
      "C:\\Tools\\edit.exe,0", "C:\\Tools"},
-    {"a word that is neither", "fil C:\\x.exe", "", nullptr, "", "", PlanRefused,
-     Missing + "fil C:\\x.exe"},
     {"placement without a command", "0,0,800,600 C:\\Apps\\view.exe", "C:\\D\\v.lnk", "1,2,3,4",
      Tav, "", PlanRefused, Invalid + "1,2,3,4"},
     // Updates of ordinary shortcuts keep the program and its icon.
