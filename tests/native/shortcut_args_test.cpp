@@ -215,10 +215,8 @@ TEST(ShortcutPlan, EachCaseOfOk) {
     SCOPED_TRACE(row.what);
     FakeSystem system;
     system.files.insert("C:\\D\\text.lnk");
-    if (row.oldArguments) {
-      std::string at = row.output;
-      system.shortcuts[at] = Old(row.oldArguments, row.oldTarget, row.oldIcon);
-    }
+    if (row.oldArguments)
+      system.shortcuts[row.output] = Old(row.oldArguments, row.oldTarget, row.oldIcon);
     Planned p = Plan(system, row.input, row.output);
     EXPECT_EQ(p.kind, row.kind);
     if (row.kind == PlanRefused) {
