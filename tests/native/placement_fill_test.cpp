@@ -49,8 +49,6 @@ const FillRow FillRows[] = {
     {"2 of 2", {8, 31, 8, 8}, 0, 2, 1, false, {-8, -31, 1928, 1088}, {8, 31, 1928, 1111}},
     // One monitor, at 150 %: a thicker frame, and no region.
     {"1 of 1", {12, 68, 12, 12}, 1, 1, 0, false, {-12, -68, 1932, 1092}, {0, 0, 0, 0}},
-    // No frame at all (a game): the window is the monitor.
-    {"bare", {0, 0, 0, 0}, 1, 1, 0, false, {0, 0, 1920, 1080}, {0, 0, 0, 0}},
 };
 
 TEST(FillGeometry, ClientAreaCoversTheMonitorAndOnlyItsPartIsShown) {

@@ -39,7 +39,6 @@ struct FakeDesktop {
   uint32_t nextError = 5;  // each failed move reads the next error code
   WindowRef foreground = 0;
   std::vector<uint32_t> laterCopies;  // processes of the program the hold's lookups find
-  int looks = 0;
 };
 
 FakeDesktop* desktop = nullptr;
@@ -113,7 +112,6 @@ bool FakeWaitForExit(const Program& program, uint32_t ms) {
 }
 uint32_t FakeTick() { return desktop->tick; }
 uint32_t FakeFindProgram(Program* program, bool) {
-  ++desktop->looks;
   uint32_t added = 0;
   for (uint32_t id : desktop->laterCopies) {
     if (HoldsProcess(*program, id)) continue;
@@ -401,7 +399,8 @@ TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
     ASSERT_TRUE(PlaceWindow(FakeOps, &state, 0x201 + i, 7, Request, LoneTraces, &result));
   }
   for (int i = 0; i < 15; ++i) EXPECT_EQ(state.PlacedTable[i].window, 0x201u + i) << i;
-  EXPECT_EQ(state.PlacedTable[15].window, 0x211u);  // the sixteenth went there, then the seventeenth
+  // The sixteenth went to the last slot, then the seventeenth.
+  EXPECT_EQ(state.PlacedTable[15].window, 0x211u);
   EXPECT_EQ(state.PlacedTable[15].x, 7);
 }
 
@@ -572,10 +571,6 @@ TEST_F(PlacementTargets, HoldAfterAFirstPlacementThatMovedNothingPlacesTheMainWi
   EXPECT_EQ(fakeDesktop.windows[1].box.right, -8 + 1936);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(PlacementMainWindow, OneRuleForWhatAMainWindowIs) {
   struct Row {
     uint32_t style, exStyle;
@@ -640,10 +635,6 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   EXPECT_EQ(CapturedTraces().back(), "hold ended: the program has exited\r\n");
   EXPECT_EQ(program.count, 0u);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(PlacementTargets, AnInstanceAnswersTheStartOnlyWithANewMainWindowOrOneBroughtToTheFront) {
   Add(0x71, Other, Box(0, 0, 400, 300), Main);  // the instance's window before the start
