@@ -33,8 +33,10 @@ bool HasExited(ProcessRef process) {
 
 void Close(ProcessRef process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
 
+// What the program started is followed too: through its job at every look,
+// through the parent links too when a process of it has ended.
 uint32_t Find(Program* program, bool windowOwnersOnly) {
-  return FindProgram(program, windowOwnersOnly);
+  return FindProgram(program, windowOwnersOnly) + FindLaunched(program, !windowOwnersOnly);
 }
 
 }  // namespace

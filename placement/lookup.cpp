@@ -66,6 +66,43 @@ void VisitListed(uint32_t processId, const char* fileName, void* context) {
     Consider(pass, processId);
 }
 
+struct LaunchPass {
+  const ProcessLookupOps* ops;
+  Program* program;
+  uint32_t self;
+};
+
+// Holds a process the program started; parent is null for a member of its job.
+void HoldLaunched(LaunchPass* pass, uint32_t processId, const ProgramProcess* parent) {
+  const ProcessLookupOps& ops = *pass->ops;
+  Program* program = pass->program;
+  if (processId == pass->self || program->count >= ProgramSlots ||
+      HoldsProcess(*program, processId))
+    return;
+  ProcessRef process = ops.openProcess(processId);
+  if (process == 0) return;
+  ProgramProcess held = {processId, 0, 0, 0, process, true};
+  ops.processFacts(process, &held);
+  // The id of an ended process passes on: a child began after its parent.
+  if (parent != nullptr && held.created < parent->created) {
+    ops.closeHandle(process);
+    return;
+  }
+  program->processes[program->count++] = held;
+  TraceLine("process %d was started by the program\r\n", static_cast<int>(processId));
+}
+
+void VisitMember(uint32_t processId, uint32_t, void* context) {
+  HoldLaunched(static_cast<LaunchPass*>(context), processId, nullptr);
+}
+
+void VisitChild(uint32_t processId, uint32_t parentId, void* context) {
+  LaunchPass* pass = static_cast<LaunchPass*>(context);
+  const Program& program = *pass->program;
+  for (uint32_t i = 0; parentId != 0 && i < program.count; ++i)
+    if (program.processes[i].id == parentId) HoldLaunched(pass, processId, &program.processes[i]);
+}
+
 }  // namespace
 
 bool SameTextIgnoringAsciiCase(const char* a, const char* b) {
@@ -123,6 +160,15 @@ uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowO
   if (pass.total == 0 && !windowOwnersOnly && !ops.listProcesses(VisitListed, &pass))
     TraceLine("lookforexecuting cannot list the processes: %x\r\n", ops.lastError());
   return pass.total;
+}
+
+uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parentLinks) {
+  LaunchPass pass = {&ops, program, ops.ownProcessId()};
+  const uint32_t before = program->count;
+  if (program->job != 0) ops.listParents(program->job, VisitMember, &pass);
+  // A grandchild listed before its parent is found by the next look.
+  if (parentLinks) ops.listParents(0, VisitChild, &pass);
+  return program->count - before;
 }
 
 void ReleaseProgram(const ProcessLookupOps& ops, Program* program) {

@@ -13,6 +13,7 @@ enum {
   ProcessPathSize = TextSize,  // a path of 259 UTF-16 units in UTF-8, whole
   ProgramSlots = 16,           // processes of one program held in a Program
   OwnerSlots = 64,             // window owners remembered as already read in one pass
+  JobListSlots = 64,           // processes read from a job in one look
 };
 
 // An open handle (process) as a plain number; 0 means none.
@@ -25,6 +26,9 @@ struct ProgramProcess {
   uint32_t sessionId;  // the terminal session it runs in
   uint64_t created;    // when it began, in the system's 100-ns units; 0 when unknown
   ProcessRef handle;   // open to query, wait for and, where granted, end it
+  // Started by the program (in its job, or by a process it holds), not run
+  // from its path; never ended as hung.
+  bool launched = false;
 };
 
 // The program a run places: made once from the command and handed from the
@@ -33,6 +37,10 @@ struct Program {
   char path[ProcessPathSize];  // canonical; "" when the command names no file
   uint32_t count;              // processes held, at most ProgramSlots
   ProgramProcess processes[ProgramSlots];
+  // The job the program's starts are put in, named after its path so that a
+  // later run finds what it started, also after the starter ended; 0 when none.
+  // Owned by the run, never by the lookup.
+  ProcessRef job;
 };
 
 // What the lookup needs from the system.
@@ -58,6 +66,12 @@ struct ProcessLookupOps {
   uint32_t (*lastError)();
   // The id of the process doing the lookup, which never counts as the program's.
   uint32_t (*ownProcessId)();
+  // Calls visit with every process in the job (parent 0), or, for job 0, with
+  // every running process and its parent's id; false when the list cannot be
+  // read.
+  bool (*listParents)(ProcessRef job,
+                      void (*visit)(uint32_t processId, uint32_t parentId, void* context),
+                      void* context);
 };
 
 // Equal length, and every byte equal once A-Z are folded to a-z; no other byte
@@ -84,6 +98,13 @@ bool CanonicalPathText(const char* command, char* path, size_t size);
 // and skipped; nothing is shown.
 uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowOwnersOnly);
 
+// Adds the processes that the program's processes started, and those they
+// started, marked launched: the members of the program's job (also after their
+// parent ended) and, with parentLinks, the processes whose parent the program
+// holds and that began after it (a program the run did not start, or one that
+// left the job). Returns how many it added.
+uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parentLinks);
+
 // Closes the handles the lookup opened; the program holds no process after.
 void ReleaseProgram(const ProcessLookupOps& ops, Program* program);
 
@@ -100,5 +121,6 @@ void CanonicalProgramPath(const char* command, char* path, size_t size);
 bool SameProgram(const char* a, const char* b);
 uint32_t FindProgram(Program* program, bool windowOwnersOnly);
 void ReleaseProgram(Program* program);
+uint32_t FindLaunched(Program* program, bool parentLinks);
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size);
 uint64_t ProcessCreationTime(ProcessRef process);

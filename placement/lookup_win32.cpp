@@ -60,6 +60,29 @@ bool ListProcesses(void (*visit)(uint32_t processId, const char* fileName, void*
   return true;
 }
 
+bool ListParents(ProcessRef job,
+                 void (*visit)(uint32_t processId, uint32_t parentId, void* context),
+                 void* context) {
+  if (job != 0) {
+    ULONG_PTR list[1 + JobListSlots];
+    list[0] = 0;  // the counts assigned and listed, none until the system says so
+    QueryInformationJobObject(AsHandle(job), JobObjectBasicProcessIdList, list, sizeof list,
+                              nullptr);
+    // A list too long for the buffer still gives what fits, and says how many.
+    for (ULONG i = 0; i < (list[0] >> 32); ++i)
+      visit(static_cast<uint32_t>(list[1 + i]), 0, context);
+    return true;
+  }
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    visit(entry.th32ProcessID, entry.th32ParentProcessID, context);
+  CloseHandle(snapshot);
+  return true;
+}
+
 // Ending a process may be refused where reading it is not (another user's).
 ProcessRef OpenForLookup(uint32_t processId) {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_QUERY_LIMITED_INFORMATION |
@@ -111,7 +134,7 @@ void ExpandPath(wchar_t* path) {
 const ProcessLookupOps SystemLookupOps = {
     VisibleWindowOwners, ListProcesses, OpenForLookup, ProcessImagePath,
     ProcessFacts,        SamePath,      CloseRef,      LastError,
-    OwnProcessId};
+    OwnProcessId,        ListParents};
 
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size) {
   wchar_t wide[WidePathSize];
@@ -154,3 +177,7 @@ uint32_t FindProgram(Program* program, bool windowOwnersOnly) {
 }
 
 void ReleaseProgram(Program* program) { ReleaseProgram(SystemLookupOps, program); }
+
+uint32_t FindLaunched(Program* program, bool parentLinks) {
+  return FindLaunched(SystemLookupOps, program, parentLinks);
+}

@@ -1,7 +1,7 @@
 // What runs share through the system: the turn of a program (runs of one
-// program take turns, runs of different programs never wait for each other)
-// and the marks on the windows a run placed, which count only while that run
-// lives.
+// program take turns, runs of different programs never wait for each other),
+// the marks on the windows a run placed, which count only while that run
+// lives, and the job the program's starts go in.
 #pragma once
 #include <cstdint>
 
@@ -20,3 +20,7 @@ void MarkPlaced(WindowRef window, uint32_t mark);
 // Takes this run's marks off the windows it placed; a mark it left anywhere
 // else counts for nothing once the run has ended.
 void ClearMarks(const WindowState& state);
+
+// The program's job, made or opened by its path (unnamed for a command that
+// names no file); 0 when none could be made.
+uintptr_t ProgramJob(const char* path);

@@ -27,20 +27,27 @@ bool RunAlive(uint32_t mark) {
   return alive;
 }
 
-}  // namespace
-
 // Named after the path as the file system compares it, so that every spelling
-// of one program takes the same turn; a hash keeps the name short.
-uintptr_t LockProgram(const char* path, uint32_t milliseconds) {
+// of one program meets the same object; a hash keeps the name short. False
+// for a command that names no file.
+bool ProgramObjectName(const char* kind, const char* path, char (&name)[64]) {
   wchar_t wide[ProcessPathSize];
   int length = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, ProcessPathSize);
-  if (length <= 1) return 0;
+  if (length <= 1) return false;
   CharUpperBuffW(wide, static_cast<DWORD>(length));
   uint64_t hash = 14695981039346656037ull;
   for (const wchar_t* c = wide; *c != 0; ++c) hash = (hash ^ *c) * 1099511628211ull;
-  char name[64];
-  wsprintfA(name, "Local\\TavrisolProgram-%08x%08x", static_cast<unsigned>(hash >> 32),
+  wsprintfA(name, "Local\\Tavrisol%s-%08x%08x", kind, static_cast<unsigned>(hash >> 32),
             static_cast<unsigned>(hash));
+  return true;
+}
+
+}  // namespace
+
+// Every spelling of one program takes the same turn.
+uintptr_t LockProgram(const char* path, uint32_t milliseconds) {
+  char name[64];
+  if (!ProgramObjectName("Program", path, name)) return 0;
   HANDLE lock = CreateMutexA(nullptr, FALSE, name);
   if (lock == nullptr) return 0;
   if (WaitForSingleObject(lock, milliseconds) == WAIT_TIMEOUT)
@@ -70,4 +77,18 @@ void ClearMarks(const WindowState& state) {
     if (window != nullptr && (RawMark(window) & ~3u) == GetCurrentProcessId())
       RemovePropA(window, PlacedByProperty);
   }
+}
+
+// Breakaway stays allowed, so that a program that makes jobs of its own (or
+// starts what must outlive it) keeps working; nothing ends the program when
+// the job's last handle closes.
+uintptr_t ProgramJob(const char* path) {
+  char name[64];
+  HANDLE job = CreateJobObjectA(nullptr, ProgramObjectName("Job", path, name) ? name : nullptr);
+  if (job == nullptr) return 0;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+  ZeroMemory(&limits, sizeof limits);
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+  SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  return reinterpret_cast<uintptr_t>(job);
 }

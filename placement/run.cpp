@@ -17,6 +17,7 @@ enum RunFailure {
   NotResponding,
   MoveFailed,
   KillFailed,
+  ShellFailed,
 };
 
 int ReportFailure(RunFailure failure, const char* commandLine, const char* command,
@@ -51,6 +52,9 @@ int ReportFailure(RunFailure failure, const char* commandLine, const char* comma
     case KillFailed:
       MessageReport(CaptionFailure, "TerminateProcess failed: %s\n%s", commandLine, errorText);
       break;
+    case ShellFailed:
+      MessageReport(CaptionFailure, "ShellExecuteEx failed: %s\n%s", command, errorText);
+      break;
   }
   return 0;
 }
@@ -64,29 +68,33 @@ struct Awaited {
   bool startedByRun;  // instances running before the start may answer it
   bool instanceSeen;  // another process of the program showed windows meanwhile
   const ShownWindows* shown;
+  bool ownLast = false;  // a script: its own (console) window counts only at the last scan
 };
 
 // One scan of a program that is expected to show a window; on a hand-over,
 // awaited->process becomes the process that shows it. A copy begun after the
-// awaited one counts with any window. An instance that was already running
-// counts only once the started copy has handed over (it has ended, or this is
-// the last scan), with a main window shown after the start or, when the
-// started copy has ended, one it brought to the front.
-bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan) {
+// awaited one, and what the awaited one started, count with any window. An instance that was
+// already running counts only once the started copy has handed over (it has ended, or this is the
+// last scan), with a main window shown after the start or, when the started copy has ended, one it
+// brought to the front. What is in the program's job is the program's too.
+bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, uintptr_t job) {
   WindowState* windows = awaited->windows;
-  if (ops.scanTargetWindows(windows, awaited->process.id)) return true;
-  if (awaited->path[0] == '\0') return false;
+  if (!awaited->ownLast && ops.scanTargetWindows(windows, awaited->process.id)) return true;
   Program others;
-  others.count = 0;
+  others.count = 1;
+  others.job = job;
   std::strcpy(others.path, awaited->path);  // a path of the same size
-  uint32_t count = ops.findProgram(&others, true);
+  // Held without a handle, so that what it started is found through it.
+  others.processes[0] = awaited->process;
+  others.processes[0].handle = 0;
+  if (awaited->path[0] != '\0') ops.findProgram(&others, true);
+  ops.findLaunched(&others, true);
   bool ended = awaited->process.handle != 0 && ops.hasExited(awaited->process.handle);
   bool found = false;
-  for (uint32_t i = 0; i < count && i < ProgramSlots && !found; ++i) {
+  for (uint32_t i = 1; i < others.count && !found; ++i) {
     const ProgramProcess& other = others.processes[i];
-    if (other.id == awaited->process.id) continue;
     const uint64_t began = awaited->process.created;
-    if (began != 0 && other.created > began) {
+    if (other.launched || (began != 0 && other.created > began)) {
       found = ops.scanTargetWindows(windows, other.id);
     } else if (awaited->startedByRun) {
       awaited->instanceSeen = true;
@@ -100,30 +108,40 @@ bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan) {
     }
   }
   ops.releaseProgram(&others);
-  return found;
+  return found ||
+         (awaited->ownLast && lastScan && ops.scanTargetWindows(windows, awaited->process.id));
 }
 
 // What to do with the program's processes found running: place the first
 // that shows a window; wait for one still starting (not yet waiting for
 // input, or younger than the run's allowance); kill the hung ones (no window,
 // ready, older, in this session). Processes of other sessions are not touched.
-RunState ScanRunning(const PlacementOps& ops, const Program& program, Awaited* awaited) {
+// When none shows a window, what they started (a launcher that stays without
+// one, a script) is looked at; while any of it lives, the program is awaited,
+// never killed.
+RunState ScanRunning(const PlacementOps& ops, Program* program, Awaited* awaited) {
   const uint32_t session = ops.ownSession();
-  const uint32_t count = program.count < ProgramSlots ? program.count : uint32_t{ProgramSlots};
-  bool ours = false;
-  for (uint32_t i = 0; i < count; ++i) {
-    const ProgramProcess& process = program.processes[i];
-    if (process.sessionId != session) continue;
-    ours = true;
-    if (ops.scanTargetWindows(awaited->windows, process.id)) {
-      awaited->process = process;
-      return Place;
+  bool ours = false, launched = false;
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1) ops.findLaunched(program, true);
+    for (uint32_t i = 0; i < program->count; ++i) {
+      const ProgramProcess& process = program->processes[i];
+      if (process.sessionId != session || process.launched != (pass == 1)) continue;
+      (pass == 0 ? ours : launched) = true;
+      if (ops.scanTargetWindows(awaited->windows, process.id)) {
+        awaited->process = process;
+        return Place;
+      }
     }
+  }
+  if (launched) {
+    awaited->process = program->processes[0];
+    return AwaitIdle;
   }
   if (!ours) return Start;
   const uint64_t now = ops.now();
-  for (uint32_t i = 0; i < count; ++i) {
-    const ProgramProcess& process = program.processes[i];
+  for (uint32_t i = 0; i < program->count; ++i) {
+    const ProgramProcess& process = program->processes[i];
     if (process.sessionId != session) continue;
     bool young =
         process.created != 0 && now - process.created < static_cast<uint64_t>(AllowanceMs) * 10000;
@@ -143,6 +161,8 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   Program program;
   program.path[0] = '\0';
   program.count = 0;
+  program.job = 0;
+  bool script = false;
   ShownWindows shown;
   shown.count = 0;
   shown.foreground = 0;
@@ -179,12 +199,16 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // Taken before the lookup: a run that finds nothing and starts the
         // program keeps it until the program shows a window.
         if (program.path[0] != '\0') lock = ops.lockProgram(program.path, TurnWaitMs);
-        state = ops.findProgram(&program, false) != 0 ? ScanFound : Start;
+        program.job = ops.programJob(program.path);
+        // A launcher that has ended leaves what it started in the job.
+        state = ops.findProgram(&program, false) != 0 || ops.findLaunched(&program, false) != 0
+                    ? ScanFound
+                    : Start;
         awaited.path = program.path;
         break;
 
       case ScanFound:
-        state = ScanRunning(ops, program, &awaited);
+        state = ScanRunning(ops, &program, &awaited);
         break;
 
       case Kill: {
@@ -207,11 +231,18 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
 
       case Start:
         ops.recordShownWindows(&shown);
+        started.job = program.job;
         if (!ops.startProcess(request, &started)) {
-          failure = StartFailed;
+          failure = started.error != 0 ? ShellFailed : StartFailed;
+          ErrorCodeText(started.error, errorText, sizeof errorText);
           state = Fail;
           break;
         }
+        // A script runs in the command processor, whose path other scripts
+        // share: it is followed through what it starts (its job), and its own
+        // console window counts only when that shows none by the last scan.
+        script = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
+        if (script) started.path[0] = '\0';
         // The program is what the system started: a command with arguments
         // is followed by its executable's path.
         if (started.path[0] != '\0') {
@@ -220,6 +251,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         awaited = {&windows,     {started.id, 0, 0, started.created, started.handle},
                    program.path, true,
                    false,        &shown};
+        awaited.ownLast = script;
         state = AwaitIdle;
         break;
 
@@ -230,14 +262,14 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         break;
 
       case Scan:
-        state = ScanProgram(ops, &awaited, false) ? Place : Wait;
+        state = ScanProgram(ops, &awaited, false, program.job) ? Place : Wait;
         break;
 
       case Wait:
         state = Fail;
         for (int i = 0; i < ExtraScans; ++i) {
           ops.sleep(StartSettleMs);
-          if (ScanProgram(ops, &awaited, i == ExtraScans - 1)) {
+          if (ScanProgram(ops, &awaited, i == ExtraScans - 1, program.job)) {
             state = Place;
             break;
           }
@@ -279,6 +311,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           ops.releaseProgram(&program);
         }
         if (started.handle != 0) ops.closeProcess(started.handle);
+        if (program.job != 0) ops.closeProcess(program.job);
         return result;
     }
   }

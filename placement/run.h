@@ -1,7 +1,7 @@
 // The placement run: parse the command line, find the program running or start
 // it, wait for one of its windows (also in other processes of the same
-// program), restart it when it is hung, place the windows. Runs of one program
-// take turns.
+// program, and in the processes it starts), restart it when it is hung, place
+// the windows. Runs of one program take turns.
 #pragma once
 #include <cstdint>
 
@@ -30,6 +30,8 @@ struct StartedProcess {
   uintptr_t handle;
   uint64_t created;            // when it began, as the lookup gives it; 0: unknown
   char path[ProcessPathSize];  // its executable's path; empty when unknown
+  uintptr_t job = 0;           // given: the job to start it in; 0 for none
+  uint32_t error = 0;          // the shell's reason when it refused to open it
 };
 
 // What the run needs from the system and from the window stage.
@@ -43,7 +45,10 @@ struct PlacementOps {
   // The lookup (FindProgram) and the release of what it holds.
   uint32_t (*findProgram)(Program* program, bool windowOwnersOnly);
   void (*releaseProgram)(Program* program);
-  // Starts the command at the request's position and size; fills started.
+  // Starts the command at the request's position and size, in started.job;
+  // fills started. A shortcut, a document and a program that asks for
+  // elevation are opened as the shell opens them (ShellExecuteEx), keeping
+  // the process it gives.
   bool (*startProcess)(const PlacementRequest& request, StartedProcess* started);
   // Waits until the process waits for input, at most milliseconds; false
   // when it still does not (a process without input counts as waiting).
@@ -71,6 +76,10 @@ struct PlacementOps {
   bool (*holdPlacement)(const PlacementRequest& request, Program* program, WindowState* state);
   // Takes back the marks of the windows this run placed.
   void (*clearMarks)(const WindowState& state);
+  // The program's job (ProgramJob), closed with closeProcess.
+  uintptr_t (*programJob)(const char* path);
+  // Adds what the program's processes started (FindLaunched).
+  uint32_t (*findLaunched)(Program* program, bool parentLinks);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include "diag/diag.h"
 #include "diag/text.h"
 #include "placement/hold.h"
 #include "placement/lookup.h"
@@ -11,6 +14,7 @@
 namespace {
 
 enum { QuotedPathSize = ProcessPathSize + 2 };  // the path, two quotes, the terminator
+enum { ErrorElevationRequired = 740 };          // not in every SDK's headers
 
 // A command that is exactly the absolute path of an existing file is also
 // given as the application name, so that "C:\Program Files\App\app.exe" can
@@ -20,6 +24,51 @@ bool NamesExistingFile(const char* command) {
   if (!IsAbsolutePath(command)) return false;
   DWORD attributes = GetFileAttributesA(command);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// What the run needs of a process it started, which goes in the program's job
+// (an older system may refuse a second job: the parent links stand in).
+void Follow(HANDLE process, StartedProcess* started) {
+  if (!AssignProcessToJobObject(reinterpret_cast<HANDLE>(started->job), process))
+    TraceLine("the program runs outside its job\r\n");
+  ProcessRef ref = reinterpret_cast<ProcessRef>(process);
+  ProcessImagePath(ref, started->path, sizeof started->path);  // left empty when unknown
+  started->created = ProcessCreationTime(ref);
+  // Without a process from the shell (a shortcut under some systems), what
+  // it started from this run is found through the run's own process.
+  started->id = GetProcessId(process != nullptr ? process : GetCurrentProcess());
+  started->handle = ref;
+}
+
+// The shell resolves a shortcut, finds a document's program and asks for
+// elevation; its failure (also the user's refusal) is reported by the run.
+bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) {
+  SHELLEXECUTEINFOA info;
+  ZeroMemory(&info, sizeof info);
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  char* program = request.command;
+  char* end = program + lstrlenA(program);
+  if (!NamesExistingFile(program)) {
+    // The program ends at its closing quote or its first blank: cut there
+    // for the call, its arguments after.
+    const char stop = *program == '"' ? '"' : ' ';
+    program += stop == '"';
+    for (end = program; *end != '\0' && *end != stop;) ++end;
+    info.lpParameters = *end != '\0' ? end + 1 : end;
+  }
+  const char kept = *end;
+  *end = '\0';
+  info.lpFile = program;
+  info.nShow = SW_SHOWNORMAL;
+  const bool opened = ShellExecuteExA(&info) != 0;
+  *end = kept;
+  if (!opened) {
+    started->error = GetLastError();
+    return false;
+  }
+  Follow(info.hProcess, started);
+  return true;
 }
 
 bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
@@ -44,18 +93,18 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
     if (QuoteProgramPath(request.command, quoted, sizeof quoted)) commandLine = quoted;
   }
   // Started suspended, so that its path and start time are read before it can
-  // hand over to another copy and end.
+  // hand over to another copy and end, and so that it is in the program's job
+  // before it can start anything of its own.
   if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
                       CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
-                      &info))
-    return false;
-  ProcessRef process = reinterpret_cast<ProcessRef>(info.hProcess);
-  if (!ProcessImagePath(process, started->path, sizeof started->path)) started->path[0] = '\0';
-  started->created = ProcessCreationTime(process);
+                      &info)) {
+    const DWORD error = GetLastError();
+    return (error == ERROR_BAD_EXE_FORMAT || error == ErrorElevationRequired) &&
+           OpenThroughShell(request, started);
+  }
+  Follow(info.hProcess, started);
   ResumeThread(info.hThread);
   CloseHandle(info.hThread);
-  started->id = info.dwProcessId;
-  started->handle = reinterpret_cast<uintptr_t>(info.hProcess);
   return true;
 }
 
@@ -141,7 +190,9 @@ const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          Place,
                                          Terminate,
                                          Hold,
-                                         ClearMarks};
+                                         ClearMarks,
+                                         ProgramJob,
+                                         FindLaunched};
 
 }  // namespace
 

@@ -18,6 +18,8 @@ struct FakeProcess {
   bool opens = true;
   bool pathReadable = true;
   std::string listedName = "";  // the process list's name when not the path's file part
+  uint32_t parent = 3;
+  bool inJob = false;  // in the program's job
 };
 
 struct FakeProcesses {
@@ -79,13 +81,19 @@ void FakeFacts(ProcessRef process, ProgramProcess* facts) {
   facts->parentId = 3;
   facts->sessionId = 1;
 }
+bool FakeListParents(ProcessRef job, void (*visit)(uint32_t, uint32_t, void*), void* context) {
+  ++fake->listed;
+  for (const FakeProcess& p : fake->list)
+    if (job == 0 || p.inJob) visit(p.id, job == 0 ? p.parent : 0, context);
+  return true;
+}
 void FakeClose(ProcessRef) { ++fake->closed; }
 uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
-const ProcessLookupOps FakeOps = {FakeOwners, FakeList,      FakeOpen,
-                                  FakePath,   FakeFacts,     SameTextIgnoringAsciiCase,
-                                  FakeClose,  FakeLastError, FakeOwnId};
+const ProcessLookupOps FakeOps = {
+    FakeOwners, FakeList,      FakeOpen,  FakePath,       FakeFacts, SameTextIgnoringAsciiCase,
+    FakeClose,  FakeLastError, FakeOwnId, FakeListParents};
 
 class ProcessLookup : public ::testing::Test {
  protected:
@@ -251,6 +259,36 @@ TEST_F(ProcessLookup, LongListIsSearchedWholeWithoutWarning) {
   EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{12000}));
   EXPECT_TRUE(CapturedReports().empty());
   EXPECT_EQ(processes.opened, 1);
+}
+
+TEST_F(ProcessLookup, WhatTheProgramStartedIsFoundThroughItsJobAndItsParents) {
+  // Creation times grow with the id: 8 is older than 10, so 10 cannot have started it (its id
+  // was used again). A grandchild listed before its parent is found by the next look.
+  processes.list = {{10, "C:\\apps\\launch.exe"},
+                    {30, "C:\\apps\\other.exe", false, true, true, "", 20},
+                    {20, "C:\\apps\\game.exe", false, true, true, "", 10},
+                    {8, "C:\\apps\\old.exe", false, true, true, "", 10},
+                    {40, "C:\\apps\\game.exe"},
+                    {6, "C:\\apps\\tavrisol.exe", false, true, true, "", 10},
+                    {50, "C:\\apps\\late.exe", false, true, true, "", 44, true}};
+  EXPECT_EQ(Find("C:\\apps\\launch.exe"), 1u);
+  program->job = 0x70b;
+  EXPECT_EQ(FindLaunched(FakeOps, program.get(), false), 1u);  // the job alone
+  EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 1u);
+  EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{10, 50, 20, 30}));
+  EXPECT_FALSE(program->processes[0].launched);
+  EXPECT_TRUE(program->processes[1].launched && program->processes[3].launched);
+  EXPECT_EQ(CapturedTraces().back(), "process 30 was started by the program\r\n");
+  EXPECT_EQ(processes.closed, 2);  // 8, read and let go at each look
+  // Nothing new: the job and one list read; nothing without a process to start from.
+  processes.listed = 0;
+  EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 0u);
+  EXPECT_EQ(processes.listed, 2);
+  ReleaseProgram(FakeOps, program.get());
+  program->job = 0;
+  EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 0u);
+  EXPECT_EQ(program->count, 0u);
 }
 
 }  // namespace

@@ -18,8 +18,9 @@ const uint64_t Second = 10000000;  // in the units of creation times
 // A process of the program as the fake lookup finds it; its handle is 0x1000 + id.
 struct FakeProcess {
   uint32_t id;
-  uint64_t created = 0;  // 0: unknown
-  uint32_t session = 1;  // the run's own is 1
+  uint64_t created = 0;   // 0: unknown
+  uint32_t session = 1;   // the run's own is 1
+  bool launched = false;  // started by the program, not found by its path
 };
 
 // The fake system: every call is written to a log, scans answer from a queue.
@@ -28,7 +29,11 @@ struct FakeSystem {
   std::vector<FakeProcess> running;            // what the run's lookup finds
   uint32_t runningTotal = 0;                   // when more than it holds
   std::deque<std::vector<FakeProcess>> walks;  // what each later lookup finds
-  std::string startedPath;                     // empty: the started program's path is unknown
+  std::vector<FakeProcess> launched;           // what the program started, found at every look
+  bool launchedEarlier = false;  // what it started runs before the run starts anything
+  uintptr_t job = 0;             // the program's job
+  uint32_t shellError = 0;       // the shell's reason for a failed start
+  std::string startedPath;       // empty: the started program's path is unknown
   uint64_t now = 1000000000 * Second;
   bool startSucceeds = true;
   uint32_t startedId = 77;
@@ -44,6 +49,7 @@ struct FakeSystem {
   std::string startedCommand, lookedUp, heldPath;
   WindowRef heldTarget = 0;  // what the scans left for the hold
   WindowRef marksClearedOf = 0;
+  uintptr_t startedJob = 0;
   int finds = 0, released = 0, marksCleared = 0;
 };
 
@@ -80,9 +86,25 @@ uint32_t FakeFind(Program* program, bool windowOwnersOnly) {
   }
   for (const FakeProcess& p : list) {
     if (program->count >= ProgramSlots) break;
-    program->processes[program->count++] = {p.id, 0, p.session, p.created, HandleOf(p.id)};
+    program->processes[program->count++] = {p.id,           0,         p.session, p.created,
+                                            HandleOf(p.id), p.launched};
   }
   return total;
+}
+
+uintptr_t FakeJob(const char*) { return fake->job; }
+
+uint32_t FakeFindLaunched(Program* program, bool) {
+  uint32_t added = 0;
+  const auto& calls = fake->calls;
+  if (!fake->launchedEarlier && std::find(calls.begin(), calls.end(), "start") == calls.end())
+    return 0;
+  for (const FakeProcess& p : fake->launched) {
+    if (program->count >= ProgramSlots || HoldsProcess(*program, p.id)) continue;
+    program->processes[program->count++] = {p.id, 0, p.session, p.created, HandleOf(p.id), true};
+    ++added;
+  }
+  return added;
 }
 
 void FakeRelease(Program* program) {
@@ -94,6 +116,8 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   fake->calls.push_back("start");
   fake->started = request;
   fake->startedCommand = request.command;
+  fake->startedJob = started->job;
+  started->error = fake->shellError;
   if (!fake->startSucceeds) return false;
   started->id = fake->startedId;
   started->handle = 0x5150;
@@ -158,9 +182,10 @@ void FakeClearMarks(const WindowState& state) {
 }
 
 const PlacementOps FakeOps = {
-    FakeCanonical, FakeLock,      FakeUnlock, FakeFind,      FakeRelease, FakeStart,       FakeIdle,
-    FakeExited,    FakeClose,     FakeSleep,  FakeNow,       FakeSession, FakeRecordShown, FakeScan,
-    FakeScanNew,   FakeScanFront, FakePlace,  FakeTerminate, FakeHold,    FakeClearMarks};
+    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,        FakeRelease, FakeStart,
+    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,       FakeNow,     FakeSession,
+    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,   FakePlace,   FakeTerminate,
+    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -295,6 +320,15 @@ TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\missing.exe --flag");
+
+  // What the shell opens (a shortcut, a program asking for elevation) fails with its reason.
+  system = FakeSystem();
+  ClearCaptured();
+  system.startSucceeds = false;
+  system.shellError = 1223;
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.lnk"), 0);
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_EQ(CapturedReports()[0].text, "ShellExecuteEx failed: C:\\app.lnk\nsystem text 1223");
 }
 
 TEST_F(PlacementRun, RestartFailureAfterKill) {
@@ -396,6 +430,8 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
     std::set<uintptr_t> notReady;
     const char* starting;            // the trace of a process still starting; "" for none
     std::vector<std::string> calls;  // after the lookup, up to the first scan of what it awaits
+    std::vector<FakeProcess> launched = {};  // what the program started
+    std::deque<bool> answers = {};           // of the scans
   } cases[] = {
       // Young, or old but not waiting for input yet: still starting, awaited as a started one.
       {{{42, now - 13 * Second}},
@@ -425,6 +461,18 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
        {},
        "",
        {"scan 42", "idle 4138 0", "terminate 4138", "record shown"}},
+      // A launcher that stays without a window: the window of what it started is placed; while
+      // that shows none, the launcher is awaited, not killed. What another session's copy
+      // started is not looked at.
+      {{{42, old}}, {}, "", {"scan 42", "scan 60", "place", "unlock"}, {{60, old}}, {false, true}},
+      {{{42, old}},
+       {},
+       "",
+       {"scan 42", "scan 60", "idle 4138 30000", "sleep 1000", "scan 42"},
+       {{60, old}}},
+      {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138"}, {{60, old, 2}}},
+      // The launcher has ended: what it started is found in the program's job.
+      {{}, {}, "", {"scan 60", "place", "unlock"}, {{60, old}}, {true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.calls.back());
@@ -432,6 +480,9 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
     ClearCaptured();
     system.running = c.running;
     system.notReady = c.notReady;
+    system.launched = c.launched;
+    system.launchedEarlier = true;
+    system.scanAnswers = c.answers;
     Run("1,2,3,4 C:\\app.exe");
     std::vector<std::string> seen(system.calls.begin() + 2, system.calls.end());
     seen.resize(std::min(seen.size(), c.calls.size()));
@@ -475,6 +526,7 @@ TEST_F(PlacementRun, WindowOfAnotherProcessOfTheProgramIsPlacedAndHeld) {
     std::set<uint32_t> newWindowOf, frontWindowOf;
     const char* handOverScan;  // the scan that answers the start
     int scansOfStarted;
+    std::vector<FakeProcess> launched = {};
   } cases[] = {
       // A copy begun after the started one shows any window.
       {"later copy", {}, {{77, now}, {90, now + 1}}, false, {}, {}, "scan 90", 1},
@@ -485,6 +537,8 @@ TEST_F(PlacementRun, WindowOfAnotherProcessOfTheProgramIsPlacedAndHeld) {
       {"instance, front", {}, {{50, now - 1}}, true, {}, {50}, "scan front 50", 1},
       // While the started copy lives, only at the last scan.
       {"instance, last", {}, {{50, now - 1}, {77, now}}, false, {50}, {}, "scan new 50", 12},
+      // What the started one started shows any window, whatever its start time says.
+      {"started by it", {}, {}, false, {}, {}, "scan 91", 1, {{91, now - 1}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -496,15 +550,16 @@ TEST_F(PlacementRun, WindowOfAnotherProcessOfTheProgramIsPlacedAndHeld) {
     system.startedExits = c.startedExits;
     system.newWindowOf = c.newWindowOf;
     system.frontWindowOf = c.frontWindowOf;
+    system.launched = c.launched;
+    const std::string handOver = c.handOverScan;
     system.scanAnswers.assign(c.scansOfStarted, false);
-    if (std::string(c.handOverScan) == "scan 90") system.scanAnswers.push_back(true);
+    if (handOver.rfind("scan 9", 0) == 0) system.scanAnswers.push_back(true);
     EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
     EXPECT_EQ(Count(c.handOverScan), 1);
     EXPECT_EQ(Count("scan 77"), c.scansOfStarted);
     EXPECT_EQ(Count("hold 30"), 1);
-    uint32_t to = std::string(c.handOverScan) == "scan 90" ? 90 : 50;
-    EXPECT_EQ(CapturedTraces().back(),
-              "program handed over to process " + std::to_string(to) + "\r\n");
+    EXPECT_EQ(CapturedTraces().back(), "program handed over to process " +
+                                           handOver.substr(handOver.rfind(' ') + 1) + "\r\n");
   }
 }
 
@@ -528,6 +583,28 @@ TEST_F(PlacementRun, InstanceThatTookTheStartWithoutAWindowIsReportedSo) {
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
   EXPECT_EQ(Count("scan new 50") + Count("scan front 50") + Count("scan 50"), 0);
   EXPECT_EQ(Count("scan 42"), 3);
+}
+
+TEST_F(PlacementRun, ScriptIsFollowedThroughWhatItStartsAndItsConsoleComesLast) {
+  // The command processor runs the script: the program keeps the script's path, goes in its
+  // job, and what the script started is placed; the processor's own (console) window only when
+  // nothing else showed one by the last scan.
+  for (bool started : {true, false}) {
+    SCOPED_TRACE(started ? "the script starts a program" : "only its console");
+    system = FakeSystem();
+    system.job = 0x70b;
+    system.startedPath = "C:\\windows\\system32\\CMD.EXE";
+    if (started) system.launched = {{91, FakeSystem().now + 1}};
+    system.scanAnswers = {true};
+    EXPECT_EQ(Run("1,2,3,4,30 C:\\go.bat"), 1);
+    EXPECT_EQ(Count(started ? "scan 91" : "scan 77"), 1);
+    EXPECT_EQ(Count("scan 77"), started ? 0 : 1);
+    EXPECT_EQ(Count("sleep 1000"), started ? 1 : 12);
+    EXPECT_EQ(Count("walk C:\\go.bat"), started ? 1 : 12);
+    EXPECT_EQ(system.heldPath, "C:\\go.bat");
+    EXPECT_EQ(system.startedJob, 0x70bu);
+    EXPECT_EQ(system.calls.back(), "close 1803");  // the job, after the started process
+  }
 }
 
 }  // namespace

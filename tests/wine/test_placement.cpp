@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "harness.h"
+#include "harness/shortcut_support.h"
 
 using namespace harness;
 
@@ -873,4 +874,102 @@ TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
                        notepad);
   EXPECT_TRUE(
       WindowAt(w, before.left, before.top, before.right - before.left, before.bottom - before.top));
+}
+
+TEST(PlacementWalk, WhatALauncherStartsIsTheProgram) {
+  ProcessGuard guard;
+  // A copy of the game that no launcher started, under the same file name, is never taken.
+  HWND unrelated = StartLoneTarget(guard, guard.CopyFixture("target.exe", "gamestay.exe"));
+  ASSERT_NE(unrelated, nullptr);
+  // The launchers copy themselves beside themselves as "game...".
+  auto gameOf = [&](const std::string& launcher) {
+    std::string game =
+        launcher.substr(0, launcher.rfind('\\') + 1) + launcher.substr(launcher.rfind('\\') + 9);
+    game.insert(launcher.rfind('\\') + 1, "game");
+    guard.TrackPath(game);
+    guard.TrackFile(game);
+    return game;
+  };
+  auto windowOf = [&](const std::string& path) -> HWND {
+    std::vector<DWORD> pids = FindProcessesByPath(path);
+    if (pids.size() != 1) return nullptr;
+    std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+    return windows.size() == 1 ? windows[0].hwnd : nullptr;
+  };
+
+  // A launcher that stays without a window: its game is placed, then found through the launcher
+  // by a second click, which kills and starts nothing.
+  std::string stay = guard.CopyFixture("target.exe", "launcherstay.exe");
+  std::string game = gameOf(stay);
+  RunResult r = PlaceAtCoordinates(stay);
+  ASSERT_TRUE(PlacedQuietly(r));
+  const std::vector<DWORD> launcher = FindProcessesByPath(stay), games = FindProcessesByPath(game);
+  ASSERT_EQ(games.size(), 1u);
+  EXPECT_TRUE(WindowAt(windowOf(game), Left, Top, Width, Height));
+  EXPECT_TRUE(r.HasTrace("process " + std::to_string(games[0]) + " was started by the program\r\n"))
+      << r.AllTraces();
+  r = RunTavrisol("300,200,500,400 " + stay);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(windowOf(game), 300, 200, 500, 400));
+  EXPECT_EQ(FindProcessesByPath(stay), launcher);
+  EXPECT_EQ(FindProcessesByPath(game), games);
+  EXPECT_TRUE(WindowAt(unrelated, 300, 300, 400, 300));
+
+  // The same launcher started by the user: the run finds its game through the parent links.
+  for (DWORD pid : launcher) KillProcess(pid);
+  for (DWORD pid : games) KillProcess(pid);
+  ASSERT_NE(StartProcess(stay), 0u);
+  ASSERT_TRUE(WaitUntil([&] { return windowOf(game) != nullptr; }, 10000));
+  r = PlaceAtCoordinates(stay);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(windowOf(game), Left, Top, Width, Height));
+  EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 0u);
+
+  // A launcher that ends 300 ms after starting its game; a second click finds the game in the
+  // program's job and starts nothing.
+  std::string quit = guard.CopyFixture("target.exe", "launcherquit.exe");
+  std::string quitGame = gameOf(quit);
+  r = PlaceAtCoordinates(quit);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(windowOf(quitGame), Left, Top, Width, Height));
+  ASSERT_TRUE(WaitUntil([&] { return FindProcessesByPath(quit).empty(); }, 5000));
+  r = RunTavrisol("300,200,500,400 " + quit);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(windowOf(quitGame), 300, 200, 500, 400));
+  EXPECT_TRUE(FindProcessesByPath(quit).empty());
+
+  // A launcher with a splash that starts the game and ends, with a hold: the splash is placed
+  // first, then the game's main window.
+  std::string splash = guard.CopyFixture("target.exe", "launchersplash.exe");
+  std::string splashGame = gameOf(splash);
+  r = RunTavrisol(std::string(Coordinates) + ",6 " + splash);
+  ASSERT_TRUE(PlacedQuietly(r));
+  HWND main = windowOf(splashGame);
+  EXPECT_TRUE(WindowAt(main, Left, Top, Width, Height)) << r.AllTraces();
+  EXPECT_TRUE(r.HasTrace("window " + Hex(main) + " is the new target\r\n")) << r.AllTraces();
+  EXPECT_EQ(r.CountTracesStartingWith("hold ended: the program has exited"), 0u);
+
+  // A batch file that starts the program.
+  std::string plain = guard.CopyFixture("target.exe", "plain.exe");
+  std::string batch = plain.substr(0, plain.rfind('\\') + 1) + "start plain.bat";
+  guard.TrackFile(batch);
+  FILE* file = fopen(batch.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  fprintf(file, "@start \"\" \"%s\"\r\n", plain.c_str());
+  fclose(file);
+  r = PlaceAtCoordinates(batch);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(windowOf(plain), Left, Top, Width, Height));
+
+  // A shortcut given as the command is opened by the shell.
+  std::string linked = guard.CopyFixture("target.exe", "linked.exe");
+  std::string link = linked + ".lnk";
+  guard.TrackFile(link);
+  CoInitialize(nullptr);
+  ASSERT_TRUE(MakeLink(link, linked, "", "", 0, ""));
+  CoUninitialize();
+  r = PlaceAtCoordinates(link);
+  EXPECT_EQ(r.exitCode, 1u) << r.AllTraces();
+  EXPECT_TRUE(r.boxes.empty()) << r.boxes[0].caption << ": " << r.boxes[0].text;
+  EXPECT_TRUE(WindowAt(windowOf(linked), Left, Top, Width, Height)) << r.AllTraces();
 }
