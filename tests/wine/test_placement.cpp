@@ -167,6 +167,21 @@ std::vector<WindowInfo> TargetWindows(DWORD pid, bool visibleOnly = true) {
 }
 
 // Starts a copy of the target fixture that shows one window; that window, or nullptr.
+// A held run of a splash copy: its one process left shows one window, the main window after
+// the splash, at the coordinates. Returns that process.
+DWORD ExpectSplashMainPlaced(const std::string& path, const RunResult& r) {
+  EXPECT_TRUE(PlacedQuietly(r));
+  std::vector<DWORD> pids = FindProcessesByPath(path);
+  EXPECT_EQ(pids.size(), 1u);
+  if (pids.size() != 1) return 0;
+  std::vector<WindowInfo> windows = TargetWindows(pids[0]);
+  EXPECT_EQ(windows.size(), 1u);
+  if (windows.size() != 1) return pids[0];
+  EXPECT_EQ(windows[0].title, "splash main");
+  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
+  return pids[0];
+}
+
 HWND StartLoneTarget(ProcessGuard& guard, const std::string& path) {
   DWORD pid = StartTarget(guard, path, 1);
   return pid != 0 ? TargetWindows(pid)[0].hwnd : nullptr;
@@ -691,14 +706,7 @@ TEST(PlacementHold, ANewerRunEndsTheOlderHold) {
 TEST(PlacementHold, MainWindowBusyWhenItAppearsIsPlacedOnceItAnswers) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "busysplash.exe");
-  RunResult r = RunTavrisol(std::string(Coordinates) + ",9 " + path);
-  ASSERT_TRUE(PlacedQuietly(r));
-  std::vector<DWORD> pids = FindProcessesByPath(path);
-  ASSERT_EQ(pids.size(), 1u);
-  std::vector<WindowInfo> windows = TargetWindows(pids[0]);
-  ASSERT_EQ(windows.size(), 1u);
-  EXPECT_EQ(windows[0].title, "splash main");
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
+  ExpectSplashMainPlaced(path, RunTavrisol(std::string(Coordinates) + ",9 " + path));
 }
 
 namespace {
@@ -798,15 +806,8 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   // A splash process that starts the program's main copy and exits hands the hold over.
   std::string splash = guard.CopyFixture("target.exe", "splashcopy.exe");
   RunResult r = RunTavrisol(std::string(Coordinates) + ",5 " + splash);
-  ASSERT_TRUE(PlacedQuietly(r));
-  std::vector<DWORD> mains = FindProcessesByPath(splash);
-  ASSERT_EQ(mains.size(), 1u);
-  std::vector<WindowInfo> windows = TargetWindows(mains[0]);
-  ASSERT_EQ(windows.size(), 1u);
-  EXPECT_EQ(windows[0].title, "splash main");
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height)) << r.AllTraces();
-  EXPECT_TRUE(r.HasTrace("hold follows process " + std::to_string(mains[0]) + "\r\n"))
-      << r.AllTraces();
+  DWORD main = ExpectSplashMainPlaced(splash, r);
+  EXPECT_TRUE(r.HasTrace("hold follows process " + std::to_string(main) + "\r\n")) << r.AllTraces();
 }
 
 namespace {
