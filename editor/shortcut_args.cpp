@@ -104,18 +104,6 @@ int32_t OldHoldSeconds(const char* oldArguments, const char* oldSpace) {
   return ParsePlacementCommand(head, &request) == PlacementParsed ? request.holdSeconds : 0;
 }
 
-// The run's hold in [text, end): a comma and nothing but digits. -1 when the
-// text is no hold (the run ignores it), -2 when the number is out of range.
-int32_t ReadHold(const char* text, const char* end) {
-  if (end - text < 2 || text[0] != ',') return -1;
-  int32_t seconds = 0;
-  for (const char* p = text + 1; p < end; ++p) {
-    if (*p < '0' || *p > '9') return -1;
-    if (seconds <= HoldSecondsLimit) seconds = seconds * 10 + (*p - '0');
-  }
-  return seconds > HoldSecondsLimit ? -2 : seconds;
-}
-
 void Refuse(const char* format, const char* text) { MessageReport(CaptionFailure, format, text); }
 
 bool IsPath(const char* program) { return std::strpbrk(program, "\\/") != nullptr; }
@@ -295,8 +283,8 @@ ShortcutTextResult ReadPlacementInput(const char* inputText, PlacementInput* inp
     Refuse(InvalidCommandMessage, inputText);
     return ShortcutInvalidCommand;
   }
-  int32_t hold = ReadHold(end, space);
-  if (hold == -2) {
+  int32_t hold = ReadHoldNumber(end, space);
+  if (hold == HoldOutOfRange) {
     MessageReport(CaptionFailure, "Hold seconds out of range (0 to %d):\n%s", HoldSecondsLimit,
                   inputText);
     return ShortcutInvalidCommand;

@@ -32,19 +32,6 @@ bool ReadNumber(const char** cursor, int32_t* number) {
   return true;
 }
 
-// The hold's seconds in [text, end): a comma, then nothing but digits making a
-// number from 1 to HoldSecondsLimit; 0 for anything else.
-int32_t ReadHoldSeconds(const char* text, const char* end) {
-  if (end - text < 2 || text[0] != ',') return 0;
-  int32_t seconds = 0;
-  for (const char* p = text + 1; p < end; ++p) {
-    if (*p < '0' || *p > '9') return 0;
-    seconds = seconds * 10 + (*p - '0');
-    if (seconds > HoldSecondsLimit) return 0;
-  }
-  return seconds;
-}
-
 bool IsWordEnd(char c) { return c == '\0' || c == ' ' || c == ','; }
 
 // "fill" or "fillwork" at the start of text, in any case of ASCII letters,
@@ -94,6 +81,16 @@ int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char**
   return filled;
 }
 
+int32_t ReadHoldNumber(const char* text, const char* end) {
+  if (end - text < 2 || text[0] != ',') return HoldAbsent;
+  int32_t seconds = 0;
+  for (const char* p = text + 1; p < end; ++p) {
+    if (*p < '0' || *p > '9') return HoldAbsent;
+    if (seconds <= HoldSecondsLimit) seconds = seconds * 10 + (*p - '0');
+  }
+  return seconds > HoldSecondsLimit ? HoldOutOfRange : seconds;
+}
+
 bool IsAbsolutePath(const char* path) {
   bool drive = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
                path[1] == ':' && (path[2] == '\\' || path[2] == '/');
@@ -120,7 +117,9 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   // stands inside the coordinate list; a tab is no separator.
   char* command = std::strchr(commandLine, ' ');
   if (command == nullptr) return PlacementNoCommand;
-  int32_t holdSeconds = command > afterNumbers ? ReadHoldSeconds(afterNumbers, command) : 0;
+  // 0 and anything else that is no number from 1 to the limit ask for no hold.
+  int32_t holdSeconds = command > afterNumbers ? ReadHoldNumber(afterNumbers, command) : 0;
+  if (holdSeconds < 0) holdSeconds = 0;
   ++command;
   while (*command != '\0' && IsCommandWhitespace(*command)) ++command;
 

@@ -46,6 +46,11 @@ bool IsCommandWhitespace(char c);
 // asked for, points just after the last one read.
 int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end);
 
+// The number in [text, end) when that text is a comma and nothing but digits;
+// HoldAbsent for any other text, HoldOutOfRange past HoldSecondsLimit.
+enum { HoldAbsent = -1, HoldOutOfRange = -2 };
+int32_t ReadHoldNumber(const char* text, const char* end);
+
 // Reads the four numbers, or a fill word ("fill", "fillwork", either with
 // ":N", and nothing else up to a comma or the space), and finds the command
 // after the first space of the line. A number from 1 to HoldSecondsLimit,
