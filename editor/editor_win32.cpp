@@ -7,9 +7,9 @@
 #include "diag/diag.h"
 #include "editor/commands.h"
 #include "editor/editor.h"
-#include "editor/library_load.h"
 #include "editor/picker.h"
 #include "editor/recent.h"
+#include "placement/companion.h"
 #include "resources/resource.h"
 #include "templatewin/builder.h"
 #include "templatewin/chain.h"
@@ -17,7 +17,6 @@
 
 static const char EditorClass[] = "Tavrisol";
 static const char EditorTitle[] = "Tavrisol " TAVRISOL_VERSION_TEXT;
-static const char HelperName[] = "tavrisolhelper.dll";
 
 // Set once the builder has made every control; only then does the window's
 // end also end the message loop. A window whose creation failed must not post
@@ -77,31 +76,9 @@ static void SetIcons(HWND window) {
   SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-// Only beside the program and in the system folders, never in the current
-// folder or PATH; later loads (the file dialog's) keep the usual search.
-static void* LoadRestricted(const char* name) {
-  return LoadLibraryExA(name, nullptr,
-                        LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-static unsigned long LastError() { return GetLastError(); }
-
-static bool OwnPath(char* path, size_t size) {
-  DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(size));
-  return length > 0 && length < size;
-}
-
-// A full path needs no search; the library's own imports are searched from
-// its folder.
-static void* LoadFullPath(const char* path) {
-  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
-static const LibraryLoadOps helperLoadOps = {LoadRestricted, LastError, OwnPath, LoadFullPath};
-
 // Loads the companion library; -1 fails the window's creation.
 static LRESULT LoadHelper() {
-  helperLibrary = static_cast<HMODULE>(LoadLibraryBesideProgram(helperLoadOps, HelperName));
+  helperLibrary = static_cast<HMODULE>(LoadCompanionLibrary());
   if (!helperLibrary) {
     char* text = LastErrorText();
     MessageReport(CaptionError, "Failed to load tavrisolhelper.dll %x\n%s",

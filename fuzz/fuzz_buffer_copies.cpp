@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "editor/filechooser_seed.h"
-#include "editor/library_load.h"
+#include "helper/library_load.h"
 
 namespace {
 

@@ -1,31 +1,16 @@
 #include <windows.h>
 
 #include "diag/diag.h"
-#include "diag/text.h"
 #include "helper/size_hook.h"
+#include "placement/companion.h"
 #include "placement/move.h"
 
 namespace {
 
-const char HelperName[] = "tavrisolhelper.dll";
-
-// The companion library beside the program, whatever the current folder.
-HMODULE LoadHelper() {
-  char path[TextSize];  // any folder, in any language
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  char* name = path + length;
-  while (name > path && name[-1] != '\\' && name[-1] != '/') --name;
-  if (length == 0 || length >= sizeof path ||
-      static_cast<size_t>(name - path) + sizeof HelperName > sizeof path)
-    return nullptr;
-  lstrcpyA(name, HelperName);
-  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 // The move again, with the hook on the window's thread; false when the hook
 // could not be set (another bitness, higher rights, no library).
 bool MoveWithRaisedLimit(HWND window, int32_t x, int32_t y, int32_t width, int32_t height) {
-  HMODULE helper = LoadHelper();
+  HMODULE helper = static_cast<HMODULE>(LoadCompanionLibrary());
   HOOKPROC procedure = helper ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
                                     GetProcAddress(helper, SIZE_HOOK_EXPORT)))
                               : nullptr;

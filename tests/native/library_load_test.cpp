@@ -1,5 +1,5 @@
 // The companion library's load, over stand-in system operations.
-#include "editor/library_load.h"
+#include "helper/library_load.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "editor/library_load.h"
+#include "helper/library_load.h"
 
 #include <cstring>
 

@@ -1,0 +1,34 @@
+#include <windows.h>
+
+#include "helper/library_load.h"
+#include "placement/companion.h"
+
+namespace {
+
+// Only beside the program and in the system folders; later loads (the file
+// dialog's) keep the usual search.
+void* LoadRestricted(const char* name) {
+  return LoadLibraryExA(name, nullptr,
+                        LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+unsigned long LastError() { return GetLastError(); }
+
+bool OwnPath(char* path, size_t size) {
+  DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(size));
+  return length > 0 && length < size;
+}
+
+// A full path needs no search; the library's own imports are searched from
+// its folder.
+void* LoadFullPath(const char* path) {
+  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+const LibraryLoadOps CompanionLoadOps = {LoadRestricted, LastError, OwnPath, LoadFullPath};
+
+}  // namespace
+
+void* LoadCompanionLibrary() {
+  return LoadLibraryBesideProgram(CompanionLoadOps, "tavrisolhelper.dll");
+}
