@@ -13,10 +13,6 @@ struct MonitorList {
 
 WindowBox AsBox(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
-bool SameBox(const WindowBox& a, const WindowBox& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM parameter) {
   MonitorList* list = reinterpret_cast<MonitorList*>(parameter);
   MONITORINFO info;

@@ -9,10 +9,6 @@ bool placedNew = false;       // the hold has moved a new target
 
 unsigned Hex(WindowRef window) { return static_cast<unsigned>(window); }
 
-bool SameBox(const WindowBox& a, const WindowBox& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 bool IsPlaced(const WindowState& state, WindowRef window) {
   for (const PlacedWindow& placed : state.PlacedTable)
     if (placed.window == window) return true;
@@ -28,6 +24,12 @@ bool NothingPlaced(const WindowState& state) {
 // Another run placed the window since this one did (or the user took it).
 bool TakenOver(const WindowOps& windows, WindowRef window) {
   return windows.placedBy(window) != windows.ownProcessId();
+}
+
+// Marked by another run that is still alive (or released by the user).
+bool MarkedByOther(const WindowOps& windows, WindowRef window) {
+  uint32_t mark = windows.placedBy(window);
+  return mark != 0 && mark != windows.ownProcessId();
 }
 
 struct LargerSearch {
@@ -51,8 +53,7 @@ void VisitForLarger(WindowRef window, void* context) {
   if ((style & (StyleMinimized | StyleMaximized)) != 0 ||
       !IsMainStyle(style, exStyle, ops.hasOwner(window)))
     return;
-  uint32_t mark = ops.placedBy(window);
-  if (mark != 0 && mark != ops.ownProcessId()) return;
+  if (MarkedByOther(ops, window)) return;
   int32_t area = WindowArea(box);
   if (area > search->area) {
     search->window = window;
@@ -73,8 +74,7 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const P
     return;  // still busy, as the first try said
   }
   // Answering can take seconds, time enough for another run to place it.
-  uint32_t mark = windows.placedBy(search.window);
-  if (mark != 0 && mark != windows.ownProcessId()) return;
+  if (MarkedByOther(windows, search.window)) return;
   // Only a move that succeeded places it; until then every pass tries again.
   PlaceResult ignored = {0, UnmovedNone, 0};
   if (!PlaceWindow(windows, state, search.window, request.left, request, LoneTraces, &ignored))

@@ -40,6 +40,10 @@ void RecordPlaced(const WindowOps& ops, WindowState* state, WindowRef window, in
 
 }  // namespace
 
+bool SameBox(const WindowBox& a, const WindowBox& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 int32_t WindowArea(const WindowBox& box) {
   uint32_t width = static_cast<uint32_t>(box.right) - static_cast<uint32_t>(box.left);
   uint32_t height = static_cast<uint32_t>(box.bottom) - static_cast<uint32_t>(box.top);

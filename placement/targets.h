@@ -93,6 +93,8 @@ struct PlaceResult {
 // (right - left) x (bottom - top) as the 32-bit system computes it.
 int32_t WindowArea(const WindowBox& box);
 
+bool SameBox(const WindowBox& a, const WindowBox& b);
+
 // A main window of a program: visible, unowned, with a caption and a system
 // menu, not a tool window (never a dialog, menu, palette, tooltip or splash).
 // Minimised and maximised windows are main windows too.
