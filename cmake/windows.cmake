@@ -1,32 +1,6 @@
 # Windows build (mingw-w64): the program, its companion library and the tests
 # that run under Wine.
-set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
-
-# What ships (tavrisol.exe, tavrisolhelper.dll) is built small: no C++ runtime
-# (no exceptions, RTTI, standard containers or strings; formatting comes from
-# msvcrt, see diag/format.cpp), optimised for size, unused sections dropped at
-# link time, and stripped after the link, with the debug information kept in
-# a .debug file beside each. The test programs keep the full C++ library.
-# Neither needs the C runtime's start-up code (no static constructors, no
-# threads, no streams): each starts at an entry of its own.
-# No time stamps and no build paths inside: the same sources give the same
-# files, wherever they are built.
-# No unwind tables either: nothing in them throws, and the tables took a
-# twelfth of the program; a debugger still walks the stack from the .debug file.
-set(SHIPPED_COMPILE_OPTIONS -Os -g -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
-    -fno-asynchronous-unwind-tables -fno-unwind-tables -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
-set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
-function(ship_stripped target)
-  set(binutils ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${binutils} ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}>
-            $<TARGET_FILE_NAME:${target}>.debug
-    COMMAND ${binutils} ${CMAKE_STRIP} --strip-all $<TARGET_FILE_NAME:${target}>
-    COMMAND ${binutils} ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
-            $<TARGET_FILE_NAME:${target}>
-    WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
-    VERBATIM)
-endfunction()
+include(cmake/shipped.cmake)
 
 # comdlg32, shell32 and ole32 serve only the editor: the program imports them
 # through delay-load libraries, so a placement run never loads them.
@@ -95,6 +69,24 @@ if(HELPER_WIN32_SOURCES)
   ship_stripped(tavrisolhelper)
 endif()
 
+# The 32-bit half (windows32.cmake), built with the 32-bit compilers in a
+# folder of its own and copied beside the program.
+include(ExternalProject)
+set(X86_FILES tavrisolhelper32.dll tavrisolhook32.exe target32.exe)
+set(X86_OUTPUTS)
+foreach(file ${X86_FILES})
+  list(APPEND X86_OUTPUTS ${CMAKE_BINARY_DIR}/${file})
+endforeach()
+ExternalProject_Add(x86
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/x86
+  CMAKE_GENERATOR Ninja
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-i686.cmake
+             -DCMAKE_BUILD_TYPE=MinSizeRel -DTAVRISOL_X86=ON
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different ${X86_FILES} ${CMAKE_BINARY_DIR}
+  BUILD_BYPRODUCTS ${X86_OUTPUTS})
+
 # Tests under Wine: every tests/wine/test_*.cpp is a GoogleTest program of its
 # own; harness/ is shared; every fixtures/*.cpp is a target program of its own.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -141,7 +133,7 @@ foreach(src ${WINE_TEST_SOURCES})
   add_executable(${target} ${src} ${PROGRAM_RESOURCES})
   target_link_libraries(${target} PRIVATE wine_harness tavrisol_win32 GTest::gtest_main)
   target_link_options(${target} PRIVATE ${STATIC_RUNTIME})
-  add_dependencies(${target} tavrisol ${FIXTURE_TARGETS})
+  add_dependencies(${target} tavrisol ${FIXTURE_TARGETS} x86)
   if(TARGET tavrisolhelper)
     add_dependencies(${target} tavrisolhelper)
   endif()
@@ -155,14 +147,17 @@ endforeach()
 # Windows; checked on the host with objdump.
 add_test(NAME imports_are_system_dlls
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:tavrisol>
-          $<$<TARGET_EXISTS:tavrisolhelper>:$<TARGET_FILE:tavrisolhelper>>)
+          $<$<TARGET_EXISTS:tavrisolhelper>:$<TARGET_FILE:tavrisolhelper>>
+          ${CMAKE_BINARY_DIR}/tavrisolhelper32.dll ${CMAKE_BINARY_DIR}/tavrisolhook32.exe)
 
 
 # The release zip: dist/tavrisol-VERSION-win-x64.zip and dist/SHA256SUMS.
 add_custom_target(dist
   COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/dist.sh ${PROJECT_VERSION} $<TARGET_FILE:tavrisol>
-          $<TARGET_FILE:tavrisolhelper> ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/dist
-  DEPENDS tavrisol tavrisolhelper
+          $<TARGET_FILE:tavrisolhelper> ${CMAKE_BINARY_DIR}/tavrisolhelper32.dll
+          ${CMAKE_BINARY_DIR}/tavrisolhook32.exe ${CMAKE_SOURCE_DIR}/README.md
+          ${CMAKE_SOURCE_DIR}/dist
+  DEPENDS tavrisol tavrisolhelper x86
   VERBATIM)
 
 # Size budgets of the shipped files, as built (already stripped).
@@ -171,7 +166,9 @@ set(HELPER_SIZE_BUDGET 16384)
 add_test(NAME shipped_files_within_size_budget
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-sizes.sh
           $<TARGET_FILE:tavrisol> ${PROGRAM_SIZE_BUDGET}
-          $<TARGET_FILE:tavrisolhelper> ${HELPER_SIZE_BUDGET})
+          $<TARGET_FILE:tavrisolhelper> ${HELPER_SIZE_BUDGET}
+          ${CMAKE_BINARY_DIR}/tavrisolhelper32.dll ${HELPER_SIZE_BUDGET}
+          ${CMAKE_BINARY_DIR}/tavrisolhook32.exe ${HELPER_SIZE_BUDGET})
 
 # Console tools for the scripts (tools/) and the benchmarks' programs (bench/): one
 # executable per file.

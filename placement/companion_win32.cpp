@@ -30,5 +30,9 @@ const LibraryLoadOps CompanionLoadOps = {LoadRestricted, LastError, OwnPath, Loa
 }  // namespace
 
 void* LoadCompanionLibrary() {
+#ifdef _WIN64
   return LoadLibraryBesideProgram(CompanionLoadOps, "tavrisolhelper.dll");
+#else
+  return LoadLibraryBesideProgram(CompanionLoadOps, "tavrisolhelper32.dll");
+#endif
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "diag/diag.h"
+#include "helper/place_hook.h"
 #include "helper/size_hook.h"
 #include "placement/companion.h"
 #include "placement/move.h"
@@ -23,6 +24,11 @@ bool MoveWithRaisedLimit(HWND window, int32_t x, int32_t y, int32_t width, int32
     MoveWindow(window, x, y, width, height, TRUE);
     UnhookWindowsHookEx(hook);
     RemovePropA(window, SIZE_HOOK_PROPERTY);
+    auto leave = reinterpret_cast<void(WINAPI*)(DWORD, HWND)>(
+        reinterpret_cast<void*>(GetProcAddress(helper, LEAVE_PROGRAM_EXPORT)));
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (leave && process != GetCurrentProcessId()) leave(process, window);
   }
   if (helper) FreeLibrary(helper);
   return hook != nullptr;
@@ -32,8 +38,13 @@ bool MoveWithRaisedLimit(HWND window, int32_t x, int32_t y, int32_t width, int32
 
 bool MoveWindowExactly(WindowRef ref, int32_t x, int32_t y, int32_t width, int32_t height) {
   HWND window = reinterpret_cast<HWND>(ref);
-  if (!MoveWindow(window, x, y, width, height, TRUE)) return false;
   RECT rect;
+  // A window placed before it was shown is left as it is: moving it again
+  // would cut a size past the system's limit.
+  if (GetWindowRect(window, &rect) &&
+      SameBox({rect.left, rect.top, rect.right, rect.bottom}, {x, y, x + width, y + height}))
+    return true;
+  if (!MoveWindow(window, x, y, width, height, TRUE)) return false;
   if (!GetWindowRect(window, &rect)) return true;
   // Only a size beyond the system's limit that came back short is the limit's doing.
   bool cutWidth = width > GetSystemMetrics(SM_CXMAXTRACK) && rect.right - rect.left < width;

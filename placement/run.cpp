@@ -256,8 +256,10 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         break;
 
       case AwaitIdle:
-        ops.waitForInputIdle(awaited.process.handle, InputIdleTimeoutMs);
-        ops.sleep(StartSettleMs);
+        if (!ops.awaitPlaced(&started)) {
+          ops.waitForInputIdle(awaited.process.handle, InputIdleTimeoutMs);
+          ops.sleep(StartSettleMs);
+        }
         state = Scan;
         break;
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "placement/command.h"
+#include "placement/early.h"
 #include "placement/lookup.h"
 #include "placement/shown.h"
 #include "placement/targets.h"
@@ -32,6 +33,7 @@ struct StartedProcess {
   char path[ProcessPathSize];  // its executable's path; empty when unknown
   uintptr_t job = 0;           // given: the job to start it in; 0 for none
   uint32_t error = 0;          // the shell's reason when it refused to open it
+  EarlyPlacing placing = {};   // what places its first main window before it shows
 };
 
 // What the run needs from the system and from the window stage.
@@ -80,6 +82,10 @@ struct PlacementOps {
   uintptr_t (*programJob)(const char* path);
   // Adds what the program's processes started (FindLaunched).
   uint32_t (*findLaunched)(Program* program, bool parentLinks);
+  // Waits for the started process's first main window to be shown at its
+  // place, while it is starting (FinishEarlyPlacement); false when nothing
+  // was set up for that, and the run waits as for any program.
+  bool (*awaitPlaced)(StartedProcess* started);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

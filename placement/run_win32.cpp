@@ -103,6 +103,8 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
            OpenThroughShell(request, started);
   }
   Follow(info.hProcess, started);
+  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, false,
+                    &started->placing);
   ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   return true;
@@ -171,6 +173,12 @@ bool Hold(const PlacementRequest& request, Program* program, WindowState* state)
   return HoldPlacement(request, program, state);
 }
 
+bool AwaitPlaced(StartedProcess* started) {
+  if (started->placing.placed == 0) return false;
+  FinishEarlyPlacement(&started->placing, started->handle, StartSettleMs, InputIdleTimeoutMs);
+  return true;
+}
+
 const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          LockProgram,
                                          UnlockProgram,
@@ -192,7 +200,8 @@ const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          Hold,
                                          ClearMarks,
                                          ProgramJob,
-                                         FindLaunched};
+                                         FindLaunched,
+                                         AwaitPlaced};
 
 }  // namespace
 

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Makes the release zip from the files the win preset built:
-#   dist.sh VERSION EXE DLL README.md OUTDIR
-# OUTDIR gets tavrisol-VERSION-win-x64.zip (tavrisol.exe, tavrisolhelper.dll and README.txt,
+#   dist.sh VERSION EXE DLL DLL32 HOST32 README.md OUTDIR
+# OUTDIR gets tavrisol-VERSION-win-x64.zip (tavrisol.exe, tavrisolhelper.dll, the 32-bit
+# tavrisolhelper32.dll and tavrisolhook32.exe, and README.txt,
 # the user's part of README.md as plain text with CRLF line ends) and SHA256SUMS for it.
 set -euo pipefail
-version=$1 exe=$2 dll=$3 readme=$4 out=$5
+version=$1 exe=$2 dll=$3 dll32=$4 host32=$5 readme=$6 out=$7
 name=tavrisol-$version-win-x64
 stage=$(mktemp -d /tmp/tavrisol-dist.XXXXXX)
 trap 'rm -rf "$stage"' EXIT
 
 cp "$exe" "$stage/tavrisol.exe"
 cp "$dll" "$stage/tavrisolhelper.dll"
+cp "$dll32" "$stage/tavrisolhelper32.dll"
+cp "$host32" "$stage/tavrisolhook32.exe"
 
 # README.md up to the marker, as plain text: no images, headings underlined, no emphasis or
 # code marks, links as "text (address)", dashes and quotes in ASCII; CRLF line ends.
@@ -43,7 +46,8 @@ python3 - "$out/$name.zip" "$stamp" "$stage" <<'PY'
 import sys, zipfile
 path, stamp, stage = sys.argv[1], tuple(int(f) for f in sys.argv[2].split()), sys.argv[3]
 with zipfile.ZipFile(path, "w") as z:
-    for name in ("tavrisol.exe", "tavrisolhelper.dll", "README.txt"):
+    for name in ("tavrisol.exe", "tavrisolhelper.dll", "tavrisolhelper32.dll", "tavrisolhook32.exe",
+                 "README.txt"):
         entry = zipfile.ZipInfo(name, date_time=stamp)
         entry.compress_type = zipfile.ZIP_DEFLATED
         entry.external_attr = 0o644 << 16

@@ -181,11 +181,13 @@ void FakeClearMarks(const WindowState& state) {
   fake->marksClearedOf = state.TargetWindow;
 }
 
+bool FakeAwaitPlaced(StartedProcess*) { return false; }
+
 const PlacementOps FakeOps = {
-    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,        FakeRelease, FakeStart,
-    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,       FakeNow,     FakeSession,
-    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,   FakePlace,   FakeTerminate,
-    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched};
+    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,         FakeRelease,    FakeStart,
+    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,        FakeNow,        FakeSession,
+    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,    FakePlace,      FakeTerminate,
+    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched, FakeAwaitPlaced};
 
 class PlacementRun : public ::testing::Test {
  protected:

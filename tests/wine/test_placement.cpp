@@ -5,8 +5,11 @@
 #include <cstring>
 #include <thread>
 
+#include <fstream>
+
 #include "harness.h"
 #include "harness/shortcut_support.h"
+#include "placement/early.h"
 
 using namespace harness;
 
@@ -838,12 +841,13 @@ TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
   HWND w = WaitForVisibleWindow(started[0], 5000);
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(WindowAt(w, -8, -32, 1936, 1119));
-  EXPECT_TRUE(r.HasTrace("window " + Hex(w) + " sized 1936x1119 past the system's limit\r\n"))
-      << r.AllTraces();
 
   MoveWindow(w, 100, 100, 400, 300, TRUE);
-  ASSERT_TRUE(PlacedQuietly(RunTavrisol(example)));
+  r = RunTavrisol(example);
+  ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(WindowAt(w, -8, -32, 1936, 1119));
+  EXPECT_TRUE(r.HasTrace("window " + Hex(w) + " sized 1936x1119 past the system's limit\r\n"))
+      << r.AllTraces();
   EXPECT_EQ(FindProcessesByPath(notepad).size(), 1u);
 
   MONITORINFO monitor;
@@ -973,4 +977,94 @@ TEST(PlacementWalk, WhatALauncherStartsIsTheProgram) {
   EXPECT_EQ(r.exitCode, 1u) << r.AllTraces();
   EXPECT_TRUE(r.boxes.empty()) << r.boxes[0].caption << ": " << r.boxes[0].text;
   EXPECT_TRUE(WindowAt(windowOf(linked), Left, Top, Width, Height)) << r.AllTraces();
+}
+
+namespace {
+
+// What a "log" copy of the fixture wrote: its window's rectangle each time it was shown, moved or
+// sized while visible, or whether the companion library was in it then.
+std::vector<std::string> Logged(const std::string& path, bool library = false) {
+  std::ifstream log(path + ".log");
+  std::vector<std::string> lines;
+  for (std::string time, rect, loaded; log >> time >> rect >> loaded;)
+    lines.push_back(library ? loaded : rect);
+  return lines;
+}
+
+// Whether the library is in the program after the run: its window, moved, says.
+std::string LibraryLeft(const std::string& path, HWND window) {
+  const size_t before = Logged(path).size();
+  MoveWindow(window, 200, 200, 500, 400, TRUE);
+  WaitUntil([&] { return Logged(path).size() > before; }, 5000);
+  std::vector<std::string> loaded = Logged(path, true);
+  return loaded.size() > before ? loaded.back() : "no line";
+}
+
+}  // namespace
+
+// A started program, 64- or 32-bit, whether its window takes the position of the start or one of
+// its own, is shown at its rectangle and nowhere else, past the system's size limit too, and the
+// companion library does not stay in it; the same for a fill, for the hook on the whole desktop
+// where the thread's is refused, and after an exact move of a running program.
+TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
+  ProcessGuard guard;
+  struct {
+    const char* fixture;
+    const char* name;
+  } programs[] = {{"target.exe", "log.exe"},
+                  {"target.exe", "logown.exe"},
+                  {"target32.exe", "log32.exe"},
+                  {"target32.exe", "log32own.exe"}};
+  for (const auto& program : programs) {
+    const std::string path = guard.CopyFixture(program.fixture, program.name);
+    ASSERT_TRUE(PlacedQuietly(RunTavrisol("-8,-32,1936,1119 " + path)));
+    const std::vector<std::string> rects = Logged(path);
+    ASSERT_FALSE(rects.empty()) << program.name;
+    EXPECT_EQ(rects, std::vector<std::string>(rects.size(), "-8,-32,1928,1087")) << program.name;
+    std::vector<DWORD> pids = FindProcessesByPath(path);
+    ASSERT_EQ(pids.size(), 1u);
+    EXPECT_EQ(Logged(path, true)[0], "1");  // it was placed from within
+    EXPECT_EQ(LibraryLeft(path, TargetWindows(pids[0])[0].hwnd), "0") << program.name;
+  }
+
+  const std::string fill = guard.CopyFixture("target.exe", "logownfill.exe");
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol("fill " + fill)));
+  std::vector<DWORD> pids = FindProcessesByPath(fill);
+  ASSERT_EQ(pids.size(), 1u);
+  HWND window = TargetWindows(pids[0])[0].hwnd;
+  EXPECT_EQ(RectText(ClientOnScreen(window)), "(0,0 1920x1080)");
+  RECT placed;
+  GetWindowRect(window, &placed);
+  char text[64];
+  snprintf(text, sizeof text, "%ld,%ld,%ld,%ld", placed.left, placed.top, placed.right,
+           placed.bottom);
+  EXPECT_EQ(Logged(fill), std::vector<std::string>{text});
+  EXPECT_EQ(LibraryLeft(fill, window), "0");
+
+  // Started suspended as the run starts it, with the hook for the whole desktop.
+  const std::string desktop = guard.CopyFixture("target.exe", "logowndesktop.exe");
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info;
+  ASSERT_TRUE(CreateProcessA(desktop.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                             nullptr, nullptr, &startup, &info));
+  guard.Track(info.dwProcessId);
+  PlacementRequest request = {Left, Top, Width, Height, nullptr, 0};
+  EarlyPlacing placing;
+  ArmEarlyPlacement(request, reinterpret_cast<uintptr_t>(info.hProcess), info.dwProcessId,
+                    info.dwThreadId, true, &placing);
+  ResumeThread(info.hThread);
+  EXPECT_TRUE(
+      FinishEarlyPlacement(&placing, reinterpret_cast<uintptr_t>(info.hProcess), 1000, 10000));
+  EXPECT_EQ(Logged(desktop), std::vector<std::string>{"100,80,740,560"});
+  EXPECT_EQ(LibraryLeft(desktop, TargetWindows(info.dwProcessId)[0].hwnd), "0");
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+
+  // A running program moved past the system's limit.
+  MoveWindow(window, 100, 100, 400, 300, TRUE);
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol("-8,-32,1936,1119 " + fill)));
+  EXPECT_TRUE(WindowAt(window, -8, -32, 1936, 1119));
+  EXPECT_EQ(Logged(fill, true).back(), "1");  // the size hook's
+  EXPECT_EQ(LibraryLeft(fill, window), "0");
 }

@@ -1,0 +1,213 @@
+// The CBT hook that places a started program's first main window before it is
+// shown. The run sets it on the program's main thread before the program
+// runs; in the program, the first main window is subclassed as it is created
+// and given the rectangle of the run's block at every move or size until it is
+// first shown. Then the subclass goes and the run is told, so that the hook
+// can be removed and the library taken out of the program.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include "helper/place_hook.h"
+#include "placement/early.h"
+#include "placement/fill.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace {
+
+// This process's share, written by the hook and the subclass on the
+// program's thread only.
+int ours = -1;             // whether the block names this process; -1: not looked yet
+HWND placing;              // the window being placed
+WNDPROC programProcedure;  // its procedure before the subclass
+bool wide;                 // a Unicode window: its procedure is set and called wide
+EarlyBlock request;
+
+HMODULE Self() { return reinterpret_cast<HMODULE>(&__ImageBase); }
+
+// The block of this process, read and, with a window, written back; false
+// when there is none.
+bool UseBlock(HWND window) {
+  char name[EarlyNameSize];
+  EarlyObjectName(EarlyBlockName, GetCurrentProcessId(), name, sizeof name);
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
+  if (!mapping) return false;
+  auto* block = static_cast<EarlyBlock*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+  if (block) {
+    request = *block;
+    if (window) block->window = reinterpret_cast<uintptr_t>(window);
+    UnmapViewOfFile(block);
+  }
+  CloseHandle(mapping);
+  return block != nullptr;
+}
+
+WindowBox AsBox(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
+struct Monitors {
+  MonitorBoxes boxes[MonitorSlots];
+  int count;
+  RECT own;  // the monitor the window is on
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM parameter) {
+  auto* list = reinterpret_cast<Monitors*>(parameter);
+  MONITORINFO info;
+  info.cbSize = sizeof info;
+  if (list->count < MonitorSlots && GetMonitorInfoA(monitor, &info))
+    list->boxes[list->count++] = {AsBox(info.rcMonitor), AsBox(info.rcWork)};
+  return TRUE;
+}
+
+// The outer rectangle that makes the window's client area cover its monitor
+// (or the one asked for), from the window's own frame; false when unknown.
+bool FillBox(HWND window, WindowBox* box) {
+  Monitors list;
+  list.count = 0;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+  OrderMonitors(list.boxes, list.count);
+  MONITORINFO info;
+  info.cbSize = sizeof info;
+  int index = request.fillMonitor - 1;
+  if (index < 0 && GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
+    for (int i = 0; i < list.count; ++i)
+      if (SameBox(list.boxes[i].monitor, AsBox(info.rcMonitor))) index = i;
+  RECT outer, client;
+  if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return false;
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  FillPlan plan;
+  if (!PlanFill(AsBox(outer), AsBox(client), list.boxes, list.count, index,
+                request.fill == FillWorkArea, &plan))
+    return false;
+  *box = plan.window;
+  return true;
+}
+
+// Gives the move the block's rectangle, past the system's size limit too.
+void Force(HWND window, WINDOWPOS* position) {
+  if (GetWindowLongA(window, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)) return;
+  WindowBox box = {request.left, request.top, request.left + request.width,
+                   request.top + request.height};
+  if (request.fill != FillNone && !FillBox(window, &box)) return;
+  position->x = box.left;
+  position->y = box.top;
+  position->cx = box.right - box.left;
+  position->cy = box.bottom - box.top;
+  position->flags &= ~(SWP_NOMOVE | SWP_NOSIZE);
+}
+
+LRESULT CALLBACK PlacingProcedure(HWND, UINT, WPARAM, LPARAM);
+
+// Takes the subclass away; when the program subclassed the window after us,
+// ours stays, and the library with it, for good.
+void Release(HWND window) {
+  placing = nullptr;
+  auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
+  auto get = wide ? GetWindowLongPtrW : GetWindowLongPtrA;
+  if (get(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(PlacingProcedure)) {
+    set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(programProcedure));
+    return;
+  }
+  HMODULE pinned;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCSTR>(&PlacingProcedure), &pinned);
+}
+
+void TellRun() {
+  char name[EarlyNameSize];
+  EarlyObjectName(EarlyPlacedName, GetCurrentProcessId(), name, sizeof name);
+  HANDLE placed = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
+  if (placed) {
+    SetEvent(placed);
+    CloseHandle(placed);
+  }
+}
+
+LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC program = programProcedure;
+  if (window == placing && message == RegisterWindowMessageA(PLACE_RELEASE_MESSAGE)) {
+    Release(window);
+    return 0;
+  }
+  LRESULT result = wide ? CallWindowProcW(program, window, message, wParam, lParam)
+                        : CallWindowProcA(program, window, message, wParam, lParam);
+  auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+  // After the program's own answer, which the system's size limit is part of.
+  if (window == placing && message == WM_WINDOWPOSCHANGING) Force(window, position);
+  if (window == placing && message == WM_WINDOWPOSCHANGED && (position->flags & SWP_SHOWWINDOW)) {
+    Release(window);
+    TellRun();
+  }
+  return result;
+}
+
+}  // namespace
+
+// The first window created that will be a main window is the one placed.
+extern "C" LRESULT CALLBACK PlaceHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && ours != 0) {
+    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (IsEarlyMainWindow(create->style, create->dwExStyle, create->hwndParent != nullptr)) {
+      ours = UseBlock(window);
+      if (ours) {
+        ours = 0;  // one window only
+        placing = window;
+        wide = IsWindowUnicode(window);
+        auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
+        programProcedure = reinterpret_cast<WNDPROC>(
+            set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PlacingProcedure)));
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+extern "C" HHOOK WINAPI HookPlacing(DWORD thread, BOOL desktop) {
+  HHOOK hook = desktop ? nullptr : SetWindowsHookExA(WH_CBT, PlaceHook, Self(), thread);
+  return hook ? hook : SetWindowsHookExA(WH_CBT, PlaceHook, Self(), 0);
+}
+
+// The system unloads a library whose hook is removed when the program's
+// thread next runs a message, and Wine never does: a message first, then
+// FreeLibrary in the program for what is left.
+extern "C" void WINAPI LeaveProgram(DWORD processId, HWND window) {
+  char name[EarlyNameSize];
+  EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
+  HANDLE mapping = window ? nullptr : OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+  if (auto* block = mapping
+                        ? static_cast<EarlyBlock*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))
+                        : nullptr) {
+    window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
+    UnmapViewOfFile(block);
+  }
+  if (mapping) CloseHandle(mapping);
+  DWORD_PTR answer;
+  if (window)
+    SendMessageTimeoutA(window, RegisterWindowMessageA(PLACE_RELEASE_MESSAGE), 0, 0,
+                        SMTO_ABORTIFHUNG, 1000, &answer);
+  char own[MAX_PATH];
+  if (!GetModuleFileNameA(Self(), own, sizeof own)) return;
+  HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
+  if (modules == INVALID_HANDLE_VALUE) return;
+  MODULEENTRY32 module;
+  module.dwSize = sizeof module;
+  HMODULE left = nullptr;
+  for (BOOL more = Module32First(modules, &module); more; more = Module32Next(modules, &module))
+    if (lstrcmpiA(module.szExePath, own) == 0) left = module.hModule;
+  CloseHandle(modules);
+  HANDLE process = left ? OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                          PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                      FALSE, processId)
+                        : nullptr;
+  if (!process) return;
+  auto freeLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary")));
+  HANDLE thread = CreateRemoteThread(process, nullptr, 0, freeLibrary, left, 0, nullptr);
+  if (thread) {
+    WaitForSingleObject(thread, 1000);
+    CloseHandle(thread);
+  }
+  CloseHandle(process);
+}

@@ -1,0 +1,58 @@
+// tavrisolhook32.exe: the 64-bit run cannot set a hook of the 32-bit
+// companion library on a 32-bit program, so this sets it for the run, holds
+// it while the program starts, then removes it and takes the library out of
+// the program. Given "processId,threadId,desktop" (see HookPlacing).
+#include <windows.h>
+
+#include "helper/place_hook.h"
+#include "placement/command.h"
+#include "placement/companion.h"
+#include "placement/early.h"
+
+namespace {
+
+HANDLE OpenNamed(EarlyObject kind, uint32_t processId) {
+  char name[EarlyNameSize];
+  EarlyObjectName(kind, processId, name, sizeof name);
+  return OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name);
+}
+
+template <typename Procedure>
+Procedure Export(HMODULE library, const char* name) {
+  return reinterpret_cast<Procedure>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+UINT Host() {
+  const char* arguments = GetCommandLineA();
+  const char stop = *arguments == '"' ? '"' : ' ';
+  arguments += stop == '"';
+  while (*arguments != '\0' && *arguments++ != stop) {
+  }
+  int32_t numbers[3];
+  if (ReadCommaNumbers(arguments, numbers, 3, nullptr) != 3) return 2;
+  const DWORD processId = static_cast<DWORD>(numbers[0]);
+  HMODULE library = static_cast<HMODULE>(LoadCompanionLibrary());
+  auto hookPlacing = Export<HHOOK(WINAPI*)(DWORD, BOOL)>(library, HOOK_PLACING_EXPORT);
+  auto leave = Export<void(WINAPI*)(DWORD, HWND)>(library, LEAVE_PROGRAM_EXPORT);
+  HHOOK hook =
+      hookPlacing && leave ? hookPlacing(static_cast<DWORD>(numbers[1]), numbers[2]) : nullptr;
+  HANDLE hooked = OpenNamed(EarlyHookedName, processId);
+  HANDLE waits[2] = {OpenNamed(EarlyReleaseName, processId),
+                     OpenProcess(SYNCHRONIZE, FALSE, processId)};
+  if (!hook || !hooked || !waits[0] || !waits[1]) return 1;
+  SetEvent(hooked);
+  // A hook for the whole desktop is called for 64-bit programs through this
+  // thread's messages. The run lets go within its allowance.
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
+    if (MsgWaitForMultipleObjects(2, waits, FALSE, 1000, QS_ALLINPUT) < WAIT_OBJECT_0 + 2) break;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+  UnhookWindowsHookEx(hook);
+  leave(processId, nullptr);
+  return 0;
+}
+
+}  // namespace
+
+extern "C" void HookHostStart() { ExitProcess(Host()); }

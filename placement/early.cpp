@@ -1,0 +1,27 @@
+#include "placement/early.h"
+
+#include "diag/format.h"
+#include "placement/targets.h"
+
+namespace {
+enum : uint32_t { StyleChild = 0x40000000 };
+}  // namespace
+
+bool EarlyObjectName(EarlyObject kind, uint32_t processId, char* name, size_t size) {
+  int n = FormatText(name, size, "TavrisolPlace%c%u", kind, processId);
+  return n > 0 && static_cast<size_t>(n) < size;
+}
+
+void FillEarlyBlock(const PlacementRequest& request, EarlyBlock* block) {
+  *block = {request.left,
+            request.top,
+            request.width,
+            request.height,
+            request.fill,
+            request.fillMonitor,
+            0};
+}
+
+bool IsEarlyMainWindow(uint32_t style, uint32_t exStyle, bool hasParent) {
+  return (style & StyleChild) == 0 && IsMainStyle(style | StyleVisible, exStyle, hasParent);
+}

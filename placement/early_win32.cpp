@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include "helper/place_hook.h"
+#include "placement/companion.h"
+#include "placement/early.h"
+
+namespace {
+
+template <typename Procedure>
+Procedure Export(uintptr_t library, const char* name) {
+  return reinterpret_cast<Procedure>(
+      reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(library), name)));
+}
+
+}  // namespace
+
+// The work is the library's; the run keeps it loaded while it places.
+void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
+                       uint32_t threadId, bool desktop, EarlyPlacing* placing) {
+  *placing = EarlyPlacing();
+  placing->library = reinterpret_cast<uintptr_t>(LoadCompanionLibrary());
+  auto arm = Export<void(WINAPI*)(const EarlyBlock*, HANDLE, DWORD, DWORD, BOOL, EarlyPlacing*)>(
+      placing->library, ARM_PLACING_EXPORT);
+  EarlyBlock block;
+  FillEarlyBlock(request, &block);
+  if (arm) arm(&block, reinterpret_cast<HANDLE>(process), processId, threadId, desktop, placing);
+  if (placing->placed == 0 && placing->library != 0)
+    FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
+  if (placing->placed == 0) placing->library = 0;
+}
+
+bool FinishEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,
+                          uint32_t limitMs) {
+  auto finish = Export<BOOL(WINAPI*)(EarlyPlacing*, HANDLE, DWORD, DWORD)>(placing->library,
+                                                                           FINISH_PLACING_EXPORT);
+  bool placed = finish(placing, reinterpret_cast<HANDLE>(process), settleMs, limitMs);
+  FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
+  placing->library = 0;
+  return placed;
+}
