@@ -43,7 +43,8 @@ struct FakeSystem {
   std::deque<bool> scanAnswers;                   // empty queue answers false
   std::set<uint32_t> newWindowOf, frontWindowOf;  // instances answering the start
   PlaceResult placeResult = {1, UnmovedNone, 0};
-  bool holdPlaces = false;  // the hold placed a window itself
+  bool holdPlaces = false;   // the hold placed a window itself
+  bool placedEarly = false;  // the start placed the window before it was shown
   PlacementRequest started = {0, 0, 0, 0, nullptr, 0};
   PlacementRequest placed = {0, 0, 0, 0, nullptr, 0};
   std::string startedCommand, lookedUp, heldPath;
@@ -181,7 +182,10 @@ void FakeClearMarks(const WindowState& state) {
   fake->marksClearedOf = state.TargetWindow;
 }
 
-bool FakeAwaitPlaced(StartedProcess*) { return false; }
+bool FakeAwaitPlaced(StartedProcess*) {
+  if (fake->placedEarly) fake->calls.push_back("placed early");
+  return fake->placedEarly;
+}
 
 const PlacementOps FakeOps = {
     FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,         FakeRelease,    FakeStart,
@@ -256,6 +260,15 @@ TEST_F(PlacementRun, StartedWhenNotRunning) {
   EXPECT_EQ(system.started.left, 10);
   EXPECT_EQ(system.started.height, 400);
   EXPECT_TRUE(CapturedReports().empty());
+}
+
+// A window placed as it was shown is scanned and placed at once, without the settle.
+TEST_F(PlacementRun, StartedWindowPlacedBeforeItShowsEndsTheRunWithoutWaiting) {
+  system.scanAnswers = {true};
+  system.placedEarly = true;
+  EXPECT_EQ(Run("10,20,300,400 app.exe"), 1);
+  EXPECT_EQ(system.calls, Concat({"find", "record shown", "start", "placed early", "scan 77"},
+                                 {"place", CloseStarted}));
 }
 
 TEST_F(PlacementRun, RunningWithoutWindowIsKilledThroughItsHandleAndStartedOnce) {

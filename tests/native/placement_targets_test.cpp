@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "placement/early.h"
 #include "placement/hold.h"
 #include "placement/shown.h"
 #include "placement/targets.h"
@@ -571,24 +572,56 @@ TEST_F(PlacementTargets, HoldAfterAFirstPlacementThatMovedNothingPlacesTheMainWi
   EXPECT_EQ(fakeDesktop.windows[1].box.right, -8 + 1936);
 }
 
+// The same rule chooses the window a started program's hook places, as it is created: hidden
+// still, and never a child.
 TEST(PlacementMainWindow, OneRuleForWhatAMainWindowIs) {
   struct Row {
     uint32_t style, exStyle;
-    bool owned, main;
+    bool owned, main, early;
   } rows[] = {
-      {Main, 0, false, true},
-      {Main | Minimized, 0, false, true},
-      {Main | StyleMaximized, 0, false, true},
-      {Main & ~Visible, 0, false, false},                 // hidden
-      {Main, 0, true, false},                             // a dialog or palette
-      {Main, ExStyleToolWindow, false, false},            // a tool window or tooltip
-      {Visible | SysMenu, 0, false, false},               // no title bar: a splash, a popup
-      {Visible | SysMenu | 0x00800000, 0, false, false},  // a border, no caption
-      {Visible | StyleCaption, 0, false, false},          // no system menu
+      {Main, 0, false, true, true},
+      {Main | Minimized, 0, false, true, true},
+      {Main | StyleMaximized, 0, false, true, true},
+      {Main & ~Visible, 0, false, false, true},                  // hidden
+      {Main, 0, true, false, false},                             // a dialog or palette
+      {Main, ExStyleToolWindow, false, false, false},            // a tool window or tooltip
+      {Visible | SysMenu, 0, false, false, false},               // no title bar: a splash, a popup
+      {Visible | SysMenu | 0x00800000, 0, false, false, false},  // a border, no caption
+      {Visible | StyleCaption, 0, false, false, false},          // no system menu
+      {Main | 0x40000000, 0, false, true, false},                // a child window
   };
-  for (const Row& row : rows)
+  for (const Row& row : rows) {
     EXPECT_EQ(IsMainStyle(row.style, row.exStyle, row.owned), row.main)
         << std::hex << row.style << " " << row.exStyle << " " << row.owned;
+    EXPECT_EQ(IsEarlyMainWindow(row.style, row.exStyle, row.owned), row.early)
+        << std::hex << row.style << " " << row.exStyle << " " << row.owned;
+  }
+}
+
+// The run and the program's library find the block and the events of one start by its process.
+TEST(PlacementMainWindow, EarlyBlockOfAStart) {
+  struct Row {
+    EarlyObject kind;
+    uint32_t processId;
+    size_t size;
+    const char* name;  // nullptr: does not fit
+  } rows[] = {{EarlyBlockName, 4, EarlyNameSize, "TavrisolPlaceb4"},
+              {EarlyPlacedName, 4294967292u, EarlyNameSize, "TavrisolPlacep4294967292"},
+              {EarlyReleaseName, 4096, 18, nullptr},
+              {EarlyHookedName, 4096, 19, "TavrisolPlaceh4096"}};
+  for (const Row& row : rows) {
+    char name[EarlyNameSize];
+    EXPECT_EQ(EarlyObjectName(row.kind, row.processId, name, row.size), row.name != nullptr);
+    EXPECT_STREQ(row.name ? name : nullptr, row.name);
+  }
+  PlacementRequest fill = {0, 0, 0, 0, nullptr, 0, FillWorkArea, 2};
+  EarlyBlock block;
+  FillEarlyBlock(fill, &block);
+  EXPECT_EQ(block.fill, FillWorkArea);
+  EXPECT_EQ(block.fillMonitor, 2);
+  FillEarlyBlock({-8, -32, 1936, 1119, nullptr, 0}, &block);
+  EXPECT_EQ(block.left + block.top + block.width + block.height, -8 - 32 + 1936 + 1119);
+  EXPECT_EQ(block.window, 0u);
 }
 
 TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
