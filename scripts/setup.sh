@@ -5,7 +5,9 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 
-packages="cmake ninja-build g++ clang libclang-rt-14-dev mingw-w64 wine wine64 xvfb xdotool x11-utils x11-apps imagemagick binutils-mingw-w64-x86-64 googletest python3"
+# wine32 (i386) runs the 32-bit programs the tests place; i686 mingw builds the 32-bit half.
+packages="cmake ninja-build g++ clang libclang-rt-14-dev mingw-w64 wine wine64 wine32:i386 xvfb xdotool x11-utils x11-apps imagemagick binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-i686-posix googletest python3"
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -17,4 +19,11 @@ if [ -n "$missing" ]; then
   apt-get install -y -qq $missing >/tmp/tavrisol-apt.log 2>&1 || { tail -30 /tmp/tavrisol-apt.log; exit 1; }
 fi
 
+# A prefix made before wine32 was installed cannot run 32-bit programs (nor,
+# afterwards, 64-bit ones): it is made anew.
+if [ -f "$WINEPREFIX/system.reg" ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+  echo "setup: making the Wine prefix $WINEPREFIX anew, with its 32-bit half"
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+fi
 "$here/display.sh"
