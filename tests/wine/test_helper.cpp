@@ -29,7 +29,7 @@ class HelperTest : public ::testing::Test {
   InitProc init = nullptr;
 };
 
-TEST_F(HelperTest, ExportsExactlyTheFourDecoratedNames) {
+TEST_F(HelperTest, ExportsExactlyTheDecoratedNames) {
   auto* base = reinterpret_cast<BYTE*>(library);
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -40,8 +40,10 @@ TEST_F(HelperTest, ExportsExactlyTheFourDecoratedNames) {
   std::set<std::string> found;
   for (DWORD i = 0; i < exports->NumberOfNames; ++i)
     found.insert(reinterpret_cast<const char*>(base + names[i]));
-  EXPECT_EQ(found, std::set<std::string>({"_initmousehook@8", "_mousehook@12", "_pickundelivered@0",
-                                          "_sizehook@12"}));
+  EXPECT_EQ(found,
+            std::set<std::string>({"_initmousehook@8", "_mousehook@12", "_pickundelivered@0",
+                                   "_sizehook@12", "_placehook@12", "_hookplacing@8",
+                                   "_leaveprogram@8", "_armplacing@24", "_finishplacing@16"}));
   EXPECT_NE(GetProcAddress(library, "_mousehook@12"), nullptr);
 }
 
