@@ -8,6 +8,8 @@ target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 target_compile_options(tavrisol_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 
 # The same exports; a 32-bit procedure's own name carries its argument bytes.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/helper/tavrisolhelper.def)
 file(READ ${CMAKE_SOURCE_DIR}/helper/tavrisolhelper.def exports)
 string(REPLACE "tavrisolhelper.dll" "tavrisolhelper32.dll" exports "${exports}")
 string(REGEX REPLACE "(@[0-9]+)\" = ([A-Za-z]+)" "\\1\" = \\2\\1" exports "${exports}")

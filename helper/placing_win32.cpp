@@ -18,36 +18,44 @@ HANDLE Named(EarlyObject kind, uint32_t processId) {
   return CreateEventA(nullptr, TRUE, FALSE, name);
 }
 
-#ifdef _WIN64
-// The 32-bit host beside the library, given "processId,threadId,desktop";
-// true once it has set the hook.
-bool StartHost(uint32_t processId, uint32_t threadId, bool desktop, EarlyPlacing* placing) {
+}  // namespace
+
+// tavrisolhook32.exe beside the library, given arguments; its process, or null.
+HANDLE StartHookHost(const char* arguments) {
   char path[MAX_PATH + 32];
   DWORD length = GetModuleFileNameA(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH);
   char* name = path + length;
   while (name > path && name[-1] != '\\') --name;
-  if (length == 0 || length >= MAX_PATH) return false;
+  if (length == 0 || length >= MAX_PATH) return nullptr;
   lstrcpyA(name, "tavrisolhook32.exe");
-  char line[MAX_PATH + 64];
-  wsprintfA(line, "\"%s\" %u,%u,%d", path, processId, threadId, desktop);
-  HANDLE hooked = Named(EarlyHookedName, processId);
-  placing->release = reinterpret_cast<uintptr_t>(Named(EarlyReleaseName, processId));
+  char line[MAX_PATH + 96];
+  wsprintfA(line, "\"%s\" %s", path, arguments);
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
-  bool set = false;
-  if (CreateProcessA(path, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                     &startup, &info)) {
-    CloseHandle(info.hThread);
-    placing->host = reinterpret_cast<uintptr_t>(info.hProcess);
-    HANDLE waits[2] = {hooked, info.hProcess};
-    set = WaitForMultipleObjects(2, waits, FALSE, 5000) == WAIT_OBJECT_0;
-  }
+  if (!CreateProcessA(path, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &info))
+    return nullptr;
+  CloseHandle(info.hThread);
+  return info.hProcess;
+}
+
+namespace {
+
+// The host sets the hook for a 32-bit program; true once it has.
+bool StartHost(uint32_t processId, uint32_t threadId, bool desktop, EarlyPlacing* placing) {
+  char arguments[48];
+  wsprintfA(arguments, "%u,%u,%d", processId, threadId, desktop);
+  HANDLE hooked = Named(EarlyHookedName, processId);
+  placing->release = reinterpret_cast<uintptr_t>(Named(EarlyReleaseName, processId));
+  HANDLE host = StartHookHost(arguments);
+  placing->host = reinterpret_cast<uintptr_t>(host);
+  HANDLE waits[2] = {hooked, host};
+  bool set = host && WaitForMultipleObjects(2, waits, FALSE, 5000) == WAIT_OBJECT_0;
   if (hooked) CloseHandle(hooked);
   return set;
 }
-#endif
 
 }  // namespace
 
@@ -73,9 +81,7 @@ extern "C" void WINAPI ArmPlacing(const EarlyBlock* request, HANDLE process, DWO
   placing->placed = reinterpret_cast<uintptr_t>(Named(EarlyPlacedName, processId));
   BOOL other = FALSE;
   IsWow64Process(process, &other);
-#ifdef _WIN64
   if (other && StartHost(processId, threadId, desktop, placing)) return;
-#endif
   if (!other) placing->hook = reinterpret_cast<uintptr_t>(HookPlacing(threadId, desktop));
   if (placing->hook) return;
   FinishPlacing(placing, process, 0, 0);

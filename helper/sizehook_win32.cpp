@@ -6,16 +6,56 @@
 // below that size.
 #include <windows.h>
 
+#include "helper/place_hook.h"
 #include "helper/size_hook.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+extern "C" void WINAPI LeaveProgram(DWORD processId, HWND window);
+HANDLE StartHookHost(const char* arguments);
 
 extern "C" LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
   auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
   if (code >= 0 && call->message == WM_GETMINMAXINFO) {
-    auto asked = reinterpret_cast<uint64_t>(GetPropA(call->hwnd, SIZE_HOOK_PROPERTY));
+    auto asked = static_cast<uint32_t>(
+        reinterpret_cast<uintptr_t>(GetPropA(call->hwnd, SIZE_HOOK_PROPERTY)));
     auto* info = reinterpret_cast<MINMAXINFO*>(call->lParam);
-    LONG width = static_cast<LONG>(asked & 0xFFFFFFFFu), height = static_cast<LONG>(asked >> 32);
+    LONG width = static_cast<LONG>(asked & 0xFFFFu), height = static_cast<LONG>(asked >> 16);
     if (asked != 0 && info->ptMaxTrackSize.x < width) info->ptMaxTrackSize.x = width;
     if (asked != 0 && info->ptMaxTrackSize.y < height) info->ptMaxTrackSize.y = height;
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The move with the hook on the window's thread, then the library out of the
+// program again; for a 32-bit program through the 32-bit host. False when the
+// hook could not be set (higher rights, no host).
+extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int height) {
+  DWORD process = 0;
+  const DWORD thread = GetWindowThreadProcessId(window, &process);
+#ifdef _WIN64
+  HANDLE program = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+  BOOL other = FALSE;
+  if (program) IsWow64Process(program, &other);
+  if (program) CloseHandle(program);
+  if (other) {
+    char arguments[64];
+    wsprintfA(arguments, "%u,%d,%d,%d,%d",
+              static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)), x, y, width, height);
+    HANDLE host = StartHookHost(arguments);
+    DWORD code = 1;
+    if (host && WaitForSingleObject(host, 10000) == WAIT_OBJECT_0) GetExitCodeProcess(host, &code);
+    if (host) CloseHandle(host);
+    return code == 0;
+  }
+#endif
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, SizeHook,
+                                 reinterpret_cast<HMODULE>(&__ImageBase), thread);
+  if (!hook) return FALSE;
+  SetPropA(window, SIZE_HOOK_PROPERTY,
+           reinterpret_cast<HANDLE>(static_cast<uintptr_t>(PackHookSize(width, height))));
+  MoveWindow(window, x, y, width, height, TRUE);
+  UnhookWindowsHookEx(hook);
+  RemovePropA(window, SIZE_HOOK_PROPERTY);
+  if (process != GetCurrentProcessId()) LeaveProgram(process, window);
+  return TRUE;
 }

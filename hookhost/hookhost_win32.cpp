@@ -1,10 +1,13 @@
 // tavrisolhook32.exe: the 64-bit run cannot set a hook of the 32-bit
 // companion library on a 32-bit program, so this sets it for the run, holds
 // it while the program starts, then removes it and takes the library out of
-// the program. Given "processId,threadId,desktop" (see HookPlacing).
+// the program. Given "processId,threadId,desktop" (see HookPlacing); or, given
+// "window,x,y,width,height", makes the move past the system's size limit
+// (MoveRaised) and ends with 0 when it could.
 #include <windows.h>
 
 #include "helper/place_hook.h"
+#include "helper/size_hook.h"
 #include "placement/command.h"
 #include "placement/companion.h"
 #include "placement/early.h"
@@ -28,10 +31,16 @@ UINT Host() {
   arguments += stop == '"';
   while (*arguments != '\0' && *arguments++ != stop) {
   }
-  int32_t numbers[3];
-  if (ReadCommaNumbers(arguments, numbers, 3, nullptr) != 3) return 2;
-  const DWORD processId = static_cast<DWORD>(numbers[0]);
+  int32_t numbers[5];
+  const int count = ReadCommaNumbers(arguments, numbers, 5, nullptr);
+  if (count != 3 && count != 5) return 2;
   HMODULE library = static_cast<HMODULE>(LoadCompanionLibrary());
+  if (count == 5) {
+    auto move = Export<BOOL(WINAPI*)(HWND, int, int, int, int)>(library, MOVE_RAISED_EXPORT);
+    HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(numbers[0])));
+    return move && move(window, numbers[1], numbers[2], numbers[3], numbers[4]) ? 0 : 1;
+  }
+  const DWORD processId = static_cast<DWORD>(numbers[0]);
   auto hookPlacing = Export<HHOOK(WINAPI*)(DWORD, BOOL)>(library, HOOK_PLACING_EXPORT);
   auto leave = Export<void(WINAPI*)(DWORD, HWND)>(library, LEAVE_PROGRAM_EXPORT);
   HHOOK hook =

@@ -1,37 +1,22 @@
 #include <windows.h>
 
 #include "diag/diag.h"
-#include "helper/place_hook.h"
 #include "helper/size_hook.h"
 #include "placement/companion.h"
 #include "placement/move.h"
 
 namespace {
 
-// The move again, with the hook on the window's thread; false when the hook
-// could not be set (another bitness, higher rights, no library).
+// The move again, with the library's hook on the window's thread; false when
+// the hook could not be set (higher rights, no library).
 bool MoveWithRaisedLimit(HWND window, int32_t x, int32_t y, int32_t width, int32_t height) {
   HMODULE helper = static_cast<HMODULE>(LoadCompanionLibrary());
-  HOOKPROC procedure = helper ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                    GetProcAddress(helper, SIZE_HOOK_EXPORT)))
-                              : nullptr;
-  DWORD thread = GetWindowThreadProcessId(window, nullptr);
-  HHOOK hook =
-      procedure ? SetWindowsHookExA(WH_CALLWNDPROCRET, procedure, helper, thread) : nullptr;
-  if (hook) {
-    SetPropA(window, SIZE_HOOK_PROPERTY,
-             reinterpret_cast<HANDLE>(static_cast<uintptr_t>(PackHookSize(width, height))));
-    MoveWindow(window, x, y, width, height, TRUE);
-    UnhookWindowsHookEx(hook);
-    RemovePropA(window, SIZE_HOOK_PROPERTY);
-    auto leave = reinterpret_cast<void(WINAPI*)(DWORD, HWND)>(
-        reinterpret_cast<void*>(GetProcAddress(helper, LEAVE_PROGRAM_EXPORT)));
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (leave && process != GetCurrentProcessId()) leave(process, window);
-  }
+  auto move = helper ? reinterpret_cast<BOOL(WINAPI*)(HWND, int, int, int, int)>(
+                           reinterpret_cast<void*>(GetProcAddress(helper, MOVE_RAISED_EXPORT)))
+                     : nullptr;
+  bool moved = move && move(window, x, y, width, height);
   if (helper) FreeLibrary(helper);
-  return hook != nullptr;
+  return moved;
 }
 
 }  // namespace
@@ -50,7 +35,6 @@ bool MoveWindowExactly(WindowRef ref, int32_t x, int32_t y, int32_t width, int32
   bool cutWidth = width > GetSystemMetrics(SM_CXMAXTRACK) && rect.right - rect.left < width;
   bool cutHeight = height > GetSystemMetrics(SM_CYMAXTRACK) && rect.bottom - rect.top < height;
   if (!cutWidth && !cutHeight) return true;
-  // A hook set on a program of the other bitness is never called: the size tells.
   if (MoveWithRaisedLimit(window, x, y, width, height)) GetWindowRect(window, &rect);
   bool reached = rect.right - rect.left == width && rect.bottom - rect.top == height;
   TraceLine(reached ? "window %x sized %ldx%ld past the system's limit\r\n"
