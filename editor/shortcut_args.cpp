@@ -49,41 +49,11 @@ bool Fits(const char* format, const char* text) {
   return false;
 }
 
-bool IsBlankOrEnd(char c) { return c == '\0' || IsCommandWhitespace(c); }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 const char* SkipBlanks(const char* text) {
   while (IsCommandWhitespace(*text)) ++text;
   return text;
-}
-
-// The program of a command, without its arguments: the quoted part, or up to
-// the end of the first ".exe" that ends a word, or the whole command when its
-// first word is a path (a folder may hold blanks), else that first word.
-// Returns its start, sets *length and *rest (what follows it).
-const char* ProgramOfCommand(const char* command, size_t* length, const char** rest) {
-  if (command[0] == '"') {
-    const char* close = std::strchr(command + 1, '"');
-    *length = close ? static_cast<size_t>(close - command - 1) : std::strlen(command + 1);
-    *rest = close ? close + 1 : command + 1 + *length;
-    return command + 1;
-  }
-  for (const char* p = command; *p; ++p) {
-    // Only "E" and "e" give 'e' once 0x20 is set, and so on.
-    if (p[0] == '.' && (p[1] | 0x20) == 'e' && (p[2] | 0x20) == 'x' && (p[3] | 0x20) == 'e' &&
-        IsBlankOrEnd(p[4])) {
-      *rest = p + 4;
-      *length = static_cast<size_t>(*rest - command);
-      return command;
-    }
-  }
-  const char* end = command;
-  bool path = false;
-  for (; !IsBlankOrEnd(*end); ++end) path = path || IsSeparator(*end);
-  if (path) end = command + std::strlen(command);
-  *length = static_cast<size_t>(end - command);
-  *rest = end;
-  return command;
 }
 
 void CopyProgram(const char* command, char* program, const char** rest) {

@@ -34,6 +34,8 @@ bool ReadNumber(const char** cursor, int32_t* number) {
 
 bool IsWordEnd(char c) { return c == '\0' || c == ' ' || c == ','; }
 
+bool IsBlankOrEnd(char c) { return c == '\0' || IsCommandWhitespace(c); }
+
 // "fill" or "fillwork" at the start of text, in any case of ASCII letters,
 // with an optional ":N" (1 to FillMonitorLimit), ended by a comma, the space
 // or the end; on success *end points just after it.
@@ -135,6 +137,31 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   request->fill = fill;
   request->fillMonitor = monitor;
   return PlacementParsed;
+}
+
+const char* ProgramOfCommand(const char* command, size_t* length, const char** rest) {
+  if (command[0] == '"') {
+    const char* close = std::strchr(command + 1, '"');
+    *length = close ? static_cast<size_t>(close - command - 1) : std::strlen(command + 1);
+    *rest = close ? close + 1 : command + 1 + *length;
+    return command + 1;
+  }
+  for (const char* p = command; *p; ++p) {
+    // Only "E" and "e" give 'e' once 0x20 is set, and so on.
+    if (p[0] == '.' && (p[1] | 0x20) == 'e' && (p[2] | 0x20) == 'x' && (p[3] | 0x20) == 'e' &&
+        IsBlankOrEnd(p[4])) {
+      *rest = p + 4;
+      *length = static_cast<size_t>(*rest - command);
+      return command;
+    }
+  }
+  const char* end = command;
+  bool path = false;
+  for (; !IsBlankOrEnd(*end); ++end) path = path || *end == '\\' || *end == '/';
+  if (path) end = command + std::strlen(command);
+  *length = static_cast<size_t>(end - command);
+  *rest = end;
+  return command;
 }
 
 bool QuoteProgramPath(const char* path, char* quoted, size_t size) {

@@ -61,6 +61,12 @@ int32_t ReadHoldNumber(const char* text, const char* end);
 // result is PlacementParsed.
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request);
 
+// The program of a command, without its arguments: the quoted part, or up to
+// the end of the first ".exe" that ends a word, or the whole command when its
+// first word is a path (a folder may hold blanks), else that first word.
+// Returns its start, sets *length and *rest (what follows it).
+const char* ProgramOfCommand(const char* command, size_t* length, const char** rest);
+
 // Writes path in double quotes into quoted (size bytes) when it holds a blank
 // or tab, so that a program started with it as its command line does not take
 // the words after the blank for arguments. Returns false, leaving quoted

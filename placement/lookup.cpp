@@ -118,9 +118,12 @@ const char* FileNamePart(const char* path) {
 
 bool CanonicalPathText(const char* command, char* path, size_t size) {
   path[0] = '\0';
-  size_t length = std::strlen(command);
+  const char* rest;
+  size_t length;
+  const char* program = ProgramOfCommand(command, &length, &rest);
   if (length >= size) return false;
-  for (size_t i = 0; i <= length; ++i) path[i] = command[i] == '/' ? '\\' : command[i];
+  for (size_t i = 0; i < length; ++i) path[i] = program[i] == '/' ? '\\' : program[i];
+  path[length] = '\0';
   if (std::strncmp(path, "\\\\?\\", 4) == 0) {
     // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\x" is "\\server\x".
     bool share = std::strncmp(path + 4, "UNC\\", 4) == 0;

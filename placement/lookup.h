@@ -81,10 +81,11 @@ bool SameTextIgnoringAsciiCase(const char* a, const char* b);
 // The text after the last backslash of path (all of it when there is none).
 const char* FileNamePart(const char* path);
 
-// The program's path made canonical in the ways that need no file system: "/"
+// The path of the command's program (ProgramOfCommand: its arguments and
+// quotes left out) made canonical in the ways that need no file system: "/"
 // read as "\", no "\\?\" prefix ("\\?\UNC\" becomes "\\"), no dots or blanks at
-// the end. False (path "") when the command is no absolute path or does not
-// fit; such a command names no file a process runs.
+// the end. False (path "") when the program is no absolute path or does not
+// fit; such a program names no file a process runs.
 bool CanonicalPathText(const char* command, char* path, size_t size);
 
 // Adds to program->processes the processes, in the system's order, whose
@@ -111,8 +112,9 @@ void ReleaseProgram(const ProcessLookupOps& ops, Program* program);
 // Whether the program holds the process.
 bool HoldsProcess(const Program& program, uint32_t processId);
 
-// The same over the system (lookup_win32.cpp): the canonical path of a command
-// (full path, long names), and the lookup and its release.
+// The same over the system (lookup_win32.cpp): the canonical path of a
+// command's program (full path, long names; a bare name where starting it
+// would find it), and the lookup and its release.
 extern const ProcessLookupOps SystemLookupOps;
 void CanonicalProgramPath(const char* command, char* path, size_t size);
 // Whether two commands' programs are the same file, compared as the lookup

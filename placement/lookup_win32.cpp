@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "placement/command.h"
 #include "placement/lookup.h"
 
 namespace {
@@ -158,6 +159,20 @@ uint64_t ProcessCreationTime(ProcessRef process) {
 
 void CanonicalProgramPath(const char* command, char* path, size_t size) {
   wchar_t wide[WidePathSize];
+  size_t length;
+  const char* rest;
+  const char* program = ProgramOfCommand(command, &length, &rest);
+  char name[ProcessPathSize], found[ProcessPathSize];
+  // A bare name is the file a start would run: ".exe" added when it has no
+  // extension, looked for beside this program, in the current folder, the
+  // system folders and the PATH, in that order.
+  const char* separator = std::strpbrk(program, "\\/:");
+  if (length < sizeof name && (separator == nullptr || separator >= program + length)) {
+    CopyMemory(name, program, length);
+    name[length] = '\0';
+    DWORD got = SearchPathA(nullptr, name, ".exe", sizeof found, found, nullptr);
+    if (got > 0 && got < sizeof found) command = found;
+  }
   if (!CanonicalPathText(command, path, size) || !Widen(path, wide, WidePathSize)) return;
   ExpandPath(wide);
   char expanded[ProcessPathSize];

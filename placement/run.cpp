@@ -162,7 +162,6 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   program.path[0] = '\0';
   program.count = 0;
   program.job = 0;
-  bool script = false;
   ShownWindows shown;
   shown.count = 0;
   shown.foreground = 0;
@@ -238,20 +237,15 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           state = Fail;
           break;
         }
-        // A script runs in the command processor, whose path other scripts
-        // share: it is followed through what it starts (its job), and its own
-        // console window counts only when that shows none by the last scan.
-        script = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
-        if (script) started.path[0] = '\0';
-        // The program is what the system started: a command with arguments
-        // is followed by its executable's path.
-        if (started.path[0] != '\0') {
-          std::strcpy(program.path, started.path);  // the same size
-        }
+        // What the system started (a script's command processor, a
+        // shortcut's target) stays beside the program, whose path keeps its
+        // meaning. A script is followed through what it starts (its job), and
+        // its own console window counts only when that shows none by the last
+        // scan.
         awaited = {&windows,     {started.id, 0, 0, started.created, started.handle},
                    program.path, true,
                    false,        &shown};
-        awaited.ownLast = script;
+        awaited.ownLast = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
         state = AwaitIdle;
         break;
 

@@ -142,6 +142,9 @@ TEST(ProcessLookupCanonical, OtherSpellingsOfOnePath) {
       {"//server/share/main.exe", "\\\\server\\share\\main.exe"},
       {"C:\\dir\\main.exe. .", "C:\\dir\\main.exe"},
       {"C:\\dir\\main.exe", "C:\\dir\\main.exe"},
+      // Only the program part: no quotes, no arguments; ".exe" ends a word.
+      {"\"C:\\My Apps\\view.exe\" -x", "C:\\My Apps\\view.exe"},
+      {"C:\\a.exed\\view.EXE -x \"b c\"", "C:\\a.exed\\view.EXE"},
       {"main.exe", ""},
       {"dir\\main.exe", ""},
       {"C:\\dir\\", ""},

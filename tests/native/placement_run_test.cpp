@@ -315,7 +315,7 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
 TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4  \tC:\\missing.exe --flag \r\n"), 0);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"lock C:\\missing.exe --flag 47000", "find",
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"lock C:\\missing.exe 47000", "find",
                                                     "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
@@ -369,7 +369,7 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   system.scanAnswers = {true};
   system.startedPath = "C:\\app.exe";
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe --new"), 1);
-  EXPECT_EQ(system.calls, Concat({"lock C:\\app.exe --new 47000", "find"},
+  EXPECT_EQ(system.calls, Concat(Lookup,
                                  Concat(StartSteps, {"place", "unlock", "hold 30", CloseStarted})));
   EXPECT_EQ(system.heldPath, "C:\\app.exe");
 
