@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "placement/hold.h"
+#include "placement/move.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ uint32_t Find(Program* program, bool windowOwnersOnly) {
 }  // namespace
 
 bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state) {
-  const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount, Find,
-                       HasExited,        Close};
+  const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount,
+                       Find,             HasExited,    Close,       ReleaseClip};
   return HoldPlacement(ops, request, program, state);
 }

@@ -37,6 +37,7 @@ struct PlacedWindow {
   int32_t x;         // the left edge it was moved to
   WindowBox box;     // its rectangle right after that move
   bool silent;       // did not answer at the last try (traced once)
+  bool released;     // the user took it over: never put back, its mark kept
 };
 
 enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while holding
@@ -44,10 +45,17 @@ enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while
 // Window state of the run: empty at start, only ever added to by the scans,
 // handed to the move stage and from the run to its hold.
 struct WindowState {
-  WindowRef TargetWindow;                    // largest visible window; among equals, the last met
+  // The largest main window; among equals, the last met. Without a main
+  // window, the largest visible unowned window that is no tool window.
+  WindowRef TargetWindow;
   int32_t TargetArea;                        // its area; 0 while none is chosen
-  WindowRef CandidateTable[CandidateSlots];  // visible windows with a system menu, in order met
+  bool TargetIsMain;                         // TargetWindow is a main window
+  WindowRef CandidateTable[CandidateSlots];  // main windows, in the order met
   PlacedWindow PlacedTable[PlacedSlots];     // what the run and its hold moved
+  // The hold's: the window chosen as the new target and not yet moved, and
+  // whether the hold moved one itself.
+  WindowRef PendingTarget;
+  bool PlacedNew;
 };
 
 // What the scan and the move stage need from the system.

@@ -39,6 +39,7 @@ struct FakeDesktop {
   uint32_t nextError = 5;  // each failed move reads the next error code
   WindowRef foreground = 0;
   std::vector<uint32_t> laterCopies;  // processes of the program the hold's lookups find
+  std::vector<WindowRef> unclipped;   // windows whose fill clip the hold took away
 };
 
 FakeDesktop* desktop = nullptr;
@@ -121,6 +122,7 @@ uint32_t FakeFindProgram(Program* program, bool) {
   return added;
 }
 void FakeCloseHandle(ProcessRef) {}
+void FakeReleaseClip(WindowRef window) { desktop->unclipped.push_back(window); }
 
 const WindowOps FakeOps = {FakeEnum,     FakeOwner,    FakeBox,        FakeStyles,  FakeRestore,
                            FakeSleep,    FakeMove,     FakeForeground, FakeAnswers, FakeLastError,
@@ -130,8 +132,9 @@ WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
 }
 
-const HoldOps FakeHoldOps = {&FakeOps,        FakeMovingWindow, FakeWaitForExit, FakeTick,
-                             FakeFindProgram, FakeExited,       FakeCloseHandle};
+const HoldOps FakeHoldOps = {&FakeOps,         FakeMovingWindow, FakeWaitForExit,
+                             FakeTick,         FakeFindProgram,  FakeExited,
+                             FakeCloseHandle,  FakeReleaseClip};
 
 const PlacementRequest Request = {-8, -32, 1936, 1119, nullptr, 0};
 
@@ -165,7 +168,7 @@ class PlacementTargets : public ::testing::Test {
 };
 
 TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
-  Add(0x10, Other, Box(0, 0, 1000, 1000), Visible | SysMenu);
+  Add(0x10, Other, Box(0, 0, 1000, 1000), Main);
   Add(0x11, Target, Box(0, 0, 900, 900), 0);  // invisible
   Add(0x12, Target, Box(0, 0, 100, 100), Visible);
   Add(0x13, Target, Box(5, 5, 300, 200), Visible);
@@ -187,8 +190,8 @@ TEST_F(PlacementTargets, TraceLineOfAWindow) {
 }
 
 TEST_F(PlacementTargets, EqualAreasGoToTheWindowMetLater) {
-  Add(0x21, Target, Box(0, 0, 200, 100), Visible | SysMenu);
-  Add(0x22, Target, Box(50, 50, 100, 200), Visible);
+  Add(0x21, Target, Box(0, 0, 200, 100), Main);
+  Add(0x22, Target, Box(50, 50, 100, 200), Main);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0x22u);
 }
@@ -203,17 +206,17 @@ TEST_F(PlacementTargets, ZeroSizeVisibleWindowIsChosenWhenAlone) {
 
 TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
   Add(0x41, Target, Box(0, 0, 400, 400), SysMenu | Minimized);
-  Add(0x42, Other, Box(0, 0, 400, 400), Visible | SysMenu);
+  Add(0x42, Other, Box(0, 0, 400, 400), Main);
   EXPECT_FALSE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0u);
   EXPECT_EQ(Candidates(), 0);
 }
 
 TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
-  Add(0x51, Target, Box(0, 0, 300, 300), Visible | SysMenu);
+  Add(0x51, Target, Box(0, 0, 300, 300), Main);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   fakeDesktop.windows = {};
-  Add(0x52, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0x52, Target, Box(0, 0, 100, 100), Main);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0x51u);
   EXPECT_EQ(Candidates(), 2);
@@ -224,7 +227,7 @@ TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
 }
 
 TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
-  for (WindowRef i = 0; i < 16; ++i) Add(0x100 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  for (WindowRef i = 0; i < 16; ++i) Add(0x100 + i, Target, Box(0, 0, 100, 100), Main);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   ASSERT_EQ(Candidates(), 15);
   EXPECT_EQ(state.CandidateTable[14], 0x10eu);
@@ -239,9 +242,9 @@ TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
 }
 
 TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
-  Add(0x61, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  Add(0x62, Target, Box(0, 0, 300, 100), Visible | SysMenu);
-  Add(0x63, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0x61, Target, Box(0, 0, 100, 100), Main);
+  Add(0x62, Target, Box(0, 0, 300, 100), Main);
+  Add(0x63, Target, Box(0, 0, 100, 100), Main);
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
   PlaceTargetWindows(FakeOps, &state, {100, 50, 640, 480, nullptr, 0});
@@ -258,14 +261,18 @@ TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
                               }));
 }
 
-TEST_F(PlacementTargets, LargerWindowWithoutSystemMenuIsBroughtForwardButNotMoved) {
-  Add(0x71, Target, Box(0, 0, 800, 600), Visible);
-  Add(0x72, Target, Box(0, 0, 200, 100), Visible | SysMenu);
+TEST_F(PlacementTargets, MainWindowIsTheTargetAndDialogsAndToolWindowsAreLeftAlone) {
+  Add(0x71, Target, Box(0, 0, 800, 600), Visible);  // larger, without a title bar
+  Add(0x72, Target, Box(0, 0, 200, 100), Main);
+  Add(0x73, Target, Box(0, 0, 900, 700), Main);  // a message box of the program
+  fakeDesktop.windows.back().owned = true;
+  Add(0x74, Target, Box(0, 0, 900, 700), Main);
+  fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
   ScanTargetWindows(FakeOps, &state, Target);
-  EXPECT_EQ(state.TargetWindow, 0x71u);
+  EXPECT_EQ(state.TargetWindow, 0x72u);
   PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
-            (std::vector<std::string>{"move 72 -8,-32 1936x1119", "foreground 71"}));
+            (std::vector<std::string>{"move 72 -8,-32 1936x1119", "foreground 72"}));
 }
 
 TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
@@ -279,8 +286,8 @@ TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
 }
 
 TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
-  Add(0x91, Target, Box(0, 0, 160, 24), Visible | SysMenu | Minimized);
-  Add(0x92, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0x91, Target, Box(0, 0, 160, 24), Main | Minimized);
+  Add(0x92, Target, Box(0, 0, 100, 100), Main);
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
   PlaceTargetWindows(FakeOps, &state, {0, 0, 640, 480, nullptr, 0});
@@ -305,8 +312,8 @@ TEST_F(PlacementTargets, MinimizedLoneWindowIsRestoredToo) {
 }
 
 TEST_F(PlacementTargets, RefusedMoveOnlyTraces) {
-  Add(0xb1, Target, Box(0, 0, 100, 100), Visible | SysMenu);
-  Add(0xb2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0xb1, Target, Box(0, 0, 100, 100), Main);
+  Add(0xb2, Target, Box(0, 0, 100, 100), Main);
   fakeDesktop.windows[0].moveSucceeds = false;
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
@@ -338,8 +345,8 @@ TEST_F(PlacementTargets, RefusedMoveOfLoneWindowOnlyTraces) {
 TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
   // A minimised candidate that is hung, then one that answers: only the second
   // is touched, and the first reason given is the hung window.
-  Add(0xd1, Target, Box(0, 0, 100, 100), Visible | SysMenu | Minimized);
-  Add(0xd2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0xd1, Target, Box(0, 0, 100, 100), Main | Minimized);
+  Add(0xd2, Target, Box(0, 0, 100, 100), Main);
   fakeDesktop.windows[0].answers = false;
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
@@ -381,7 +388,7 @@ TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
     SetUp();
     fakeDesktop = FakeDesktop();
     for (WindowRef i = 0; i < 3; ++i) {
-      Add(0xf1 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+      Add(0xf1 + i, Target, Box(0, 0, 100, 100), Main);
       fakeDesktop.windows[i].answers = c.windows[i] != 'n';
       fakeDesktop.windows[i].moveSucceeds = c.windows[i] != 'f';
     }
@@ -394,7 +401,7 @@ TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
 
 TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
   for (WindowRef i = 0; i < 17; ++i) {
-    Add(0x201 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+    Add(0x201 + i, Target, Box(0, 0, 100, 100), Main);
     PlaceResult result = {0, UnmovedNone, 0};
     ASSERT_TRUE(PlaceWindow(FakeOps, &state, 0x201 + i, 7, Request, LoneTraces, &result));
   }
@@ -472,7 +479,8 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
-  EXPECT_EQ(state.PlacedTable[0].window, 0u);
+  EXPECT_TRUE(state.PlacedTable[0].released);  // its mark is taken back with the others
+  EXPECT_EQ(fakeDesktop.unclipped, (std::vector<WindowRef>{0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe1}));
 
   // A window that is gone frees its slot.
   second.exists = false;
@@ -594,16 +602,21 @@ TEST(PlacementMainWindow, OneRuleForWhatAMainWindowIs) {
 TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
   Add(0x51, Target, Box(0, 0, 400, 300), Main);
   ScanTargetWindows(FakeOps, &state, Target);
-  PlaceTargetWindows(FakeOps, &state, Request);  // now 1936 x 1119
-  state.TargetArea = 400 * 300;                  // as if the system had clamped the move
-  Add(0x52, Target, Box(0, 0, 400, 300), Main);  // equal, not larger
-  Add(0x53, Target, Box(0, 0, 800, 600), Main | Minimized);  // larger, but minimised
-  Add(0x54, Target, Box(0, 0, 800, 600), Main | StyleMaximized);
+  PlaceTargetWindows(FakeOps, &state, Request);
+  // As the system clamped the move.
+  state.PlacedTable[0].box = fakeDesktop.windows[0].box = Box(0, 0, 900, 700);
+  Add(0x52, Target, Box(0, 0, 900, 700), Main);    // equal, not larger
+  Add(0x56, Target, Box(0, 0, 700, 500), Main);    // larger than the scan saw, not than placed
+  Add(0x53, Target, Box(0, 0, 1000, 800), Main | Minimized);  // larger, but minimised
+  Add(0x54, Target, Box(0, 0, 1000, 800), Main | StyleMaximized);
+  // What the program opened beside its own main window is never the program's.
+  program.processes[program.count++] = {Other, Target, 1, 0, HandleOf(Other), true};
+  Add(0x57, Other, Box(0, 0, 1200, 900), Main);
   fakeDesktop.calls.clear();
   HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(state.TargetWindow, 0x51u);
-  Add(0x55, Target, Box(0, 0, 401, 300), Main);
+  Add(0x55, Target, Box(0, 0, 901, 700), Main);
   HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(state.TargetWindow, 0x55u);
 }
