@@ -128,7 +128,7 @@ bool PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* 
   if (ops.movingWindow(window) == window) {
     TraceLine("window %x is moved by hand, released\r\n", Hex(window));
     // The mark keeps it from becoming a new target, until the run ends.
-    windows.markPlaced(window, windows.ownProcessId() | ReleasedMark);
+    windows.markPlaced(window, windows.ownProcessId() | ReleasedMark, nullptr);
     placed->released = true;
     ops.releaseClip(window);
     return true;

@@ -6,6 +6,7 @@
 
 #include "placement/command.h"
 #include "placement/lookup.h"
+#include "placement/marks.h"
 
 namespace {
 
@@ -94,18 +95,10 @@ ProcessRef OpenForLookup(uint32_t processId) {
   return reinterpret_cast<ProcessRef>(process);
 }
 
-typedef LONG(WINAPI* QueryProcessFunction)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-
 void ProcessFacts(ProcessRef process, ProgramProcess* facts) {
   facts->created = ProcessCreationTime(process);
   DWORD session = 0;
   if (ProcessIdToSessionId(facts->id, &session)) facts->sessionId = session;
-  // The basic information's last word is the parent's id.
-  QueryProcessFunction query = reinterpret_cast<QueryProcessFunction>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-  ULONG_PTR basic[6] = {};
-  if (query != nullptr && query(AsHandle(process), 0, basic, sizeof basic, nullptr) == 0)
-    facts->parentId = static_cast<uint32_t>(basic[5]);
 }
 
 bool SamePath(const char* a, const char* b) {
@@ -133,9 +126,9 @@ void ExpandPath(wchar_t* path) {
 }  // namespace
 
 const ProcessLookupOps SystemLookupOps = {
-    VisibleWindowOwners, ListProcesses, OpenForLookup, ProcessImagePath,
-    ProcessFacts,        SamePath,      CloseRef,      LastError,
-    OwnProcessId,        ListParents};
+    VisibleWindowOwners, ListProcesses, OpenForLookup, ProcessImagePath, ProcessFacts,
+    SamePath,            CloseRef,      LastError,     OwnProcessId,     ListParents,
+    PlacedForOwners};
 
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size) {
   wchar_t wide[WidePathSize];

@@ -198,7 +198,8 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // Taken before the lookup: a run that finds nothing and starts the
         // program keeps it until the program shows a window.
         if (program.path[0] != '\0') lock = ops.lockProgram(program.path, TurnWaitMs);
-        program.job = ops.programJob(program.path);
+        program.job = ops.programJob();
+        windows.Program = program.path;
         // A launcher that has ended leaves what it started in the job.
         state = ops.findProgram(&program, false) != 0 || ops.findLaunched(&program, false) != 0
                     ? ScanFound
@@ -242,7 +243,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // meaning. A script is followed through what it starts (its job), and
         // its own console window counts only when that shows none by the last
         // scan.
-        awaited = {&windows,     {started.id, 0, 0, started.created, started.handle},
+        awaited = {&windows,     {started.id, 0, started.created, started.handle},
                    program.path, true,
                    false,        &shown};
         awaited.ownLast = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
@@ -276,10 +277,10 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // A run that moved not one window failed, however it got there; with a
         // hold, only when the hold could not place a window either (the first
         // one may be a splash that does not answer).
-        PlaceResult placed = ops.placeTargetWindows(&windows, request);
-        // The program shows its window, placed: the next run of it may look.
+        // The program shows its window: the next run of it may look.
         ops.unlockProgram(lock);
         lock = 0;
+        PlaceResult placed = ops.placeTargetWindows(&windows, request);
         bool heldPlaced = request.holdSeconds > 0 && ops.holdPlacement(request, &program, &windows);
         if (placed.moved > 0 || heldPlaced) {
           result = 1;

@@ -76,8 +76,9 @@ struct PlacementOps {
   bool (*holdPlacement)(const PlacementRequest& request, Program* program, WindowState* state);
   // Takes back the marks of the windows this run placed.
   void (*clearMarks)(const WindowState& state);
-  // The program's job (ProgramJob), closed with closeProcess.
-  uintptr_t (*programJob)(const char* path);
+  // A job of the run's own for what it starts (ProgramJob), closed with
+  // closeProcess.
+  uintptr_t (*programJob)();
   // Adds what the program's processes started (FindLaunched).
   uint32_t (*findLaunched)(Program* program, bool parentLinks);
 };

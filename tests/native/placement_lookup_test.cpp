@@ -20,6 +20,7 @@ struct FakeProcess {
   std::string listedName = "";  // the process list's name when not the path's file part
   uint32_t parent = 3;
   bool inJob = false;  // in the program's job
+  std::string placedFor = "";  // the program a run placed its window for
 };
 
 struct FakeProcesses {
@@ -78,7 +79,6 @@ bool FakePath(ProcessRef process, char* path, uint32_t size) {
 
 void FakeFacts(ProcessRef process, ProgramProcess* facts) {
   facts->created = 10 * process;
-  facts->parentId = 3;
   facts->sessionId = 1;
 }
 bool FakeListParents(ProcessRef job, void (*visit)(uint32_t, uint32_t, void*), void* context) {
@@ -88,12 +88,16 @@ bool FakeListParents(ProcessRef job, void (*visit)(uint32_t, uint32_t, void*), v
   return true;
 }
 void FakeClose(ProcessRef) { ++fake->closed; }
+void FakePlacedFor(const char* path, void (*visit)(uint32_t, void*), void* context) {
+  for (const FakeProcess& p : fake->list)
+    if (p.placedFor == path) visit(p.id, context);
+}
 uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
 const ProcessLookupOps FakeOps = {
     FakeOwners, FakeList,      FakeOpen,  FakePath,       FakeFacts, SameTextIgnoringAsciiCase,
-    FakeClose,  FakeLastError, FakeOwnId, FakeListParents};
+    FakeClose,  FakeLastError, FakeOwnId, FakeListParents,    FakePlacedFor};
 
 class ProcessLookup : public ::testing::Test {
  protected:
@@ -175,7 +179,6 @@ TEST_F(ProcessLookup, WindowOwnersFirstAndTheListOnlyWhenNoneIsTheProgram) {
   EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{8, 12}));
   EXPECT_EQ(program->processes[0].created, 10u * (0x1000 + 8));
   EXPECT_EQ(program->processes[0].handle, 0x1000u + 8);
-  EXPECT_EQ(program->processes[0].parentId, 3u);
   EXPECT_EQ(program->processes[0].sessionId, 1u);
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{
@@ -292,6 +295,10 @@ TEST_F(ProcessLookup, WhatTheProgramStartedIsFoundThroughItsJobAndItsParents) {
   program->job = 0;
   EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 0u);
   EXPECT_EQ(program->count, 0u);
+  // Nothing but a window placed for the program, whatever became of its starter.
+  processes.list[2].placedFor = "C:\\apps\\launch.exe";
+  EXPECT_EQ(FindLaunched(FakeOps, program.get(), false), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{20}));
 }
 
 }  // namespace

@@ -86,13 +86,12 @@ uint32_t FakeFind(Program* program, bool windowOwnersOnly) {
   }
   for (const FakeProcess& p : list) {
     if (program->count >= ProgramSlots) break;
-    program->processes[program->count++] = {p.id,           0,         p.session, p.created,
-                                            HandleOf(p.id), p.launched};
+    program->processes[program->count++] = {p.id, p.session, p.created, HandleOf(p.id), p.launched};
   }
   return total;
 }
 
-uintptr_t FakeJob(const char*) { return fake->job; }
+uintptr_t FakeJob() { return fake->job; }
 
 uint32_t FakeFindLaunched(Program* program, bool) {
   uint32_t added = 0;
@@ -101,7 +100,7 @@ uint32_t FakeFindLaunched(Program* program, bool) {
     return 0;
   for (const FakeProcess& p : fake->launched) {
     if (program->count >= ProgramSlots || HoldsProcess(*program, p.id)) continue;
-    program->processes[program->count++] = {p.id, 0, p.session, p.created, HandleOf(p.id), true};
+    program->processes[program->count++] = {p.id, p.session, p.created, HandleOf(p.id), true};
     ++added;
   }
   return added;
@@ -234,8 +233,8 @@ TEST_F(PlacementRun, FoundRunningIsPlacedAfterOneScanWithoutWaiting) {
   system.running = {{42}};
   system.scanAnswers = {true};
   EXPECT_EQ(Run("-8,-32,1936,1119 C:/app.exe"), 1);
-  // The turn is given back as soon as the window is there.
-  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "place", "unlock"}));
+  // The turn is given back as soon as the window is there, before it is placed.
+  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "unlock", "place"}));
   EXPECT_EQ(system.lookedUp, "C:\\app.exe");
   EXPECT_EQ(system.placed.left, -8);
   EXPECT_EQ(system.placed.top, -32);
@@ -264,7 +263,7 @@ TEST_F(PlacementRun, RunningWithoutWindowIsKilledThroughItsHandleAndStartedOnce)
       system.calls,
       Concat(Lookup, Concat({"scan 42", "idle 4138 0", "terminate 4138"},
                             Concat(StartSteps, {Walk, "sleep 1000", "scan 77", Walk, "sleep 1000",
-                                                "scan 77", "place", "unlock", CloseStarted}))));
+                                                "scan 77", "unlock", "place", CloseStarted}))));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
 }
 
@@ -358,7 +357,7 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   system.running = {{42}};
   system.scanAnswers = {true};
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
-  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "place", "unlock", "hold 30"}));
+  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "unlock", "place", "hold 30"}));
   EXPECT_EQ(system.heldPath, "C:\\app.exe");
   EXPECT_EQ(system.heldTarget, 0x900u + 42);
   EXPECT_EQ(system.marksClearedOf, 0x900u + 42);  // of the windows the run and its hold placed
@@ -370,7 +369,7 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   system.startedPath = "C:\\app.exe";
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe --new"), 1);
   EXPECT_EQ(system.calls, Concat(Lookup,
-                                 Concat(StartSteps, {"place", "unlock", "hold 30", CloseStarted})));
+                                 Concat(StartSteps, {"unlock", "place", "hold 30", CloseStarted})));
   EXPECT_EQ(system.heldPath, "C:\\app.exe");
 
   // The first placement moved nothing: the failure is reported only when the hold did not
@@ -464,7 +463,7 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
       // A launcher that stays without a window: the window of what it started is placed; while
       // that shows none, the launcher is awaited, not killed. What another session's copy
       // started is not looked at.
-      {{{42, old}}, {}, "", {"scan 42", "scan 60", "place", "unlock"}, {{60, old}}, {false, true}},
+      {{{42, old}}, {}, "", {"scan 42", "scan 60", "unlock", "place"}, {{60, old}}, {false, true}},
       {{{42, old}},
        {},
        "",
@@ -472,7 +471,7 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
        {{60, old}}},
       {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138"}, {{60, old, 2}}},
       // The launcher has ended: what it started is found in the program's job.
-      {{}, {}, "", {"scan 60", "place", "unlock"}, {{60, old}}, {true}},
+      {{}, {}, "", {"scan 60", "unlock", "place"}, {{60, old}}, {true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.calls.back());

@@ -90,7 +90,7 @@ bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
 uint32_t FakeLastError() { return desktop->nextError++; }
 bool FakeHasOwner(WindowRef window) { return Find(window)->owned; }
 uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->mark : 0; }
-void FakeMarkPlaced(WindowRef window, uint32_t mark) { Find(window)->mark = mark; }
+void FakeMarkPlaced(WindowRef window, uint32_t mark, const char*) { Find(window)->mark = mark; }
 const uint32_t Self = 4000;  // the run's own process id
 uint32_t FakeOwnId() { return Self; }
 WindowRef FakeFront() { return desktop->foreground; }
@@ -116,7 +116,7 @@ uint32_t FakeFindProgram(Program* program, bool) {
   uint32_t added = 0;
   for (uint32_t id : desktop->laterCopies) {
     if (HoldsProcess(*program, id)) continue;
-    program->processes[program->count++] = {id, Target, 1, 0, HandleOf(id)};
+    program->processes[program->count++] = {id, 1, 0, HandleOf(id)};
     ++added;
   }
   return added;
@@ -149,7 +149,7 @@ class PlacementTargets : public ::testing::Test {
   }
   void SetUpProgram() {
     program.count = 1;
-    program.processes[0] = {Target, 0, 1, 0, HandleOf(Target)};
+    program.processes[0] = {Target, 1, 0, HandleOf(Target)};
   }
   void TearDown() override { desktop = nullptr; }
 
@@ -610,7 +610,7 @@ TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
   Add(0x53, Target, Box(0, 0, 1000, 800), Main | Minimized);  // larger, but minimised
   Add(0x54, Target, Box(0, 0, 1000, 800), Main | StyleMaximized);
   // What the program opened beside its own main window is never the program's.
-  program.processes[program.count++] = {Other, Target, 1, 0, HandleOf(Other), true};
+  program.processes[program.count++] = {Other, 1, 0, HandleOf(Other), true};
   Add(0x57, Other, Box(0, 0, 1200, 900), Main);
   fakeDesktop.calls.clear();
   HoldPass(FakeHoldOps, Request, program, &state);
