@@ -369,7 +369,7 @@ TEST(PlacementRunning, ThreeCandidatesAreCascaded) {
   EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 3u);
 }
 
-TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndComesForward) {
+TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndTheMainWindowComesForward) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "nosysmenu.exe");
   DWORD pid = StartTarget(guard, path, 2);
@@ -391,7 +391,7 @@ TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndComesForward) {
   EXPECT_TRUE(r.HasTrace(MovedTrace(small))) << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 1u);
   // Activation across processes reaches the window asynchronously under Wine.
-  EXPECT_TRUE(WaitUntil([large] { return GetForegroundWindow() == large; }, 5000))
+  EXPECT_TRUE(WaitUntil([small] { return GetForegroundWindow() == small; }, 5000))
       << GetForegroundWindow();
 }
 
@@ -516,39 +516,21 @@ TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForItsTurn) {
 }
 
 TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
-  // A program that restarts itself through a helper, and a single instance asked by its started
-  // copy (given an argument) to open a new window.
-  struct Case {
-    const char* name;
-    const char* arguments;
-    bool hold;
-  } cases[] = {{"handoverlate1.exe", "", false},
-               {"single.exe", " open", false},
-               {"handoverlate1.exe", "", true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + (c.hold ? " with a hold" : ""));
+  // A program that restarts itself through a helper.
+  for (bool hold : {false, true}) {
+    SCOPED_TRACE(hold ? "with a hold" : "placed once");
     ProcessGuard guard;
-    std::string path = guard.CopyFixture("target.exe", c.name);
-    bool single = std::string(c.name) == "single.exe";
-    DWORD instance = single ? StartTarget(guard, path, 1) : 0;
-    HWND earlier = single ? TargetWindows(instance)[0].hwnd : nullptr;
-
-    RunResult r =
-        RunTavrisol(std::string(Coordinates) + (c.hold ? ",4 " : " ") + path + c.arguments);
+    std::string path = guard.CopyFixture("target.exe", "handoverlate1.exe");
+    RunResult r = RunTavrisol(std::string(Coordinates) + (hold ? ",4 " : " ") + path);
     ASSERT_TRUE(PlacedQuietly(r));
     std::vector<DWORD> pids = FindProcessesByPath(path);
     ASSERT_EQ(pids.size(), 1u);
     EXPECT_TRUE(r.HasTrace("program handed over to process " + std::to_string(pids[0]) + "\r\n"))
         << r.AllTraces();
-    if (single) {
-      EXPECT_EQ(pids[0], instance);
-      EXPECT_TRUE(WindowAt(earlier, 300, 300, 400, 300));
-    }
     std::vector<WindowInfo> windows = TargetWindows(pids[0]);
-    ASSERT_EQ(windows.size(), single ? 2u : 1u);
-    HWND placed = windows[0].hwnd == earlier ? windows[1].hwnd : windows[0].hwnd;
-    EXPECT_TRUE(WindowAt(placed, Left, Top, Width, Height));
-    EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), c.hold ? 1u : 0u);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+    EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), hold ? 1u : 0u);
   }
 }
 
@@ -709,17 +691,6 @@ TEST(PlacementHold, MainWindowBusyWhenItAppearsIsPlacedOnceItAnswers) {
   ExpectSplashMainPlaced(path, RunTavrisol(std::string(Coordinates) + ",9 " + path));
 }
 
-namespace {
-
-// A copy of a fixture gets managed windows after all, so that it can take the foreground from
-// another program's window.
-void Managed(const std::string& fileName) {
-  RegDeleteKeyA(HKEY_CURRENT_USER,
-                ("Software\\Wine\\AppDefaults\\" + fileName + "\\X11 Driver").c_str());
-}
-
-}  // namespace
-
 TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   ProcessGuard guard;
   // Other spellings of a running program's path find it: no second copy, its window moved.
@@ -752,62 +723,82 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   }
   EXPECT_NE(std::string(shortPath), path);
 
-  // Two runs of one shortcut at once start one copy, and both place it.
+  // Two runs of one program at once start one copy, and both place it: a shortcut with
+  // arguments as the editor writes it, and another spelling of it.
   std::string twice = guard.CopyFixture("target.exe", "twice.exe");
+  std::string twiceUpper = twice;
+  for (char& c : twiceUpper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   DebuggedProcess first, second;
-  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + twice));
-  ASSERT_TRUE(second.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + twice));
+  ASSERT_TRUE(
+      first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " \"" + twice + "\" -x"));
+  ASSERT_TRUE(second.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + twiceUpper));
   ASSERT_TRUE(first.WaitForExit(60000));
   ASSERT_TRUE(second.WaitForExit(60000));
   EXPECT_EQ(first.ExitCode(), 1u);
   EXPECT_EQ(second.ExitCode(), 1u);
   EXPECT_EQ(FindProcessesByPath(twice).size(), 1u);
 
-  // While the started copy is still starting, a window the user opens in an instance that was
-  // running already is not taken for it: the started copy's own window is placed.
-  std::string single = guard.CopyFixture("target.exe", "singlelate2.exe");
-  Managed("singlelate2.exe");  // its window is put in front below
-  DWORD instance = StartTarget(guard, single, 1);
-  ASSERT_NE(instance, 0u);
-  HWND earlier = TargetWindows(instance)[0].hwnd;
-  DebuggedProcess run;
-  ASSERT_TRUE(
-      run.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + single + " stay"));
-  ASSERT_TRUE(WaitUntil([&] { return FindProcessesByPath(single).size() == 2; }, 10000));
-  PostMessageA(earlier, WM_APP + 1, 0, 0);
-  ASSERT_TRUE(run.WaitForExit(60000));
-  EXPECT_EQ(run.ExitCode(), 1u);
-  HWND users = nullptr, own = nullptr;
-  for (DWORD pid : FindProcessesByPath(single)) {
-    for (const WindowInfo& info : TargetWindows(pid)) {
-      if (pid == instance && info.hwnd != earlier) users = info.hwnd;
-      if (pid != instance) own = info.hwnd;
-    }
+  // A command with arguments finds the copy running: clicked three times, still one copy,
+  // placed each time.
+  for (int click = 1; click <= 3; ++click) {
+    RunResult again = RunTavrisol(std::to_string(Left + click) + ",80,640,480 " + twice + " -x");
+    ASSERT_TRUE(PlacedQuietly(again));
+    EXPECT_EQ(FindProcessesByPath(twice).size(), 1u);
+    EXPECT_TRUE(WindowAt(TargetWindows(FindProcessesByPath(twice)[0])[0].hwnd, Left + click, Top,
+                         Width, Height));
   }
-  ASSERT_NE(users, nullptr);
-  ASSERT_NE(own, nullptr);
-  EXPECT_TRUE(WindowAt(users, 500, 200, 400, 300));
-  EXPECT_TRUE(WindowAt(own, Left, Top, Width, Height));
-
-  // An instance that answers the start by bringing its main window to the front: that window
-  // is placed.
-  std::string front = guard.CopyFixture("target.exe", "single.exe");
-  Managed("single.exe");
-  HWND answer = StartLoneTarget(guard, front);
-  ASSERT_NE(answer, nullptr);
-  SetForegroundWindow(own);
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == own; }, 5000));
-  RunResult fronted = RunTavrisol(std::string(Coordinates) + " " + front + " front");
-  ASSERT_TRUE(PlacedQuietly(fronted));
-  EXPECT_TRUE(WindowAt(answer, Left, Top, Width, Height));
-  EXPECT_TRUE(fronted.HasTrace("window " + Hex(answer) + " was brought to the front\r\n"))
-      << fronted.AllTraces();
 
   // A splash process that starts the program's main copy and exits hands the hold over.
   std::string splash = guard.CopyFixture("target.exe", "splashcopy.exe");
   RunResult r = RunTavrisol(std::string(Coordinates) + ",5 " + splash);
   DWORD main = ExpectSplashMainPlaced(splash, r);
   EXPECT_TRUE(r.HasTrace("hold follows process " + std::to_string(main) + "\r\n")) << r.AllTraces();
+}
+
+// The program's main windows, and only those: a dialog it shows, a program it opens beside its
+// own window, a smaller second window under a hold, are all left as they are.
+TEST(PlacementWalk, TheProgramsMainWindowsAndOnlyThose) {
+  ProcessGuard guard;
+  std::string dialog = guard.CopyFixture("target.exe", "dialog.exe");
+  DWORD pid = StartTarget(guard, dialog, 1);
+  ASSERT_TRUE(WaitUntil([&] { return !FindMessageBoxes(pid).empty(); }, 5000));
+  HWND box = FindMessageBoxes(pid)[0];
+  RECT boxBefore;
+  GetWindowRect(box, &boxBefore);
+  RunResult r = PlaceAtCoordinates(dialog);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(TargetWindows(pid)[0].hwnd, Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(box, boxBefore.left, boxBefore.top, boxBefore.right - boxBefore.left,
+                       boxBefore.bottom - boxBefore.top));
+
+  // What the program opens beside its own window is not the program's, neither for its hold nor,
+  // once the program has ended, for a later click, which starts the program again.
+  std::string launcher = guard.CopyFixture("target.exe", "launcherwindow.exe");
+  std::string game = launcher.substr(0, launcher.rfind('\\') + 1) + "gamewindow.exe";
+  guard.TrackPath(game);
+  r = RunTavrisol("100,80,300,200,3 " + launcher);
+  ASSERT_TRUE(PlacedQuietly(r));
+  ASSERT_EQ(FindProcessesByPath(game).size(), 1u);
+  HWND kid = TargetWindows(FindProcessesByPath(game)[0])[0].hwnd;
+  EXPECT_FALSE(WindowAt(kid, Left, Top, 300, 200));
+  const DWORD first = FindProcessesByPath(launcher)[0];
+  PostMessageA(TargetWindows(first)[0].hwnd, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitForProcessExit(first, 5000));
+  r = RunTavrisol("100,80,300,200 " + launcher);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_EQ(FindProcessesByPath(launcher).size(), 1u);
+  EXPECT_FALSE(WindowAt(kid, Left, Top, 300, 200));
+
+  // A second window smaller than the one the hold placed stays where it shows.
+  std::string second = guard.CopyFixture("target.exe", "second.exe");
+  pid = StartTarget(guard, second, 1);
+  r = RunTavrisol("100,80,900,700,3 " + second);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<WindowInfo> windows = TargetWindows(pid);
+  ASSERT_EQ(windows.size(), 2u);
+  for (const WindowInfo& w : windows)
+    EXPECT_TRUE(w.title == "second" ? WindowAt(w.hwnd, 100, 80, 900, 700)
+                                    : WindowAt(w.hwnd, 50, 50, 700, 500));
 }
 
 namespace {
