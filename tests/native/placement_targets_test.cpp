@@ -39,6 +39,7 @@ struct FakeDesktop {
   uint32_t nextError = 5;  // each failed move reads the next error code
   WindowRef foreground = 0;
   std::vector<uint32_t> laterCopies;  // processes of the program the hold's lookups find
+  uint32_t copiesFrom = 0;            // the tick from which they find them
   std::vector<WindowRef> unclipped;   // windows whose fill clip the hold took away
 };
 
@@ -115,6 +116,7 @@ uint32_t FakeTick() { return desktop->tick; }
 uint32_t FakeFindProgram(Program* program, bool) {
   uint32_t added = 0;
   for (uint32_t id : desktop->laterCopies) {
+    if (desktop->tick < desktop->copiesFrom) break;
     if (HoldsProcess(*program, id)) continue;
     program->processes[program->count++] = {id, 1, 0, HandleOf(id)};
     ++added;
@@ -567,6 +569,26 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
                                                         "hold ended: a newer run took over\r\n"}));
 }
 
+TEST_F(PlacementTargets, HoldReadsTheMarksItMeets) {
+  Add(0x81, Target, Box(0, 0, 400, 300), Main);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
+  // A held window: this run's mark holds on; none (a newer run that has ended) or another living
+  // run's ends the hold.
+  for (uint32_t mark : {Self, 0u, 8000u}) {
+    fakeDesktop.windows[0].mark = mark;
+    EXPECT_EQ(HoldPass(FakeHoldOps, Request, program, &state), mark == Self) << mark;
+  }
+  // A larger new main window: taken unless another living run or the user has it.
+  fakeDesktop.windows[0].mark = Self;
+  Add(0x82, Target, Box(0, 0, 2000, 1200), Main);
+  for (uint32_t mark : {8000u, Self | ReleasedMark, 0u}) {
+    fakeDesktop.windows[1].mark = mark;
+    HoldPass(FakeHoldOps, Request, program, &state);
+    EXPECT_EQ(state.TargetWindow, mark == 0 ? 0x82u : 0x81u) << mark;
+  }
+}
+
 TEST_F(PlacementTargets, HoldAfterAFirstPlacementThatMovedNothingPlacesTheMainWindow) {
   Add(0x41, Target, Box(0, 0, 900, 700), Visible);  // a splash that does not answer
   fakeDesktop.windows[0].answers = false;
@@ -640,7 +662,17 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   EXPECT_EQ(program.processes[0].id, Copy);
   EXPECT_EQ(CapturedTraces().back(), "hold ended after 2 seconds\r\n");
 
+  // A later copy found while the program still runs: the regular look for it.
+  const uint32_t Late = 800;
+  fakeDesktop.exitsAt = UINT32_MAX;
+  fakeDesktop.laterCopies = {Late};
+  fakeDesktop.copiesFrom = fakeDesktop.tick + 300;
+  Add(0x63, Late, Box(0, 0, 1940, 1200), Main);
+  HoldPlacement(FakeHoldOps, held, &program, &state);
+  EXPECT_EQ(state.TargetWindow, 0x63u);
+
   // With no copy left, the hold ends with the program.
+  fakeDesktop.exitsAt = fakeDesktop.tick;
   fakeDesktop.laterCopies.clear();
   SetUpProgram();
   ClearCaptured();

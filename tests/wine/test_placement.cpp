@@ -7,6 +7,7 @@
 
 #include "harness.h"
 #include "harness/shortcut_support.h"
+#include "placement/marks.h"
 
 using namespace harness;
 
@@ -723,29 +724,38 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   }
   EXPECT_NE(std::string(shortPath), path);
 
-  // Two runs of one program at once start one copy, and both place it: a shortcut with
-  // arguments as the editor writes it, and another spelling of it.
-  std::string twice = guard.CopyFixture("target.exe", "twice.exe");
+  // Runs of one program take turns, whatever its spelling: a second run while the first one
+  // starts the program (a shortcut with arguments as the editor writes it, and a hold) waits for
+  // the window, not for a program still starting, places it, and ends the first one's hold.
+  std::string twice = guard.CopyFixture("target.exe", "twicelate2.exe");
   std::string twiceUpper = twice;
   for (char& c : twiceUpper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   DebuggedProcess first, second;
-  ASSERT_TRUE(
-      first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " \"" + twice + "\" -x"));
+  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"),
+                          std::string(Coordinates) + ",30 \"" + twice + "\" -x"));
+  ASSERT_TRUE(first.WaitForTrace(LookupTrace(twice), 10000));
   ASSERT_TRUE(second.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + twiceUpper));
-  ASSERT_TRUE(first.WaitForExit(60000));
   ASSERT_TRUE(second.WaitForExit(60000));
+  ASSERT_TRUE(first.WaitForExit(10000));
   EXPECT_EQ(first.ExitCode(), 1u);
   EXPECT_EQ(second.ExitCode(), 1u);
   EXPECT_EQ(FindProcessesByPath(twice).size(), 1u);
+  for (const std::string& line : second.Traces()) EXPECT_EQ(line.find("still starting"), line.npos);
+  EXPECT_TRUE(first.WaitForTrace("hold ended: a newer run took over\r\n", 0));
 
-  // A command with arguments finds the copy running: clicked three times, still one copy,
-  // placed each time.
+  // A command with arguments finds the copy running: clicked three times, still one copy, placed
+  // each time.
+  HWND once = TargetWindows(FindProcessesByPath(twice)[0])[0].hwnd;
   for (int click = 1; click <= 3; ++click) {
     RunResult again = RunTavrisol(std::to_string(Left + click) + ",80,640,480 " + twice + " -x");
     ASSERT_TRUE(PlacedQuietly(again));
     EXPECT_EQ(FindProcessesByPath(twice).size(), 1u);
-    EXPECT_TRUE(WindowAt(TargetWindows(FindProcessesByPath(twice)[0])[0].hwnd, Left + click, Top,
-                         Width, Height));
+    EXPECT_TRUE(WindowAt(once, Left + click, Top, Width, Height));
+  }
+  // A mark counts only while the process that set it lives.
+  for (DWORD mark : {FindProcessesByPath(twice)[0], first.Pid()}) {
+    SetPropA(once, "TavrisolPlacedBy", reinterpret_cast<HANDLE>(uintptr_t{mark}));
+    EXPECT_EQ(PlacedBy(reinterpret_cast<WindowRef>(once)), mark == first.Pid() ? 0u : mark);
   }
 
   // A splash process that starts the program's main copy and exits hands the hold over.
