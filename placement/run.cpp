@@ -1,7 +1,5 @@
 #include "placement/run.h"
 
-#include <cstring>
-
 #include "diag/diag.h"
 
 namespace {
@@ -64,7 +62,6 @@ int ReportFailure(RunFailure failure, const char* commandLine, const char* comma
 struct Awaited {
   WindowState* windows;  // what the scans found
   ProgramProcess process;
-  const char* path;   // the program's; "" when unknown: only the process is scanned
   bool startedByRun;  // instances running before the start may answer it
   bool instanceSeen;  // another process of the program showed windows meanwhile
   const ShownWindows* shown;
@@ -76,23 +73,18 @@ struct Awaited {
 // awaited one, and what the awaited one started, count with any window. An instance that was
 // already running counts only once the started copy has handed over (it has ended, or this is the
 // last scan), with a main window shown after the start or, when the started copy has ended, one it
-// brought to the front. What is in the program's job is the program's too.
-bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, uintptr_t job) {
+// brought to the front. What is in the run's job is the program's too. The
+// program gains what each look finds; its handles stay open until the run ends.
+bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, Program* program) {
   WindowState* windows = awaited->windows;
   if (!awaited->ownLast && ops.scanTargetWindows(windows, awaited->process.id)) return true;
-  Program others;
-  others.count = 1;
-  others.job = job;
-  std::strcpy(others.path, awaited->path);  // a path of the same size
-  // Held without a handle, so that what it started is found through it.
-  others.processes[0] = awaited->process;
-  others.processes[0].handle = 0;
-  if (awaited->path[0] != '\0') ops.findProgram(&others, true);
-  ops.findLaunched(&others, true);
+  if (program->path[0] != '\0') ops.findProgram(program, true);
+  ops.findLaunched(program, true);
   bool ended = awaited->process.handle != 0 && ops.hasExited(awaited->process.handle);
   bool found = false;
-  for (uint32_t i = 1; i < others.count && !found; ++i) {
-    const ProgramProcess& other = others.processes[i];
+  for (uint32_t i = 0; i < program->count && i < ProgramSlots && !found; ++i) {
+    const ProgramProcess& other = program->processes[i];
+    if (other.id == awaited->process.id) continue;
     const uint64_t began = awaited->process.created;
     if (other.launched || (began != 0 && other.created > began)) {
       found = ops.scanTargetWindows(windows, other.id);
@@ -104,10 +96,8 @@ bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, uintp
     if (found) {
       TraceLine("program handed over to process %d\r\n", static_cast<int>(other.id));
       awaited->process = other;
-      awaited->process.handle = 0;  // closed below with the others
     }
   }
-  ops.releaseProgram(&others);
   return found ||
          (awaited->ownLast && lastScan && ops.scanTargetWindows(windows, awaited->process.id));
 }
@@ -167,7 +157,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   shown.foreground = 0;
   StartedProcess started = {0, 0, 0, ""};
   WindowState windows = WindowState();
-  Awaited awaited = {&windows, ProgramProcess(), "", false, false, &shown};
+  Awaited awaited = {&windows, ProgramProcess(), false, false, &shown};
   RunFailure failure = MissingCoordinates;
   uintptr_t lock = 0;
   char errorText[ErrorTextSize] = "";
@@ -204,7 +194,6 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         state = ops.findProgram(&program, false) != 0 || ops.findLaunched(&program, false) != 0
                     ? ScanFound
                     : Start;
-        awaited.path = program.path;
         break;
 
       case ScanFound:
@@ -226,6 +215,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           state = Fail;
           break;
         }
+        if (state == Start) ops.releaseProgram(&program);  // ended: no part of the new start
         break;
       }
 
@@ -243,10 +233,12 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // meaning. A script is followed through what it starts (its job), and
         // its own console window counts only when that shows none by the last
         // scan.
-        awaited = {&windows,     {started.id, 0, started.created, started.handle},
-                   program.path, true,
-                   false,        &shown};
+        awaited = {&windows, {started.id, 0, started.created, started.handle}, true, false, &shown};
         awaited.ownLast = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
+        // Held without a handle (the run's own is closed apart), so that what
+        // it starts outside the job is found through it.
+        if (program.count < ProgramSlots)
+          program.processes[program.count++] = {started.id, 0, started.created, 0, awaited.ownLast};
         state = AwaitIdle;
         break;
 
@@ -257,14 +249,14 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         break;
 
       case Scan:
-        state = ScanProgram(ops, &awaited, false, program.job) ? Place : Wait;
+        state = ScanProgram(ops, &awaited, false, &program) ? Place : Wait;
         break;
 
       case Wait:
         state = Fail;
         for (int i = 0; i < ExtraScans; ++i) {
           ops.sleep(StartSettleMs);
-          if (ScanProgram(ops, &awaited, i == ExtraScans - 1, program.job)) {
+          if (ScanProgram(ops, &awaited, i == ExtraScans - 1, &program)) {
             state = Place;
             break;
           }

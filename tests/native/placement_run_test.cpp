@@ -86,6 +86,7 @@ uint32_t FakeFind(Program* program, bool windowOwnersOnly) {
   }
   for (const FakeProcess& p : list) {
     if (program->count >= ProgramSlots) break;
+    if (HoldsProcess(*program, p.id)) continue;
     program->processes[program->count++] = {p.id, p.session, p.created, HandleOf(p.id), p.launched};
   }
   return total;
