@@ -35,8 +35,8 @@ bool WaitForExit(const Program& program, uint32_t milliseconds) {
   if (count == 0) return true;
   const DWORD start = GetTickCount();
   for (DWORD elapsed = 0; elapsed <= milliseconds; elapsed = GetTickCount() - start) {
-    DWORD result = MsgWaitForMultipleObjects(count, handles, FALSE, milliseconds - elapsed,
-                                             QS_ALLINPUT);
+    DWORD result =
+        MsgWaitForMultipleObjects(count, handles, FALSE, milliseconds - elapsed, QS_ALLINPUT);
     if (result < WAIT_OBJECT_0 + count) return true;
     if (result != WAIT_OBJECT_0 + count) return false;
     MSG message;
@@ -62,8 +62,8 @@ uint32_t Find(Program* program, bool windowOwnersOnly) {
 }  // namespace
 
 bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state) {
-  const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount,
-                       Find,             HasExited,    Close,       ReleaseClip};
+  const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount, Find,
+                       HasExited,        Close,        ReleaseClip};
   HWINEVENTHOOK hook =
       SetWinEventHook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZESTART, nullptr,
                       NoteMoveSizeStart, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);

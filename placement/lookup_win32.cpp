@@ -126,9 +126,9 @@ void ExpandPath(wchar_t* path) {
 }  // namespace
 
 const ProcessLookupOps SystemLookupOps = {
-    VisibleWindowOwners, ListProcesses, OpenForLookup, ProcessImagePath, ProcessFacts,
-    SamePath,            CloseRef,      LastError,     OwnProcessId,     ListParents,
-    PlacedForOwners};
+    VisibleWindowOwners, ListProcesses, OpenForLookup,  ProcessImagePath,
+    ProcessFacts,        SamePath,      CloseRef,       LastError,
+    OwnProcessId,        ListParents,   PlacedForOwners};
 
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size) {
   wchar_t wide[WidePathSize];

@@ -85,7 +85,8 @@ void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window,
   if ((style & StyleVisible) == 0 || (exStyle & ExStyleToolWindow) != 0 || ops.hasOwner(window))
     return;
   bool main = IsMainStyle(style, exStyle, false);
-  if ((main && !state->TargetIsMain) || (main == state->TargetIsMain && area >= state->TargetArea)) {
+  if ((main && !state->TargetIsMain) ||
+      (main == state->TargetIsMain && area >= state->TargetArea)) {
     state->TargetWindow = window;
     state->TargetArea = area;
     state->TargetIsMain = main;

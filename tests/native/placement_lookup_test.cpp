@@ -19,7 +19,7 @@ struct FakeProcess {
   bool pathReadable = true;
   std::string listedName = "";  // the process list's name when not the path's file part
   uint32_t parent = 3;
-  bool inJob = false;  // in the program's job
+  bool inJob = false;          // in the program's job
   std::string placedFor = "";  // the program a run placed its window for
 };
 
@@ -96,8 +96,8 @@ uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
 const ProcessLookupOps FakeOps = {
-    FakeOwners, FakeList,      FakeOpen,  FakePath,       FakeFacts, SameTextIgnoringAsciiCase,
-    FakeClose,  FakeLastError, FakeOwnId, FakeListParents,    FakePlacedFor};
+    FakeOwners, FakeList,      FakeOpen,  FakePath,        FakeFacts,    SameTextIgnoringAsciiCase,
+    FakeClose,  FakeLastError, FakeOwnId, FakeListParents, FakePlacedFor};
 
 class ProcessLookup : public ::testing::Test {
  protected:

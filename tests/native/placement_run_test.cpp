@@ -369,8 +369,8 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   system.scanAnswers = {true};
   system.startedPath = "C:\\app.exe";
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe --new"), 1);
-  EXPECT_EQ(system.calls, Concat(Lookup,
-                                 Concat(StartSteps, {"unlock", "place", "hold 30", CloseStarted})));
+  EXPECT_EQ(system.calls,
+            Concat(Lookup, Concat(StartSteps, {"unlock", "place", "hold 30", CloseStarted})));
   EXPECT_EQ(system.heldPath, "C:\\app.exe");
 
   // The first placement moved nothing: the failure is reported only when the hold did not

@@ -12,7 +12,7 @@
 namespace {
 
 const uint32_t Visible = StyleVisible;
-const uint32_t SysMenu = StyleSystemMenu;
+const uint32_t SysMenu = StyleSystemMenu | StyleCaption;  // and the title bar it comes with
 const uint32_t Minimized = StyleMinimized;
 const uint32_t Main = Visible | StyleCaption | SysMenu;  // what a hold may take as a new target
 
@@ -134,9 +134,8 @@ WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
 }
 
-const HoldOps FakeHoldOps = {&FakeOps,         FakeMovingWindow, FakeWaitForExit,
-                             FakeTick,         FakeFindProgram,  FakeExited,
-                             FakeCloseHandle,  FakeReleaseClip};
+const HoldOps FakeHoldOps = {&FakeOps,        FakeMovingWindow, FakeWaitForExit, FakeTick,
+                             FakeFindProgram, FakeExited,       FakeCloseHandle, FakeReleaseClip};
 
 const PlacementRequest Request = {-8, -32, 1936, 1119, nullptr, 0};
 
@@ -170,7 +169,7 @@ class PlacementTargets : public ::testing::Test {
 };
 
 TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
-  Add(0x10, Other, Box(0, 0, 1000, 1000), Main);
+  Add(0x10, Other, Box(0, 0, 1000, 1000), Visible | SysMenu);
   Add(0x11, Target, Box(0, 0, 900, 900), 0);  // invisible
   Add(0x12, Target, Box(0, 0, 100, 100), Visible);
   Add(0x13, Target, Box(5, 5, 300, 200), Visible);
@@ -192,7 +191,7 @@ TEST_F(PlacementTargets, TraceLineOfAWindow) {
 }
 
 TEST_F(PlacementTargets, EqualAreasGoToTheWindowMetLater) {
-  Add(0x21, Target, Box(0, 0, 200, 100), Main);
+  Add(0x21, Target, Box(0, 0, 200, 100), Visible | SysMenu);
   Add(0x22, Target, Box(50, 50, 100, 200), Main);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0x22u);
@@ -208,17 +207,17 @@ TEST_F(PlacementTargets, ZeroSizeVisibleWindowIsChosenWhenAlone) {
 
 TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
   Add(0x41, Target, Box(0, 0, 400, 400), SysMenu | Minimized);
-  Add(0x42, Other, Box(0, 0, 400, 400), Main);
+  Add(0x42, Other, Box(0, 0, 400, 400), Visible | SysMenu);
   EXPECT_FALSE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0u);
   EXPECT_EQ(Candidates(), 0);
 }
 
 TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
-  Add(0x51, Target, Box(0, 0, 300, 300), Main);
+  Add(0x51, Target, Box(0, 0, 300, 300), Visible | SysMenu);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   fakeDesktop.windows = {};
-  Add(0x52, Target, Box(0, 0, 100, 100), Main);
+  Add(0x52, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0x51u);
   EXPECT_EQ(Candidates(), 2);
@@ -229,7 +228,7 @@ TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
 }
 
 TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
-  for (WindowRef i = 0; i < 16; ++i) Add(0x100 + i, Target, Box(0, 0, 100, 100), Main);
+  for (WindowRef i = 0; i < 16; ++i) Add(0x100 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   ASSERT_EQ(Candidates(), 15);
   EXPECT_EQ(state.CandidateTable[14], 0x10eu);
@@ -244,9 +243,9 @@ TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
 }
 
 TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
-  Add(0x61, Target, Box(0, 0, 100, 100), Main);
-  Add(0x62, Target, Box(0, 0, 300, 100), Main);
-  Add(0x63, Target, Box(0, 0, 100, 100), Main);
+  Add(0x61, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0x62, Target, Box(0, 0, 300, 100), Visible | SysMenu);
+  Add(0x63, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
   PlaceTargetWindows(FakeOps, &state, {100, 50, 640, 480, nullptr, 0});
@@ -265,7 +264,7 @@ TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
 
 TEST_F(PlacementTargets, MainWindowIsTheTargetAndDialogsAndToolWindowsAreLeftAlone) {
   Add(0x71, Target, Box(0, 0, 800, 600), Visible);  // larger, without a title bar
-  Add(0x72, Target, Box(0, 0, 200, 100), Main);
+  Add(0x72, Target, Box(0, 0, 200, 100), Visible | SysMenu);
   Add(0x73, Target, Box(0, 0, 900, 700), Main);  // a message box of the program
   fakeDesktop.windows.back().owned = true;
   Add(0x74, Target, Box(0, 0, 900, 700), Main);
@@ -288,8 +287,8 @@ TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
 }
 
 TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
-  Add(0x91, Target, Box(0, 0, 160, 24), Main | Minimized);
-  Add(0x92, Target, Box(0, 0, 100, 100), Main);
+  Add(0x91, Target, Box(0, 0, 160, 24), Visible | SysMenu | Minimized);
+  Add(0x92, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
   PlaceTargetWindows(FakeOps, &state, {0, 0, 640, 480, nullptr, 0});
@@ -314,8 +313,8 @@ TEST_F(PlacementTargets, MinimizedLoneWindowIsRestoredToo) {
 }
 
 TEST_F(PlacementTargets, RefusedMoveOnlyTraces) {
-  Add(0xb1, Target, Box(0, 0, 100, 100), Main);
-  Add(0xb2, Target, Box(0, 0, 100, 100), Main);
+  Add(0xb1, Target, Box(0, 0, 100, 100), Visible | SysMenu);
+  Add(0xb2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   fakeDesktop.windows[0].moveSucceeds = false;
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
@@ -347,8 +346,8 @@ TEST_F(PlacementTargets, RefusedMoveOfLoneWindowOnlyTraces) {
 TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
   // A minimised candidate that is hung, then one that answers: only the second
   // is touched, and the first reason given is the hung window.
-  Add(0xd1, Target, Box(0, 0, 100, 100), Main | Minimized);
-  Add(0xd2, Target, Box(0, 0, 100, 100), Main);
+  Add(0xd1, Target, Box(0, 0, 100, 100), Visible | SysMenu | Minimized);
+  Add(0xd2, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   fakeDesktop.windows[0].answers = false;
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
@@ -390,7 +389,7 @@ TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
     SetUp();
     fakeDesktop = FakeDesktop();
     for (WindowRef i = 0; i < 3; ++i) {
-      Add(0xf1 + i, Target, Box(0, 0, 100, 100), Main);
+      Add(0xf1 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
       fakeDesktop.windows[i].answers = c.windows[i] != 'n';
       fakeDesktop.windows[i].moveSucceeds = c.windows[i] != 'f';
     }
@@ -403,7 +402,7 @@ TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
 
 TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
   for (WindowRef i = 0; i < 17; ++i) {
-    Add(0x201 + i, Target, Box(0, 0, 100, 100), Main);
+    Add(0x201 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
     PlaceResult result = {0, UnmovedNone, 0};
     ASSERT_TRUE(PlaceWindow(FakeOps, &state, 0x201 + i, 7, Request, LoneTraces, &result));
   }
@@ -482,7 +481,8 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
   EXPECT_TRUE(state.PlacedTable[0].released);  // its mark is taken back with the others
-  EXPECT_EQ(fakeDesktop.unclipped, (std::vector<WindowRef>{0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe1}));
+  EXPECT_EQ(fakeDesktop.unclipped,
+            (std::vector<WindowRef>{0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe1}));
 
   // A window that is gone frees its slot.
   second.exists = false;
@@ -505,8 +505,8 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   fakeDesktop.windows.back().owned = true;
   Add(0xf6, Target, Box(0, 0, 1000, 700), Main);  // a tool window
   fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
-  Add(0xf7, Target, Box(0, 0, 1000, 700), Visible | SysMenu);  // no caption
-  Add(0xf8, Target, Box(0, 0, 1000, 700), Main);               // placed by another run
+  Add(0xf7, Target, Box(0, 0, 1000, 700), Visible | StyleSystemMenu);  // no caption
+  Add(0xf8, Target, Box(0, 0, 1000, 700), Main);                       // placed by another run
   fakeDesktop.windows.back().mark = 8000;
   fakeDesktop.calls.clear();
   ClearCaptured();
@@ -609,12 +609,12 @@ TEST(PlacementMainWindow, OneRuleForWhatAMainWindowIs) {
       {Main, 0, false, true},
       {Main | Minimized, 0, false, true},
       {Main | StyleMaximized, 0, false, true},
-      {Main & ~Visible, 0, false, false},                 // hidden
-      {Main, 0, true, false},                             // a dialog or palette
-      {Main, ExStyleToolWindow, false, false},            // a tool window or tooltip
-      {Visible | SysMenu, 0, false, false},               // no title bar: a splash, a popup
-      {Visible | SysMenu | 0x00800000, 0, false, false},  // a border, no caption
-      {Visible | StyleCaption, 0, false, false},          // no system menu
+      {Main & ~Visible, 0, false, false},                         // hidden
+      {Main, 0, true, false},                                     // a dialog or palette
+      {Main, ExStyleToolWindow, false, false},                    // a tool window or tooltip
+      {Visible | StyleSystemMenu, 0, false, false},               // no title bar: a splash, a popup
+      {Visible | StyleSystemMenu | 0x00800000, 0, false, false},  // a border, no caption
+      {Visible | StyleCaption, 0, false, false},                  // no system menu
   };
   for (const Row& row : rows)
     EXPECT_EQ(IsMainStyle(row.style, row.exStyle, row.owned), row.main)
@@ -627,8 +627,8 @@ TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
   PlaceTargetWindows(FakeOps, &state, Request);
   // As the system clamped the move.
   state.PlacedTable[0].box = fakeDesktop.windows[0].box = Box(0, 0, 900, 700);
-  Add(0x52, Target, Box(0, 0, 900, 700), Main);    // equal, not larger
-  Add(0x56, Target, Box(0, 0, 700, 500), Main);    // larger than the scan saw, not than placed
+  Add(0x52, Target, Box(0, 0, 900, 700), Main);  // equal, not larger
+  Add(0x56, Target, Box(0, 0, 700, 500), Main);  // larger than the scan saw, not than placed
   Add(0x53, Target, Box(0, 0, 1000, 800), Main | Minimized);  // larger, but minimised
   Add(0x54, Target, Box(0, 0, 1000, 800), Main | StyleMaximized);
   // What the program opened beside its own main window is never the program's.
@@ -693,7 +693,7 @@ TEST_F(PlacementTargets, AnInstanceAnswersTheStartOnlyWithANewMainWindowOrOneBro
   fakeDesktop.windows.back().owned = true;
   Add(0x74, Other, Box(0, 0, 300, 20), Main);
   fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
-  Add(0x75, Other, Box(0, 0, 300, 200), Visible | SysMenu);
+  Add(0x75, Other, Box(0, 0, 300, 200), Visible | StyleSystemMenu);
   EXPECT_FALSE(ScanNewWindows(FakeOps, &state, Other, shown));
   EXPECT_FALSE(ScanForeground(FakeOps, &state, Other, shown));  // the same window in front
   fakeDesktop.foreground = 0x73;
