@@ -252,15 +252,10 @@ ShortcutTextResult ReadPlacementInput(const char* inputText, PlacementInput* inp
   char line[ComposeRoom];
   std::strcpy(line, inputText);
   PlacementRequest request;
-  switch (ParsePlacementCommand(line, &request)) {
-    case PlacementMissingCoordinates:
-      Refuse(MissingCoordinatesMessage, inputText);
-      return ShortcutInvalidCommand;
-    case PlacementNoCommand:
-      Refuse(InvalidCommandMessage, inputText);
-      return ShortcutInvalidCommand;
-    case PlacementParsed:
-      break;
+  PlacementParse parsed = ParsePlacementCommand(line, &request);
+  if (parsed != PlacementParsed) {
+    ReportPlacementRefusal(parsed, request, inputText);
+    return ShortcutInvalidCommand;
   }
   // The numbers as "%d" reads them, or the fill word in the form the run
   // reads it, and the command after the first space that follows them, so

@@ -31,7 +31,8 @@ struct StartedProcess {
   uint64_t created;            // when it began, as the lookup gives it; 0: unknown
   char path[ProcessPathSize];  // its executable's path; empty when unknown
   uintptr_t job = 0;           // given: the job to start it in; 0 for none
-  uint32_t error = 0;          // the shell's reason when it refused to open it
+  uint32_t error = 0;          // the system's reason when the start failed
+  bool throughShell = false;   // the shell (ShellExecuteEx) was asked, not CreateProcess
 };
 
 // What the run needs from the system and from the window stage.
@@ -80,6 +81,8 @@ struct PlacementOps {
   uintptr_t (*programJob)(const char* path);
   // Adds what the program's processes started (FindLaunched).
   uint32_t (*findLaunched)(Program* program, bool parentLinks);
+  // True, with its exit value, once the process has ended.
+  bool (*exitValue)(uintptr_t process, uint32_t* value);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "placement/command.h"
+#include "placement/usage.h"
+#include "support/diag_capture.h"
 
 namespace {
 
@@ -70,18 +72,35 @@ TEST(PlacementCommand, NoSpaceMeansNoCommand) {
 }
 
 TEST(PlacementCommand, WhitespaceBeforeNumbersIsSkippedByTheReader) {
-  // Leading blanks before a number are read past, and the first space of the
-  // line (inside the list) still starts the command.
-  Parsed p("1, 2,3,4 app.exe");
-  ASSERT_EQ(p.result, PlacementParsed);
-  EXPECT_EQ(p.request.top, 2);
-  EXPECT_EQ(p.request.height, 4);
-  EXPECT_EQ(p.command(), "2,3,4 app.exe");
+  // Leading blanks before a number are read past, and the command begins
+  // after the first space that follows the numbers.
+  for (const char* text : {"1, 2,3,4 app.exe", "1, 2, 3, 4 app.exe", "1,2,3,4  app.exe"}) {
+    Parsed p(text);
+    ASSERT_EQ(p.result, PlacementParsed) << text;
+    EXPECT_EQ(p.request.top, 2) << text;
+    EXPECT_EQ(p.request.height, 4) << text;
+    EXPECT_EQ(p.command(), "app.exe") << text;
+  }
 
   Parsed tabbed("1,\t2,3,4 app.exe");
   ASSERT_EQ(tabbed.result, PlacementParsed);
   EXPECT_EQ(tabbed.request.top, 2);
   EXPECT_EQ(tabbed.command(), "app.exe");
+}
+
+TEST(PlacementCommand, SizesBelowOneAreRefusedWithTheNumbersAsRead) {
+  struct Case {
+    const char* line;
+    int32_t width, height;
+  } cases[] = {{"1,2,0,4 app.exe", 0, 4}, {"1,2,3,-4 app.exe", 3, -4}, {"1,2,-5,0", -5, 0}};
+  for (const Case& c : cases) {
+    Parsed p(c.line);
+    EXPECT_EQ(p.result, PlacementBadSize) << c.line;
+    EXPECT_EQ(p.request.width, c.width) << c.line;
+    EXPECT_EQ(p.request.height, c.height) << c.line;
+    EXPECT_EQ(p.commandLine(), c.line);
+  }
+  EXPECT_EQ(Parsed("1,2,1,1 app.exe").result, PlacementParsed);
 }
 
 TEST(PlacementCommand, TabBeforeTheCommandTakesTheNextSpace) {
@@ -114,7 +133,7 @@ TEST(PlacementCommand, FifthNumberFromOneToADayAsksForAHold) {
       {"1,2,3,4,5s app.exe", 0},     {"1,2,3,4,abc app.exe", 0},
       {"1,2,3,4, app.exe", 0},       {"1,2,3,4,5,6 app.exe", 0},
       {"1,2,3,4x,5 app.exe", 0},     {"1,2,3,4\t,5 app.exe", 0},
-      {"1, 2,3,4,5 app.exe", 0},
+      {"1, 2,3,4,5 app.exe", 5},
   };
   for (const Case& c : cases) {
     Parsed p(c.line);
@@ -247,6 +266,26 @@ TEST(PlacementCommand, ProgramPathsWithBlanksAreQuoted) {
   std::memset(quoted, 'x', sizeof quoted);
   EXPECT_FALSE(QuoteProgramPath("C:\\A B\\abc.exe", quoted, sizeof quoted));
   EXPECT_EQ(quoted[0], 'x');
+}
+
+TEST(Usage, OnlyTheWholeFirstWordAsksForUsageOrVersion) {
+  struct Case {
+    const char* line;
+    UsageRequest request;
+  } cases[] = {
+      {"/?", UsageHelp},           {"-?", UsageHelp},          {"-H", UsageHelp},
+      {"--HELP", UsageHelp},       {"--Help x", UsageHelp},    {"/?\tC:\\a.exe", UsageHelp},
+      {"--version", UsageVersion}, {"--VERSION", UsageVersion}, {"/?x", UsageNone},
+      {"-help", UsageNone},        {"--help-me", UsageNone},   {"1,2,3,4 /?", UsageNone},
+      {"--versionxyz", UsageNone}, {"h", UsageNone},           {"", UsageNone},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadUsageRequest(c.line), c.request) << c.line;
+  ClearCaptured();
+  EXPECT_FALSE(ShowUsageIfAsked("fill x.exe"));
+  EXPECT_TRUE(CapturedReports().empty());
+  EXPECT_TRUE(ShowUsageIfAsked("-h"));
+  ASSERT_EQ(CapturedReports().size(), 1u);
+  EXPECT_NE(CapturedReports()[0].text.find("Exit value 1"), std::string::npos);
 }
 
 }  // namespace

@@ -117,7 +117,8 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   fake->started = request;
   fake->startedCommand = request.command;
   fake->startedJob = started->job;
-  started->error = fake->shellError;
+  started->error = fake->shellError != 0 ? fake->shellError : 2;
+  started->throughShell = fake->shellError != 0;
   if (!fake->startSucceeds) return false;
   started->id = fake->startedId;
   started->handle = 0x5150;
@@ -131,6 +132,10 @@ bool FakeIdle(uintptr_t process, uint32_t ms) {
   return fake->notReady.count(process) == 0;
 }
 bool FakeExited(uintptr_t process) { return process == 0x5150 && fake->startedExits; }
+bool FakeExitValue(uintptr_t process, uint32_t* value) {
+  *value = 7;
+  return FakeExited(process);
+}
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
 void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
 uint64_t FakeNow() { return fake->now; }
@@ -185,7 +190,7 @@ const PlacementOps FakeOps = {
     FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,        FakeRelease, FakeStart,
     FakeIdle,        FakeExited,     FakeClose,   FakeSleep,       FakeNow,     FakeSession,
     FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,   FakePlace,   FakeTerminate,
-    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched};
+    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched, FakeExitValue};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -310,6 +315,21 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
   EXPECT_EQ(CapturedReports()[0].text,
             "Didn't find window: 10,20,300,400 notepad.exe\n\nPerhaps there are hung processes "
             "you need to kill off in the task manager?");
+
+  // Ended, and nothing of the program left: no hung process to blame. A copy left running
+  // keeps the advice.
+  for (bool copyLeft : {false, true}) {
+    system = FakeSystem();
+    ClearCaptured();
+    system.startedExits = true;
+    system.walks.assign(13, {});
+    if (copyLeft) system.walks.back() = {{90, system.now - Second}};
+    EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
+    ASSERT_EQ(CapturedReports().size(), 1u);
+    EXPECT_EQ(CapturedReports()[0].text.substr(0, copyLeft ? 19 : 1000),
+              copyLeft ? "Didn't find window:"
+                       : "C:\\app.exe\nended (exit value 7) without showing a window.");
+  }
 }
 
 TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
@@ -319,7 +339,8 @@ TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
                                                     "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\missing.exe --flag");
+  EXPECT_EQ(CapturedReports()[0].text,
+            "CreateProcess failed.\nC:\\missing.exe --flag\nsystem text 2");
 
   // What the shell opens (a shortcut, a program asking for elevation) fails with its reason.
   system = FakeSystem();
@@ -338,14 +359,17 @@ TEST_F(PlacementRun, RestartFailureAfterKill) {
   EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "idle 4138 0", "terminate 4138",
                                           "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
-  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe");
+  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe\nsystem text 2");
 }
 
 TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
   EXPECT_EQ(Run("1,2,3 app.exe \r\n"), 0);
   EXPECT_EQ(Run("1,2,3,4\tapp.exe\r\n"), 0);
+  EXPECT_EQ(Run("10,10,-500,300 app.exe"), 0);
   EXPECT_TRUE(system.calls.empty());
-  ASSERT_EQ(CapturedReports().size(), 2u);
+  ASSERT_EQ(CapturedReports().size(), 3u);
+  EXPECT_EQ(CapturedReports()[2].text,
+            "Size -500x300: width and height must be 1 or more.\n10,10,-500,300 app.exe");
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(
       CapturedReports()[0].text,

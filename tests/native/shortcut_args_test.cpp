@@ -142,6 +142,8 @@ const Row rows[] = {
     {"a drive's root keeps its backslash", "1,2,3,4 c:\\x.exe", "", nullptr, "", "",
      PlanNewShortcut, D + "X Tavrisol.lnk", "1,2,3,4 c:\\x.exe", "c:\\x.exe,0", "c:\\"},
     // Output says where the shortcut goes.
+    {"a new path ending in .LNK", "1,2,3,4 " + Notepad, "C:\\D\\mine.LNK", nullptr, "", "",
+     PlanNewShortcut, "C:\\D\\mine.LNK", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
     {"a new path without .lnk, in quotes", "1,2,3,4 " + Notepad, " \"C:\\D\\mine\" ", nullptr, "",
      "", PlanNewShortcut, "C:\\D\\mine.lnk", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
     {"a bare name lies on the desktop", "1,2,3,4 " + Notepad, "mine", nullptr, "", "",
@@ -238,8 +240,10 @@ TEST(ShortcutPlan, NewShortcutTakesTheNextFreeName) {
   FakeSystem system;
   system.files = {D + "Notepad Tavrisol.lnk", D + "Notepad Tavrisol (2).lnk"};
   EXPECT_EQ(Plan(system, "1,1,1,1 notepad.exe", "").path, D + "Notepad Tavrisol (3).lnk");
-  for (int n = 3; n <= 99; ++n)
+  for (int n = 3; n <= 98; ++n)
     system.files.insert(D + "Notepad Tavrisol (" + std::to_string(n) + ").lnk");
+  EXPECT_EQ(Plan(system, "1,1,1,1 notepad.exe", "").path, D + "Notepad Tavrisol (99).lnk");
+  system.files.insert(D + "Notepad Tavrisol (99).lnk");
   Planned p = Plan(system, "1,1,1,1 notepad.exe", "");
   EXPECT_EQ(p.kind, PlanRefused);
   EXPECT_EQ(p.report, "Failure: No free shortcut name: " + D +
