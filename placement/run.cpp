@@ -286,7 +286,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         }
         // A started program without a window is left running.
         if (state == Fail)
-          failure = awaited.instanceSeen ? NoWindowShown
+          failure = awaited.instanceSeen                                  ? NoWindowShown
                     : EndedWithAll(ops, awaited, program.job, &exitValue) ? EndedWithoutWindow
                                                                           : NoWindow;
         break;

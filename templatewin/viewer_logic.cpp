@@ -111,12 +111,31 @@ int ViewerScrollPosition(int request, int thumb, int position, int page, int max
     case 5:
       next = thumb;
       break;  // SB_THUMBTRACK
+    case 6:
+      next = 0;
+      break;  // SB_TOP
+    case 7:
+      next = maximum;
+      break;  // SB_BOTTOM
     default:
       break;
   }
   if (next > maximum - page + 1) next = maximum - page + 1;
   if (next < 0) next = 0;
   return next;
+}
+
+int ViewerInputPosition(unsigned message, uintptr_t wParam, int position, int page, int maximum) {
+  if (message == 0x020A) {  // WM_MOUSEWHEEL: lines per notch, up for a positive turn
+    const int turn = static_cast<int16_t>(wParam >> 16);
+    return ViewerScrollPosition(5, position - turn * ViewerWheelLines / 120, position, page,
+                                maximum);
+  }
+  if (message != 0x0100) return -1;  // WM_KEYDOWN
+  // VK_PRIOR, VK_NEXT, VK_END, VK_HOME: SB_PAGEUP, SB_PAGEDOWN, SB_BOTTOM, SB_TOP.
+  static const int requests[] = {2, 3, 7, 6};
+  if (wParam < 0x21 || wParam > 0x24) return -1;
+  return ViewerScrollPosition(requests[wParam - 0x21], 0, position, page, maximum);
 }
 
 const char* SkipLines(int count, const char* text) {

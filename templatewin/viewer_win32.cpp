@@ -95,21 +95,43 @@ void CopyTextToClipboard(HWND dialog) {
   if (copied) MessageReport(CaptionSuccess, "Text copied to ClipBoard.");
 }
 
-void ScrollText(HWND dialog, WPARAM wParam) {
+// The box being shown, for its keys and wheel.
+HWND viewerDialog = nullptr;
+
+// Scrolls the text for a WM_VSCROLL (wParam) or, with message, for a key or
+// wheel message; false when that message does not scroll.
+bool ScrollText(HWND dialog, WPARAM wParam, UINT message = WM_VSCROLL) {
   HWND bar = GetDlgItem(dialog, IDC_VIEWER_SCROLL);
   SCROLLINFO info = {};
   info.cbSize = sizeof info;
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
   GetScrollInfo(bar, SB_CTL, &info);
-  const int position = ViewerScrollPosition(LOWORD(wParam), HIWORD(wParam), info.nPos,
-                                            static_cast<int>(info.nPage), info.nMax);
+  const int page = static_cast<int>(info.nPage);
+  const int position =
+      message == WM_VSCROLL
+          ? ViewerScrollPosition(LOWORD(wParam), HIWORD(wParam), info.nPos, page, info.nMax)
+          : ViewerInputPosition(message, wParam, info.nPos, page, info.nMax);
+  if (position < 0) return false;
   SetDlgItemTextA(dialog, IDC_VIEWER_TEXT, SkipLines(position, viewerText));
   info.fMask = SIF_POS;
   info.nPos = position;
   SetScrollInfo(bar, SB_CTL, &info, TRUE);
+  return true;
+}
+
+// The dialog manager's loop hands every message of the box here first: Page
+// Up, Page Down, Home, End and the wheel scroll the text whatever has the focus.
+LRESULT CALLBACK viewerKeys_Proc(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && viewerDialog &&
+      (msg->hwnd == viewerDialog || IsChild(viewerDialog, msg->hwnd)) &&
+      ScrollText(viewerDialog, msg->wParam, msg->message))
+    return TRUE;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void InitViewer(HWND dialog, const ViewerParams* params) {
+  viewerDialog = dialog;
   viewerText = params->text;
   SCROLLINFO info = {};
   info.cbSize = sizeof info;
@@ -159,9 +181,12 @@ void ShowTextViewer(HWND owner, const char* text, const char* title) {
   FitTemplateToText(owner, text);
   ViewerParams params = {text, title};
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+  HHOOK keys = SetWindowsHookExA(WH_MSGFILTER, viewerKeys_Proc, nullptr, GetCurrentThreadId());
   INT_PTR result =
       DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(viewerTemplate), owner,
                               textboxDlg_Proc, reinterpret_cast<LPARAM>(&params));
+  if (keys) UnhookWindowsHookEx(keys);
+  viewerDialog = nullptr;
   if (result == -1) {
     char* reason = LastErrorText();
     MessageReport(CaptionError, "DialogBoxIndirectParam failed:\n%s", reason);

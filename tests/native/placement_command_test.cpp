@@ -273,11 +273,21 @@ TEST(Usage, OnlyTheWholeFirstWordAsksForUsageOrVersion) {
     const char* line;
     UsageRequest request;
   } cases[] = {
-      {"/?", UsageHelp},           {"-?", UsageHelp},          {"-H", UsageHelp},
-      {"--HELP", UsageHelp},       {"--Help x", UsageHelp},    {"/?\tC:\\a.exe", UsageHelp},
-      {"--version", UsageVersion}, {"--VERSION", UsageVersion}, {"/?x", UsageNone},
-      {"-help", UsageNone},        {"--help-me", UsageNone},   {"1,2,3,4 /?", UsageNone},
-      {"--versionxyz", UsageNone}, {"h", UsageNone},           {"", UsageNone},
+      {"/?", UsageHelp},
+      {"-?", UsageHelp},
+      {"-H", UsageHelp},
+      {"--HELP", UsageHelp},
+      {"--Help x", UsageHelp},
+      {"/?\tC:\\a.exe", UsageHelp},
+      {"--version", UsageVersion},
+      {"--VERSION", UsageVersion},
+      {"/?x", UsageNone},
+      {"-help", UsageNone},
+      {"--help-me", UsageNone},
+      {"1,2,3,4 /?", UsageNone},
+      {"--versionxyz", UsageNone},
+      {"h", UsageNone},
+      {"", UsageNone},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadUsageRequest(c.line), c.request) << c.line;
   ClearCaptured();

@@ -187,9 +187,9 @@ void FakeClearMarks(const WindowState& state) {
 }
 
 const PlacementOps FakeOps = {
-    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,        FakeRelease, FakeStart,
-    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,       FakeNow,     FakeSession,
-    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,   FakePlace,   FakeTerminate,
+    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,         FakeRelease,  FakeStart,
+    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,        FakeNow,      FakeSession,
+    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,    FakePlace,    FakeTerminate,
     FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched, FakeExitValue};
 
 class PlacementRun : public ::testing::Test {

@@ -281,6 +281,8 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
        "C:\\windows\\notepad.exe"},
       {"100,80,640,480", "Invalid Command line.\n100,80,640,480"},
       {"100,80,640,480\tC:\\x.exe", "Invalid Command line.\n100,80,640,480\tC:\\x.exe"},
+      {"10,10,-500,300 C:\\x.exe",
+       "Size -500x300: width and height must be 1 or more.\n10,10,-500,300 C:\\x.exe"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -293,7 +295,17 @@ TEST(PlacementStart, ProgramThatCannotStartIsReported) {
   ProcessGuard guard;  // nothing should start; kills whatever would
   // The command is shown after the blanks before it and after it are gone.
   RunResult r = RunTavrisol(std::string(Coordinates) + "  \t C:\\no\\such\\dir\\prog.exe \t ");
-  ExpectOneFailure(r, "CreateProcess failed.\nC:\\no\\such\\dir\\prog.exe");
+  // Followed by the system's own text for the reason.
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info;
+  char line[] = "C:\\no\\such\\dir\\prog.exe", reason[256] = "";
+  ASSERT_FALSE(
+      CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 GetLastError(), 0, reason, sizeof reason, nullptr);
+  ASSERT_NE(reason[0], '\0');
+  ExpectOneFailure(r, std::string("CreateProcess failed.\n") + line + "\n" + reason);
   EXPECT_TRUE(r.HasTrace(LookupTrace("C:\\no\\such\\dir\\prog.exe"))) << r.AllTraces();
 }
 

@@ -151,13 +151,13 @@ struct ExpectedItem {
   const char* text;
   int id;
   const char* cls;
-  DWORD style;  // as the control holds it, with the Cancel button's default bit
+  DWORD style;  // as the control holds it
   int x, y, cx, cy;
 };
 
 const ExpectedItem kEditor[] = {
     {"Ok", 1, "Button", 0x50010001, 55, 82, 50, 14},
-    {"Cancel", 2, "Button", 0x50010001, 173, 82, 50, 14},
+    {"Cancel", 2, "Button", 0x50010000, 173, 82, 50, 14},
     {"Input", -1, "Button", 0x50000007, 19, 6, 244, 31},
     {"Output", -1, "Button", 0x50000007, 19, 44, 244, 31},
     {"", 1002, "ComboBox", 0x50210042, 33, 18, 165, 67},
@@ -395,6 +395,11 @@ TEST_F(Built, KeysMoveTheFocusAlongTheChainAndEscapeCancels) {
     ASSERT_EQ(FocusedControl(), Item(m.from));
     Press(m.key, m.shift);
     EXPECT_EQ(FocusedControl(), Item(m.to));
+    // One default button: the focused push button, else Ok.
+    for (int button : {0, 1, 6, 7, 8}) {
+      const bool isDefault = SendMessageA(Item(button), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON;
+      EXPECT_EQ(isDefault, button == (m.to == 4 || m.to == 5 ? 0 : m.to)) << button;
+    }
   }
   // The combo boxes notify their focus changes; no command was Cancel.
   auto cancels = [] {
