@@ -14,7 +14,6 @@ enum {
   StartSettleMs = 1000,        // before every scan of a program the run started
   ExtraScans = 11,             // scans after the first one of a started program
   InputIdleTimeoutMs = 30000,  // a started program that never gets idle is scanned anyway
-  ErrorTextSize = 256,         // the system's text for a failed move or kill
   KillWaitMs = 5000,           // for a killed process to end before the new start
   // A run's whole allowance for its program: the idle wait and the scans. A
   // process of the program younger than that is still starting, whatever else

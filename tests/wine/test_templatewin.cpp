@@ -566,6 +566,7 @@ struct ViewerRun {
   int fieldPixels = 0, averagePixels = 0, widestPixels = 0;
   std::string afterThreeDown, afterThumb;
   int thumbPosition = -1;
+  std::vector<int> keyPositions;  // after Home, a wheel notch down, Page Down, End
   SeenBox copied;
   std::string clipboard;
   bool clipboardRead = false;
@@ -613,7 +614,19 @@ TEST(TextViewer, FitsScrollsAndCopies) {
     SendMessageA(box, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 40), 0);
     GetDlgItemTextA(box, IDC_VIEWER_TEXT, buffer, sizeof buffer);
     run.afterThumb = buffer;
-    run.thumbPosition = GetScrollPos(GetDlgItem(box, IDC_VIEWER_SCROLL), SB_CTL);
+    HWND bar = GetDlgItem(box, IDC_VIEWER_SCROLL);
+    run.thumbPosition = GetScrollPos(bar, SB_CTL);
+    // Keys and the wheel scroll whatever has the focus: here the OK button.
+    const std::pair<UINT, WPARAM> inputs[] = {{WM_KEYDOWN, VK_HOME},
+                                              {WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA)},
+                                              {WM_KEYDOWN, VK_NEXT},
+                                              {WM_KEYDOWN, VK_END}};
+    for (const auto& input : inputs) {
+      const int before = GetScrollPos(bar, SB_CTL);
+      PostMessageA(GetDlgItem(box, IDOK), input.first, input.second, 0);
+      harness::WaitUntil([&] { return GetScrollPos(bar, SB_CTL) != before; }, 2000);
+      run.keyPositions.push_back(GetScrollPos(bar, SB_CTL));
+    }
 
     // Copy runs a message box inside the command: post it, then answer the box.
     std::thread answer = AnswerMessageBox("Success", &run.copied, 10000);
@@ -661,6 +674,7 @@ TEST(TextViewer, FitsScrollsAndCopies) {
   EXPECT_EQ(run.afterThreeDown.rfind("line 3\nline 4", 0), 0u);
   EXPECT_EQ(run.afterThumb, SkipLines(34, text.c_str()));
   EXPECT_EQ(run.thumbPosition, 34);
+  EXPECT_EQ(run.keyPositions, std::vector<int>({0, 3, 11, 34}));
   ASSERT_TRUE(run.copied.found);
   EXPECT_EQ(run.copied.text, "Text copied to ClipBoard.");
   ASSERT_TRUE(run.clipboardRead);
