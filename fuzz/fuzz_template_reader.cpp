@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!item.classIsOrdinal) RequireInside(item.className, size);
     RequireInside(item.text, size);
     ControlClass cls;
-    if (item.classIsOrdinal && LookupControlClass(item.classOrdinal, item.style, &cls))
+    if (item.classIsOrdinal && LookupControlClass(item.classOrdinal, item.style, item.id, &cls))
       Require(cls.name != nullptr && (cls.navigable == 0 || cls.navigable == 1));
     previousEnd = item.end;
   }

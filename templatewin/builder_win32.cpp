@@ -145,7 +145,7 @@ HWND BuildWindowFromTemplate(HWND parent, int templateId, HINSTANCE instance, co
     ControlClass cls;
     char controlClass[ConvertedTextSize];
     if (item.classIsOrdinal) {
-      if (!LookupControlClass(item.classOrdinal, item.style, &cls)) {
+      if (!LookupControlClass(item.classOrdinal, item.style, item.id, &cls)) {
         MessageReport(CaptionFailure, "Item %d Resource %d unknown ordinal value %x", number,
                       templateId, item.classOrdinal);
         return nullptr;

@@ -182,7 +182,8 @@ bool CheckTemplate(const uint8_t* bytes, size_t size, int templateId, ParsedTemp
   return false;
 }
 
-bool LookupControlClass(uint16_t ordinal, uint32_t style, ControlClass* cls) {
+// The id no longer matters: the one default button follows the focus (chain).
+bool LookupControlClass(uint16_t ordinal, uint32_t style, uint32_t, ControlClass* cls) {
   const uint32_t tabStop = (style & 0x00010000u) ? 1 : 0;  // WS_TABSTOP
   cls->style = style;
   cls->exStyle = 0;

@@ -123,7 +123,7 @@ struct ControlClass {
 };
 
 // Fills cls for ordinals 0x80..0x85; false for any other.
-bool LookupControlClass(uint16_t ordinal, uint32_t style, ControlClass* cls);
+bool LookupControlClass(uint16_t ordinal, uint32_t style, uint32_t id, ControlClass* cls);
 
 // Navigable flag of a control whose class is given by name: its WS_TABSTOP bit.
 int NamedClassNavigable(uint32_t style);

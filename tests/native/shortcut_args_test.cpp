@@ -208,6 +208,8 @@ const Row rows[] = {
      Invalid + "1,2,3,4  "},
     {"a space only among the numbers", "1, 2,3,4", "", nullptr, "", "", PlanRefused,
      Invalid + "1, 2,3,4"},
+    {"a height below 1, in the parser's words", "1,2,3,0 C:\\a.exe", "", nullptr, "", "",
+     PlanRefused, "Failure: Size 3x0: width and height must be 1 or more.\n1,2,3,0 C:\\a.exe"},
     {"a hold out of range", "1,2,3,4,86401 C:\\a.exe", "", nullptr, "", "", PlanRefused,
      "Failure: Hold seconds out of range (0 to 86400):\n1,2,3,4,86401 C:\\a.exe"},
 };

@@ -275,8 +275,8 @@ TEST(TemplateReader, UnknownOrdinalIsReadForTheBuilderToRefuse) {
   ASSERT_EQ(p.status, TemplateStatus::Ok);
   EXPECT_EQ(p.items[2].classOrdinal, 0x86);
   ControlClass cls;
-  EXPECT_FALSE(LookupControlClass(0x86, 0, &cls));
-  EXPECT_FALSE(LookupControlClass(0x7F, 0, &cls));
+  EXPECT_FALSE(LookupControlClass(0x86, 0, 0, &cls));
+  EXPECT_FALSE(LookupControlClass(0x7F, 0, 0, &cls));
 }
 
 TEST(TemplateReader, CreationDataAndOrdinalTextsAreRefused) {
@@ -325,33 +325,33 @@ TEST(TemplateReader, CreationDataAndOrdinalTextsAreRefused) {
 
 TEST(TemplateReader, ClassTableGivesNamesStylesAndNavigableFlags) {
   ControlClass c;
-  ASSERT_TRUE(LookupControlClass(0x80, 0x50000007, &c));  // group box
+  ASSERT_TRUE(LookupControlClass(0x80, 0x50000007, 0xFFFFFFFF, &c));  // group box
   EXPECT_STREQ(c.name, "BUTTON");
   EXPECT_EQ(c.navigable, 0);
   EXPECT_EQ(c.style, 0x50000007u);
-  ASSERT_TRUE(LookupControlClass(0x80, 0x50000000, &c));  // push button, no tab stop
+  ASSERT_TRUE(LookupControlClass(0x80, 0x50000000, 1, &c));  // push button, no tab stop
   EXPECT_EQ(c.navigable, 1);
-  EXPECT_EQ(c.style, 0x50000000u);
-  ASSERT_TRUE(LookupControlClass(0x80, 0x50010000, &c));
-  EXPECT_EQ(c.style, 0x50010000u);  // a dialog's one default button follows the focus
-  ASSERT_TRUE(LookupControlClass(0x80, 0x50010003, &c));  // check box with tab stop
+  EXPECT_EQ(c.style, 0x50000000u);  // id 1 keeps its style
+  ASSERT_TRUE(LookupControlClass(0x80, 0x50010000, 2, &c));
+  EXPECT_EQ(c.style, 0x50010000u);  // Cancel too: the default button follows the focus
+  ASSERT_TRUE(LookupControlClass(0x80, 0x50010003, 5, &c));  // check box with tab stop
   EXPECT_EQ(c.navigable, 1);
-  ASSERT_TRUE(LookupControlClass(0x81, 0x50000000, &c));
+  ASSERT_TRUE(LookupControlClass(0x81, 0x50000000, 5, &c));
   EXPECT_STREQ(c.name, "EDIT");
   EXPECT_EQ(c.exStyle, 0x200u);
   EXPECT_EQ(c.navigable, 1);
-  ASSERT_TRUE(LookupControlClass(0x82, 0x50010000, &c));
+  ASSERT_TRUE(LookupControlClass(0x82, 0x50010000, 2, &c));
   EXPECT_STREQ(c.name, "STATIC");
   EXPECT_EQ(c.navigable, 0);
   EXPECT_EQ(c.style, 0x50010000u);  // no default bit outside buttons
-  ASSERT_TRUE(LookupControlClass(0x83, 0x50000000, &c));
+  ASSERT_TRUE(LookupControlClass(0x83, 0x50000000, 5, &c));
   EXPECT_STREQ(c.name, "LISTBOX");
   EXPECT_EQ(c.exStyle, 0x200u);
   EXPECT_EQ(c.navigable, 0);
-  ASSERT_TRUE(LookupControlClass(0x84, 0x50000005, &c));
+  ASSERT_TRUE(LookupControlClass(0x84, 0x50000005, 5, &c));
   EXPECT_STREQ(c.name, "SCROLLBAR");
   EXPECT_EQ(c.navigable, 1);
-  ASSERT_TRUE(LookupControlClass(0x85, 0x50210042, &c));
+  ASSERT_TRUE(LookupControlClass(0x85, 0x50210042, 1002, &c));
   EXPECT_STREQ(c.name, "COMBOBOX");
   EXPECT_EQ(c.exStyle, 0u);
   EXPECT_EQ(c.navigable, 1);

@@ -617,13 +617,10 @@ TEST(TextViewer, FitsScrollsAndCopies) {
     HWND bar = GetDlgItem(box, IDC_VIEWER_SCROLL);
     run.thumbPosition = GetScrollPos(bar, SB_CTL);
     // Keys and the wheel scroll whatever has the focus: here the OK button.
-    const std::pair<UINT, WPARAM> inputs[] = {{WM_KEYDOWN, VK_HOME},
-                                              {WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA)},
-                                              {WM_KEYDOWN, VK_NEXT},
-                                              {WM_KEYDOWN, VK_END}};
-    for (const auto& input : inputs) {
+    for (WPARAM key : {VK_HOME, 0, VK_NEXT, VK_END}) {  // 0: a wheel notch down
       const int before = GetScrollPos(bar, SB_CTL);
-      PostMessageA(GetDlgItem(box, IDOK), input.first, input.second, 0);
+      PostMessageA(GetDlgItem(box, IDOK), key ? WM_KEYDOWN : WM_MOUSEWHEEL,
+                   key ? key : MAKEWPARAM(0, -WHEEL_DELTA), 0);
       harness::WaitUntil([&] { return GetScrollPos(bar, SB_CTL) != before; }, 2000);
       run.keyPositions.push_back(GetScrollPos(bar, SB_CTL));
     }
