@@ -12,19 +12,16 @@ namespace {
 const char Title[] = "Tavrisol " TAVRISOL_VERSION_TEXT;
 
 const char UsageText[] =
-    "tavrisol left,top,width,height[,seconds] command\n"
-    "tavrisol fill[work][:monitor][,seconds] command\n"
+    "tavrisol left,top,width,height[,seconds] program\n"
+    "tavrisol fill[work][:monitor][,seconds] program\n"
     "\n"
-    "Starts command, or finds it running, and puts its windows at the rectangle "
-    "(in pixels), or makes their inside cover the monitor (fillwork: its work area). "
-    "seconds keeps them there that long.\n"
+    "e.g. tavrisol -8,-32,1936,1119 C:\\Apps\\view.exe\n"
+    "     tavrisol fill:2,600 C:\\Apps\\view.exe\n"
     "\n"
-    "Examples:\n"
-    "tavrisol -8,-32,1936,1119 C:\\Apps\\view.exe\n"
-    "tavrisol fill:2,600 C:\\Apps\\view.exe\n"
-    "\n"
-    "Exit value 1: a window was placed; 0: a failure was shown.\n"
-    "Without arguments, the shortcut editor opens.";
+    "Starts the program or finds it running and places its windows; fill covers the "
+    "monitor (fillwork: its work area), seconds keeps them there.\n"
+    "Exit value 1: placed; 0: a failure was shown.\n"
+    "No arguments: the shortcut editor.";
 
 }  // namespace
 

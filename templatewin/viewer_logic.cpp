@@ -125,17 +125,17 @@ int ViewerScrollPosition(int request, int thumb, int position, int page, int max
   return next;
 }
 
-int ViewerInputPosition(unsigned message, uintptr_t wParam, int position, int page, int maximum) {
+int ViewerInputRequest(unsigned message, uintptr_t wParam, int* count) {
+  *count = 1;
   if (message == 0x020A) {  // WM_MOUSEWHEEL: lines per notch, up for a positive turn
     const int turn = static_cast<int16_t>(wParam >> 16);
-    return ViewerScrollPosition(5, position - turn * ViewerWheelLines / 120, position, page,
-                                maximum);
+    *count = (turn < 0 ? -turn : turn) * ViewerWheelLines / 120;
+    return turn > 0 ? 0 : 1;  // SB_LINEUP, SB_LINEDOWN
   }
-  if (message != 0x0100) return -1;  // WM_KEYDOWN
   // VK_PRIOR, VK_NEXT, VK_END, VK_HOME: SB_PAGEUP, SB_PAGEDOWN, SB_BOTTOM, SB_TOP.
   static const int requests[] = {2, 3, 7, 6};
-  if (wParam < 0x21 || wParam > 0x24) return -1;
-  return ViewerScrollPosition(requests[wParam - 0x21], 0, position, page, maximum);
+  if (message != 0x0100 || wParam < 0x21 || wParam > 0x24) return -1;  // WM_KEYDOWN
+  return requests[wParam - 0x21];
 }
 
 const char* SkipLines(int count, const char* text) {

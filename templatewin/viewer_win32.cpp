@@ -98,35 +98,31 @@ void CopyTextToClipboard(HWND dialog) {
 // The box being shown, for its keys and wheel.
 HWND viewerDialog = nullptr;
 
-// Scrolls the text for a WM_VSCROLL (wParam) or, with message, for a key or
-// wheel message; false when that message does not scroll.
-bool ScrollText(HWND dialog, WPARAM wParam, UINT message = WM_VSCROLL) {
+void ScrollText(HWND dialog, WPARAM wParam) {
   HWND bar = GetDlgItem(dialog, IDC_VIEWER_SCROLL);
   SCROLLINFO info = {};
   info.cbSize = sizeof info;
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
   GetScrollInfo(bar, SB_CTL, &info);
-  const int page = static_cast<int>(info.nPage);
-  const int position =
-      message == WM_VSCROLL
-          ? ViewerScrollPosition(LOWORD(wParam), HIWORD(wParam), info.nPos, page, info.nMax)
-          : ViewerInputPosition(message, wParam, info.nPos, page, info.nMax);
-  if (position < 0) return false;
+  const int position = ViewerScrollPosition(LOWORD(wParam), HIWORD(wParam), info.nPos,
+                                            static_cast<int>(info.nPage), info.nMax);
   SetDlgItemTextA(dialog, IDC_VIEWER_TEXT, SkipLines(position, viewerText));
   info.fMask = SIF_POS;
   info.nPos = position;
   SetScrollInfo(bar, SB_CTL, &info, TRUE);
-  return true;
 }
 
 // The dialog manager's loop hands every message of the box here first: Page
 // Up, Page Down, Home, End and the wheel scroll the text whatever has the focus.
 LRESULT CALLBACK viewerKeys_Proc(int code, WPARAM wParam, LPARAM lParam) {
   const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && viewerDialog &&
-      (msg->hwnd == viewerDialog || IsChild(viewerDialog, msg->hwnd)) &&
-      ScrollText(viewerDialog, msg->wParam, msg->message))
+  int count;
+  const int request = ViewerInputRequest(msg->message, msg->wParam, &count);
+  if (code == MSGF_DIALOGBOX && request >= 0 && viewerDialog &&
+      (msg->hwnd == viewerDialog || IsChild(viewerDialog, msg->hwnd))) {
+    while (count-- > 0) ScrollText(viewerDialog, static_cast<WPARAM>(request));
     return TRUE;
+  }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
