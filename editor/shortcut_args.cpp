@@ -222,15 +222,10 @@ ShortcutTextResult ReadPlacementInput(const char* inputText, PlacementInput* inp
   char line[ComposeRoom];
   std::strcpy(line, inputText);
   PlacementRequest request;
-  switch (ParsePlacementCommand(line, &request)) {
-    case PlacementMissingCoordinates:
-      Refuse(MissingCoordinatesMessage, inputText);
-      return ShortcutInvalidCommand;
-    case PlacementNoCommand:
-      Refuse(InvalidCommandMessage, inputText);
-      return ShortcutInvalidCommand;
-    case PlacementParsed:
-      break;
+  PlacementParse parsed = ParsePlacementCommand(line, &request);
+  if (parsed != PlacementParsed) {
+    ReportPlacementRefusal(parsed, request, inputText);
+    return ShortcutInvalidCommand;
   }
   // The numbers as "%d" reads them, or the fill word in the form the run
   // reads it, and the command after the first space that follows them, so
@@ -291,6 +286,12 @@ void PlanShortcut(const ShortcutPlanOps& ops, const char* inputText, const char*
   plan->kind = PlanRefused;
   PlacementInput input;
   if (ReadPlacementInput(inputText, &input) != ShortcutTextMade) return;
+  if (!ops.programFound(input.program)) {
+    char reason[ErrorTextSize];
+    ErrorCodeText(FileNotFoundError, reason, sizeof reason);
+    MessageReport(CaptionFailure, ProgramMissingMessage, input.program, reason);
+    return;
+  }
   std::strcpy(plan->input, input.text);
 
   // Where the shortcut goes: Output without quotes or surrounding blanks; a

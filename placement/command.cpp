@@ -2,9 +2,23 @@
 
 #include <cstring>
 
+#include "diag/diag.h"
+
 const char MissingCoordinatesMessage[] =
     "Command line missing startup coords and sizes, or fill or fillwork.\n%s";
 const char InvalidCommandMessage[] = "Invalid Command line.\n%s";
+const char ProgramMissingMessage[] = "Program not found.\n%s\n%s";
+
+void ReportPlacementRefusal(PlacementParse result, const PlacementRequest& request,
+                            const char* line) {
+  if (result == PlacementBadSize)
+    MessageReport(CaptionFailure, "Size %dx%d: width and height must be 1 or more.\n%s",
+                  static_cast<int>(request.width), static_cast<int>(request.height), line);
+  else
+    MessageReport(CaptionFailure,
+                  result == PlacementNoCommand ? InvalidCommandMessage : MissingCoordinatesMessage,
+                  line);
+}
 
 bool IsCommandWhitespace(char c) {
   unsigned char byte = static_cast<unsigned char>(c);
@@ -114,13 +128,18 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   if (ReadCommaNumbers(commandLine, numbers, 4, &afterNumbers) != 4 &&
       !ReadFillWord(commandLine, &fill, &monitor, &afterNumbers))
     return PlacementMissingCoordinates;
+  if (fill == FillNone && (numbers[2] < 1 || numbers[3] < 1)) {
+    request->width = numbers[2];
+    request->height = numbers[3];
+    return PlacementBadSize;
+  }
 
-  // The first space of the whole line separates the command, even one that
-  // stands inside the coordinate list; a tab is no separator.
-  char* command = std::strchr(commandLine, ' ');
+  // The first space after the numbers separates the command; a tab is no
+  // separator.
+  char* command = std::strchr(commandLine + (afterNumbers - commandLine), ' ');
   if (command == nullptr) return PlacementNoCommand;
   // 0 and anything else that is no number from 1 to the limit ask for no hold.
-  int32_t holdSeconds = command > afterNumbers ? ReadHoldNumber(afterNumbers, command) : 0;
+  int32_t holdSeconds = ReadHoldNumber(afterNumbers, command);
   if (holdSeconds < 0) holdSeconds = 0;
   ++command;
   while (*command != '\0' && IsCommandWhitespace(*command)) ++command;

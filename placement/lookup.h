@@ -122,7 +122,10 @@ bool HoldsProcess(const Program& program, uint32_t processId);
 // command's program (full path, long names; a bare name where starting it
 // would find it), and the lookup and its release.
 extern const ProcessLookupOps SystemLookupOps;
-void CanonicalProgramPath(const char* command, char* path, size_t size);
+// False when the program's file is not there: an absolute path that names
+// nothing, or a bare name that a start would not find.
+bool CanonicalProgramPath(const char* command, char* path, size_t size);
+bool ProgramFound(const char* command);
 // Whether two commands' programs are the same file, compared as the lookup
 // compares a command with a process path; a text that is no absolute path is
 // compared as it stands.

@@ -150,7 +150,7 @@ uint64_t ProcessCreationTime(ProcessRef process) {
   return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
-void CanonicalProgramPath(const char* command, char* path, size_t size) {
+bool CanonicalProgramPath(const char* command, char* path, size_t size) {
   wchar_t wide[WidePathSize];
   size_t length;
   const char* rest;
@@ -164,13 +164,24 @@ void CanonicalProgramPath(const char* command, char* path, size_t size) {
     CopyMemory(name, program, length);
     name[length] = '\0';
     DWORD got = SearchPathA(nullptr, name, ".exe", sizeof found, found, nullptr);
-    if (got > 0 && got < sizeof found) command = found;
+    if (got == 0 || got >= sizeof found) {
+      path[0] = '\0';
+      return length == 0;
+    }
+    command = found;
   }
-  if (!CanonicalPathText(command, path, size) || !Widen(path, wide, WidePathSize)) return;
+  if (!CanonicalPathText(command, path, size) || !Widen(path, wide, WidePathSize)) return true;
+  if (GetFileAttributesW(wide) == INVALID_FILE_ATTRIBUTES) return false;
   ExpandPath(wide);
   char expanded[ProcessPathSize];
   if (Narrow(wide, expanded, sizeof expanded) && std::strlen(expanded) < size)
     std::strcpy(path, expanded);
+  return true;
+}
+
+bool ProgramFound(const char* command) {
+  char path[ProcessPathSize];
+  return CanonicalProgramPath(command, path, sizeof path);
 }
 
 bool SameProgram(const char* a, const char* b) {

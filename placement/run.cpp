@@ -7,10 +7,11 @@ namespace {
 enum RunState { Parse, Lookup, ScanFound, Start, AwaitIdle, Scan, Kill, Wait, Place, Fail, Done };
 
 enum RunFailure {
-  MissingCoordinates,
-  NoCommand,
+  Refused,  // the parser's refusal of the line
+  ProgramMissing,
   StartFailed,
   NoWindow,
+  EndedWithoutWindow,
   NoWindowShown,
   NotResponding,
   MoveFailed,
@@ -18,17 +19,23 @@ enum RunFailure {
   ShellFailed,
 };
 
-int ReportFailure(RunFailure failure, const char* commandLine, const char* command,
-                  const char* errorText) {
+// exitValue is the started program's, for EndedWithoutWindow.
+int ReportFailure(RunFailure failure, const char* commandLine, const PlacementRequest& request,
+                  PlacementParse parse, const char* errorText, uint32_t exitValue) {
+  const char* command = request.command;
   switch (failure) {
-    case MissingCoordinates:
-      MessageReport(CaptionFailure, MissingCoordinatesMessage, commandLine);
+    case Refused:
+      ReportPlacementRefusal(parse, request, commandLine);
       break;
-    case NoCommand:
-      MessageReport(CaptionFailure, InvalidCommandMessage, commandLine);
+    case ProgramMissing:
+      MessageReport(CaptionFailure, ProgramMissingMessage, command, errorText);
       break;
     case StartFailed:
-      MessageReport(CaptionFailure, "CreateProcess failed.\n%s", command);
+      MessageReport(CaptionFailure, "CreateProcess failed.\n%s\n%s", command, errorText);
+      break;
+    case EndedWithoutWindow:
+      MessageReport(CaptionFailure, "%s\nended (exit value %u) without showing a window.", command,
+                    static_cast<unsigned>(exitValue));
       break;
     case NoWindow:
       MessageReport(CaptionFailure,
@@ -144,6 +151,19 @@ RunState ScanRunning(const PlacementOps& ops, Program* program, Awaited* awaited
   return Kill;
 }
 
+// Whether the started program has ended, and no process of the program (a
+// copy, or what it started) is left: nothing hung to blame then.
+bool EndedWithAll(const PlacementOps& ops, const Awaited& awaited, Program* program,
+                  uint32_t* exitValue) {
+  if (awaited.process.handle == 0 || !ops.exitValue(awaited.process.handle, exitValue))
+    return false;
+  for (uint32_t i = 0; i < program->count && i < ProgramSlots; ++i)
+    if (program->processes[i].handle != 0 && !ops.hasExited(program->processes[i].handle))
+      return false;
+  return (program->path[0] == '\0' || ops.findProgram(program, false) == 0) &&
+         ops.findLaunched(program, false) == 0;
+}
+
 }  // namespace
 
 int RunPlacement(char* commandLine, const PlacementOps& ops) {
@@ -158,7 +178,9 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   StartedProcess started = {0, 0, 0, ""};
   WindowState windows = WindowState();
   Awaited awaited = {&windows, ProgramProcess(), false, false, &shown};
-  RunFailure failure = MissingCoordinates;
+  RunFailure failure = Refused;
+  PlacementParse parse = PlacementParsed;
+  uint32_t exitValue = 0;
   uintptr_t lock = 0;
   char errorText[ErrorTextSize] = "";
   int result = 0;
@@ -168,23 +190,17 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
     switch (state) {
       case Parse:
         // A failed parse leaves the line whole, so its message shows it as received.
-        switch (ParsePlacementCommand(commandLine, &request)) {
-          case PlacementMissingCoordinates:
-            failure = MissingCoordinates;
-            state = Fail;
-            break;
-          case PlacementNoCommand:
-            failure = NoCommand;
-            state = Fail;
-            break;
-          case PlacementParsed:
-            state = Lookup;
-            break;
-        }
+        parse = ParsePlacementCommand(commandLine, &request);
+        state = parse == PlacementParsed ? Lookup : Fail;
         break;
 
       case Lookup:
-        ops.canonicalPath(request.command, program.path, sizeof program.path);
+        if (!ops.canonicalPath(request.command, program.path, sizeof program.path)) {
+          ErrorCodeText(FileNotFoundError, errorText, sizeof errorText);
+          failure = ProgramMissing;
+          state = Fail;
+          break;
+        }
         // Taken before the lookup: a run that finds nothing and starts the
         // program keeps it until the program shows a window.
         if (program.path[0] != '\0') lock = ops.lockProgram(program.path, TurnWaitMs);
@@ -223,7 +239,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         ops.recordShownWindows(&shown);
         started.job = program.job;
         if (!ops.startProcess(request, &started)) {
-          failure = started.error != 0 ? ShellFailed : StartFailed;
+          failure = started.throughShell ? ShellFailed : StartFailed;
           ErrorCodeText(started.error, errorText, sizeof errorText);
           state = Fail;
           break;
@@ -262,7 +278,10 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           }
         }
         // A started program without a window is left running.
-        if (state == Fail) failure = awaited.instanceSeen ? NoWindowShown : NoWindow;
+        if (state == Fail)
+          failure = awaited.instanceSeen                                  ? NoWindowShown
+                    : EndedWithAll(ops, awaited, &program, &exitValue) ? EndedWithoutWindow
+                                                                          : NoWindow;
         break;
 
       case Place: {
@@ -288,7 +307,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
       case Fail:
         ops.unlockProgram(lock);
         lock = 0;
-        result = ReportFailure(failure, commandLine, request.command, errorText);
+        result = ReportFailure(failure, commandLine, request, parse, errorText, exitValue);
         state = Done;
         break;
 

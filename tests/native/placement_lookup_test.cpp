@@ -127,6 +127,7 @@ class ProcessLookup : public ::testing::Test {
 TEST(ProcessLookupCompare, FoldsAsciiLettersOnly) {
   EXPECT_TRUE(SameTextIgnoringAsciiCase("C:\\Windows\\NOTEPAD.exe", "c:\\windows\\notepad.EXE"));
   EXPECT_TRUE(SameTextIgnoringAsciiCase("", ""));
+  EXPECT_TRUE(SameTextIgnoringAsciiCase("AZaz", "azAZ"));  // both ends of the alphabet
   EXPECT_FALSE(
       SameTextIgnoringAsciiCase("C:\\\xC4pp.exe", "C:\\\xE4pp.exe"));  // Latin-1 A/a umlaut
   EXPECT_FALSE(SameTextIgnoringAsciiCase("C:\\app.exe", "C:\\app.ex"));

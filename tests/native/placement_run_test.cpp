@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <set>
@@ -57,8 +58,11 @@ FakeSystem* fake = nullptr;
 
 uintptr_t HandleOf(uint32_t id) { return 0x1000 + id; }
 
-void FakeCanonical(const char* command, char* path, size_t size) {
+// A program named "gone" is not there.
+bool FakeCanonical(const char* command, char* path, size_t size) {
   CanonicalPathText(command, path, size);
+  if (std::strstr(path, "gone") != nullptr) fake->calls.push_back("missing");
+  return std::strstr(path, "gone") == nullptr;
 }
 
 uintptr_t FakeLock(const char* path, uint32_t ms) {
@@ -117,7 +121,8 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   fake->started = request;
   fake->startedCommand = request.command;
   fake->startedJob = started->job;
-  started->error = fake->shellError;
+  started->error = fake->shellError != 0 ? fake->shellError : 2;
+  started->throughShell = fake->shellError != 0;
   if (!fake->startSucceeds) return false;
   started->id = fake->startedId;
   started->handle = 0x5150;
@@ -131,6 +136,7 @@ bool FakeIdle(uintptr_t process, uint32_t ms) {
   return fake->notReady.count(process) == 0;
 }
 bool FakeExited(uintptr_t process) { return process == 0x5150 && fake->startedExits; }
+bool FakeExitValue(uintptr_t process, uint32_t* value) { return *value = 7, FakeExited(process); }
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
 void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
 uint64_t FakeNow() { return fake->now; }
@@ -182,10 +188,10 @@ void FakeClearMarks(const WindowState& state) {
 }
 
 const PlacementOps FakeOps = {
-    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,        FakeRelease, FakeStart,
-    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,       FakeNow,     FakeSession,
-    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,   FakePlace,   FakeTerminate,
-    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched};
+    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,         FakeRelease,  FakeStart,
+    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,        FakeNow,      FakeSession,
+    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,    FakePlace,    FakeTerminate,
+    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched, FakeExitValue};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -310,6 +316,15 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
   EXPECT_EQ(CapturedReports()[0].text,
             "Didn't find window: 10,20,300,400 notepad.exe\n\nPerhaps there are hung processes "
             "you need to kill off in the task manager?");
+
+  // Ended, and no process of the program left (a still running one is the case above): nothing
+  // hung to blame.
+  system = FakeSystem();
+  ClearCaptured();
+  system.startedExits = true;
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
+  EXPECT_EQ(CapturedReports().at(0).text,
+            "C:\\app.exe\nended (exit value 7) without showing a window.");
 }
 
 TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
@@ -319,7 +334,15 @@ TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
                                                     "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\missing.exe --flag");
+  EXPECT_EQ(CapturedReports()[0].text,
+            "CreateProcess failed.\nC:\\missing.exe --flag\nsystem text 2");
+
+  // A program that is not there is named before anything is tried.
+  system = FakeSystem();
+  ClearCaptured();
+  EXPECT_EQ(Run("1,2,3,4 \"C:\\gone.exe\" -x"), 0);
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"missing"}));
+  EXPECT_EQ(CapturedReports()[0].text, "Program not found.\n\"C:\\gone.exe\" -x\nsystem text 2");
 
   // What the shell opens (a shortcut, a program asking for elevation) fails with its reason.
   system = FakeSystem();
@@ -338,14 +361,17 @@ TEST_F(PlacementRun, RestartFailureAfterKill) {
   EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "idle 4138 0", "terminate 4138",
                                           "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
-  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe");
+  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe\nsystem text 2");
 }
 
 TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
   EXPECT_EQ(Run("1,2,3 app.exe \r\n"), 0);
   EXPECT_EQ(Run("1,2,3,4\tapp.exe\r\n"), 0);
+  EXPECT_EQ(Run("10,10,-500,300 app.exe"), 0);
   EXPECT_TRUE(system.calls.empty());
-  ASSERT_EQ(CapturedReports().size(), 2u);
+  ASSERT_EQ(CapturedReports().size(), 3u);
+  EXPECT_EQ(CapturedReports()[2].text,
+            "Size -500x300: width and height must be 1 or more.\n10,10,-500,300 app.exe");
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(
       CapturedReports()[0].text,

@@ -282,6 +282,8 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
        "C:\\windows\\notepad.exe"},
       {"100,80,640,480", "Invalid Command line.\n100,80,640,480"},
       {"100,80,640,480\tC:\\x.exe", "Invalid Command line.\n100,80,640,480\tC:\\x.exe"},
+      {"10,10,-500,300 C:\\x.exe",
+       "Size -500x300: width and height must be 1 or more.\n10,10,-500,300 C:\\x.exe"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -292,10 +294,21 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
 
 TEST(PlacementStart, ProgramThatCannotStartIsReported) {
   ProcessGuard guard;  // nothing should start; kills whatever would
-  // The command is shown after the blanks before it and after it are gone.
-  RunResult r = RunTavrisol(std::string(Coordinates) + "  \t C:\\no\\such\\dir\\prog.exe \t ");
-  ExpectOneFailure(r, "CreateProcess failed.\nC:\\no\\such\\dir\\prog.exe");
-  EXPECT_TRUE(r.HasTrace(LookupTrace("C:\\no\\such\\dir\\prog.exe"))) << r.AllTraces();
+  // A program that is not there is named before anything else happens; a folder in its place is
+  // tried and cannot start. The command is shown after the blanks around it are gone, and the
+  // system's own text for the reason follows.
+  CreateDirectoryA("C:\\folder.exe", nullptr);
+  for (const char* program : {"C:\\no\\such\\dir\\prog.exe", "C:\\folder.exe"}) {
+    RunResult r = RunTavrisol(std::string(Coordinates) + "  \t " + program + " \t ");
+    const bool missing = program[3] == 'n';
+    const std::string head =
+        (missing ? "Program not found.\n" : "CreateProcess failed.\n") + std::string(program) + "\n";
+    ASSERT_EQ(r.boxes.size(), 1u);
+    EXPECT_GT(r.boxes[0].text.size(), head.size());
+    ExpectOneFailure(r, head + r.boxes[0].text.substr(head.size()));
+    EXPECT_EQ(r.HasTrace(LookupTrace(program)), !missing) << r.AllTraces();
+  }
+  RemoveDirectoryA("C:\\folder.exe");
 }
 
 TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
