@@ -3,12 +3,14 @@
 #include "editor/editor.h"
 #include "placement/move.h"
 #include "placement/run.h"
+#include "placement/usage.h"
 
-// An empty command line opens the shortcut editor; anything else is a placement
-// command. Either branch's result is the exit value.
+// An empty command line opens the shortcut editor; a request for the usage or
+// the version is answered; anything else is a placement command. The branch's
+// result is the exit value.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   if (commandLine == nullptr || commandLine[0] == '\0') return RunEditor(instance, showCommand);
-  if (!FillMonitorExists(commandLine)) return 0;
+  if (ShowUsageIfAsked(commandLine) || !FillMonitorExists(commandLine)) return 0;
   return RunPlacement(commandLine);
 }
 

@@ -40,8 +40,16 @@ target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic
 
 # The version, from the project's, goes into the version resource and the
 # manifest (and the zip's name, see dist below).
-configure_file(${CMAKE_SOURCE_DIR}/resources/tavrisol.manifest.in ${GENERATED_DIR}/tavrisol.manifest
-               @ONLY)
+# The manifest ships without its comments and indentation, which only its
+# readers need.
+file(READ ${CMAKE_SOURCE_DIR}/resources/tavrisol.manifest.in MANIFEST_TEXT)
+string(REGEX REPLACE "<!--[^>]*-->" "" MANIFEST_TEXT "${MANIFEST_TEXT}")
+string(REGEX REPLACE "[ \t]*\n[ \t\n]*" " " MANIFEST_TEXT "${MANIFEST_TEXT}")
+string(REPLACE "> <" "><" MANIFEST_TEXT "${MANIFEST_TEXT}")
+string(CONFIGURE "${MANIFEST_TEXT}" MANIFEST_TEXT @ONLY)
+file(CONFIGURE OUTPUT ${GENERATED_DIR}/tavrisol.manifest CONTENT "${MANIFEST_TEXT}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${CMAKE_SOURCE_DIR}/resources/tavrisol.manifest.in)
 set(PROGRAM_RESOURCES ${CMAKE_SOURCE_DIR}/resources/tavrisol.rc)
 # windres reports no include dependencies: rebuild the resources when any of
 # the files tavrisol.rc pulls in changes.

@@ -20,5 +20,6 @@ void TraceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 char* LastErrorText();
 
 // The system's text for an error code read earlier, always terminated and cut
-// to size bytes; "error N" when the system has none.
+// to size bytes (ErrorTextSize is room enough); "error N" when the system has none.
+enum { ErrorTextSize = 256 };
 void ErrorCodeText(unsigned long code, char* text, size_t size);

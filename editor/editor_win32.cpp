@@ -76,15 +76,15 @@ static void SetIcons(HWND window) {
   SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-// Loads the companion library; -1 fails the window's creation.
+// Loads the companion library. The editor works without it, but for
+// click-to-pick: Select is disabled then (WM_INITDIALOG).
 static LRESULT LoadHelper() {
   helperLibrary = static_cast<HMODULE>(LoadCompanionLibrary());
   if (!helperLibrary) {
     char* text = LastErrorText();
-    MessageReport(CaptionError, "Failed to load tavrisolhelper.dll %x\n%s",
-                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(helperLibrary)), text);
+    TraceLine("Failed to load tavrisolhelper.dll: %s", text);
     LocalFree(text);
-    return -1;
+    return 0;
   }
   // Through void*: the procedures have their own signatures, not FARPROC's.
   initMouseHook = reinterpret_cast<InitMouseHookProc>(
@@ -119,6 +119,7 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
       SetCue(window, IDC_INPUT, L"left,top,width,height program");
       SetCue(window, IDC_OUTPUT, L"New shortcut on the desktop");
+      EnableWindow(GetDlgItem(window, IDC_SELECT), helperLibrary != nullptr);
       // The frame shows, and is activated, before its controls exist.
       if (GetActiveWindow() == window) RestoreFocus(window);
       return 0;

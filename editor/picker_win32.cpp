@@ -35,7 +35,12 @@ void PickerSelect(HWND window) {
   if (PickerDisarm(window)) return;
   // Without the library's hook procedure there is nothing to install.
   if (mouseHookProc) pickerHook = SetWindowsHookExA(WH_MOUSE, mouseHookProc, helperLibrary, 0);
-  if (!pickerHook) MessageReport(CaptionFailure, "failed to hook");
+  if (!pickerHook) {
+    // Without the procedure no call was made, and there is no reason to give.
+    char* reason = mouseHookProc ? LastErrorText() : nullptr;
+    MessageReport(CaptionFailure, reason ? "failed to hook\n%s" : "failed to hook", reason);
+    LocalFree(reason);
+  }
   if (initMouseHook) initMouseHook(pickerHook, window);
   if (pickerHook && pickUndelivered) SetTimer(window, PickerTimer, PickerTimerMs, nullptr);
   if (pickerHook) SetDlgItemTextA(window, IDC_SELECT, "Click a window...");

@@ -96,10 +96,12 @@ bool StoreRecentListWith(const RecentRegistryOps* registry, const RecentControlO
   }
   void* key;
   long code = OpenListKey(registry, true, keyPath, &key);
+  char reason[ErrorTextSize];
   if (code != 0) {
     free(entries);
-    MessageReport(CaptionFailure, "Could not Create/Open Registry Key <%s> Error Code %d", keyPath,
-                  static_cast<int>(code));
+    ErrorCodeText(static_cast<unsigned long>(code), reason, sizeof reason);
+    MessageReport(CaptionFailure, "Could not Create/Open Registry Key <%s> Error Code %d\n%s",
+                  keyPath, static_cast<int>(code), reason);
     return false;
   }
 
@@ -112,12 +114,13 @@ bool StoreRecentListWith(const RecentRegistryOps* registry, const RecentControlO
     const char* name = slot ? RecentValueName(slot) : nullptr;
     long written = registry->setValue(registry->context, key, name, entries[slot],
                                       static_cast<unsigned long>(std::strlen(entries[slot]) + 1));
+    if (written != 0) ErrorCodeText(static_cast<unsigned long>(written), reason, sizeof reason);
     if (written != 0 && slot)
-      MessageReport(CaptionFailure, "Could not set Registry Key <%s><%s> Error Code %d", keyPath,
-                    name, static_cast<int>(written));
+      MessageReport(CaptionFailure, "Could not set Registry Key <%s><%s> Error Code %d\n%s",
+                    keyPath, name, static_cast<int>(written), reason);
     else if (written != 0)
-      MessageReport(CaptionFailure, "Could not set Registry Key <%s> Error Code %d", keyPath,
-                    static_cast<int>(written));
+      MessageReport(CaptionFailure, "Could not set Registry Key <%s> Error Code %d\n%s", keyPath,
+                    static_cast<int>(written), reason);
   }
   for (int slot = count; slot < RecentSlotCount; ++slot)
     registry->deleteValue(registry->context, key, RecentValueName(slot));

@@ -49,41 +49,11 @@ bool Fits(const char* format, const char* text) {
   return false;
 }
 
-bool IsBlankOrEnd(char c) { return c == '\0' || IsCommandWhitespace(c); }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 const char* SkipBlanks(const char* text) {
   while (IsCommandWhitespace(*text)) ++text;
   return text;
-}
-
-// The program of a command, without its arguments: the quoted part, or up to
-// the end of the first ".exe" that ends a word, or the whole command when its
-// first word is a path (a folder may hold blanks), else that first word.
-// Returns its start, sets *length and *rest (what follows it).
-const char* ProgramOfCommand(const char* command, size_t* length, const char** rest) {
-  if (command[0] == '"') {
-    const char* close = std::strchr(command + 1, '"');
-    *length = close ? static_cast<size_t>(close - command - 1) : std::strlen(command + 1);
-    *rest = close ? close + 1 : command + 1 + *length;
-    return command + 1;
-  }
-  for (const char* p = command; *p; ++p) {
-    // Only "E" and "e" give 'e' once 0x20 is set, and so on.
-    if (p[0] == '.' && (p[1] | 0x20) == 'e' && (p[2] | 0x20) == 'x' && (p[3] | 0x20) == 'e' &&
-        IsBlankOrEnd(p[4])) {
-      *rest = p + 4;
-      *length = static_cast<size_t>(*rest - command);
-      return command;
-    }
-  }
-  const char* end = command;
-  bool path = false;
-  for (; !IsBlankOrEnd(*end); ++end) path = path || IsSeparator(*end);
-  if (path) end = command + std::strlen(command);
-  *length = static_cast<size_t>(end - command);
-  *rest = end;
-  return command;
 }
 
 void CopyProgram(const char* command, char* program, const char** rest) {
@@ -252,15 +222,10 @@ ShortcutTextResult ReadPlacementInput(const char* inputText, PlacementInput* inp
   char line[ComposeRoom];
   std::strcpy(line, inputText);
   PlacementRequest request;
-  switch (ParsePlacementCommand(line, &request)) {
-    case PlacementMissingCoordinates:
-      Refuse(MissingCoordinatesMessage, inputText);
-      return ShortcutInvalidCommand;
-    case PlacementNoCommand:
-      Refuse(InvalidCommandMessage, inputText);
-      return ShortcutInvalidCommand;
-    case PlacementParsed:
-      break;
+  PlacementParse parsed = ParsePlacementCommand(line, &request);
+  if (parsed != PlacementParsed) {
+    ReportPlacementRefusal(parsed, request, inputText);
+    return ShortcutInvalidCommand;
   }
   // The numbers as "%d" reads them, or the fill word in the form the run
   // reads it, and the command after the first space that follows them, so
@@ -321,6 +286,12 @@ void PlanShortcut(const ShortcutPlanOps& ops, const char* inputText, const char*
   plan->kind = PlanRefused;
   PlacementInput input;
   if (ReadPlacementInput(inputText, &input) != ShortcutTextMade) return;
+  if (!ops.programFound(input.program)) {
+    char reason[ErrorTextSize];
+    ErrorCodeText(FileNotFoundError, reason, sizeof reason);
+    MessageReport(CaptionFailure, ProgramMissingMessage, input.program, reason);
+    return;
+  }
   std::strcpy(plan->input, input.text);
 
   // Where the shortcut goes: Output without quotes or surrounding blanks; a

@@ -68,6 +68,9 @@ struct ShortcutPlanOps {
   // Whether two texts name the same program, as the run compares a command
   // with the path of a running process.
   bool (*sameProgram)(const char* a, const char* b);
+  // Whether a program's file is there, as a run would find it (a bare name
+  // in the start's search order).
+  bool (*programFound)(const char* program);
 };
 
 enum ShortcutPlanKind { PlanRefused, PlanNewShortcut, PlanUpdate };

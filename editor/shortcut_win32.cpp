@@ -119,8 +119,11 @@ bool CarryOut(HWND window, const LinkObject& object, const ShortcutPlan& plan) {
     TraceLine("SetWorkingDirectory failed!\r\n");
   WCHAR widePath[ShortcutTextSize];
   ToWide(plan.path, widePath);
-  if (FAILED(object.file->Save(widePath, TRUE))) {
-    MessageReport(CaptionFailure, "Failed to save in %s", plan.path);
+  const HRESULT saved = object.file->Save(widePath, TRUE);
+  if (FAILED(saved)) {
+    char reason[ErrorTextSize];
+    ErrorCodeText(static_cast<unsigned long>(saved), reason, sizeof reason);
+    MessageReport(CaptionFailure, "Failed to save in %s\n%s", plan.path, reason);
     return false;
   }
   // The texts enter the lists only once the shortcut is written.
@@ -156,7 +159,8 @@ BOOL WriteShortcut(HWND window) {
   // Everything is decided before anything is written; after a refusal or a
   // failure the editor stays open with the texts as typed.
   ShortcutPlan plan;
-  const ShortcutPlanOps ops = {&object, DesktopFolder, KindOfPath, LoadShortcut, SameProgram};
+  const ShortcutPlanOps ops = {&object,      DesktopFolder, KindOfPath,
+                               LoadShortcut, SameProgram,   ProgramFound};
   PlanShortcut(ops, input, output, &plan);
   bool saved = plan.kind != PlanRefused && CarryOut(window, object, plan);
   object.file->Release();

@@ -1,5 +1,6 @@
 // Copies of outside texts into fixed buffers: the companion library's path beside the program's
-// own, and the file chooser's seed split into its two fields. The first two bytes give the
+// own, the file chooser's seed split into its two fields, and a command's program path made
+// canonical in a buffer of any size. The first two bytes give the
 // length of the path, made by repeating the rest, so that every length up to past the buffers
 // comes up quickly; the sanitizer catches a byte written beyond them.
 #include <cstddef>
@@ -11,6 +12,7 @@
 
 #include "editor/filechooser_seed.h"
 #include "helper/library_load.h"
+#include "placement/lookup.h"
 
 namespace {
 
@@ -46,6 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char> file(ChooserTextSize), dir(ChooserTextSize);
   SplitChooserSeed(path.c_str(), path.c_str(), fileOffset, file.data(), dir.data());
   if (std::strlen(file.data()) >= ChooserTextSize || std::strlen(dir.data()) >= ChooserTextSize)
+    std::abort();
+
+  std::vector<char> canonical(1 + data[size - 1] % 64);
+  if (CanonicalPathText(path.c_str(), canonical.data(), canonical.size()) &&
+      std::strlen(canonical.data()) >= canonical.size())
     std::abort();
   return 0;
 }

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   system.old = parts[2];
   ClearCaptured();
-  ShortcutPlanOps ops = {&system, Desktop, Kind, Load, SameProgram};
+  ShortcutPlanOps ops = {&system, Desktop, Kind, Load, SameProgram, [](const char*) { return true; }};
   static ShortcutPlan plan;
   PlanShortcut(ops, parts[0].c_str(), parts[1].c_str(), &plan);
   if (plan.kind == PlanRefused) {

@@ -2,9 +2,23 @@
 
 #include <cstring>
 
+#include "diag/diag.h"
+
 const char MissingCoordinatesMessage[] =
     "Command line missing startup coords and sizes, or fill or fillwork.\n%s";
 const char InvalidCommandMessage[] = "Invalid Command line.\n%s";
+const char ProgramMissingMessage[] = "Program not found.\n%s\n%s";
+
+void ReportPlacementRefusal(PlacementParse result, const PlacementRequest& request,
+                            const char* line) {
+  if (result == PlacementBadSize)
+    MessageReport(CaptionFailure, "Size %dx%d: width and height must be 1 or more.\n%s",
+                  static_cast<int>(request.width), static_cast<int>(request.height), line);
+  else
+    MessageReport(CaptionFailure,
+                  result == PlacementNoCommand ? InvalidCommandMessage : MissingCoordinatesMessage,
+                  line);
+}
 
 bool IsCommandWhitespace(char c) {
   unsigned char byte = static_cast<unsigned char>(c);
@@ -33,6 +47,8 @@ bool ReadNumber(const char** cursor, int32_t* number) {
 }
 
 bool IsWordEnd(char c) { return c == '\0' || c == ' ' || c == ','; }
+
+bool IsBlankOrEnd(char c) { return c == '\0' || IsCommandWhitespace(c); }
 
 // "fill" or "fillwork" at the start of text, in any case of ASCII letters,
 // with an optional ":N" (1 to FillMonitorLimit), ended by a comma, the space
@@ -112,13 +128,18 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   if (ReadCommaNumbers(commandLine, numbers, 4, &afterNumbers) != 4 &&
       !ReadFillWord(commandLine, &fill, &monitor, &afterNumbers))
     return PlacementMissingCoordinates;
+  if (fill == FillNone && (numbers[2] < 1 || numbers[3] < 1)) {
+    request->width = numbers[2];
+    request->height = numbers[3];
+    return PlacementBadSize;
+  }
 
-  // The first space of the whole line separates the command, even one that
-  // stands inside the coordinate list; a tab is no separator.
-  char* command = std::strchr(commandLine, ' ');
+  // The first space after the numbers separates the command; a tab is no
+  // separator.
+  char* command = std::strchr(commandLine + (afterNumbers - commandLine), ' ');
   if (command == nullptr) return PlacementNoCommand;
   // 0 and anything else that is no number from 1 to the limit ask for no hold.
-  int32_t holdSeconds = command > afterNumbers ? ReadHoldNumber(afterNumbers, command) : 0;
+  int32_t holdSeconds = ReadHoldNumber(afterNumbers, command);
   if (holdSeconds < 0) holdSeconds = 0;
   ++command;
   while (*command != '\0' && IsCommandWhitespace(*command)) ++command;
@@ -135,6 +156,31 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
   request->fill = fill;
   request->fillMonitor = monitor;
   return PlacementParsed;
+}
+
+const char* ProgramOfCommand(const char* command, size_t* length, const char** rest) {
+  if (command[0] == '"') {
+    const char* close = std::strchr(command + 1, '"');
+    *length = close ? static_cast<size_t>(close - command - 1) : std::strlen(command + 1);
+    *rest = close ? close + 1 : command + 1 + *length;
+    return command + 1;
+  }
+  for (const char* p = command; *p; ++p) {
+    // Only "E" and "e" give 'e' once 0x20 is set, and so on.
+    if (p[0] == '.' && (p[1] | 0x20) == 'e' && (p[2] | 0x20) == 'x' && (p[3] | 0x20) == 'e' &&
+        IsBlankOrEnd(p[4])) {
+      *rest = p + 4;
+      *length = static_cast<size_t>(*rest - command);
+      return command;
+    }
+  }
+  const char* end = command;
+  bool path = false;
+  for (; !IsBlankOrEnd(*end); ++end) path = path || *end == '\\' || *end == '/';
+  if (path) end = command + std::strlen(command);
+  *length = static_cast<size_t>(end - command);
+  *rest = end;
+  return command;
 }
 
 bool QuoteProgramPath(const char* path, char* quoted, size_t size) {

@@ -26,13 +26,23 @@ enum { HoldSecondsLimit = 86400 };  // a day
 enum PlacementParse {
   PlacementParsed,
   PlacementMissingCoordinates,  // neither four numbers nor a fill word at the start
-  PlacementNoCommand,           // no space anywhere in the line
+  PlacementNoCommand,           // no space after the numbers (or the word)
+  PlacementBadSize,             // a width or height below 1
 };
 
 // The run's refusals of a line it cannot parse, each with the line as received;
 // the editor refuses what it would write in the same words.
 extern const char MissingCoordinatesMessage[];  // "...coords and sizes, or fill...\n%s"
 extern const char InvalidCommandMessage[];      // "Invalid Command line.\n%s"
+// A program whose file is not there, before anything is started or saved:
+// the command (or program) and the system's reason.
+extern const char ProgramMissingMessage[];  // "Program not found.\n%s\n%s"
+enum { FileNotFoundError = 2 };             // the system's code for it
+
+// Shows the parser's refusal of line, as received, in a "Failure" box; the
+// run and the editor both refuse a line this way.
+void ReportPlacementRefusal(PlacementParse result, const PlacementRequest& request,
+                            const char* line);
 
 // Space, tab, line feed, vertical tab, form feed and carriage return; bytes of
 // 0x80 and above never count, whatever the code page.
@@ -53,13 +63,21 @@ int32_t ReadHoldNumber(const char* text, const char* end);
 
 // Reads the four numbers, or a fill word ("fill", "fillwork", either with
 // ":N", and nothing else up to a comma or the space), and finds the command
-// after the first space of the line. A number from 1 to HoldSecondsLimit,
-// standing alone between a comma after the fourth number (or the word) and
-// that space, asks for a hold; anything else after the numbers is ignored, as
-// it always was. Trailing whitespace is cut off the command by writing zeros
-// over it, so commandLine loses it too. request is filled only when the
-// result is PlacementParsed.
+// after the first space that follows them, so blanks among the numbers never
+// cut it. A width or height below 1 is refused. A number from 1 to
+// HoldSecondsLimit, standing alone between a comma after the fourth number
+// (or the word) and that space, asks for a hold; anything else after the
+// numbers is ignored, as it always was. Trailing whitespace is cut off the
+// command by writing zeros over it, so commandLine loses it too. request is
+// filled only when the result is PlacementParsed, and its width and height
+// also for PlacementBadSize.
 PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* request);
+
+// The program of a command, without its arguments: the quoted part, or up to
+// the end of the first ".exe" that ends a word, or the whole command when its
+// first word is a path (a folder may hold blanks), else that first word.
+// Returns its start, sets *length and *rest (what follows it).
+const char* ProgramOfCommand(const char* command, size_t* length, const char** rest);
 
 // Writes path in double quotes into quoted (size bytes) when it holds a blank
 // or tab, so that a program started with it as its command line does not take

@@ -91,8 +91,11 @@ bool MoveWindowToFill(WindowRef ref, const PlacementRequest& request) {
     if (!MoveWindowExactly(ref, to.left, to.top, to.right - to.left, to.bottom - to.top))
       return false;
   }
-  // The frame would show on a neighbouring monitor; the region goes with the window.
-  if (plan.clip)
+  // The frame would show on a neighbouring monitor. The region goes with the
+  // window, so it is set only while a hold watches it: the hold takes it away
+  // when anyone else moves, sizes, maximises or restores the window, and when
+  // it ends.
+  if (plan.clip && request.holdSeconds > 0)
     SetClip(window, plan.clipBox);
   else
     ReleaseClip(ref);

@@ -4,9 +4,6 @@
 
 namespace {
 
-WindowRef pendingTarget = 0;  // chosen as the new target, not yet moved
-bool placedNew = false;       // the hold has moved a new target
-
 unsigned Hex(WindowRef window) { return static_cast<unsigned>(window); }
 
 bool IsPlaced(const WindowState& state, WindowRef window) {
@@ -32,12 +29,21 @@ bool MarkedByOther(const WindowOps& windows, WindowRef window) {
   return mark != 0 && mark != windows.ownProcessId();
 }
 
+// The largest area the run or the hold gave a window.
+int32_t PlacedArea(const WindowState& state) {
+  int32_t largest = 0;
+  for (const PlacedWindow& placed : state.PlacedTable)
+    if (placed.window != 0 && WindowArea(placed.box) > largest) largest = WindowArea(placed.box);
+  return largest;
+}
+
 struct LargerSearch {
   const WindowOps* ops;
   const Program* program;
   const WindowState* state;
-  WindowRef window;
-  int32_t area;
+  WindowRef window[2];  // the best of the program's own processes, and of what it started
+  int32_t area[2];
+  bool ownShows;  // a process of the program's own executable shows a main window
 };
 
 // An unplaced, normal-sized main window of the program that no other living
@@ -45,45 +51,60 @@ struct LargerSearch {
 void VisitForLarger(WindowRef window, void* context) {
   LargerSearch* search = static_cast<LargerSearch*>(context);
   const WindowOps& ops = *search->ops;
-  if (!HoldsProcess(*search->program, ops.ownerProcess(window)) || IsPlaced(*search->state, window))
-    return;
+  const Program& program = *search->program;
+  const uint32_t owner = ops.ownerProcess(window);
+  uint32_t held = 0;
+  while (held < program.count && held < ProgramSlots && program.processes[held].id != owner) ++held;
   uint32_t style = 0, exStyle = 0;
-  WindowBox box = {0, 0, 0, 0};
-  if (!ops.windowStyles(window, &style, &exStyle) || !ops.windowBox(window, &box)) return;
-  if ((style & (StyleMinimized | StyleMaximized)) != 0 ||
+  if (held == program.count || held == ProgramSlots ||
+      !ops.windowStyles(window, &style, &exStyle) ||
       !IsMainStyle(style, exStyle, ops.hasOwner(window)))
     return;
-  if (MarkedByOther(ops, window)) return;
+  const int kind = program.processes[held].launched ? 1 : 0;
+  if (kind == 0) search->ownShows = true;
+  WindowBox box = {0, 0, 0, 0};
+  if (IsPlaced(*search->state, window) || !ops.windowBox(window, &box) ||
+      (style & (StyleMinimized | StyleMaximized)) != 0 || MarkedByOther(ops, window))
+    return;
   int32_t area = WindowArea(box);
-  if (area > search->area) {
-    search->window = window;
-    search->area = area;
+  if (area > search->area[kind]) {
+    search->window[kind] = window;
+    search->area[kind] = area;
   }
 }
 
 void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const Program& program,
                     WindowState* state) {
   const WindowOps& windows = *ops.windows;
-  LargerSearch search = {&windows, &program, state, 0, state->TargetArea};
+  // After a main window, only a larger one than it was made; after a splash
+  // (no main window), one larger than the splash was when it was found.
+  const int32_t placed =
+      state->TargetIsMain && !NothingPlaced(*state) ? PlacedArea(*state) : state->TargetArea;
+  LargerSearch search = {&windows, &program, state, {0, 0}, {placed, placed}, false};
   windows.enumWindows(VisitForLarger, &search);
-  if (search.window == 0) return;
-  if (search.window != pendingTarget) {
-    TraceLine("window %x is the new target\r\n", Hex(search.window));
-    pendingTarget = search.window;
-  } else if (!windows.answers(search.window)) {
+  // What the program started counts only while the program has handed over
+  // to it: a program that shows its own window keeps what it opens beside it
+  // (a browser, a helper) out of the hold.
+  const int kind = search.ownShows ? 0 : 1;
+  const WindowRef found = search.window[kind];
+  if (found == 0) return;
+  if (found != state->PendingTarget) {
+    TraceLine("window %x is the new target\r\n", Hex(found));
+    state->PendingTarget = found;
+  } else if (!windows.answers(found)) {
     return;  // still busy, as the first try said
   }
   // Answering can take seconds, time enough for another run to place it.
-  if (MarkedByOther(windows, search.window)) return;
+  if (MarkedByOther(windows, found)) return;
   // Only a move that succeeded places it; until then every pass tries again.
   PlaceResult ignored = {0, UnmovedNone, 0};
-  if (!PlaceWindow(windows, state, search.window, request.left, request, LoneTraces, &ignored))
-    return;
-  pendingTarget = 0;
-  placedNew = true;
-  state->TargetWindow = search.window;
-  state->TargetArea = search.area;
-  windows.setForeground(search.window);
+  if (!PlaceWindow(windows, state, found, request.left, request, LoneTraces, &ignored)) return;
+  state->PendingTarget = 0;
+  state->PlacedNew = true;
+  state->TargetWindow = found;
+  state->TargetArea = search.area[kind];
+  state->TargetIsMain = true;
+  windows.setForeground(found);
 }
 
 // False when a newer run has placed the window.
@@ -100,12 +121,16 @@ bool PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* 
   windows.windowStyles(window, &style, &exStyle);
   // Hidden, or minimised or maximised by the user's choice: left so until shown
   // and restored.
-  if ((style & StyleVisible) == 0 || (style & (StyleMinimized | StyleMaximized)) != 0) return true;
+  if ((style & StyleVisible) == 0 || (style & (StyleMinimized | StyleMaximized)) != 0) {
+    ops.releaseClip(window);
+    return true;
+  }
   if (ops.movingWindow(window) == window) {
     TraceLine("window %x is moved by hand, released\r\n", Hex(window));
-    // The mark keeps it from becoming a new target; the slot is free again.
-    windows.markPlaced(window, windows.ownProcessId() | ReleasedMark);
-    *placed = PlacedWindow();
+    // The mark keeps it from becoming a new target, until the run ends.
+    windows.markPlaced(window, windows.ownProcessId() | ReleasedMark, nullptr);
+    placed->released = true;
+    ops.releaseClip(window);
     return true;
   }
   if (SameBox(box, placed->box)) return true;
@@ -150,7 +175,7 @@ bool FollowProgram(const HoldOps& ops, Program* program) {
 bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
               WindowState* state) {
   for (PlacedWindow& placed : state->PlacedTable) {
-    if (placed.window != 0 && !PutBack(ops, request, &placed)) {
+    if (placed.window != 0 && !placed.released && !PutBack(ops, request, &placed)) {
       TraceLine("window %x was placed by a newer run\r\n", Hex(placed.window));
       return false;
     }
@@ -162,8 +187,8 @@ bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program
 bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program,
                    WindowState* state) {
   TraceLine("holding the placement for %d seconds\r\n", request.holdSeconds);
-  pendingTarget = 0;
-  placedNew = false;
+  state->PendingTarget = 0;
+  state->PlacedNew = false;
   // The run moved nothing: whatever main window the program shows is the one.
   if (NothingPlaced(*state)) state->TargetArea = 0;
   const uint32_t span = static_cast<uint32_t>(request.holdSeconds) * 1000u;
@@ -187,5 +212,9 @@ bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program*
       break;
     }
   }
-  return placedNew;
+  // The clips go with the hold that watched over them (a newer run's stay).
+  for (const PlacedWindow& placed : state->PlacedTable)
+    if (placed.window != 0 && !TakenOver(*ops.windows, placed.window))
+      ops.releaseClip(placed.window);
+  return state->PlacedNew;
 }

@@ -30,6 +30,9 @@ struct HoldOps {
   uint32_t (*findProgram)(Program* program, bool windowOwnersOnly);
   bool (*hasExited)(ProcessRef process);
   void (*closeHandle)(ProcessRef process);
+  // Takes away the clip a fill gave the window, if any: it lasts only while
+  // the window stays where the hold keeps it.
+  void (*releaseClip)(WindowRef window);
 };
 
 // One look at the target's windows: puts back every held window that is not

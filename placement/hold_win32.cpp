@@ -1,10 +1,21 @@
 #include <windows.h>
 
 #include "placement/hold.h"
+#include "placement/move.h"
 
 namespace {
 
+// The window whose move or size the user began since the last look, as the
+// system tells it (written by the event callback on this thread only): a
+// short drag or a snap between two looks is seen too.
+HWND takenInHand = nullptr;
+
+void CALLBACK NoteMoveSizeStart(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+  takenInHand = window;
+}
+
 WindowRef MovingWindow(WindowRef window) {
+  if (reinterpret_cast<HWND>(window) == takenInHand) return window;
   DWORD thread = GetWindowThreadProcessId(reinterpret_cast<HWND>(window), nullptr);
   GUITHREADINFO info;
   ZeroMemory(&info, sizeof info);
@@ -14,6 +25,7 @@ WindowRef MovingWindow(WindowRef window) {
   return reinterpret_cast<WindowRef>(info.hwndMoveSize);
 }
 
+// Waits for the end of a process, handing the system's events to the callback meanwhile.
 bool WaitForExit(const Program& program, uint32_t milliseconds) {
   HANDLE handles[ProgramSlots];
   DWORD count = 0;
@@ -21,8 +33,16 @@ bool WaitForExit(const Program& program, uint32_t milliseconds) {
     if (program.processes[i].handle != 0)
       handles[count++] = reinterpret_cast<HANDLE>(program.processes[i].handle);
   if (count == 0) return true;
-  DWORD result = WaitForMultipleObjects(count, handles, FALSE, milliseconds);
-  return result < WAIT_OBJECT_0 + count;
+  const DWORD start = GetTickCount();
+  for (DWORD elapsed = 0; elapsed <= milliseconds; elapsed = GetTickCount() - start) {
+    DWORD result =
+        MsgWaitForMultipleObjects(count, handles, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    if (result < WAIT_OBJECT_0 + count) return true;
+    if (result != WAIT_OBJECT_0 + count) return false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+  return false;
 }
 
 uint32_t TickCount() { return GetTickCount(); }
@@ -43,6 +63,11 @@ uint32_t Find(Program* program, bool windowOwnersOnly) {
 
 bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state) {
   const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount, Find,
-                       HasExited,        Close};
-  return HoldPlacement(ops, request, program, state);
+                       HasExited,        Close,        ReleaseClip};
+  HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZESTART, nullptr,
+                      NoteMoveSizeStart, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+  const bool placed = HoldPlacement(ops, request, program, state);
+  if (hook != nullptr) UnhookWinEvent(hook);
+  return placed;
 }

@@ -81,7 +81,7 @@ void HoldLaunched(LaunchPass* pass, uint32_t processId, const ProgramProcess* pa
     return;
   ProcessRef process = ops.openProcess(processId);
   if (process == 0) return;
-  ProgramProcess held = {processId, 0, 0, 0, process, true};
+  ProgramProcess held = {processId, 0, 0, process, true};
   ops.processFacts(process, &held);
   // The id of an ended process passes on: a child began after its parent.
   if (parent != nullptr && held.created < parent->created) {
@@ -93,6 +93,10 @@ void HoldLaunched(LaunchPass* pass, uint32_t processId, const ProgramProcess* pa
 }
 
 void VisitMember(uint32_t processId, uint32_t, void* context) {
+  HoldLaunched(static_cast<LaunchPass*>(context), processId, nullptr);
+}
+
+void VisitPlacedFor(uint32_t processId, void* context) {
   HoldLaunched(static_cast<LaunchPass*>(context), processId, nullptr);
 }
 
@@ -118,9 +122,12 @@ const char* FileNamePart(const char* path) {
 
 bool CanonicalPathText(const char* command, char* path, size_t size) {
   path[0] = '\0';
-  size_t length = std::strlen(command);
+  const char* rest;
+  size_t length;
+  const char* program = ProgramOfCommand(command, &length, &rest);
   if (length >= size) return false;
-  for (size_t i = 0; i <= length; ++i) path[i] = command[i] == '/' ? '\\' : command[i];
+  for (size_t i = 0; i < length; ++i) path[i] = program[i] == '/' ? '\\' : program[i];
+  path[length] = '\0';
   if (std::strncmp(path, "\\\\?\\", 4) == 0) {
     // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\x" is "\\server\x".
     bool share = std::strncmp(path + 4, "UNC\\", 4) == 0;
@@ -166,6 +173,7 @@ uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parent
   LaunchPass pass = {&ops, program, ops.ownProcessId()};
   const uint32_t before = program->count;
   if (program->job != 0) ops.listParents(program->job, VisitMember, &pass);
+  if (program->path[0] != '\0') ops.placedForOwners(program->path, VisitPlacedFor, &pass);
   // A grandchild listed before its parent is found by the next look.
   if (parentLinks) ops.listParents(0, VisitChild, &pass);
   return program->count - before;

@@ -22,7 +22,6 @@ typedef uintptr_t ProcessRef;
 // A running process of the program.
 struct ProgramProcess {
   uint32_t id;
-  uint32_t parentId;   // 0 when unknown
   uint32_t sessionId;  // the terminal session it runs in
   uint64_t created;    // when it began, in the system's 100-ns units; 0 when unknown
   ProcessRef handle;   // open to query, wait for and, where granted, end it
@@ -57,7 +56,7 @@ struct ProcessLookupOps {
   // Writes the executable's full path, terminated; false on failure, also
   // when it does not fit.
   bool (*imagePath)(ProcessRef process, char* path, uint32_t size);
-  // Fills created, parentId and sessionId of an open process whose id facts holds.
+  // Fills created and sessionId of an open process whose id facts holds.
   void (*processFacts)(ProcessRef process, ProgramProcess* facts);
   // Two paths compared as the file system compares names: whole, ordinal,
   // without regard to case over the whole of Unicode.
@@ -72,6 +71,10 @@ struct ProcessLookupOps {
   bool (*listParents)(ProcessRef job,
                       void (*visit)(uint32_t processId, uint32_t parentId, void* context),
                       void* context);
+  // Calls visit with the owner of every window a run placed for the program
+  // at path (PlacedForOwners).
+  void (*placedForOwners)(const char* path, void (*visit)(uint32_t processId, void* context),
+                          void* context);
 };
 
 // Equal length, and every byte equal once A-Z are folded to a-z; no other byte
@@ -81,10 +84,11 @@ bool SameTextIgnoringAsciiCase(const char* a, const char* b);
 // The text after the last backslash of path (all of it when there is none).
 const char* FileNamePart(const char* path);
 
-// The program's path made canonical in the ways that need no file system: "/"
+// The path of the command's program (ProgramOfCommand: its arguments and
+// quotes left out) made canonical in the ways that need no file system: "/"
 // read as "\", no "\\?\" prefix ("\\?\UNC\" becomes "\\"), no dots or blanks at
-// the end. False (path "") when the command is no absolute path or does not
-// fit; such a command names no file a process runs.
+// the end. False (path "") when the program is no absolute path or does not
+// fit; such a program names no file a process runs.
 bool CanonicalPathText(const char* command, char* path, size_t size);
 
 // Adds to program->processes the processes, in the system's order, whose
@@ -98,11 +102,14 @@ bool CanonicalPathText(const char* command, char* path, size_t size);
 // and skipped; nothing is shown.
 uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowOwnersOnly);
 
-// Adds the processes that the program's processes started, and those they
-// started, marked launched: the members of the program's job (also after their
-// parent ended) and, with parentLinks, the processes whose parent the program
-// holds and that began after it (a program the run did not start, or one that
-// left the job). Returns how many it added.
+// Adds what the program handed over to, marked launched: the members of the
+// run's job (what the program the run started has started, also after it
+// ended), the owners of windows a run placed for the program (whatever became
+// of the process that started them), and, with parentLinks, the processes
+// whose parent the program holds (living) and that began after it (a program
+// the run did not start, or one that left the job). The callers count these
+// only while no process of the program's own executable shows a main window.
+// Returns how many it added.
 uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parentLinks);
 
 // Closes the handles the lookup opened; the program holds no process after.
@@ -111,10 +118,14 @@ void ReleaseProgram(const ProcessLookupOps& ops, Program* program);
 // Whether the program holds the process.
 bool HoldsProcess(const Program& program, uint32_t processId);
 
-// The same over the system (lookup_win32.cpp): the canonical path of a command
-// (full path, long names), and the lookup and its release.
+// The same over the system (lookup_win32.cpp): the canonical path of a
+// command's program (full path, long names; a bare name where starting it
+// would find it), and the lookup and its release.
 extern const ProcessLookupOps SystemLookupOps;
-void CanonicalProgramPath(const char* command, char* path, size_t size);
+// False when the program's file is not there: an absolute path that names
+// nothing, or a bare name that a start would not find.
+bool CanonicalProgramPath(const char* command, char* path, size_t size);
+bool ProgramFound(const char* command);
 // Whether two commands' programs are the same file, compared as the lookup
 // compares a command with a process path; a text that is no absolute path is
 // compared as it stands.

@@ -4,7 +4,9 @@
 
 #include <cstring>
 
+#include "placement/command.h"
 #include "placement/lookup.h"
+#include "placement/marks.h"
 
 namespace {
 
@@ -93,18 +95,10 @@ ProcessRef OpenForLookup(uint32_t processId) {
   return reinterpret_cast<ProcessRef>(process);
 }
 
-typedef LONG(WINAPI* QueryProcessFunction)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-
 void ProcessFacts(ProcessRef process, ProgramProcess* facts) {
   facts->created = ProcessCreationTime(process);
   DWORD session = 0;
   if (ProcessIdToSessionId(facts->id, &session)) facts->sessionId = session;
-  // The basic information's last word is the parent's id.
-  QueryProcessFunction query = reinterpret_cast<QueryProcessFunction>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-  ULONG_PTR basic[6] = {};
-  if (query != nullptr && query(AsHandle(process), 0, basic, sizeof basic, nullptr) == 0)
-    facts->parentId = static_cast<uint32_t>(basic[5]);
 }
 
 bool SamePath(const char* a, const char* b) {
@@ -132,9 +126,9 @@ void ExpandPath(wchar_t* path) {
 }  // namespace
 
 const ProcessLookupOps SystemLookupOps = {
-    VisibleWindowOwners, ListProcesses, OpenForLookup, ProcessImagePath,
-    ProcessFacts,        SamePath,      CloseRef,      LastError,
-    OwnProcessId,        ListParents};
+    VisibleWindowOwners, ListProcesses, OpenForLookup,  ProcessImagePath,
+    ProcessFacts,        SamePath,      CloseRef,       LastError,
+    OwnProcessId,        ListParents,   PlacedForOwners};
 
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size) {
   wchar_t wide[WidePathSize];
@@ -156,13 +150,38 @@ uint64_t ProcessCreationTime(ProcessRef process) {
   return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
-void CanonicalProgramPath(const char* command, char* path, size_t size) {
+bool CanonicalProgramPath(const char* command, char* path, size_t size) {
   wchar_t wide[WidePathSize];
-  if (!CanonicalPathText(command, path, size) || !Widen(path, wide, WidePathSize)) return;
+  size_t length;
+  const char* rest;
+  const char* program = ProgramOfCommand(command, &length, &rest);
+  char name[ProcessPathSize], found[ProcessPathSize];
+  // A bare name is the file a start would run: ".exe" added when it has no
+  // extension, looked for beside this program, in the current folder, the
+  // system folders and the PATH, in that order.
+  const char* separator = std::strpbrk(program, "\\/:");
+  if (length < sizeof name && (separator == nullptr || separator >= program + length)) {
+    CopyMemory(name, program, length);
+    name[length] = '\0';
+    DWORD got = SearchPathA(nullptr, name, ".exe", sizeof found, found, nullptr);
+    if (got == 0 || got >= sizeof found) {
+      path[0] = '\0';
+      return length == 0;
+    }
+    command = found;
+  }
+  if (!CanonicalPathText(command, path, size) || !Widen(path, wide, WidePathSize)) return true;
+  if (GetFileAttributesW(wide) == INVALID_FILE_ATTRIBUTES) return false;
   ExpandPath(wide);
   char expanded[ProcessPathSize];
   if (Narrow(wide, expanded, sizeof expanded) && std::strlen(expanded) < size)
     std::strcpy(path, expanded);
+  return true;
+}
+
+bool ProgramFound(const char* command) {
+  char path[ProcessPathSize];
+  return CanonicalProgramPath(command, path, sizeof path);
 }
 
 bool SameProgram(const char* a, const char* b) {

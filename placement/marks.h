@@ -1,7 +1,7 @@
 // What runs share through the system: the turn of a program (runs of one
 // program take turns, runs of different programs never wait for each other),
 // the marks on the windows a run placed, which count only while that run
-// lives, and the job the program's starts go in.
+// lives, the program each was placed for, and the job the run's starts go in.
 #pragma once
 #include <cstdint>
 
@@ -15,12 +15,16 @@ void UnlockProgram(uintptr_t lock);
 // The mark of the run that placed the window, while that run is alive; 0 for
 // an unmarked window and for the mark of a run that has ended.
 uint32_t PlacedBy(WindowRef window);
-void MarkPlaced(WindowRef window, uint32_t mark);
+void MarkPlaced(WindowRef window, uint32_t mark, const char* program);
+
+// Calls visit with the owner of every top-level window marked as placed for
+// the program (the path as the file system compares it).
+void PlacedForOwners(const char* path, void (*visit)(uint32_t processId, void* context),
+                     void* context);
 
 // Takes this run's marks off the windows it placed; a mark it left anywhere
 // else counts for nothing once the run has ended.
 void ClearMarks(const WindowState& state);
 
-// The program's job, made or opened by its path (unnamed for a command that
-// names no file); 0 when none could be made.
-uintptr_t ProgramJob(const char* path);
+// A job of the run's own for the program it starts; 0 when none could be made.
+uintptr_t ProgramJob();

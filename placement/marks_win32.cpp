@@ -27,27 +27,46 @@ bool RunAlive(uint32_t mark) {
   return alive;
 }
 
-// Named after the path as the file system compares it, so that every spelling
-// of one program meets the same object; a hash keeps the name short. False
-// for a command that names no file.
-bool ProgramObjectName(const char* kind, const char* path, char (&name)[64]) {
+// A program's path as the file system compares it, hashed, so that every
+// spelling of one program gives the same key; 0 for a command that names no
+// file.
+uint64_t ProgramKey(const char* path) {
   wchar_t wide[ProcessPathSize];
   int length = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, ProcessPathSize);
-  if (length <= 1) return false;
+  if (length <= 1) return 0;
   CharUpperBuffW(wide, static_cast<DWORD>(length));
   uint64_t hash = 14695981039346656037ull;
   for (const wchar_t* c = wide; *c != 0; ++c) hash = (hash ^ *c) * 1099511628211ull;
-  wsprintfA(name, "Local\\Tavrisol%s-%08x%08x", kind, static_cast<unsigned>(hash >> 32),
-            static_cast<unsigned>(hash));
-  return true;
+  return hash;
+}
+
+// The window property that names the program a window was placed for.
+const char PlacedForProperty[] = "TavrisolPlacedFor";
+
+struct OwnerVisit {
+  uintptr_t key;
+  void (*visit)(uint32_t processId, void* context);
+  void* context;
+};
+
+BOOL CALLBACK VisitIfPlacedFor(HWND window, LPARAM parameter) {
+  const OwnerVisit* pass = reinterpret_cast<const OwnerVisit*>(parameter);
+  DWORD processId = 0;
+  if (reinterpret_cast<uintptr_t>(GetPropA(window, PlacedForProperty)) == pass->key &&
+      GetWindowThreadProcessId(window, &processId) != 0)
+    pass->visit(processId, pass->context);
+  return TRUE;
 }
 
 }  // namespace
 
 // Every spelling of one program takes the same turn.
 uintptr_t LockProgram(const char* path, uint32_t milliseconds) {
+  const uint64_t key = ProgramKey(path);
+  if (key == 0) return 0;
   char name[64];
-  if (!ProgramObjectName("Program", path, name)) return 0;
+  wsprintfA(name, "Local\\TavrisolProgram-%08x%08x", static_cast<unsigned>(key >> 32),
+            static_cast<unsigned>(key));
   HANDLE lock = CreateMutexA(nullptr, FALSE, name);
   if (lock == nullptr) return 0;
   if (WaitForSingleObject(lock, milliseconds) == WAIT_TIMEOUT)
@@ -66,9 +85,17 @@ uint32_t PlacedBy(WindowRef window) {
   return mark != 0 && RunAlive(mark) ? mark : 0;
 }
 
-void MarkPlaced(WindowRef window, uint32_t mark) {
+void MarkPlaced(WindowRef window, uint32_t mark, const char* program) {
   SetPropA(AsHwnd(window), PlacedByProperty,
            reinterpret_cast<HANDLE>(static_cast<uintptr_t>(mark)));
+  const uintptr_t key = program != nullptr ? static_cast<uintptr_t>(ProgramKey(program)) : 0;
+  if (key != 0) SetPropA(AsHwnd(window), PlacedForProperty, reinterpret_cast<HANDLE>(key));
+}
+
+void PlacedForOwners(const char* path, void (*visit)(uint32_t processId, void* context),
+                     void* context) {
+  OwnerVisit pass = {static_cast<uintptr_t>(ProgramKey(path)), visit, context};
+  if (pass.key != 0) EnumWindows(VisitIfPlacedFor, reinterpret_cast<LPARAM>(&pass));
 }
 
 void ClearMarks(const WindowState& state) {
@@ -81,10 +108,10 @@ void ClearMarks(const WindowState& state) {
 
 // Breakaway stays allowed, so that a program that makes jobs of its own (or
 // starts what must outlive it) keeps working; nothing ends the program when
-// the job's last handle closes.
-uintptr_t ProgramJob(const char* path) {
-  char name[64];
-  HANDLE job = CreateJobObjectA(nullptr, ProgramObjectName("Job", path, name) ? name : nullptr);
+// the job's last handle closes. Unnamed: what the program started counts as
+// the program's through the job only within the run that started it.
+uintptr_t ProgramJob() {
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
   if (job == nullptr) return 0;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
   ZeroMemory(&limits, sizeof limits);

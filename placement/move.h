@@ -12,7 +12,8 @@ bool MoveWindowExactly(WindowRef window, int32_t x, int32_t y, int32_t width, in
 
 // Covers the monitor the request names (or the window's own) with the
 // window's client area, or that monitor's work area, exactly; with several
-// monitors, the part outside it is clipped away (fill_win32.cpp).
+// monitors and a hold, the part outside it is clipped away while the hold
+// lasts (fill_win32.cpp).
 bool MoveWindowToFill(WindowRef window, const PlacementRequest& request);
 
 // Takes away the region an earlier fill set on the window, if any.

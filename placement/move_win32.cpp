@@ -32,14 +32,19 @@ bool MoveWindowExactly(WindowRef ref, int32_t x, int32_t y, int32_t width, int32
   if (!MoveWindow(window, x, y, width, height, TRUE)) return false;
   if (!GetWindowRect(window, &rect)) return true;
   // Only a size beyond the system's limit that came back short is the limit's doing.
-  bool cutWidth = width > GetSystemMetrics(SM_CXMAXTRACK) && rect.right - rect.left < width;
-  bool cutHeight = height > GetSystemMetrics(SM_CYMAXTRACK) && rect.bottom - rect.top < height;
+  const int maxWidth = GetSystemMetrics(SM_CXMAXTRACK), maxHeight = GetSystemMetrics(SM_CYMAXTRACK);
+  bool cutWidth = width > maxWidth && rect.right - rect.left < width;
+  bool cutHeight = height > maxHeight && rect.bottom - rect.top < height;
   if (!cutWidth && !cutHeight) return true;
   if (MoveWithRaisedLimit(window, x, y, width, height)) GetWindowRect(window, &rect);
-  bool reached = rect.right - rect.left == width && rect.bottom - rect.top == height;
-  TraceLine(reached ? "window %x sized %ldx%ld past the system's limit\r\n"
-                    : "window %x kept at %ldx%ld, the size the system allows\r\n",
-            static_cast<unsigned>(ref), rect.right - rect.left, rect.bottom - rect.top);
+  const long w = rect.right - rect.left, h = rect.bottom - rect.top;
+  // A window that sizes itself (a console, in whole character cells) ends
+  // short of the limit: the limit did not cut it.
+  const bool capped = (width > maxWidth && w == maxWidth) || (height > maxHeight && h == maxHeight);
+  TraceLine(w == width && h == height ? "window %x sized %ldx%ld past the system's limit\r\n"
+            : capped                  ? "window %x kept at %ldx%ld, the size the system allows\r\n"
+                                      : "window %x sized itself %ldx%ld\r\n",
+            static_cast<unsigned>(ref), w, h);
   return true;
 }
 

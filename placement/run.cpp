@@ -1,7 +1,5 @@
 #include "placement/run.h"
 
-#include <cstring>
-
 #include "diag/diag.h"
 
 namespace {
@@ -9,10 +7,11 @@ namespace {
 enum RunState { Parse, Lookup, ScanFound, Start, AwaitIdle, Scan, Kill, Wait, Place, Fail, Done };
 
 enum RunFailure {
-  MissingCoordinates,
-  NoCommand,
+  Refused,  // the parser's refusal of the line
+  ProgramMissing,
   StartFailed,
   NoWindow,
+  EndedWithoutWindow,
   NoWindowShown,
   NotResponding,
   MoveFailed,
@@ -20,17 +19,23 @@ enum RunFailure {
   ShellFailed,
 };
 
-int ReportFailure(RunFailure failure, const char* commandLine, const char* command,
-                  const char* errorText) {
+// exitValue is the started program's, for EndedWithoutWindow.
+int ReportFailure(RunFailure failure, const char* commandLine, const PlacementRequest& request,
+                  PlacementParse parse, const char* errorText, uint32_t exitValue) {
+  const char* command = request.command;
   switch (failure) {
-    case MissingCoordinates:
-      MessageReport(CaptionFailure, MissingCoordinatesMessage, commandLine);
+    case Refused:
+      ReportPlacementRefusal(parse, request, commandLine);
       break;
-    case NoCommand:
-      MessageReport(CaptionFailure, InvalidCommandMessage, commandLine);
+    case ProgramMissing:
+      MessageReport(CaptionFailure, ProgramMissingMessage, command, errorText);
       break;
     case StartFailed:
-      MessageReport(CaptionFailure, "CreateProcess failed.\n%s", command);
+      MessageReport(CaptionFailure, "CreateProcess failed.\n%s\n%s", command, errorText);
+      break;
+    case EndedWithoutWindow:
+      MessageReport(CaptionFailure, "%s\nended (exit value %u) without showing a window.", command,
+                    static_cast<unsigned>(exitValue));
       break;
     case NoWindow:
       MessageReport(CaptionFailure,
@@ -64,7 +69,6 @@ int ReportFailure(RunFailure failure, const char* commandLine, const char* comma
 struct Awaited {
   WindowState* windows;  // what the scans found
   ProgramProcess process;
-  const char* path;   // the program's; "" when unknown: only the process is scanned
   bool startedByRun;  // instances running before the start may answer it
   bool instanceSeen;  // another process of the program showed windows meanwhile
   const ShownWindows* shown;
@@ -76,23 +80,18 @@ struct Awaited {
 // awaited one, and what the awaited one started, count with any window. An instance that was
 // already running counts only once the started copy has handed over (it has ended, or this is the
 // last scan), with a main window shown after the start or, when the started copy has ended, one it
-// brought to the front. What is in the program's job is the program's too.
-bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, uintptr_t job) {
+// brought to the front. What is in the run's job is the program's too. The
+// program gains what each look finds; its handles stay open until the run ends.
+bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, Program* program) {
   WindowState* windows = awaited->windows;
   if (!awaited->ownLast && ops.scanTargetWindows(windows, awaited->process.id)) return true;
-  Program others;
-  others.count = 1;
-  others.job = job;
-  std::strcpy(others.path, awaited->path);  // a path of the same size
-  // Held without a handle, so that what it started is found through it.
-  others.processes[0] = awaited->process;
-  others.processes[0].handle = 0;
-  if (awaited->path[0] != '\0') ops.findProgram(&others, true);
-  ops.findLaunched(&others, true);
+  if (program->path[0] != '\0') ops.findProgram(program, true);
+  ops.findLaunched(program, true);
   bool ended = awaited->process.handle != 0 && ops.hasExited(awaited->process.handle);
   bool found = false;
-  for (uint32_t i = 1; i < others.count && !found; ++i) {
-    const ProgramProcess& other = others.processes[i];
+  for (uint32_t i = 0; i < program->count && i < ProgramSlots && !found; ++i) {
+    const ProgramProcess& other = program->processes[i];
+    if (other.id == awaited->process.id) continue;
     const uint64_t began = awaited->process.created;
     if (other.launched || (began != 0 && other.created > began)) {
       found = ops.scanTargetWindows(windows, other.id);
@@ -104,10 +103,8 @@ bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, uintp
     if (found) {
       TraceLine("program handed over to process %d\r\n", static_cast<int>(other.id));
       awaited->process = other;
-      awaited->process.handle = 0;  // closed below with the others
     }
   }
-  ops.releaseProgram(&others);
   return found ||
          (awaited->ownLast && lastScan && ops.scanTargetWindows(windows, awaited->process.id));
 }
@@ -154,6 +151,19 @@ RunState ScanRunning(const PlacementOps& ops, Program* program, Awaited* awaited
   return Kill;
 }
 
+// Whether the started program has ended, and no process of the program (a
+// copy, or what it started) is left: nothing hung to blame then.
+bool EndedWithAll(const PlacementOps& ops, const Awaited& awaited, Program* program,
+                  uint32_t* exitValue) {
+  if (awaited.process.handle == 0 || !ops.exitValue(awaited.process.handle, exitValue))
+    return false;
+  for (uint32_t i = 0; i < program->count && i < ProgramSlots; ++i)
+    if (program->processes[i].handle != 0 && !ops.hasExited(program->processes[i].handle))
+      return false;
+  return (program->path[0] == '\0' || ops.findProgram(program, false) == 0) &&
+         ops.findLaunched(program, false) == 0;
+}
+
 }  // namespace
 
 int RunPlacement(char* commandLine, const PlacementOps& ops) {
@@ -162,14 +172,15 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   program.path[0] = '\0';
   program.count = 0;
   program.job = 0;
-  bool script = false;
   ShownWindows shown;
   shown.count = 0;
   shown.foreground = 0;
   StartedProcess started = {0, 0, 0, ""};
   WindowState windows = WindowState();
-  Awaited awaited = {&windows, ProgramProcess(), "", false, false, &shown};
-  RunFailure failure = MissingCoordinates;
+  Awaited awaited = {&windows, ProgramProcess(), false, false, &shown};
+  RunFailure failure = Refused;
+  PlacementParse parse = PlacementParsed;
+  uint32_t exitValue = 0;
   uintptr_t lock = 0;
   char errorText[ErrorTextSize] = "";
   int result = 0;
@@ -179,32 +190,26 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
     switch (state) {
       case Parse:
         // A failed parse leaves the line whole, so its message shows it as received.
-        switch (ParsePlacementCommand(commandLine, &request)) {
-          case PlacementMissingCoordinates:
-            failure = MissingCoordinates;
-            state = Fail;
-            break;
-          case PlacementNoCommand:
-            failure = NoCommand;
-            state = Fail;
-            break;
-          case PlacementParsed:
-            state = Lookup;
-            break;
-        }
+        parse = ParsePlacementCommand(commandLine, &request);
+        state = parse == PlacementParsed ? Lookup : Fail;
         break;
 
       case Lookup:
-        ops.canonicalPath(request.command, program.path, sizeof program.path);
+        if (!ops.canonicalPath(request.command, program.path, sizeof program.path)) {
+          ErrorCodeText(FileNotFoundError, errorText, sizeof errorText);
+          failure = ProgramMissing;
+          state = Fail;
+          break;
+        }
         // Taken before the lookup: a run that finds nothing and starts the
         // program keeps it until the program shows a window.
         if (program.path[0] != '\0') lock = ops.lockProgram(program.path, TurnWaitMs);
-        program.job = ops.programJob(program.path);
+        program.job = ops.programJob();
+        windows.Program = program.path;
         // A launcher that has ended leaves what it started in the job.
         state = ops.findProgram(&program, false) != 0 || ops.findLaunched(&program, false) != 0
                     ? ScanFound
                     : Start;
-        awaited.path = program.path;
         break;
 
       case ScanFound:
@@ -226,6 +231,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           state = Fail;
           break;
         }
+        if (state == Start) ops.releaseProgram(&program);  // ended: no part of the new start
         break;
       }
 
@@ -233,25 +239,22 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         ops.recordShownWindows(&shown);
         started.job = program.job;
         if (!ops.startProcess(request, &started)) {
-          failure = started.error != 0 ? ShellFailed : StartFailed;
+          failure = started.throughShell ? ShellFailed : StartFailed;
           ErrorCodeText(started.error, errorText, sizeof errorText);
           state = Fail;
           break;
         }
-        // A script runs in the command processor, whose path other scripts
-        // share: it is followed through what it starts (its job), and its own
-        // console window counts only when that shows none by the last scan.
-        script = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
-        if (script) started.path[0] = '\0';
-        // The program is what the system started: a command with arguments
-        // is followed by its executable's path.
-        if (started.path[0] != '\0') {
-          std::strcpy(program.path, started.path);  // the same size
-        }
-        awaited = {&windows,     {started.id, 0, 0, started.created, started.handle},
-                   program.path, true,
-                   false,        &shown};
-        awaited.ownLast = script;
+        // What the system started (a script's command processor, a
+        // shortcut's target) stays beside the program, whose path keeps its
+        // meaning. A script is followed through what it starts (its job), and
+        // its own console window counts only when that shows none by the last
+        // scan.
+        awaited = {&windows, {started.id, 0, started.created, started.handle}, true, false, &shown};
+        awaited.ownLast = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
+        // Held without a handle (the run's own is closed apart), so that what
+        // it starts outside the job is found through it.
+        if (program.count < ProgramSlots)
+          program.processes[program.count++] = {started.id, 0, started.created, 0, awaited.ownLast};
         state = AwaitIdle;
         break;
 
@@ -264,30 +267,33 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         break;
 
       case Scan:
-        state = ScanProgram(ops, &awaited, false, program.job) ? Place : Wait;
+        state = ScanProgram(ops, &awaited, false, &program) ? Place : Wait;
         break;
 
       case Wait:
         state = Fail;
         for (int i = 0; i < ExtraScans; ++i) {
           ops.sleep(StartSettleMs);
-          if (ScanProgram(ops, &awaited, i == ExtraScans - 1, program.job)) {
+          if (ScanProgram(ops, &awaited, i == ExtraScans - 1, &program)) {
             state = Place;
             break;
           }
         }
         // A started program without a window is left running.
-        if (state == Fail) failure = awaited.instanceSeen ? NoWindowShown : NoWindow;
+        if (state == Fail)
+          failure = awaited.instanceSeen                                  ? NoWindowShown
+                    : EndedWithAll(ops, awaited, &program, &exitValue) ? EndedWithoutWindow
+                                                                          : NoWindow;
         break;
 
       case Place: {
         // A run that moved not one window failed, however it got there; with a
         // hold, only when the hold could not place a window either (the first
         // one may be a splash that does not answer).
-        PlaceResult placed = ops.placeTargetWindows(&windows, request);
-        // The program shows its window, placed: the next run of it may look.
+        // The program shows its window: the next run of it may look.
         ops.unlockProgram(lock);
         lock = 0;
+        PlaceResult placed = ops.placeTargetWindows(&windows, request);
         bool heldPlaced = request.holdSeconds > 0 && ops.holdPlacement(request, &program, &windows);
         if (placed.moved > 0 || heldPlaced) {
           result = 1;
@@ -303,7 +309,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
       case Fail:
         ops.unlockProgram(lock);
         lock = 0;
-        result = ReportFailure(failure, commandLine, request.command, errorText);
+        result = ReportFailure(failure, commandLine, request, parse, errorText, exitValue);
         state = Done;
         break;
 

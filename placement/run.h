@@ -15,7 +15,6 @@ enum {
   StartSettleMs = 1000,        // before every scan of a program the run started
   ExtraScans = 11,             // scans after the first one of a started program
   InputIdleTimeoutMs = 30000,  // a started program that never gets idle is scanned anyway
-  ErrorTextSize = 256,         // the system's text for a failed move or kill
   KillWaitMs = 5000,           // for a killed process to end before the new start
   // A run's whole allowance for its program: the idle wait and the scans. A
   // process of the program younger than that is still starting, whatever else
@@ -32,14 +31,16 @@ struct StartedProcess {
   uint64_t created;            // when it began, as the lookup gives it; 0: unknown
   char path[ProcessPathSize];  // its executable's path; empty when unknown
   uintptr_t job = 0;           // given: the job to start it in; 0 for none
-  uint32_t error = 0;          // the shell's reason when it refused to open it
+  uint32_t error = 0;          // the system's reason when the start failed
+  bool throughShell = false;   // the shell (ShellExecuteEx) was asked, not CreateProcess
   EarlyPlacing placing = {};   // what places its first main window before it shows
 };
 
 // What the run needs from the system and from the window stage.
 struct PlacementOps {
-  // The command's program path made canonical (CanonicalProgramPath).
-  void (*canonicalPath)(const char* command, char* path, size_t size);
+  // The command's program path made canonical (CanonicalProgramPath); false
+  // when the program's file is not there.
+  bool (*canonicalPath)(const char* command, char* path, size_t size);
   // Takes the program's turn, waiting up to milliseconds for a run that has
   // it; returns what unlockProgram gives back (0 when no lock could be made).
   uintptr_t (*lockProgram)(const char* path, uint32_t milliseconds);
@@ -78,10 +79,13 @@ struct PlacementOps {
   bool (*holdPlacement)(const PlacementRequest& request, Program* program, WindowState* state);
   // Takes back the marks of the windows this run placed.
   void (*clearMarks)(const WindowState& state);
-  // The program's job (ProgramJob), closed with closeProcess.
-  uintptr_t (*programJob)(const char* path);
+  // A job of the run's own for what it starts (ProgramJob), closed with
+  // closeProcess.
+  uintptr_t (*programJob)();
   // Adds what the program's processes started (FindLaunched).
   uint32_t (*findLaunched)(Program* program, bool parentLinks);
+  // True, with its exit value, once the process has ended.
+  bool (*exitValue)(uintptr_t process, uint32_t* value);
   // Waits for the started process's first main window to be shown at its
   // place, while it is starting (FinishEarlyPlacement); false when nothing
   // was set up for that, and the run waits as for any program.

@@ -63,6 +63,7 @@ bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) 
   info.nShow = SW_SHOWNORMAL;
   const bool opened = ShellExecuteExA(&info) != 0;
   *end = kept;
+  started->throughShell = true;
   if (!opened) {
     started->error = GetLastError();
     return false;
@@ -98,8 +99,8 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
                       CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
                       &info)) {
-    const DWORD error = GetLastError();
-    return (error == ERROR_BAD_EXE_FORMAT || error == ErrorElevationRequired) &&
+    started->error = GetLastError();
+    return (started->error == ERROR_BAD_EXE_FORMAT || started->error == ErrorElevationRequired) &&
            OpenThroughShell(request, started);
   }
   Follow(info.hProcess, started);
@@ -116,6 +117,14 @@ bool WaitUntilIdle(uintptr_t process, uint32_t milliseconds) {
 
 bool HasExited(uintptr_t process) {
   return WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) != WAIT_TIMEOUT;
+}
+
+bool ExitValue(uintptr_t process, uint32_t* value) {
+  DWORD code = 0;
+  if (!HasExited(process)) return false;
+  GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code);
+  *value = code;
+  return true;
 }
 
 void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
@@ -201,6 +210,7 @@ const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          ClearMarks,
                                          ProgramJob,
                                          FindLaunched,
+                                         ExitValue,
                                          AwaitPlaced};
 
 }  // namespace

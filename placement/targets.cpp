@@ -32,7 +32,7 @@ void RecordPlaced(const WindowOps& ops, WindowState* state, WindowRef window, in
       break;
     }
   }
-  PlacedWindow entry = {window, x, {0, 0, 0, 0}, false};
+  PlacedWindow entry = {window, x, {0, 0, 0, 0}, false, false};
   // What the system made of the move (it may clamp it) is what a hold keeps.
   ops.windowBox(window, &entry.box);
   *slot = entry;
@@ -63,7 +63,10 @@ bool IsMainWindow(const WindowOps& ops, WindowRef window) {
 
 void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window,
                     uint32_t processId) {
-  if (state->TargetWindow == 0) state->TargetArea = 0;
+  if (state->TargetWindow == 0) {
+    state->TargetArea = 0;
+    state->TargetIsMain = false;
+  }
   if (ops.ownerProcess(window) != processId) return;
 
   // A window that vanishes mid-scan reads as empty and invisible.
@@ -76,12 +79,19 @@ void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window,
   TraceLine("%8x %4d %4d %4d %4d %8d window candidate %08x %08x\r\n", Hex(window), box.right,
             box.left, box.bottom, box.top, area, style, exStyle);
 
-  bool visible = (style & StyleVisible) != 0;
-  if (visible && area >= state->TargetArea) {
+  // Dialogs, message boxes, palettes and tool windows are the program's own
+  // business. A main window is preferred to any other; without one, the
+  // largest visible unowned window (a splash, a frameless game) is the target.
+  if ((style & StyleVisible) == 0 || (exStyle & ExStyleToolWindow) != 0 || ops.hasOwner(window))
+    return;
+  bool main = IsMainStyle(style, exStyle, false);
+  if ((main && !state->TargetIsMain) ||
+      (main == state->TargetIsMain && area >= state->TargetArea)) {
     state->TargetWindow = window;
     state->TargetArea = area;
+    state->TargetIsMain = main;
   }
-  if (visible && (style & StyleSystemMenu) != 0) {
+  if (main) {
     for (WindowRef& slot : state->CandidateTable) {
       if (slot == 0) {
         slot = window;
@@ -116,7 +126,7 @@ bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int
   }
   // Marked before the move: an older hold then sees the window as taken over
   // before it could see it moved and put it back.
-  ops.markPlaced(window, ops.ownProcessId());
+  ops.markPlaced(window, ops.ownProcessId(), state->Program);
   RestoreIfMinimized(ops, window);
   if (ops.moveWindow(window, x, request)) {
     TraceLine(traces.moved, Hex(window));

@@ -37,6 +37,7 @@ struct PlacedWindow {
   int32_t x;         // the left edge it was moved to
   WindowBox box;     // its rectangle right after that move
   bool silent;       // did not answer at the last try (traced once)
+  bool released;     // the user took it over: never put back, its mark kept
 };
 
 enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while holding
@@ -44,10 +45,19 @@ enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while
 // Window state of the run: empty at start, only ever added to by the scans,
 // handed to the move stage and from the run to its hold.
 struct WindowState {
-  WindowRef TargetWindow;                    // largest visible window; among equals, the last met
+  // The largest main window; among equals, the last met. Without a main
+  // window, the largest visible unowned window that is no tool window.
+  WindowRef TargetWindow;
   int32_t TargetArea;                        // its area; 0 while none is chosen
-  WindowRef CandidateTable[CandidateSlots];  // visible windows with a system menu, in order met
+  bool TargetIsMain;                         // TargetWindow is a main window
+  WindowRef CandidateTable[CandidateSlots];  // main windows, in the order met
   PlacedWindow PlacedTable[PlacedSlots];     // what the run and its hold moved
+  // The canonical path of the program the windows are placed for.
+  const char* Program;
+  // The hold's: the window chosen as the new target and not yet moved, and
+  // whether the hold moved one itself.
+  WindowRef PendingTarget;
+  bool PlacedNew;
 };
 
 // What the scan and the move stage need from the system.
@@ -72,9 +82,11 @@ struct WindowOps {
   // Whether the window has an owner window (a dialog, a palette, a menu).
   bool (*hasOwner)(WindowRef window);
   // Every window a run moves is marked with the id of the process that moved
-  // it, so that an older hold can see that a newer run took the window over.
+  // it, so that an older hold can see that a newer run took the window over,
+  // and with the program it was placed for (when program is not null), so
+  // that a later run finds it whatever became of the process that started it.
   uint32_t (*placedBy)(WindowRef window);  // 0 when unmarked
-  void (*markPlaced)(WindowRef window, uint32_t mark);
+  void (*markPlaced)(WindowRef window, uint32_t mark, const char* program);
   uint32_t (*ownProcessId)();
   WindowRef (*foregroundWindow)();
 };

@@ -44,7 +44,9 @@ void MoveFocus(int current, bool forward) {
   int* navigable = static_cast<int*>(calloc(count > 0 ? count : 1, sizeof(int)));
   if (!navigable) return;  // the focus stays where it is
   int i = 0;
-  for (ChainNode* node = chainHead; node; node = node->next) navigable[i++] = node->navigable;
+  // A disabled control (Select without the companion library) takes no focus.
+  for (ChainNode* node = chainHead; node; node = node->next)
+    navigable[i++] = node->navigable && IsWindowEnabled(node->window);
   const int target = forward ? RingFocusForward(navigable, count, current)
                              : RingFocusBackward(navigable, count, current);
   free(navigable);
@@ -103,6 +105,19 @@ LRESULT PressForEnter(HWND control) {
                       reinterpret_cast<LPARAM>(button));
 }
 
+// A dialog has one default button, and it follows the focus: the focused
+// push button, or Ok while the focus is on anything else.
+void FollowFocus(HWND focused) {
+  const bool onButton = ButtonKind(focused) != 0;
+  for (ChainNode* node = chainHead; node; node = node->next) {
+    const LRESULT kind = ButtonKind(node->window);
+    const bool isDefault =
+        onButton ? node->window == focused : GetWindowLongPtrA(node->window, GWLP_ID) == IDOK;
+    if (kind != 0 && (kind == DLGC_DEFPUSHBUTTON) != isDefault)
+      SendMessageA(node->window, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  }
+}
+
 }  // namespace
 
 LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -112,6 +127,7 @@ LRESULT CALLBACK chainedCtl_Proc(HWND window, UINT message, WPARAM wParam, LPARA
   // window still gets the default handling rather than a null procedure.
   if (!node || !node->savedProc) return DefWindowProcA(window, message, wParam, lParam);
   WNDPROC savedProc = node->savedProc;
+  if (message == WM_SETFOCUS) FollowFocus(window);
   if (message == WM_KEYDOWN) {
     DropCharOf(window, wParam);
     switch (wParam) {
@@ -165,6 +181,7 @@ LRESULT CALLBACK comboEdit_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       return SendMessageA(GetParent(combo), WM_COMMAND, IDCANCEL, lParam);
     }
   }
+  if (message == WM_SETFOCUS) FollowFocus(GetParent(window));
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(savedProc));
     RemovePropA(window, SavedEditProcProperty);

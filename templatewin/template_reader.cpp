@@ -182,7 +182,8 @@ bool CheckTemplate(const uint8_t* bytes, size_t size, int templateId, ParsedTemp
   return false;
 }
 
-bool LookupControlClass(uint16_t ordinal, uint32_t style, uint32_t id, ControlClass* cls) {
+// The id no longer matters: the one default button follows the focus (chain).
+bool LookupControlClass(uint16_t ordinal, uint32_t style, uint32_t, ControlClass* cls) {
   const uint32_t tabStop = (style & 0x00010000u) ? 1 : 0;  // WS_TABSTOP
   cls->style = style;
   cls->exStyle = 0;
@@ -191,7 +192,6 @@ bool LookupControlClass(uint16_t ordinal, uint32_t style, uint32_t id, ControlCl
       cls->name = "BUTTON";
       // A plain push button is always reachable; other buttons by their tab stop.
       cls->navigable = (style & 0x7u) == 0 ? 1 : static_cast<int>(tabStop);
-      if (id == 2) cls->style |= 0x1u;  // BS_DEFPUSHBUTTON on the Cancel button
       return true;
     case 0x0081:
       cls->name = "EDIT";

@@ -119,7 +119,7 @@ struct ControlClass {
   const char* name;  // class name for the window functions
   uint32_t exStyle;  // extended style the control is given
   int navigable;     // 1 when the focus may move onto it
-  uint32_t style;    // the item's style with the class's extra bit
+  uint32_t style;    // the item's style
 };
 
 // Fills cls for ordinals 0x80..0x85; false for any other.

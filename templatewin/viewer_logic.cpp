@@ -111,12 +111,31 @@ int ViewerScrollPosition(int request, int thumb, int position, int page, int max
     case 5:
       next = thumb;
       break;  // SB_THUMBTRACK
+    case 6:
+      next = 0;
+      break;  // SB_TOP
+    case 7:
+      next = maximum;
+      break;  // SB_BOTTOM
     default:
       break;
   }
   if (next > maximum - page + 1) next = maximum - page + 1;
   if (next < 0) next = 0;
   return next;
+}
+
+int ViewerInputRequest(unsigned message, uintptr_t wParam, int* count) {
+  *count = 1;
+  if (message == 0x020A) {  // WM_MOUSEWHEEL: lines per notch, up for a positive turn
+    const int turn = static_cast<int16_t>(wParam >> 16);
+    *count = (turn < 0 ? -turn : turn) * ViewerWheelLines / 120;
+    return turn > 0 ? 0 : 1;  // SB_LINEUP, SB_LINEDOWN
+  }
+  // VK_PRIOR, VK_NEXT, VK_END, VK_HOME: SB_PAGEUP, SB_PAGEDOWN, SB_BOTTOM, SB_TOP.
+  static const int requests[] = {2, 3, 7, 6};
+  if (message != 0x0100 || wParam < 0x21 || wParam > 0x24) return -1;  // WM_KEYDOWN
+  return requests[wParam - 0x21];
 }
 
 const char* SkipLines(int count, const char* text) {

@@ -12,6 +12,7 @@ extern const size_t viewerTemplateSize;  // in bytes
 
 enum {
   ViewerPage = 8,           // lines per scroll page
+  ViewerWheelLines = 3,     // lines per notch of the mouse wheel
   ViewerInitialWidest = 20  // pixels: the narrowest a text can make the field
 };
 
@@ -39,6 +40,11 @@ int ViewerLineCount(const char* text);
 
 // New scroll position for a WM_VSCROLL request, limited to [0, maximum - page + 1].
 int ViewerScrollPosition(int request, int thumb, int position, int page, int maximum);
+
+// The scroll request (as WM_VSCROLL has it) for a key (Page Up, Page Down,
+// Home, End) or a turn of the mouse wheel, whatever control has the focus, and
+// how many times to make it; -1 for any other message.
+int ViewerInputRequest(unsigned message, uintptr_t wParam, int* count);
 
 // Start of line `count` (from 0), or the terminator when the text has fewer lines.
 const char* SkipLines(int count, const char* text);

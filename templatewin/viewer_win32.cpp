@@ -95,6 +95,9 @@ void CopyTextToClipboard(HWND dialog) {
   if (copied) MessageReport(CaptionSuccess, "Text copied to ClipBoard.");
 }
 
+// The box being shown, for its keys and wheel.
+HWND viewerDialog = nullptr;
+
 void ScrollText(HWND dialog, WPARAM wParam) {
   HWND bar = GetDlgItem(dialog, IDC_VIEWER_SCROLL);
   SCROLLINFO info = {};
@@ -109,7 +112,22 @@ void ScrollText(HWND dialog, WPARAM wParam) {
   SetScrollInfo(bar, SB_CTL, &info, TRUE);
 }
 
+// The dialog manager's loop hands every message of the box here first: Page
+// Up, Page Down, Home, End and the wheel scroll the text whatever has the focus.
+LRESULT CALLBACK viewerKeys_Proc(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+  int count;
+  const int request = ViewerInputRequest(msg->message, msg->wParam, &count);
+  if (code == MSGF_DIALOGBOX && request >= 0 && viewerDialog &&
+      (msg->hwnd == viewerDialog || IsChild(viewerDialog, msg->hwnd))) {
+    while (count-- > 0) ScrollText(viewerDialog, static_cast<WPARAM>(request));
+    return TRUE;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 void InitViewer(HWND dialog, const ViewerParams* params) {
+  viewerDialog = dialog;
   viewerText = params->text;
   SCROLLINFO info = {};
   info.cbSize = sizeof info;
@@ -159,9 +177,12 @@ void ShowTextViewer(HWND owner, const char* text, const char* title) {
   FitTemplateToText(owner, text);
   ViewerParams params = {text, title};
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+  HHOOK keys = SetWindowsHookExA(WH_MSGFILTER, viewerKeys_Proc, nullptr, GetCurrentThreadId());
   INT_PTR result =
       DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(viewerTemplate), owner,
                               textboxDlg_Proc, reinterpret_cast<LPARAM>(&params));
+  if (keys) UnhookWindowsHookEx(keys);
+  viewerDialog = nullptr;
   if (result == -1) {
     char* reason = LastErrorText();
     MessageReport(CaptionError, "DialogBoxIndirectParam failed:\n%s", reason);

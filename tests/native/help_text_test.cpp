@@ -51,6 +51,10 @@ TEST(HelpText, WorkedExampleCoordinates) {
   EXPECT_NE(text.find("-8,-32,1936,1119"), std::string::npos);
   EXPECT_NE(text.find("-8,-32,1382,807"), std::string::npos);
   EXPECT_NE(text.find("fill C:\\Apps\\view.exe"), std::string::npos);
+  // What the program does: a minimised window is restored, never maximised.
+  EXPECT_EQ(text.find("maximise"), std::string::npos);
+  EXPECT_NE(text.find("first restored"), std::string::npos);
+  EXPECT_NE(text.find("need tavrisolhelper.dll beside"), std::string::npos);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "placement/command.h"
+#include "placement/usage.h"
 
 namespace {
 
@@ -70,18 +71,24 @@ TEST(PlacementCommand, NoSpaceMeansNoCommand) {
 }
 
 TEST(PlacementCommand, WhitespaceBeforeNumbersIsSkippedByTheReader) {
-  // Leading blanks before a number are read past, and the first space of the
-  // line (inside the list) still starts the command.
+  // Leading blanks before a number are read past, and the command begins
+  // after the first space that follows the numbers.
   Parsed p("1, 2,3,4 app.exe");
   ASSERT_EQ(p.result, PlacementParsed);
   EXPECT_EQ(p.request.top, 2);
   EXPECT_EQ(p.request.height, 4);
-  EXPECT_EQ(p.command(), "2,3,4 app.exe");
+  EXPECT_EQ(p.command(), "app.exe");
 
   Parsed tabbed("1,\t2,3,4 app.exe");
   ASSERT_EQ(tabbed.result, PlacementParsed);
   EXPECT_EQ(tabbed.request.top, 2);
   EXPECT_EQ(tabbed.command(), "app.exe");
+}
+
+TEST(PlacementCommand, SizesBelowOneAreRefused) {
+  for (const char* text : {"1,2,0,4 app.exe", "1,2,3,-4 app.exe", "1,2,-5,0"})
+    EXPECT_EQ(Parsed(text).result, PlacementBadSize) << text;
+  EXPECT_EQ(Parsed("1,2,1,1 app.exe").result, PlacementParsed);
 }
 
 TEST(PlacementCommand, TabBeforeTheCommandTakesTheNextSpace) {
@@ -114,7 +121,7 @@ TEST(PlacementCommand, FifthNumberFromOneToADayAsksForAHold) {
       {"1,2,3,4,5s app.exe", 0},     {"1,2,3,4,abc app.exe", 0},
       {"1,2,3,4, app.exe", 0},       {"1,2,3,4,5,6 app.exe", 0},
       {"1,2,3,4x,5 app.exe", 0},     {"1,2,3,4\t,5 app.exe", 0},
-      {"1, 2,3,4,5 app.exe", 0},
+      {"1, 2,3,4,5 app.exe", 5},
   };
   for (const Case& c : cases) {
     Parsed p(c.line);
@@ -247,6 +254,14 @@ TEST(PlacementCommand, ProgramPathsWithBlanksAreQuoted) {
   std::memset(quoted, 'x', sizeof quoted);
   EXPECT_FALSE(QuoteProgramPath("C:\\A B\\abc.exe", quoted, sizeof quoted));
   EXPECT_EQ(quoted[0], 'x');
+}
+
+TEST(Usage, OnlyTheWholeFirstWordAsksForUsageOrVersion) {
+  for (const char* line : {"/?", "-?", "-H", "--HELP x", "/?\tC:\\a.exe"})
+    EXPECT_EQ(ReadUsageRequest(line), UsageHelp) << line;
+  for (const char* line : {"/?x", "-help", "--help-me", "1,2,3,4 /?", "--versionx", ""})
+    EXPECT_EQ(ReadUsageRequest(line), UsageNone) << line;
+  EXPECT_EQ(ReadUsageRequest("--Version"), UsageVersion);
 }
 
 }  // namespace

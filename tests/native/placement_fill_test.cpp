@@ -25,6 +25,10 @@ TEST(FillGeometry, MonitorsAreCountedLeftToRightThenTopToBottom) {
   OrderMonitors(stacked, 2);
   EXPECT_EQ(stacked[0].monitor.top, -1080);
   EXPECT_EQ(stacked[1].monitor.top, 0);
+  // A right-hand monitor higher than the left one still comes second.
+  MonitorBoxes rightHigher[] = {{{1920, -300, 3840, 780}, {}}, {{0, 0, 1920, 1080}, {}}};
+  OrderMonitors(rightHigher, 2);
+  EXPECT_EQ(rightHigher[0].monitor.left, 0);
 }
 
 // The window's frame as thicknesses (left, top, right, bottom), the ordered

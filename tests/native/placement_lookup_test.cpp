@@ -19,7 +19,8 @@ struct FakeProcess {
   bool pathReadable = true;
   std::string listedName = "";  // the process list's name when not the path's file part
   uint32_t parent = 3;
-  bool inJob = false;  // in the program's job
+  bool inJob = false;          // in the program's job
+  std::string placedFor = "";  // the program a run placed its window for
 };
 
 struct FakeProcesses {
@@ -78,7 +79,6 @@ bool FakePath(ProcessRef process, char* path, uint32_t size) {
 
 void FakeFacts(ProcessRef process, ProgramProcess* facts) {
   facts->created = 10 * process;
-  facts->parentId = 3;
   facts->sessionId = 1;
 }
 bool FakeListParents(ProcessRef job, void (*visit)(uint32_t, uint32_t, void*), void* context) {
@@ -88,12 +88,16 @@ bool FakeListParents(ProcessRef job, void (*visit)(uint32_t, uint32_t, void*), v
   return true;
 }
 void FakeClose(ProcessRef) { ++fake->closed; }
+void FakePlacedFor(const char* path, void (*visit)(uint32_t, void*), void* context) {
+  for (const FakeProcess& p : fake->list)
+    if (p.placedFor == path) visit(p.id, context);
+}
 uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
 const ProcessLookupOps FakeOps = {
-    FakeOwners, FakeList,      FakeOpen,  FakePath,       FakeFacts, SameTextIgnoringAsciiCase,
-    FakeClose,  FakeLastError, FakeOwnId, FakeListParents};
+    FakeOwners, FakeList,      FakeOpen,  FakePath,        FakeFacts,    SameTextIgnoringAsciiCase,
+    FakeClose,  FakeLastError, FakeOwnId, FakeListParents, FakePlacedFor};
 
 class ProcessLookup : public ::testing::Test {
  protected:
@@ -123,6 +127,7 @@ class ProcessLookup : public ::testing::Test {
 TEST(ProcessLookupCompare, FoldsAsciiLettersOnly) {
   EXPECT_TRUE(SameTextIgnoringAsciiCase("C:\\Windows\\NOTEPAD.exe", "c:\\windows\\notepad.EXE"));
   EXPECT_TRUE(SameTextIgnoringAsciiCase("", ""));
+  EXPECT_TRUE(SameTextIgnoringAsciiCase("AZaz", "azAZ"));  // both ends of the alphabet
   EXPECT_FALSE(
       SameTextIgnoringAsciiCase("C:\\\xC4pp.exe", "C:\\\xE4pp.exe"));  // Latin-1 A/a umlaut
   EXPECT_FALSE(SameTextIgnoringAsciiCase("C:\\app.exe", "C:\\app.ex"));
@@ -142,6 +147,9 @@ TEST(ProcessLookupCanonical, OtherSpellingsOfOnePath) {
       {"//server/share/main.exe", "\\\\server\\share\\main.exe"},
       {"C:\\dir\\main.exe. .", "C:\\dir\\main.exe"},
       {"C:\\dir\\main.exe", "C:\\dir\\main.exe"},
+      // Only the program part: no quotes, no arguments; ".exe" ends a word.
+      {"\"C:\\My Apps\\view.exe\" -x", "C:\\My Apps\\view.exe"},
+      {"C:\\a.exed\\view.EXE -x \"b c\"", "C:\\a.exed\\view.EXE"},
       {"main.exe", ""},
       {"dir\\main.exe", ""},
       {"C:\\dir\\", ""},
@@ -172,7 +180,6 @@ TEST_F(ProcessLookup, WindowOwnersFirstAndTheListOnlyWhenNoneIsTheProgram) {
   EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{8, 12}));
   EXPECT_EQ(program->processes[0].created, 10u * (0x1000 + 8));
   EXPECT_EQ(program->processes[0].handle, 0x1000u + 8);
-  EXPECT_EQ(program->processes[0].parentId, 3u);
   EXPECT_EQ(program->processes[0].sessionId, 1u);
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{
@@ -289,6 +296,10 @@ TEST_F(ProcessLookup, WhatTheProgramStartedIsFoundThroughItsJobAndItsParents) {
   program->job = 0;
   EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 0u);
   EXPECT_EQ(program->count, 0u);
+  // Nothing but a window placed for the program, whatever became of its starter.
+  processes.list[2].placedFor = "C:\\apps\\launch.exe";
+  EXPECT_EQ(FindLaunched(FakeOps, program.get(), false), 1u);
+  EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{20}));
 }
 
 }  // namespace

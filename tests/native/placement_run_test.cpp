@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <set>
@@ -58,8 +59,11 @@ FakeSystem* fake = nullptr;
 
 uintptr_t HandleOf(uint32_t id) { return 0x1000 + id; }
 
-void FakeCanonical(const char* command, char* path, size_t size) {
+// A program named "gone" is not there.
+bool FakeCanonical(const char* command, char* path, size_t size) {
   CanonicalPathText(command, path, size);
+  if (std::strstr(path, "gone") != nullptr) fake->calls.push_back("missing");
+  return std::strstr(path, "gone") == nullptr;
 }
 
 uintptr_t FakeLock(const char* path, uint32_t ms) {
@@ -87,13 +91,13 @@ uint32_t FakeFind(Program* program, bool windowOwnersOnly) {
   }
   for (const FakeProcess& p : list) {
     if (program->count >= ProgramSlots) break;
-    program->processes[program->count++] = {p.id,           0,         p.session, p.created,
-                                            HandleOf(p.id), p.launched};
+    if (HoldsProcess(*program, p.id)) continue;
+    program->processes[program->count++] = {p.id, p.session, p.created, HandleOf(p.id), p.launched};
   }
   return total;
 }
 
-uintptr_t FakeJob(const char*) { return fake->job; }
+uintptr_t FakeJob() { return fake->job; }
 
 uint32_t FakeFindLaunched(Program* program, bool) {
   uint32_t added = 0;
@@ -102,7 +106,7 @@ uint32_t FakeFindLaunched(Program* program, bool) {
     return 0;
   for (const FakeProcess& p : fake->launched) {
     if (program->count >= ProgramSlots || HoldsProcess(*program, p.id)) continue;
-    program->processes[program->count++] = {p.id, 0, p.session, p.created, HandleOf(p.id), true};
+    program->processes[program->count++] = {p.id, p.session, p.created, HandleOf(p.id), true};
     ++added;
   }
   return added;
@@ -118,7 +122,8 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   fake->started = request;
   fake->startedCommand = request.command;
   fake->startedJob = started->job;
-  started->error = fake->shellError;
+  started->error = fake->shellError != 0 ? fake->shellError : 2;
+  started->throughShell = fake->shellError != 0;
   if (!fake->startSucceeds) return false;
   started->id = fake->startedId;
   started->handle = 0x5150;
@@ -132,6 +137,7 @@ bool FakeIdle(uintptr_t process, uint32_t ms) {
   return fake->notReady.count(process) == 0;
 }
 bool FakeExited(uintptr_t process) { return process == 0x5150 && fake->startedExits; }
+bool FakeExitValue(uintptr_t process, uint32_t* value) { return *value = 7, FakeExited(process); }
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
 void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
 uint64_t FakeNow() { return fake->now; }
@@ -188,10 +194,10 @@ bool FakeAwaitPlaced(StartedProcess*) {
 }
 
 const PlacementOps FakeOps = {
-    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,         FakeRelease,    FakeStart,
-    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,        FakeNow,        FakeSession,
-    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,    FakePlace,      FakeTerminate,
-    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched, FakeAwaitPlaced};
+    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,         FakeRelease,   FakeStart,
+    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,        FakeNow,       FakeSession,
+    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,    FakePlace,     FakeTerminate,
+    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched, FakeExitValue, FakeAwaitPlaced};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -240,8 +246,8 @@ TEST_F(PlacementRun, FoundRunningIsPlacedAfterOneScanWithoutWaiting) {
   system.running = {{42}};
   system.scanAnswers = {true};
   EXPECT_EQ(Run("-8,-32,1936,1119 C:/app.exe"), 1);
-  // The turn is given back as soon as the window is there.
-  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "place", "unlock"}));
+  // The turn is given back as soon as the window is there, before it is placed.
+  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "unlock", "place"}));
   EXPECT_EQ(system.lookedUp, "C:\\app.exe");
   EXPECT_EQ(system.placed.left, -8);
   EXPECT_EQ(system.placed.top, -32);
@@ -279,7 +285,7 @@ TEST_F(PlacementRun, RunningWithoutWindowIsKilledThroughItsHandleAndStartedOnce)
       system.calls,
       Concat(Lookup, Concat({"scan 42", "idle 4138 0", "terminate 4138"},
                             Concat(StartSteps, {Walk, "sleep 1000", "scan 77", Walk, "sleep 1000",
-                                                "scan 77", "place", "unlock", CloseStarted}))));
+                                                "scan 77", "unlock", "place", CloseStarted}))));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
 }
 
@@ -325,16 +331,33 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
   EXPECT_EQ(CapturedReports()[0].text,
             "Didn't find window: 10,20,300,400 notepad.exe\n\nPerhaps there are hung processes "
             "you need to kill off in the task manager?");
+
+  // Ended, and no process of the program left (a still running one is the case above): nothing
+  // hung to blame.
+  system = FakeSystem();
+  ClearCaptured();
+  system.startedExits = true;
+  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
+  EXPECT_EQ(CapturedReports().at(0).text,
+            "C:\\app.exe\nended (exit value 7) without showing a window.");
 }
 
 TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4  \tC:\\missing.exe --flag \r\n"), 0);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"lock C:\\missing.exe --flag 47000", "find",
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"lock C:\\missing.exe 47000", "find",
                                                     "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
-  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\missing.exe --flag");
+  EXPECT_EQ(CapturedReports()[0].text,
+            "CreateProcess failed.\nC:\\missing.exe --flag\nsystem text 2");
+
+  // A program that is not there is named before anything is tried.
+  system = FakeSystem();
+  ClearCaptured();
+  EXPECT_EQ(Run("1,2,3,4 \"C:\\gone.exe\" -x"), 0);
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"missing"}));
+  EXPECT_EQ(CapturedReports()[0].text, "Program not found.\n\"C:\\gone.exe\" -x\nsystem text 2");
 
   // What the shell opens (a shortcut, a program asking for elevation) fails with its reason.
   system = FakeSystem();
@@ -353,14 +376,17 @@ TEST_F(PlacementRun, RestartFailureAfterKill) {
   EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "idle 4138 0", "terminate 4138",
                                           "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
-  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe");
+  EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe\nsystem text 2");
 }
 
 TEST_F(PlacementRun, MalformedLinesAreReportedAsReceivedAndNothingRuns) {
   EXPECT_EQ(Run("1,2,3 app.exe \r\n"), 0);
   EXPECT_EQ(Run("1,2,3,4\tapp.exe\r\n"), 0);
+  EXPECT_EQ(Run("10,10,-500,300 app.exe"), 0);
   EXPECT_TRUE(system.calls.empty());
-  ASSERT_EQ(CapturedReports().size(), 2u);
+  ASSERT_EQ(CapturedReports().size(), 3u);
+  EXPECT_EQ(CapturedReports()[2].text,
+            "Size -500x300: width and height must be 1 or more.\n10,10,-500,300 app.exe");
   EXPECT_EQ(CapturedReports()[0].caption, "Failure");
   EXPECT_EQ(
       CapturedReports()[0].text,
@@ -373,7 +399,7 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   system.running = {{42}};
   system.scanAnswers = {true};
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe"), 1);
-  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "place", "unlock", "hold 30"}));
+  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "unlock", "place", "hold 30"}));
   EXPECT_EQ(system.heldPath, "C:\\app.exe");
   EXPECT_EQ(system.heldTarget, 0x900u + 42);
   EXPECT_EQ(system.marksClearedOf, 0x900u + 42);  // of the windows the run and its hold placed
@@ -384,8 +410,8 @@ TEST_F(PlacementRun, HoldFollowsThePlacementAndDecidesOnlyWhenItMovedNothing) {
   system.scanAnswers = {true};
   system.startedPath = "C:\\app.exe";
   EXPECT_EQ(Run("1,2,3,4,30 C:\\app.exe --new"), 1);
-  EXPECT_EQ(system.calls, Concat({"lock C:\\app.exe --new 47000", "find"},
-                                 Concat(StartSteps, {"place", "unlock", "hold 30", CloseStarted})));
+  EXPECT_EQ(system.calls,
+            Concat(Lookup, Concat(StartSteps, {"unlock", "place", "hold 30", CloseStarted})));
   EXPECT_EQ(system.heldPath, "C:\\app.exe");
 
   // The first placement moved nothing: the failure is reported only when the hold did not
@@ -479,7 +505,7 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
       // A launcher that stays without a window: the window of what it started is placed; while
       // that shows none, the launcher is awaited, not killed. What another session's copy
       // started is not looked at.
-      {{{42, old}}, {}, "", {"scan 42", "scan 60", "place", "unlock"}, {{60, old}}, {false, true}},
+      {{{42, old}}, {}, "", {"scan 42", "scan 60", "unlock", "place"}, {{60, old}}, {false, true}},
       {{{42, old}},
        {},
        "",
@@ -487,7 +513,7 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
        {{60, old}}},
       {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138"}, {{60, old, 2}}},
       // The launcher has ended: what it started is found in the program's job.
-      {{}, {}, "", {"scan 60", "place", "unlock"}, {{60, old}}, {true}},
+      {{}, {}, "", {"scan 60", "unlock", "place"}, {{60, old}}, {true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.calls.back());

@@ -13,7 +13,7 @@
 namespace {
 
 const uint32_t Visible = StyleVisible;
-const uint32_t SysMenu = StyleSystemMenu;
+const uint32_t SysMenu = StyleSystemMenu | StyleCaption;  // and the title bar it comes with
 const uint32_t Minimized = StyleMinimized;
 const uint32_t Main = Visible | StyleCaption | SysMenu;  // what a hold may take as a new target
 
@@ -40,6 +40,8 @@ struct FakeDesktop {
   uint32_t nextError = 5;  // each failed move reads the next error code
   WindowRef foreground = 0;
   std::vector<uint32_t> laterCopies;  // processes of the program the hold's lookups find
+  uint32_t copiesFrom = 0;            // the tick from which they find them
+  std::vector<WindowRef> unclipped;   // windows whose fill clip the hold took away
 };
 
 FakeDesktop* desktop = nullptr;
@@ -90,7 +92,7 @@ bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
 uint32_t FakeLastError() { return desktop->nextError++; }
 bool FakeHasOwner(WindowRef window) { return Find(window)->owned; }
 uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->mark : 0; }
-void FakeMarkPlaced(WindowRef window, uint32_t mark) { Find(window)->mark = mark; }
+void FakeMarkPlaced(WindowRef window, uint32_t mark, const char*) { Find(window)->mark = mark; }
 const uint32_t Self = 4000;  // the run's own process id
 uint32_t FakeOwnId() { return Self; }
 WindowRef FakeFront() { return desktop->foreground; }
@@ -115,13 +117,15 @@ uint32_t FakeTick() { return desktop->tick; }
 uint32_t FakeFindProgram(Program* program, bool) {
   uint32_t added = 0;
   for (uint32_t id : desktop->laterCopies) {
+    if (desktop->tick < desktop->copiesFrom) break;
     if (HoldsProcess(*program, id)) continue;
-    program->processes[program->count++] = {id, Target, 1, 0, HandleOf(id)};
+    program->processes[program->count++] = {id, 1, 0, HandleOf(id)};
     ++added;
   }
   return added;
 }
 void FakeCloseHandle(ProcessRef) {}
+void FakeReleaseClip(WindowRef window) { desktop->unclipped.push_back(window); }
 
 const WindowOps FakeOps = {FakeEnum,     FakeOwner,    FakeBox,        FakeStyles,  FakeRestore,
                            FakeSleep,    FakeMove,     FakeForeground, FakeAnswers, FakeLastError,
@@ -132,7 +136,7 @@ WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
 }
 
 const HoldOps FakeHoldOps = {&FakeOps,        FakeMovingWindow, FakeWaitForExit, FakeTick,
-                             FakeFindProgram, FakeExited,       FakeCloseHandle};
+                             FakeFindProgram, FakeExited,       FakeCloseHandle, FakeReleaseClip};
 
 const PlacementRequest Request = {-8, -32, 1936, 1119, nullptr, 0};
 
@@ -147,7 +151,7 @@ class PlacementTargets : public ::testing::Test {
   }
   void SetUpProgram() {
     program.count = 1;
-    program.processes[0] = {Target, 0, 1, 0, HandleOf(Target)};
+    program.processes[0] = {Target, 1, 0, HandleOf(Target)};
   }
   void TearDown() override { desktop = nullptr; }
 
@@ -189,7 +193,7 @@ TEST_F(PlacementTargets, TraceLineOfAWindow) {
 
 TEST_F(PlacementTargets, EqualAreasGoToTheWindowMetLater) {
   Add(0x21, Target, Box(0, 0, 200, 100), Visible | SysMenu);
-  Add(0x22, Target, Box(50, 50, 100, 200), Visible);
+  Add(0x22, Target, Box(50, 50, 100, 200), Main);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0x22u);
 }
@@ -259,14 +263,18 @@ TEST_F(PlacementTargets, CandidatesCascadeThirtyTwoPixelsApart) {
                               }));
 }
 
-TEST_F(PlacementTargets, LargerWindowWithoutSystemMenuIsBroughtForwardButNotMoved) {
-  Add(0x71, Target, Box(0, 0, 800, 600), Visible);
+TEST_F(PlacementTargets, MainWindowIsTheTargetAndDialogsAndToolWindowsAreLeftAlone) {
+  Add(0x71, Target, Box(0, 0, 800, 600), Visible);  // larger, without a title bar
   Add(0x72, Target, Box(0, 0, 200, 100), Visible | SysMenu);
+  Add(0x73, Target, Box(0, 0, 900, 700), Main);  // a message box of the program
+  fakeDesktop.windows.back().owned = true;
+  Add(0x74, Target, Box(0, 0, 900, 700), Main);
+  fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
   ScanTargetWindows(FakeOps, &state, Target);
-  EXPECT_EQ(state.TargetWindow, 0x71u);
+  EXPECT_EQ(state.TargetWindow, 0x72u);
   PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
-            (std::vector<std::string>{"move 72 -8,-32 1936x1119", "foreground 71"}));
+            (std::vector<std::string>{"move 72 -8,-32 1936x1119", "foreground 72"}));
 }
 
 TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
@@ -473,7 +481,9 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
-  EXPECT_EQ(state.PlacedTable[0].window, 0u);
+  EXPECT_TRUE(state.PlacedTable[0].released);  // its mark is taken back with the others
+  EXPECT_EQ(fakeDesktop.unclipped,
+            (std::vector<WindowRef>{0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe1}));
 
   // A window that is gone frees its slot.
   second.exists = false;
@@ -496,8 +506,8 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   fakeDesktop.windows.back().owned = true;
   Add(0xf6, Target, Box(0, 0, 1000, 700), Main);  // a tool window
   fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
-  Add(0xf7, Target, Box(0, 0, 1000, 700), Visible | SysMenu);  // no caption
-  Add(0xf8, Target, Box(0, 0, 1000, 700), Main);               // placed by another run
+  Add(0xf7, Target, Box(0, 0, 1000, 700), Visible | StyleSystemMenu);  // no caption
+  Add(0xf8, Target, Box(0, 0, 1000, 700), Main);                       // placed by another run
   fakeDesktop.windows.back().mark = 8000;
   fakeDesktop.calls.clear();
   ClearCaptured();
@@ -560,6 +570,26 @@ TEST_F(PlacementTargets, HoldEndsAtItsTimeOrWhenTheProgramExitsOrANewerRunTakesO
                                                         "hold ended: a newer run took over\r\n"}));
 }
 
+TEST_F(PlacementTargets, HoldReadsTheMarksItMeets) {
+  Add(0x81, Target, Box(0, 0, 400, 300), Main);
+  ScanTargetWindows(FakeOps, &state, Target);
+  PlaceTargetWindows(FakeOps, &state, Request);
+  // A held window: this run's mark holds on; none (a newer run that has ended) or another living
+  // run's ends the hold.
+  for (uint32_t mark : {Self, 0u, 8000u}) {
+    fakeDesktop.windows[0].mark = mark;
+    EXPECT_EQ(HoldPass(FakeHoldOps, Request, program, &state), mark == Self) << mark;
+  }
+  // A larger new main window: taken unless another living run or the user has it.
+  fakeDesktop.windows[0].mark = Self;
+  Add(0x82, Target, Box(0, 0, 2000, 1200), Main);
+  for (uint32_t mark : {8000u, Self | ReleasedMark, 0u}) {
+    fakeDesktop.windows[1].mark = mark;
+    HoldPass(FakeHoldOps, Request, program, &state);
+    EXPECT_EQ(state.TargetWindow, mark == 0 ? 0x82u : 0x81u) << mark;
+  }
+}
+
 TEST_F(PlacementTargets, HoldAfterAFirstPlacementThatMovedNothingPlacesTheMainWindow) {
   Add(0x41, Target, Box(0, 0, 900, 700), Visible);  // a splash that does not answer
   fakeDesktop.windows[0].answers = false;
@@ -582,13 +612,13 @@ TEST(PlacementMainWindow, OneRuleForWhatAMainWindowIs) {
       {Main, 0, false, true, true},
       {Main | Minimized, 0, false, true, true},
       {Main | StyleMaximized, 0, false, true, true},
-      {Main & ~Visible, 0, false, false, true},                  // hidden
-      {Main, 0, true, false, false},                             // a dialog or palette
-      {Main, ExStyleToolWindow, false, false, false},            // a tool window or tooltip
-      {Visible | SysMenu, 0, false, false, false},               // no title bar: a splash, a popup
-      {Visible | SysMenu | 0x00800000, 0, false, false, false},  // a border, no caption
-      {Visible | StyleCaption, 0, false, false, false},          // no system menu
-      {Main | 0x40000000, 0, false, true, false},                // a child window
+      {Main & ~Visible, 0, false, false, true},             // hidden
+      {Main, 0, true, false, false},                        // a dialog or palette
+      {Main, ExStyleToolWindow, false, false, false},       // a tool window or tooltip
+      {Visible | StyleSystemMenu, 0, false, false, false},  // no title bar: a splash, a popup
+      {Visible | StyleSystemMenu | 0x00800000, 0, false, false, false},  // a border, no caption
+      {Visible | StyleCaption, 0, false, false, false},                  // no system menu
+      {Main | 0x40000000, 0, false, true, false},                        // a child window
   };
   for (const Row& row : rows) {
     EXPECT_EQ(IsMainStyle(row.style, row.exStyle, row.owned), row.main)
@@ -627,16 +657,21 @@ TEST(PlacementMainWindow, EarlyBlockOfAStart) {
 TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
   Add(0x51, Target, Box(0, 0, 400, 300), Main);
   ScanTargetWindows(FakeOps, &state, Target);
-  PlaceTargetWindows(FakeOps, &state, Request);  // now 1936 x 1119
-  state.TargetArea = 400 * 300;                  // as if the system had clamped the move
-  Add(0x52, Target, Box(0, 0, 400, 300), Main);  // equal, not larger
-  Add(0x53, Target, Box(0, 0, 800, 600), Main | Minimized);  // larger, but minimised
-  Add(0x54, Target, Box(0, 0, 800, 600), Main | StyleMaximized);
+  PlaceTargetWindows(FakeOps, &state, Request);
+  // As the system clamped the move.
+  state.PlacedTable[0].box = fakeDesktop.windows[0].box = Box(0, 0, 900, 700);
+  Add(0x52, Target, Box(0, 0, 900, 700), Main);  // equal, not larger
+  Add(0x56, Target, Box(0, 0, 700, 500), Main);  // larger than the scan saw, not than placed
+  Add(0x53, Target, Box(0, 0, 1000, 800), Main | Minimized);  // larger, but minimised
+  Add(0x54, Target, Box(0, 0, 1000, 800), Main | StyleMaximized);
+  // What the program opened beside its own main window is never the program's.
+  program.processes[program.count++] = {Other, 1, 0, HandleOf(Other), true};
+  Add(0x57, Other, Box(0, 0, 1200, 900), Main);
   fakeDesktop.calls.clear();
   HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(state.TargetWindow, 0x51u);
-  Add(0x55, Target, Box(0, 0, 401, 300), Main);
+  Add(0x55, Target, Box(0, 0, 901, 700), Main);
   HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_EQ(state.TargetWindow, 0x55u);
 }
@@ -660,7 +695,17 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   EXPECT_EQ(program.processes[0].id, Copy);
   EXPECT_EQ(CapturedTraces().back(), "hold ended after 2 seconds\r\n");
 
+  // A later copy found while the program still runs: the regular look for it.
+  const uint32_t Late = 800;
+  fakeDesktop.exitsAt = UINT32_MAX;
+  fakeDesktop.laterCopies = {Late};
+  fakeDesktop.copiesFrom = fakeDesktop.tick + 300;
+  Add(0x63, Late, Box(0, 0, 1940, 1200), Main);
+  HoldPlacement(FakeHoldOps, held, &program, &state);
+  EXPECT_EQ(state.TargetWindow, 0x63u);
+
   // With no copy left, the hold ends with the program.
+  fakeDesktop.exitsAt = fakeDesktop.tick;
   fakeDesktop.laterCopies.clear();
   SetUpProgram();
   ClearCaptured();
@@ -681,7 +726,7 @@ TEST_F(PlacementTargets, AnInstanceAnswersTheStartOnlyWithANewMainWindowOrOneBro
   fakeDesktop.windows.back().owned = true;
   Add(0x74, Other, Box(0, 0, 300, 20), Main);
   fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
-  Add(0x75, Other, Box(0, 0, 300, 200), Visible | SysMenu);
+  Add(0x75, Other, Box(0, 0, 300, 200), Visible | StyleSystemMenu);
   EXPECT_FALSE(ScanNewWindows(FakeOps, &state, Other, shown));
   EXPECT_FALSE(ScanForeground(FakeOps, &state, Other, shown));  // the same window in front
   fakeDesktop.foreground = 0x73;

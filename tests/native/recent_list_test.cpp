@@ -307,7 +307,8 @@ TEST_F(RecentList, KeyNeitherCreatedNorOpenedReportsThePerUserCode) {
   EXPECT_FALSE(Store(X));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].text,
-            "Could not Create/Open Registry Key <SOFTWARE\\Tavrisol\\input> Error Code 1021");
+            "Could not Create/Open Registry Key <SOFTWARE\\Tavrisol\\input> Error Code 1021\n"
+            "system text 1021");
   EXPECT_EQ(combo.resets, 0);
 }
 
@@ -318,9 +319,11 @@ TEST_F(RecentList, FailedWritesAreReportedAndTheStoreGoesOn) {
   EXPECT_TRUE(Store("new"));
   ASSERT_EQ(CapturedReports().size(), 2u);
   EXPECT_EQ(CapturedReports()[0].text,
-            "Could not set Registry Key <SOFTWARE\\Tavrisol\\input><02> Error Code 1018");
+            "Could not set Registry Key <SOFTWARE\\Tavrisol\\input><02> Error Code 1018\n"
+            "system text 1018");
   EXPECT_EQ(CapturedReports()[1].text,
-            "Could not set Registry Key <SOFTWARE\\Tavrisol\\input> Error Code 1018");
+            "Could not set Registry Key <SOFTWARE\\Tavrisol\\input> Error Code 1018\n"
+            "system text 1018");
   auto s = Slots(User());
   EXPECT_EQ(s[0], "s0");  // the old newest stays, the move into 01 went through
   EXPECT_EQ(s[1], "s0");

@@ -44,6 +44,7 @@ PathKind KindOf(void* context, const char* path) {
 
 // The run's comparison as far as these rows need it: A-Z folded.
 bool SameText(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+bool NotGone(const char* program) { return std::strstr(program, "gone") == nullptr; }
 
 ShortcutLoad Load(void* context, const char* path, OldShortcut* old) {
   auto* system = static_cast<FakeSystem*>(context);
@@ -72,7 +73,7 @@ struct Planned {
 
 Planned Plan(FakeSystem& system, const std::string& input, const std::string& output) {
   ClearCaptured();
-  ShortcutPlanOps ops = {&system, DesktopOf, KindOf, Load, SameText};
+  ShortcutPlanOps ops = {&system, DesktopOf, KindOf, Load, SameText, NotGone};
   ShortcutPlan plan;
   std::memset(&plan, 'x', sizeof plan);
   PlanShortcut(ops, input.c_str(), output.c_str(), &plan);
@@ -142,6 +143,8 @@ const Row rows[] = {
     {"a drive's root keeps its backslash", "1,2,3,4 c:\\x.exe", "", nullptr, "", "",
      PlanNewShortcut, D + "X Tavrisol.lnk", "1,2,3,4 c:\\x.exe", "c:\\x.exe,0", "c:\\"},
     // Output says where the shortcut goes.
+    {"a new path ending in .LNK", "1,2,3,4 " + Notepad, "C:\\D\\mine.LNK", nullptr, "", "",
+     PlanNewShortcut, "C:\\D\\mine.LNK", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
     {"a new path without .lnk, in quotes", "1,2,3,4 " + Notepad, " \"C:\\D\\mine\" ", nullptr, "",
      "", PlanNewShortcut, "C:\\D\\mine.lnk", "1,2,3,4 " + Notepad, Notepad + ",0", "C:\\windows"},
     {"a bare name lies on the desktop", "1,2,3,4 " + Notepad, "mine", nullptr, "", "",
@@ -206,6 +209,10 @@ const Row rows[] = {
      Invalid + "1,2,3,4  "},
     {"a space only among the numbers", "1, 2,3,4", "", nullptr, "", "", PlanRefused,
      Invalid + "1, 2,3,4"},
+    {"a height below 1, in the parser's words", "1,2,3,0 C:\\a.exe", "", nullptr, "", "",
+     PlanRefused, "Failure: Size 3x0: width and height must be 1 or more.\n1,2,3,0 C:\\a.exe"},
+    {"a program that is not there, named", "1,2,3,4 \"C:\\gone.exe\" -x", "", nullptr, "", "",
+     PlanRefused, "Failure: Program not found.\nC:\\gone.exe\nsystem text 2"},
     {"a hold out of range", "1,2,3,4,86401 C:\\a.exe", "", nullptr, "", "", PlanRefused,
      "Failure: Hold seconds out of range (0 to 86400):\n1,2,3,4,86401 C:\\a.exe"},
 };
@@ -238,8 +245,10 @@ TEST(ShortcutPlan, NewShortcutTakesTheNextFreeName) {
   FakeSystem system;
   system.files = {D + "Notepad Tavrisol.lnk", D + "Notepad Tavrisol (2).lnk"};
   EXPECT_EQ(Plan(system, "1,1,1,1 notepad.exe", "").path, D + "Notepad Tavrisol (3).lnk");
-  for (int n = 3; n <= 99; ++n)
+  for (int n = 3; n <= 98; ++n)
     system.files.insert(D + "Notepad Tavrisol (" + std::to_string(n) + ").lnk");
+  EXPECT_EQ(Plan(system, "1,1,1,1 notepad.exe", "").path, D + "Notepad Tavrisol (99).lnk");
+  system.files.insert(D + "Notepad Tavrisol (99).lnk");
   Planned p = Plan(system, "1,1,1,1 notepad.exe", "");
   EXPECT_EQ(p.kind, PlanRefused);
   EXPECT_EQ(p.report, "Failure: No free shortcut name: " + D +

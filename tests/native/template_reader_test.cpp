@@ -333,7 +333,7 @@ TEST(TemplateReader, ClassTableGivesNamesStylesAndNavigableFlags) {
   EXPECT_EQ(c.navigable, 1);
   EXPECT_EQ(c.style, 0x50000000u);  // id 1 keeps its style
   ASSERT_TRUE(LookupControlClass(0x80, 0x50010000, 2, &c));
-  EXPECT_EQ(c.style, 0x50010001u);  // the Cancel button becomes the default one
+  EXPECT_EQ(c.style, 0x50010000u);  // Cancel too: the default button follows the focus
   ASSERT_TRUE(LookupControlClass(0x80, 0x50010003, 5, &c));  // check box with tab stop
   EXPECT_EQ(c.navigable, 1);
   ASSERT_TRUE(LookupControlClass(0x81, 0x50000000, 5, &c));

@@ -181,7 +181,14 @@ TEST(ViewerScroll, LimitsFollowLinesAndPage) {
   EXPECT_EQ(ViewerScrollPosition(4, 40, 0, 8, max), 34);  // thumb
   EXPECT_EQ(ViewerScrollPosition(5, 12, 3, 8, max), 12);
   EXPECT_EQ(ViewerScrollPosition(0, 0, 0, 8, max), 0);    // line up at the top
-  EXPECT_EQ(ViewerScrollPosition(7, 0, 17, 8, max), 17);  // SB_BOTTOM: unchanged
+  EXPECT_EQ(ViewerScrollPosition(7, 0, 17, 8, max), 34);  // SB_BOTTOM
+  EXPECT_EQ(ViewerScrollPosition(6, 0, 17, 8, max), 0);   // SB_TOP
+  // Keys and the wheel as requests: Page Up, a notch up (3 lines); others do not scroll.
+  int count = 0;
+  EXPECT_EQ(ViewerInputRequest(0x100, 0x21, &count), 2);
+  EXPECT_EQ(ViewerInputRequest(0x20A, 120u << 16, &count) * 10 + count, 3);
+  EXPECT_EQ(ViewerInputRequest(0x100, 0x26, &count), -1);
+  EXPECT_EQ(ViewerInputRequest(0x200, 0, &count), -1);
   for (int request = 0; request <= 8; ++request)
     EXPECT_EQ(ViewerScrollPosition(request, 40, 0, 8, ViewerLineCount("a\nb\nc\nd\ne")), 0);
   EXPECT_EQ(ViewerLineCount(""), 1);

@@ -313,11 +313,16 @@ TEST_F(EditorTest, RefusedInputIsNoEntryAndTheWindowStays) {
 
 TEST_F(EditorTest, OkMovesBothTextsToTheTopOfTheirListsAndCloses) {
   SetListValue(root, InputKey, "", "1,1,1,1 C:\\newest.exe");
-  SetListValue(root, InputKey, "01", "2,2,2,2 C:\\older.exe");
+  SetListValue(root, InputKey, "01", "2,2,2,2 regedit.exe");
+  SetListValue(root, InputKey, "05", "2,2,2,2 regedit.exe");  // a duplicate, deleted
   SetListValue(root, OutputKey, "", "C:\\old.lnk");
   ASSERT_NO_FATAL_FAILURE(Open());
   editor.SetText(1002, "2,2,2,2 C:\\older.exe");
   editor.SetText(1001, "C:\\new");
+  // A program that is not there is named, and nothing is saved.
+  editor.Press(1);
+  EXPECT_EQ(editor.TakeMessageBox().text.rfind("Program not found.\nC:\\older.exe\n", 0), 0u);
+  editor.SetText(1002, "2,2,2,2 regedit.exe");
   editor.Press(1);
   // No such shortcut yet: it is made at that path, ".lnk" added, and both
   // texts head their lists once it is written.
@@ -326,9 +331,10 @@ TEST_F(EditorTest, OkMovesBothTextsToTheTopOfTheirListsAndCloses) {
   EXPECT_EQ(box.text, "Saved shortcut C:\\new.lnk");
   DeleteFileA("C:\\new.lnk");
   ExpectClosedWithExitValue(1);
-  EXPECT_EQ(ListValue(root, InputKey, ""), "2,2,2,2 C:\\older.exe");
+  EXPECT_EQ(ListValue(root, InputKey, ""), "2,2,2,2 regedit.exe");
   EXPECT_EQ(ListValue(root, InputKey, "01"), "1,1,1,1 C:\\newest.exe");
   EXPECT_EQ(ListValue(root, InputKey, "02"), "(absent)");
+  EXPECT_EQ(ListValue(root, InputKey, "05"), "(absent)");
   EXPECT_EQ(ListValue(root, OutputKey, ""), "C:\\new.lnk");
   EXPECT_EQ(ListValue(root, OutputKey, "01"), "C:\\old.lnk");
 }
@@ -559,41 +565,41 @@ TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {
 
 // ---- the companion library -----------------------------------------------------------------
 
-TEST_F(EditorTest, WithoutTheLibraryBothFailuresAreReportedAndTheExitValueIsZero) {
-  TempFolder alone;
+// What a new user meets with tavrisol.exe copied alone (a library in the current folder or on
+// PATH is never loaded): the editor opens with no box in the way, Select (which needs the
+// library) disabled and skipped by the keys; the usage words answer.
+TEST_F(EditorTest, WithoutTheLibraryTheEditorOpensWithSelectDisabled) {
+  TempFolder alone, current;
   std::string exe = alone.Copy("tavrisol.exe", "tavrisol.exe");
-  ASSERT_FALSE(exe.empty());
-  harness::RunOptions options;
-  options.timeoutMs = 30000;
-  harness::RunResult run = harness::RunToEnd(exe, "", options);
-  ASSERT_TRUE(run.exited);
-  EXPECT_EQ(run.exitCode, 0u);
-  ASSERT_EQ(run.boxes.size(), 2u);
-  EXPECT_EQ(run.boxes[0].caption, "Error");
-  EXPECT_TRUE(StartsWith(run.boxes[0].text, "Failed to load tavrisolhelper.dll 0\n"))
-      << run.boxes[0].text;
-  EXPECT_GT(run.boxes[0].text.size(), std::string("Failed to load tavrisolhelper.dll 0\n").size());
-  EXPECT_EQ(run.boxes[1].caption, "Failure");
-  EXPECT_TRUE(StartsWith(run.boxes[1].text, "Failed to make background of resource 103\n"))
-      << run.boxes[1].text;
-}
-
-TEST_F(EditorTest, LibraryInTheCurrentFolderOrOnPathIsNotLoaded) {
-  TempFolder program, current;
-  std::string exe = program.Copy("tavrisol.exe", "tavrisol.exe");
   ASSERT_FALSE(current.Copy("tavrisolhelper.dll", "tavrisolhelper.dll").empty());
   char oldPath[32767] = "";
   GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
   SetEnvironmentVariableA("PATH", (current.path + ";" + oldPath).c_str());
+  bool started = editor.Start(exe, current.path);
+  SetEnvironmentVariableA("PATH", oldPath);
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(editor.WaitForWindow());
+  EXPECT_TRUE(harness::FindMessageBoxes(editor.Pid()).empty());
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor.window, 1004)));
+  SetForegroundWindow(editor.window);
+  ASSERT_TRUE(FocusComesTo(editor, 1002));
+  TypeKey(VK_TAB);  // Input -> Output, then past Select to Browse
+  ASSERT_TRUE(FocusComesTo(editor, 1001));
+  TypeKey(VK_TAB);
+  EXPECT_TRUE(FocusComesTo(editor, 1003));
+  editor.Press(2);
+  ExpectClosedWithExitValue(1);
+
   harness::RunOptions options;
   options.timeoutMs = 30000;
-  options.workDir = current.path;
-  harness::RunResult run = harness::RunToEnd(exe, "", options);
-  SetEnvironmentVariableA("PATH", oldPath);
-  ASSERT_TRUE(run.exited);
-  EXPECT_EQ(run.exitCode, 0u);
-  ASSERT_FALSE(run.boxes.empty());
-  EXPECT_TRUE(StartsWith(run.boxes[0].text, "Failed to load tavrisolhelper.dll 0\n"));
+  for (const char* words : {"/?", "--VERSION"}) {
+    harness::RunResult run = harness::RunToEnd(exe, words, options);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, "Tavrisol " TAVRISOL_PROJECT_VERSION);
+    EXPECT_EQ(run.boxes[0].text.find("tavrisol fill") != std::string::npos, words[0] == '/');
+  }
 }
 
 TEST_F(EditorTest, LibraryWithoutTheArmingProcedureIsReportedOnceAndTheEditorOpens) {

@@ -10,6 +10,7 @@
 #include "harness.h"
 #include "harness/shortcut_support.h"
 #include "placement/early.h"
+#include "placement/marks.h"
 
 using namespace harness;
 
@@ -284,6 +285,8 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
        "C:\\windows\\notepad.exe"},
       {"100,80,640,480", "Invalid Command line.\n100,80,640,480"},
       {"100,80,640,480\tC:\\x.exe", "Invalid Command line.\n100,80,640,480\tC:\\x.exe"},
+      {"10,10,-500,300 C:\\x.exe",
+       "Size -500x300: width and height must be 1 or more.\n10,10,-500,300 C:\\x.exe"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -294,10 +297,21 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
 
 TEST(PlacementStart, ProgramThatCannotStartIsReported) {
   ProcessGuard guard;  // nothing should start; kills whatever would
-  // The command is shown after the blanks before it and after it are gone.
-  RunResult r = RunTavrisol(std::string(Coordinates) + "  \t C:\\no\\such\\dir\\prog.exe \t ");
-  ExpectOneFailure(r, "CreateProcess failed.\nC:\\no\\such\\dir\\prog.exe");
-  EXPECT_TRUE(r.HasTrace(LookupTrace("C:\\no\\such\\dir\\prog.exe"))) << r.AllTraces();
+  // A program that is not there is named before anything else happens; a folder in its place is
+  // tried and cannot start. The command is shown after the blanks around it are gone, and the
+  // system's own text for the reason follows.
+  CreateDirectoryA("C:\\folder.exe", nullptr);
+  for (const char* program : {"C:\\no\\such\\dir\\prog.exe", "C:\\folder.exe"}) {
+    RunResult r = RunTavrisol(std::string(Coordinates) + "  \t " + program + " \t ");
+    const bool missing = program[3] == 'n';
+    const std::string head = (missing ? "Program not found.\n" : "CreateProcess failed.\n") +
+                             std::string(program) + "\n";
+    ASSERT_EQ(r.boxes.size(), 1u);
+    EXPECT_GT(r.boxes[0].text.size(), head.size());
+    ExpectOneFailure(r, head + r.boxes[0].text.substr(head.size()));
+    EXPECT_EQ(r.HasTrace(LookupTrace(program)), !missing) << r.AllTraces();
+  }
+  RemoveDirectoryA("C:\\folder.exe");
 }
 
 TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
@@ -372,7 +386,7 @@ TEST(PlacementRunning, ThreeCandidatesAreCascaded) {
   EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 3u);
 }
 
-TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndComesForward) {
+TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndTheMainWindowComesForward) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "nosysmenu.exe");
   DWORD pid = StartTarget(guard, path, 2);
@@ -394,7 +408,7 @@ TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndComesForward) {
   EXPECT_TRUE(r.HasTrace(MovedTrace(small))) << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("better candidate"), 1u);
   // Activation across processes reaches the window asynchronously under Wine.
-  EXPECT_TRUE(WaitUntil([large] { return GetForegroundWindow() == large; }, 5000))
+  EXPECT_TRUE(WaitUntil([small] { return GetForegroundWindow() == small; }, 5000))
       << GetForegroundWindow();
 }
 
@@ -519,39 +533,21 @@ TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForItsTurn) {
 }
 
 TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
-  // A program that restarts itself through a helper, and a single instance asked by its started
-  // copy (given an argument) to open a new window.
-  struct Case {
-    const char* name;
-    const char* arguments;
-    bool hold;
-  } cases[] = {{"handoverlate1.exe", "", false},
-               {"single.exe", " open", false},
-               {"handoverlate1.exe", "", true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + (c.hold ? " with a hold" : ""));
+  // A program that restarts itself through a helper.
+  for (bool hold : {false, true}) {
+    SCOPED_TRACE(hold ? "with a hold" : "placed once");
     ProcessGuard guard;
-    std::string path = guard.CopyFixture("target.exe", c.name);
-    bool single = std::string(c.name) == "single.exe";
-    DWORD instance = single ? StartTarget(guard, path, 1) : 0;
-    HWND earlier = single ? TargetWindows(instance)[0].hwnd : nullptr;
-
-    RunResult r =
-        RunTavrisol(std::string(Coordinates) + (c.hold ? ",4 " : " ") + path + c.arguments);
+    std::string path = guard.CopyFixture("target.exe", "handoverlate1.exe");
+    RunResult r = RunTavrisol(std::string(Coordinates) + (hold ? ",4 " : " ") + path);
     ASSERT_TRUE(PlacedQuietly(r));
     std::vector<DWORD> pids = FindProcessesByPath(path);
     ASSERT_EQ(pids.size(), 1u);
     EXPECT_TRUE(r.HasTrace("program handed over to process " + std::to_string(pids[0]) + "\r\n"))
         << r.AllTraces();
-    if (single) {
-      EXPECT_EQ(pids[0], instance);
-      EXPECT_TRUE(WindowAt(earlier, 300, 300, 400, 300));
-    }
     std::vector<WindowInfo> windows = TargetWindows(pids[0]);
-    ASSERT_EQ(windows.size(), single ? 2u : 1u);
-    HWND placed = windows[0].hwnd == earlier ? windows[1].hwnd : windows[0].hwnd;
-    EXPECT_TRUE(WindowAt(placed, Left, Top, Width, Height));
-    EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), c.hold ? 1u : 0u);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+    EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), hold ? 1u : 0u);
   }
 }
 
@@ -714,17 +710,6 @@ TEST(PlacementHold, MainWindowBusyWhenItAppearsIsPlacedOnceItAnswers) {
   ExpectSplashMainPlaced(path, RunTavrisol(std::string(Coordinates) + ",9 " + path));
 }
 
-namespace {
-
-// A copy of a fixture gets managed windows after all, so that it can take the foreground from
-// another program's window.
-void Managed(const std::string& fileName) {
-  RegDeleteKeyA(HKEY_CURRENT_USER,
-                ("Software\\Wine\\AppDefaults\\" + fileName + "\\X11 Driver").c_str());
-}
-
-}  // namespace
-
 TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   ProcessGuard guard;
   // Other spellings of a running program's path find it: no second copy, its window moved.
@@ -757,62 +742,91 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
   }
   EXPECT_NE(std::string(shortPath), path);
 
-  // Two runs of one shortcut at once start one copy, and both place it.
-  std::string twice = guard.CopyFixture("target.exe", "twice.exe");
+  // Runs of one program take turns, whatever its spelling: a second run while the first one
+  // starts the program (a shortcut with arguments as the editor writes it, and a hold) waits for
+  // the window, not for a program still starting, places it, and ends the first one's hold.
+  std::string twice = guard.CopyFixture("target.exe", "twicelate2.exe");
+  std::string twiceUpper = twice;
+  for (char& c : twiceUpper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   DebuggedProcess first, second;
-  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + twice));
-  ASSERT_TRUE(second.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + twice));
-  ASSERT_TRUE(first.WaitForExit(60000));
+  ASSERT_TRUE(first.Start(BuildFile("tavrisol.exe"),
+                          std::string(Coordinates) + ",30 \"" + twice + "\" -x"));
+  ASSERT_TRUE(first.WaitForTrace(LookupTrace(twice), 10000));
+  ASSERT_TRUE(second.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + twiceUpper));
   ASSERT_TRUE(second.WaitForExit(60000));
+  ASSERT_TRUE(first.WaitForExit(10000));
   EXPECT_EQ(first.ExitCode(), 1u);
   EXPECT_EQ(second.ExitCode(), 1u);
   EXPECT_EQ(FindProcessesByPath(twice).size(), 1u);
+  for (const std::string& line : second.Traces()) EXPECT_EQ(line.find("still starting"), line.npos);
+  EXPECT_TRUE(first.WaitForTrace("hold ended: a newer run took over\r\n", 0));
 
-  // While the started copy is still starting, a window the user opens in an instance that was
-  // running already is not taken for it: the started copy's own window is placed.
-  std::string single = guard.CopyFixture("target.exe", "singlelate2.exe");
-  Managed("singlelate2.exe");  // its window is put in front below
-  DWORD instance = StartTarget(guard, single, 1);
-  ASSERT_NE(instance, 0u);
-  HWND earlier = TargetWindows(instance)[0].hwnd;
-  DebuggedProcess run;
-  ASSERT_TRUE(
-      run.Start(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + single + " stay"));
-  ASSERT_TRUE(WaitUntil([&] { return FindProcessesByPath(single).size() == 2; }, 10000));
-  PostMessageA(earlier, WM_APP + 1, 0, 0);
-  ASSERT_TRUE(run.WaitForExit(60000));
-  EXPECT_EQ(run.ExitCode(), 1u);
-  HWND users = nullptr, own = nullptr;
-  for (DWORD pid : FindProcessesByPath(single)) {
-    for (const WindowInfo& info : TargetWindows(pid)) {
-      if (pid == instance && info.hwnd != earlier) users = info.hwnd;
-      if (pid != instance) own = info.hwnd;
-    }
+  // A command with arguments finds the copy running: clicked three times, still one copy, placed
+  // each time.
+  HWND once = TargetWindows(FindProcessesByPath(twice)[0])[0].hwnd;
+  for (int click = 1; click <= 3; ++click) {
+    RunResult again = RunTavrisol(std::to_string(Left + click) + ",80,640,480 " + twice + " -x");
+    ASSERT_TRUE(PlacedQuietly(again));
+    EXPECT_EQ(FindProcessesByPath(twice).size(), 1u);
+    EXPECT_TRUE(WindowAt(once, Left + click, Top, Width, Height));
   }
-  ASSERT_NE(users, nullptr);
-  ASSERT_NE(own, nullptr);
-  EXPECT_TRUE(WindowAt(users, 500, 200, 400, 300));
-  EXPECT_TRUE(WindowAt(own, Left, Top, Width, Height));
-
-  // An instance that answers the start by bringing its main window to the front: that window
-  // is placed.
-  std::string front = guard.CopyFixture("target.exe", "single.exe");
-  Managed("single.exe");
-  HWND answer = StartLoneTarget(guard, front);
-  ASSERT_NE(answer, nullptr);
-  SetForegroundWindow(own);
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == own; }, 5000));
-  RunResult fronted = RunTavrisol(std::string(Coordinates) + " " + front + " front");
-  ASSERT_TRUE(PlacedQuietly(fronted));
-  EXPECT_TRUE(WindowAt(answer, Left, Top, Width, Height));
-  EXPECT_TRUE(fronted.HasTrace("window " + Hex(answer) + " was brought to the front\r\n"))
-      << fronted.AllTraces();
+  // A mark counts only while the process that set it lives.
+  for (DWORD mark : {FindProcessesByPath(twice)[0], first.Pid()}) {
+    SetPropA(once, "TavrisolPlacedBy", reinterpret_cast<HANDLE>(uintptr_t{mark}));
+    EXPECT_EQ(PlacedBy(reinterpret_cast<WindowRef>(once)), mark == first.Pid() ? 0u : mark);
+  }
 
   // A splash process that starts the program's main copy and exits hands the hold over.
   std::string splash = guard.CopyFixture("target.exe", "splashcopy.exe");
   RunResult r = RunTavrisol(std::string(Coordinates) + ",5 " + splash);
   DWORD main = ExpectSplashMainPlaced(splash, r);
   EXPECT_TRUE(r.HasTrace("hold follows process " + std::to_string(main) + "\r\n")) << r.AllTraces();
+}
+
+// The program's main windows, and only those: a dialog it shows, a program it opens beside its
+// own window, a smaller second window under a hold, are all left as they are.
+TEST(PlacementWalk, TheProgramsMainWindowsAndOnlyThose) {
+  ProcessGuard guard;
+  std::string dialog = guard.CopyFixture("target.exe", "dialog.exe");
+  DWORD pid = StartTarget(guard, dialog, 1);
+  ASSERT_TRUE(WaitUntil([&] { return !FindMessageBoxes(pid).empty(); }, 5000));
+  HWND box = FindMessageBoxes(pid)[0];
+  RECT boxBefore;
+  GetWindowRect(box, &boxBefore);
+  RunResult r = PlaceAtCoordinates(dialog);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_TRUE(WindowAt(TargetWindows(pid)[0].hwnd, Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(box, boxBefore.left, boxBefore.top, boxBefore.right - boxBefore.left,
+                       boxBefore.bottom - boxBefore.top));
+
+  // What the program opens beside its own window is not the program's, neither for its hold nor,
+  // once the program has ended, for a later click, which starts the program again.
+  std::string launcher = guard.CopyFixture("target.exe", "launcherwindow.exe");
+  std::string game = launcher.substr(0, launcher.rfind('\\') + 1) + "gamewindow.exe";
+  guard.TrackPath(game);
+  r = RunTavrisol("100,80,300,200,3 " + launcher);
+  ASSERT_TRUE(PlacedQuietly(r));
+  ASSERT_EQ(FindProcessesByPath(game).size(), 1u);
+  HWND kid = TargetWindows(FindProcessesByPath(game)[0])[0].hwnd;
+  EXPECT_FALSE(WindowAt(kid, Left, Top, 300, 200));
+  const DWORD first = FindProcessesByPath(launcher)[0];
+  PostMessageA(TargetWindows(first)[0].hwnd, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitForProcessExit(first, 5000));
+  r = RunTavrisol("100,80,300,200 " + launcher);
+  ASSERT_TRUE(PlacedQuietly(r));
+  EXPECT_EQ(FindProcessesByPath(launcher).size(), 1u);
+  EXPECT_FALSE(WindowAt(kid, Left, Top, 300, 200));
+
+  // A second window smaller than the one the hold placed stays where it shows.
+  std::string second = guard.CopyFixture("target.exe", "second.exe");
+  pid = StartTarget(guard, second, 1);
+  r = RunTavrisol("100,80,900,700,3 " + second);
+  ASSERT_TRUE(PlacedQuietly(r));
+  std::vector<WindowInfo> windows = TargetWindows(pid);
+  ASSERT_EQ(windows.size(), 2u);
+  for (const WindowInfo& w : windows)
+    EXPECT_TRUE(w.title == "second" ? WindowAt(w.hwnd, 100, 80, 900, 700)
+                                    : WindowAt(w.hwnd, 50, 50, 700, 500));
 }
 
 namespace {
@@ -1010,6 +1024,11 @@ std::string LibraryLeft(const std::string& path, HWND window) {
 // where the thread's is refused, and after an exact move of the running program.
 TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   ProcessGuard guard;
+  auto copy = [&](const char* fixture, const char* name) {
+    std::string path = guard.CopyFixture(fixture, name);
+    guard.TrackFile(path + ".log");
+    return path;
+  };
   struct {
     const char* fixture;
     const char* name;
@@ -1018,7 +1037,7 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
                   {"target32.exe", "log32.exe"},
                   {"target32.exe", "log32own.exe"}};
   for (const auto& program : programs) {
-    const std::string path = guard.CopyFixture(program.fixture, program.name);
+    const std::string path = copy(program.fixture, program.name);
     ASSERT_TRUE(PlacedQuietly(RunTavrisol("-8,-32,1936,1119 " + path)));
     const std::vector<std::string> rects = Logged(path);
     ASSERT_FALSE(rects.empty()) << program.name;
@@ -1035,7 +1054,7 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
     EXPECT_EQ(LibraryLeft(path, window), "0") << program.name;
   }
 
-  const std::string fill = guard.CopyFixture("target.exe", "logownfill.exe");
+  const std::string fill = copy("target.exe", "logownfill.exe");
   ASSERT_TRUE(PlacedQuietly(RunTavrisol("fill " + fill)));
   std::vector<DWORD> pids = FindProcessesByPath(fill);
   ASSERT_EQ(pids.size(), 1u);
@@ -1050,7 +1069,7 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   EXPECT_EQ(LibraryLeft(fill, window), "0");
 
   // Started suspended as the run starts it, with the hook for the whole desktop.
-  const std::string desktop = guard.CopyFixture("target.exe", "logowndesktop.exe");
+  const std::string desktop = copy("target.exe", "logowndesktop.exe");
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;

@@ -135,7 +135,10 @@ MessageBoxInfo NextBox(DWORD pid, DWORD timeoutMs) {
 
 class ShortcutRoad : public ::testing::Test {
  protected:
-  void SetUp() override { CoInitialize(nullptr); }
+  void SetUp() override {
+    CoInitialize(nullptr);
+    MakeStandInPrograms();
+  }
   void TearDown() override {
     guard.CleanUp();
     for (const std::string& path : removeAfter) DeleteFileA(path.c_str());

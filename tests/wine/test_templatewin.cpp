@@ -151,13 +151,13 @@ struct ExpectedItem {
   const char* text;
   int id;
   const char* cls;
-  DWORD style;  // as the control holds it, with the Cancel button's default bit
+  DWORD style;  // as the control holds it
   int x, y, cx, cy;
 };
 
 const ExpectedItem kEditor[] = {
     {"Ok", 1, "Button", 0x50010001, 55, 82, 50, 14},
-    {"Cancel", 2, "Button", 0x50010001, 173, 82, 50, 14},
+    {"Cancel", 2, "Button", 0x50010000, 173, 82, 50, 14},
     {"Input", -1, "Button", 0x50000007, 19, 6, 244, 31},
     {"Output", -1, "Button", 0x50000007, 19, 44, 244, 31},
     {"", 1002, "ComboBox", 0x50210042, 33, 18, 165, 67},
@@ -395,6 +395,11 @@ TEST_F(Built, KeysMoveTheFocusAlongTheChainAndEscapeCancels) {
     ASSERT_EQ(FocusedControl(), Item(m.from));
     Press(m.key, m.shift);
     EXPECT_EQ(FocusedControl(), Item(m.to));
+    // One default button: the focused push button, else Ok.
+    for (int button : {0, 1, 6, 7, 8}) {
+      const bool isDefault = SendMessageA(Item(button), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON;
+      EXPECT_EQ(isDefault, button == (m.to == 4 || m.to == 5 ? 0 : m.to)) << button;
+    }
   }
   // The combo boxes notify their focus changes; no command was Cancel.
   auto cancels = [] {
@@ -561,6 +566,7 @@ struct ViewerRun {
   int fieldPixels = 0, averagePixels = 0, widestPixels = 0;
   std::string afterThreeDown, afterThumb;
   int thumbPosition = -1;
+  std::vector<int> keyPositions;  // after Home, a wheel notch down, Page Down, End
   SeenBox copied;
   std::string clipboard;
   bool clipboardRead = false;
@@ -608,7 +614,16 @@ TEST(TextViewer, FitsScrollsAndCopies) {
     SendMessageA(box, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 40), 0);
     GetDlgItemTextA(box, IDC_VIEWER_TEXT, buffer, sizeof buffer);
     run.afterThumb = buffer;
-    run.thumbPosition = GetScrollPos(GetDlgItem(box, IDC_VIEWER_SCROLL), SB_CTL);
+    HWND bar = GetDlgItem(box, IDC_VIEWER_SCROLL);
+    run.thumbPosition = GetScrollPos(bar, SB_CTL);
+    // Keys and the wheel scroll whatever has the focus: here the OK button.
+    for (WPARAM key : {VK_HOME, 0, VK_NEXT, VK_END}) {  // 0: a wheel notch down
+      const int before = GetScrollPos(bar, SB_CTL);
+      PostMessageA(GetDlgItem(box, IDOK), key ? WM_KEYDOWN : WM_MOUSEWHEEL,
+                   key ? key : MAKEWPARAM(0, -WHEEL_DELTA), 0);
+      harness::WaitUntil([&] { return GetScrollPos(bar, SB_CTL) != before; }, 2000);
+      run.keyPositions.push_back(GetScrollPos(bar, SB_CTL));
+    }
 
     // Copy runs a message box inside the command: post it, then answer the box.
     std::thread answer = AnswerMessageBox("Success", &run.copied, 10000);
@@ -656,6 +671,7 @@ TEST(TextViewer, FitsScrollsAndCopies) {
   EXPECT_EQ(run.afterThreeDown.rfind("line 3\nline 4", 0), 0u);
   EXPECT_EQ(run.afterThumb, SkipLines(34, text.c_str()));
   EXPECT_EQ(run.thumbPosition, 34);
+  EXPECT_EQ(run.keyPositions, std::vector<int>({0, 3, 11, 34}));
   ASSERT_TRUE(run.copied.found);
   EXPECT_EQ(run.copied.text, "Text copied to ClipBoard.");
   ASSERT_TRUE(run.clipboardRead);

@@ -130,6 +130,12 @@ std::string FileBytes(const std::string& path) {
   return bytes.str();
 }
 
+void MakeStandInPrograms() {
+  CreateDirectoryA("C:\\Apps", nullptr);
+  for (const char* path : {"C:\\Apps\\view.exe", "C:\\windows\\zz.exe"})
+    CloseHandle(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+}
+
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -49,6 +49,9 @@ std::string TempFolder();  // with its trailing backslash
 std::string ModulePath();
 std::string FileBytes(const std::string& path);
 bool FileExists(const std::string& path);
+// Empty files at the program paths the shortcut tests name, which a shortcut
+// is refused for when they are not there.
+void MakeStandInPrograms();
 // The default value of a recent-list key, HKLM first, then HKCU.
 std::string RecentHead(const char* keyPath);
 bool SameText(const std::string& a, const std::string& b);  // case-insensitive
