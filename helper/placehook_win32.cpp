@@ -18,7 +18,7 @@ namespace {
 
 // This process's share, written by the hook and the subclass on the
 // program's thread only.
-int ours = -1;             // whether the block names this process; -1: not looked yet
+bool looking = true;       // until the first main window: taken, or not this process's
 HWND placing;              // the window being placed
 WNDPROC programProcedure;  // its procedure before the subclass
 bool wide;                 // a Unicode window: its procedure is set and called wide
@@ -146,13 +146,13 @@ LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
 
 // The first window created that will be a main window is the one placed.
 extern "C" LRESULT CALLBACK PlaceHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && ours != 0) {
+  if (code == HCBT_CREATEWND && looking) {
     const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
     HWND window = reinterpret_cast<HWND>(wParam);
     if (IsEarlyMainWindow(create->style, create->dwExStyle, create->hwndParent != nullptr)) {
-      ours = UseBlock(window);
-      if (ours) {
-        ours = 0;  // one window only
+      const bool named = UseBlock(window);
+      looking = false;  // one window only; none in a process the block does not name
+      if (named) {
         placing = window;
         wide = IsWindowUnicode(window);
         auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
