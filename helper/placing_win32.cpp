@@ -81,8 +81,10 @@ extern "C" void WINAPI ArmPlacing(const EarlyBlock* request, HANDLE process, DWO
   placing->placed = reinterpret_cast<uintptr_t>(Named(EarlyPlacedName, processId));
   BOOL other = FALSE;
   IsWow64Process(process, &other);
-  if (other && StartHost(processId, threadId, desktop, placing)) return;
-  if (!other) placing->hook = reinterpret_cast<uintptr_t>(HookPlacing(threadId, desktop));
+  // Without the event, no hook either.
+  if (placing->placed && other && StartHost(processId, threadId, desktop, placing)) return;
+  if (placing->placed && !other)
+    placing->hook = reinterpret_cast<uintptr_t>(HookPlacing(threadId, desktop));
   if (placing->hook) return;
   FinishPlacing(placing, process, 0, 0);
 }
