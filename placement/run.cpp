@@ -259,11 +259,18 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         break;
 
       case AwaitIdle:
-        if (!ops.awaitPlaced(&started)) {
-          ops.waitForInputIdle(awaited.process.handle, InputIdleTimeoutMs);
-          ops.sleep(StartSettleMs);
-        }
         state = Scan;
+        if (ops.awaitPlaced(&started)) break;
+        // Looked at a second at a time while it gets ready: a stub that
+        // starts the real program and waits never does, yet windows show.
+        for (uint32_t waited = 0; waited < InputIdleTimeoutMs; waited += StartSettleMs) {
+          if (ops.waitForInputIdle(awaited.process.handle, StartSettleMs)) break;
+          if (ScanProgram(ops, &awaited, false, &program)) {
+            state = Place;
+            break;
+          }
+        }
+        if (state == Scan) ops.sleep(StartSettleMs);
         break;
 
       case Scan:

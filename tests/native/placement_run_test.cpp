@@ -235,7 +235,7 @@ std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<st
 // The turn of the program C:\app.exe, taken before its lookup.
 const std::vector<std::string> Lookup = {"lock C:\\app.exe 47000", "find"};
 // What a started program goes through before its first scan.
-const std::vector<std::string> StartSteps = {"record shown", "start", "idle 20816 30000",
+const std::vector<std::string> StartSteps = {"record shown", "start", "idle 20816 1000",
                                              "sleep 1000", "scan 77"};
 // Between its scans, the run looks for other processes of the program.
 const std::string Walk = "walk C:\\app.exe";
@@ -266,6 +266,14 @@ TEST_F(PlacementRun, StartedWhenNotRunning) {
   EXPECT_EQ(system.started.left, 10);
   EXPECT_EQ(system.started.height, 400);
   EXPECT_TRUE(CapturedReports().empty());
+
+  // A stub that never gets ready: its window is placed once it shows, not after the idle wait.
+  system = FakeSystem();
+  system.notReady = {0x5150};
+  system.scanAnswers = {false, true};
+  EXPECT_EQ(Run("10,20,300,400 app.exe"), 1);
+  EXPECT_EQ(Count("idle 20816 1000"), 2);
+  EXPECT_EQ(Count("sleep 1000"), 0);
 }
 
 // A window placed as it was shown is scanned and placed at once, without the settle.
@@ -478,18 +486,18 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
       {{{42, now - 13 * Second}},
        {},
        "42",
-       {"scan 42", "idle 4138 30000", "sleep 1000", "scan 42"}},
+       {"scan 42", "idle 4138 1000", "sleep 1000", "scan 42"}},
       {{{42, old}},
        {0x1000 + 42},
        "42",
-       {"scan 42", "idle 4138 0", "idle 4138 30000", "sleep 1000", "scan 42"}},
+       {"scan 42", "idle 4138 0", "idle 4138 1000", "scan 42"}},
       // Old and ready: hung, ended through the handle the lookup opened.
       {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138", "record shown"}},
       // Several: one still starting is awaited, and nothing is ended.
       {{{41, old}, {42, now - Second}},
        {},
        "42",
-       {"scan 41", "scan 42", "idle 4137 0", "idle 4138 30000"}},
+       {"scan 41", "scan 42", "idle 4137 0", "idle 4138 1000"}},
       // Several hung: all are ended before the one start.
       {{{41, old}, {42, old}},
        {},
@@ -509,7 +517,7 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
       {{{42, old}},
        {},
        "",
-       {"scan 42", "scan 60", "idle 4138 30000", "sleep 1000", "scan 42"},
+       {"scan 42", "scan 60", "idle 4138 1000", "sleep 1000", "scan 42"},
        {{60, old}}},
       {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138"}, {{60, old, 2}}},
       // The launcher has ended: what it started is found in the program's job.
