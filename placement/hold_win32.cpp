@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "placement/handover.h"
 #include "placement/hold.h"
 #include "placement/move.h"
 
@@ -27,22 +28,12 @@ WindowRef MovingWindow(WindowRef window) {
 
 // Waits for the end of a process, handing the system's events to the callback meanwhile.
 bool WaitForExit(const Program& program, uint32_t milliseconds) {
-  HANDLE handles[ProgramSlots];
-  DWORD count = 0;
+  const void* handles[ProgramSlots];
+  uint32_t count = 0;
   for (uint32_t i = 0; i < program.count && i < ProgramSlots; ++i)
     if (program.processes[i].handle != 0)
-      handles[count++] = reinterpret_cast<HANDLE>(program.processes[i].handle);
-  if (count == 0) return true;
-  const DWORD start = GetTickCount();
-  for (DWORD elapsed = 0; elapsed <= milliseconds; elapsed = GetTickCount() - start) {
-    DWORD result =
-        MsgWaitForMultipleObjects(count, handles, FALSE, milliseconds - elapsed, QS_ALLINPUT);
-    if (result < WAIT_OBJECT_0 + count) return true;
-    if (result != WAIT_OBJECT_0 + count) return false;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-  }
-  return false;
+      handles[count++] = reinterpret_cast<const void*>(program.processes[i].handle);
+  return count == 0 || WaitPumping(handles, count, milliseconds);
 }
 
 uint32_t TickCount() { return GetTickCount(); }

@@ -4,6 +4,7 @@
 
 #include "diag/diag.h"
 #include "diag/text.h"
+#include "placement/handover.h"
 #include "placement/hold.h"
 #include "placement/lookup.h"
 #include "placement/marks.h"
@@ -15,6 +16,7 @@ namespace {
 
 enum { QuotedPathSize = ProcessPathSize + 2 };  // the path, two quotes, the terminator
 enum { ErrorElevationRequired = 740 };          // not in every SDK's headers
+enum : DWORD { IdlePollMs = 10 };               // between two looks at a starting program
 
 // A command that is exactly the absolute path of an existing file is also
 // given as the application name, so that "C:\Program Files\App\app.exe" can
@@ -106,13 +108,23 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   Follow(info.hProcess, started);
   ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, false,
                     &started->placing);
+  FollowHandOver(request, started->job, info.dwProcessId);
   ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   return true;
 }
 
+// Asked every few milliseconds, so that the windows the program hands over to
+// are moved as they are made meanwhile.
 bool WaitUntilIdle(uintptr_t process, uint32_t milliseconds) {
-  return WaitForInputIdle(reinterpret_cast<HANDLE>(process), milliseconds) != WAIT_TIMEOUT;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (WaitForInputIdle(reinterpret_cast<HANDLE>(process), 0) != WAIT_TIMEOUT) return true;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= milliseconds) return false;
+    WaitPumping(nullptr, 0,
+                milliseconds - elapsed < IdlePollMs ? milliseconds - elapsed : IdlePollMs);
+  }
 }
 
 bool HasExited(uintptr_t process) {
@@ -129,7 +141,7 @@ bool ExitValue(uintptr_t process, uint32_t* value) {
 
 void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
 
-void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
+void Pause(uint32_t milliseconds) { WaitPumping(nullptr, 0, milliseconds); }
 
 uint64_t Now() {
   FILETIME now;
@@ -161,7 +173,9 @@ bool ScanFront(WindowState* state, uint32_t processId, const ShownWindows& shown
   return ScanForeground(SystemWindowOps, state, processId, shown);
 }
 
+// The run has its target: the hold, if any, takes over from here.
 PlaceResult Place(WindowState* state, const PlacementRequest& request) {
+  StopFollowingHandOver();
   return PlaceTargetWindows(state, request);
 }
 

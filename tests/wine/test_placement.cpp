@@ -929,6 +929,8 @@ TEST(PlacementWalk, WhatALauncherStartsIsTheProgram) {
   EXPECT_TRUE(WindowAt(windowOf(game), Left, Top, Width, Height));
   EXPECT_TRUE(r.HasTrace("process " + std::to_string(games[0]) + " was started by the program\r\n"))
       << r.AllTraces();
+  // It was moved as it was made, from the system's event.
+  EXPECT_TRUE(r.HasTrace("window " + Hex(windowOf(game)) + " moved as it was made\r\n"));
   r = RunTavrisol("300,200,500,400 " + stay);
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(WindowAt(windowOf(game), 300, 200, 500, 400));

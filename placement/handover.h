@@ -1,0 +1,20 @@
+// Windows of what a started program hands over to (a launcher's game, a
+// splash's main copy, a restart) moved as they are made, from the system's
+// window events, so that they are seen at their place within a frame of their
+// show; the scans of the run still find and place them as before.
+#pragma once
+#include <cstdint>
+
+#include "placement/command.h"
+
+// From now until StopFollowingHandOver: a new main window of a process in the
+// run's job, other than the one the run started, goes to the request's
+// rectangle at once while the started one shows no main window of its own.
+// Nothing for a fill, which is measured on the shown window.
+void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId);
+void StopFollowingHandOver();
+
+// Waits up to milliseconds for one of the handles, handing the system's
+// events and messages to this thread meanwhile; true when a handle was
+// signalled.
+bool WaitPumping(const void* const* handles, uint32_t count, uint32_t milliseconds);
