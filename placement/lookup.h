@@ -36,8 +36,8 @@ struct Program {
   char path[ProcessPathSize];  // canonical; "" when the command names no file
   uint32_t count;              // processes held, at most ProgramSlots
   ProgramProcess processes[ProgramSlots];
-  // The job the program's starts are put in, named after its path so that a
-  // later run finds what it started, also after the starter ended; 0 when none.
+  // The run's own job, which what it starts is put in, so that what that
+  // starts is found within the run, also after the starter ended; 0 when none.
   // Owned by the run, never by the lookup.
   ProcessRef job;
 };

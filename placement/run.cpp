@@ -206,7 +206,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         if (program.path[0] != '\0') lock = ops.lockProgram(program.path, TurnWaitMs);
         program.job = ops.programJob();
         windows.Program = program.path;
-        // A launcher that has ended leaves what it started in the job.
+        // A launcher that has ended leaves its game's window placed for the program.
         state = ops.findProgram(&program, false) != 0 || ops.findLaunched(&program, false) != 0
                     ? ScanFound
                     : Start;

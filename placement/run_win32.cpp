@@ -28,7 +28,7 @@ bool NamesExistingFile(const char* command) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// What the run needs of a process it started, which goes in the program's job
+// What the run needs of a process it started, which goes in the run's job
 // (an older system may refuse a second job: the parent links stand in).
 void Follow(HANDLE process, StartedProcess* started) {
   if (!AssignProcessToJobObject(reinterpret_cast<HANDLE>(started->job), process))
@@ -96,7 +96,7 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
     if (QuoteProgramPath(request.command, quoted, sizeof quoted)) commandLine = quoted;
   }
   // Started suspended, so that its path and start time are read before it can
-  // hand over to another copy and end, and so that it is in the program's job
+  // hand over to another copy and end, and so that it is in the run's job
   // before it can start anything of its own.
   if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
                       CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
