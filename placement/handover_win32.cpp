@@ -11,6 +11,7 @@ struct Followed {
   HWINEVENTHOOK hook;
   HANDLE job;
   DWORD started;
+  HANDLE placed;
   PlacementRequest request;
 };
 Followed followed;
@@ -52,13 +53,16 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG ch
   const PlacementRequest& r = followed.request;
   SetWindowPos(window, nullptr, r.left, r.top, r.width, r.height,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  if (followed.placed != nullptr) SetEvent(followed.placed);
 }
 
 }  // namespace
 
-void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId) {
+void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId,
+                    uintptr_t placedEvent) {
   if (request.fill != FillNone || job == 0 || followed.hook != nullptr) return;
-  followed = {nullptr, reinterpret_cast<HANDLE>(job), startedId, request};
+  followed = {nullptr, reinterpret_cast<HANDLE>(job), startedId,
+              reinterpret_cast<HANDLE>(placedEvent), request};
   // Every process: what the program hands over to may be any.
   followed.hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, MoveAsMade, 0, 0,
                                   WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);

@@ -108,7 +108,7 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   Follow(info.hProcess, started);
   ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, false,
                     &started->placing);
-  FollowHandOver(request, started->job, info.dwProcessId);
+  FollowHandOver(request, started->job, info.dwProcessId, started->placing.placed);
   ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   return true;
