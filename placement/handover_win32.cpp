@@ -17,13 +17,9 @@ struct Followed {
 Followed followed;
 
 BOOL CALLBACK FindStartedMain(HWND window, LPARAM found) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  if (processId != followed.started || !IsWindowVisible(window)) return TRUE;
+  const WindowRef ref = reinterpret_cast<WindowRef>(window);
   *reinterpret_cast<bool*>(found) =
-      IsMainStyle(static_cast<uint32_t>(GetWindowLongA(window, GWL_STYLE)),
-                  static_cast<uint32_t>(GetWindowLongA(window, GWL_EXSTYLE)),
-                  GetWindow(window, GW_OWNER) != nullptr);
+      SystemWindowOps.ownerProcess(ref) == followed.started && IsMainWindow(SystemWindowOps, ref);
   return !*reinterpret_cast<bool*>(found);
 }
 
