@@ -6,6 +6,7 @@
 // can be removed and the library taken out of the program.
 #include <windows.h>
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include "helper/place_hook.h"
@@ -37,6 +38,7 @@ bool UseBlock(HWND window) {
   if (block) {
     request = *block;
     if (window) block->window = reinterpret_cast<uintptr_t>(window);
+    if (window) block->library = reinterpret_cast<uintptr_t>(Self());
     UnmapViewOfFile(block);
   }
   CloseHandle(mapping);
@@ -169,6 +171,29 @@ extern "C" HHOOK WINAPI HookPlacing(DWORD thread, BOOL desktop) {
   return hook ? hook : SetWindowsHookExA(WH_CBT, PlaceHook, Self(), 0);
 }
 
+namespace {
+
+// The library's module in the process: the one the block names while it is
+// still this file (a look at one module), else found in the list of all.
+HMODULE LoadedIn(HANDLE process, DWORD processId, HMODULE named, const char* own) {
+  char path[MAX_PATH];
+  if (named)
+    return K32GetModuleFileNameExA(process, named, path, sizeof path) && lstrcmpiA(path, own) == 0
+               ? named
+               : nullptr;
+  HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
+  if (modules == INVALID_HANDLE_VALUE) return nullptr;
+  MODULEENTRY32 module;
+  module.dwSize = sizeof module;
+  HMODULE left = nullptr;
+  for (BOOL more = Module32First(modules, &module); more; more = Module32Next(modules, &module))
+    if (lstrcmpiA(module.szExePath, own) == 0) left = module.hModule;
+  CloseHandle(modules);
+  return left;
+}
+
+}  // namespace
+
 // The system unloads a library whose hook is removed when the program's
 // thread next runs a message, and Wine never does: a message first, then
 // FreeLibrary in the program for what is left.
@@ -176,10 +201,12 @@ extern "C" void WINAPI LeaveProgram(DWORD processId, HWND window) {
   char name[EarlyNameSize];
   EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
   HANDLE mapping = window ? nullptr : OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+  HMODULE named = nullptr;
   if (auto* block = mapping
                         ? static_cast<EarlyBlock*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))
                         : nullptr) {
     window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
+    named = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(block->library));
     UnmapViewOfFile(block);
   }
   if (mapping) CloseHandle(mapping);
@@ -189,22 +216,15 @@ extern "C" void WINAPI LeaveProgram(DWORD processId, HWND window) {
                         SMTO_ABORTIFHUNG, 1000, &answer);
   char own[MAX_PATH];
   if (!GetModuleFileNameA(Self(), own, sizeof own)) return;
-  HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
-  if (modules == INVALID_HANDLE_VALUE) return;
-  MODULEENTRY32 module;
-  module.dwSize = sizeof module;
-  HMODULE left = nullptr;
-  for (BOOL more = Module32First(modules, &module); more; more = Module32Next(modules, &module))
-    if (lstrcmpiA(module.szExePath, own) == 0) left = module.hModule;
-  CloseHandle(modules);
-  HANDLE process = left ? OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
-                                          PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                      FALSE, processId)
-                        : nullptr;
+  HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                   PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                               FALSE, processId);
   if (!process) return;
+  HMODULE left = LoadedIn(process, processId, named, own);
   auto freeLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary")));
-  HANDLE thread = CreateRemoteThread(process, nullptr, 0, freeLibrary, left, 0, nullptr);
+  HANDLE thread =
+      left ? CreateRemoteThread(process, nullptr, 0, freeLibrary, left, 0, nullptr) : nullptr;
   if (thread) {
     WaitForSingleObject(thread, 1000);
     CloseHandle(thread);

@@ -19,6 +19,7 @@ void FillEarlyBlock(const PlacementRequest& request, EarlyBlock* block) {
             request.height,
             request.fill,
             request.fillMonitor,
+            0,
             0};
 }
 

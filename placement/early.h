@@ -12,7 +12,8 @@
 struct EarlyBlock {
   int32_t left, top, width, height;  // all 0 for a fill
   int32_t fill, fillMonitor;
-  uint64_t window;  // written by the library; 0 while it has taken none
+  uint64_t window;   // written by the library; 0 while it has taken none
+  uint64_t library;  // the library's module in the program, written with window
 };
 
 // The named objects of one start, told apart by a letter: the block, the

@@ -172,14 +172,19 @@ bool FollowProgram(const HoldOps& ops, Program* program) {
 
 }  // namespace
 
-bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
-              WindowState* state) {
+bool PutBackPlaced(const HoldOps& ops, const PlacementRequest& request, WindowState* state) {
   for (PlacedWindow& placed : state->PlacedTable) {
     if (placed.window != 0 && !placed.released && !PutBack(ops, request, &placed)) {
       TraceLine("window %x was placed by a newer run\r\n", Hex(placed.window));
       return false;
     }
   }
+  return true;
+}
+
+bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+              WindowState* state) {
+  if (!PutBackPlaced(ops, request, state)) return false;
   PlaceNewTarget(ops, request, program, state);
   return true;
 }

@@ -35,6 +35,10 @@ struct HoldOps {
   void (*releaseClip)(WindowRef window);
 };
 
+// Puts back every held window that is not where the run put it; false when a
+// newer run has placed one of them.
+bool PutBackPlaced(const HoldOps& ops, const PlacementRequest& request, WindowState* state);
+
 // One look at the target's windows: puts back every held window that is not
 // where the run put it, and places a new, larger main window. False when a
 // newer run has placed one of the held windows: the hold is over.
@@ -52,3 +56,4 @@ bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program*
 
 // The same over the system (hold_win32.cpp).
 bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state);
+void PutBackPlaced(const PlacementRequest& request, WindowState* state);

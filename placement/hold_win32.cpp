@@ -50,11 +50,17 @@ uint32_t Find(Program* program, bool windowOwnersOnly) {
   return FindProgram(program, windowOwnersOnly) + FindLaunched(program, !windowOwnersOnly);
 }
 
+const HoldOps SystemHoldOps = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount, Find,
+                               HasExited,        Close,        ReleaseClip};
+
 }  // namespace
 
+void PutBackPlaced(const PlacementRequest& request, WindowState* state) {
+  PutBackPlaced(SystemHoldOps, request, state);
+}
+
 bool HoldPlacement(const PlacementRequest& request, Program* program, WindowState* state) {
-  const HoldOps ops = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount, Find,
-                       HasExited,        Close,        ReleaseClip};
+  const HoldOps& ops = SystemHoldOps;
   HWINEVENTHOOK hook =
       SetWinEventHook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZESTART, nullptr,
                       NoteMoveSizeStart, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);

@@ -288,9 +288,9 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         }
         // A started program without a window is left running.
         if (state == Fail)
-          failure = awaited.instanceSeen                                  ? NoWindowShown
+          failure = awaited.instanceSeen                               ? NoWindowShown
                     : EndedWithAll(ops, awaited, &program, &exitValue) ? EndedWithoutWindow
-                                                                          : NoWindow;
+                                                                       : NoWindow;
         break;
 
       case Place: {
@@ -301,6 +301,8 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         ops.unlockProgram(lock);
         lock = 0;
         PlaceResult placed = ops.placeTargetWindows(&windows, request);
+        if (placed.moved > 0 && request.holdSeconds == 0 && awaited.startedByRun)
+          ops.settlePlaced(request, &windows, awaited.process.handle);
         bool heldPlaced = request.holdSeconds > 0 && ops.holdPlacement(request, &program, &windows);
         if (placed.moved > 0 || heldPlaced) {
           result = 1;

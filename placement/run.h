@@ -90,6 +90,11 @@ struct PlacementOps {
   // place, while it is starting (FinishEarlyPlacement); false when nothing
   // was set up for that, and the run waits as for any program.
   bool (*awaitPlaced)(StartedProcess* started);
+  // A program that moves its window away again as it finishes starting (a
+  // saved place restored right after the show): once the process is ready for
+  // input, at most StartSettleMs after the placing, what the run placed is put
+  // back where it was put (PutBackPlaced).
+  void (*settlePlaced)(const PlacementRequest& request, WindowState* state, uintptr_t process);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

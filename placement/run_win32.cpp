@@ -202,6 +202,12 @@ bool AwaitPlaced(StartedProcess* started) {
   return true;
 }
 
+// Nothing to pump for now that the run has its target: woken the moment it is ready.
+void SettlePlaced(const PlacementRequest& request, WindowState* state, uintptr_t process) {
+  WaitForInputIdle(reinterpret_cast<HANDLE>(process), StartSettleMs);
+  PutBackPlaced(request, state);
+}
+
 const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          LockProgram,
                                          UnlockProgram,
@@ -225,7 +231,8 @@ const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          ProgramJob,
                                          FindLaunched,
                                          ExitValue,
-                                         AwaitPlaced};
+                                         AwaitPlaced,
+                                         SettlePlaced};
 
 }  // namespace
 

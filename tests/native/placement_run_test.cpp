@@ -193,11 +193,16 @@ bool FakeAwaitPlaced(StartedProcess*) {
   return fake->placedEarly;
 }
 
+void FakeSettle(const PlacementRequest&, WindowState*, uintptr_t process) {
+  fake->calls.push_back("settle " + std::to_string(process));
+}
+
 const PlacementOps FakeOps = {
-    FakeCanonical,   FakeLock,       FakeUnlock,  FakeFind,         FakeRelease,   FakeStart,
-    FakeIdle,        FakeExited,     FakeClose,   FakeSleep,        FakeNow,       FakeSession,
-    FakeRecordShown, FakeScan,       FakeScanNew, FakeScanFront,    FakePlace,     FakeTerminate,
-    FakeHold,        FakeClearMarks, FakeJob,     FakeFindLaunched, FakeExitValue, FakeAwaitPlaced};
+    FakeCanonical, FakeLock,         FakeUnlock,      FakeFind,        FakeRelease,
+    FakeStart,     FakeIdle,         FakeExited,      FakeClose,       FakeSleep,
+    FakeNow,       FakeSession,      FakeRecordShown, FakeScan,        FakeScanNew,
+    FakeScanFront, FakePlace,        FakeTerminate,   FakeHold,        FakeClearMarks,
+    FakeJob,       FakeFindLaunched, FakeExitValue,   FakeAwaitPlaced, FakeSettle};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -241,6 +246,8 @@ const std::vector<std::string> StartSteps = {"record shown", "start", "idle 2081
 const std::string Walk = "walk C:\\app.exe";
 // The started program's handle is kept until the run ends.
 const std::string CloseStarted = "close 20816";
+// Once placed without a hold, a started program's window is put back if it moved away meanwhile.
+const std::string Settle = "settle 20816";
 
 TEST_F(PlacementRun, FoundRunningIsPlacedAfterOneScanWithoutWaiting) {
   system.running = {{42}};
@@ -261,7 +268,7 @@ TEST_F(PlacementRun, StartedWhenNotRunning) {
   system.scanAnswers = {true};
   // A bare name names no file: no turn to take, and started as written.
   EXPECT_EQ(Run("10,20,300,400 app.exe  "), 1);
-  EXPECT_EQ(system.calls, Concat({"find"}, Concat(StartSteps, {"place", CloseStarted})));
+  EXPECT_EQ(system.calls, Concat({"find"}, Concat(StartSteps, {"place", Settle, CloseStarted})));
   EXPECT_EQ(system.startedCommand, "app.exe");
   EXPECT_EQ(system.started.left, 10);
   EXPECT_EQ(system.started.height, 400);
@@ -282,18 +289,18 @@ TEST_F(PlacementRun, StartedWindowPlacedBeforeItShowsEndsTheRunWithoutWaiting) {
   system.placedEarly = true;
   EXPECT_EQ(Run("10,20,300,400 app.exe"), 1);
   EXPECT_EQ(system.calls, Concat({"find", "record shown", "start", "placed early", "scan 77"},
-                                 {"place", CloseStarted}));
+                                 {"place", Settle, CloseStarted}));
 }
 
 TEST_F(PlacementRun, RunningWithoutWindowIsKilledThroughItsHandleAndStartedOnce) {
   system.running = {{42}};
   system.scanAnswers = {false, false, false, true};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
-  EXPECT_EQ(
-      system.calls,
-      Concat(Lookup, Concat({"scan 42", "idle 4138 0", "terminate 4138"},
-                            Concat(StartSteps, {Walk, "sleep 1000", "scan 77", Walk, "sleep 1000",
-                                                "scan 77", "unlock", "place", CloseStarted}))));
+  EXPECT_EQ(system.calls,
+            Concat(Lookup, Concat({"scan 42", "idle 4138 0", "terminate 4138"},
+                                  Concat(StartSteps,
+                                         {Walk, "sleep 1000", "scan 77", Walk, "sleep 1000",
+                                          "scan 77", "unlock", "place", Settle, CloseStarted}))));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"killing hung process\r\n"}));
 }
 
@@ -483,14 +490,8 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
     std::deque<bool> answers = {};           // of the scans
   } cases[] = {
       // Young, or old but not waiting for input yet: still starting, awaited as a started one.
-      {{{42, now - 13 * Second}},
-       {},
-       "42",
-       {"scan 42", "idle 4138 1000", "sleep 1000", "scan 42"}},
-      {{{42, old}},
-       {0x1000 + 42},
-       "42",
-       {"scan 42", "idle 4138 0", "idle 4138 1000", "scan 42"}},
+      {{{42, now - 13 * Second}}, {}, "42", {"scan 42", "idle 4138 1000", "sleep 1000", "scan 42"}},
+      {{{42, old}}, {0x1000 + 42}, "42", {"scan 42", "idle 4138 0", "idle 4138 1000", "scan 42"}},
       // Old and ready: hung, ended through the handle the lookup opened.
       {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138", "record shown"}},
       // Several: one still starting is awaited, and nothing is ended.

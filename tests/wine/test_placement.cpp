@@ -1070,6 +1070,21 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   EXPECT_EQ(Logged(fill), std::vector<std::string>{text});
   EXPECT_EQ(LibraryLeft(fill, window), "0");
 
+  // One that moves its window back as it finishes starting has it put back within the run.
+  const std::string back = copy("target.exe", "logmovebacksoon.exe");
+  const RunResult run = PlaceAtCoordinates(back);
+  ASSERT_TRUE(PlacedQuietly(run));
+  std::vector<std::string> rects;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        rects = Logged(back);
+        return std::count(rects.begin(), rects.end(), "300,300,700,600") == 1;
+      },
+      2000));
+  ASSERT_FALSE(rects.empty());
+  EXPECT_EQ(rects.front(), "100,80,740,560");
+  EXPECT_EQ(rects.back(), "100,80,740,560") << run.AllTraces();
+
   // Started suspended as the run starts it, with the hook for the whole desktop.
   const std::string desktop = copy("target.exe", "logowndesktop.exe");
   STARTUPINFOA startup = {};
