@@ -10,12 +10,17 @@
 // From now until StopFollowingHandOver: a new main window of a process in the
 // run's job, other than the one the run started, goes to the request's
 // rectangle at once while the started one shows no main window of its own.
-// Nothing for a fill, which is measured on the shown window. placedEvent, when
+// Nothing moved for a fill, which is measured on the shown window. placedEvent, when
 // not 0, is set once such a window is moved: the started one has handed over,
 // and whoever waits for its own window to be placed need wait no longer.
 void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId,
                     uintptr_t placedEvent);
 void StopFollowingHandOver();
+
+// Waits up to milliseconds, less once a window made meanwhile by a process of
+// the run's job is shown (seen within a few milliseconds where the system
+// does not tell); the milliseconds waited.
+uint32_t WaitForShownWindow(uint32_t milliseconds);
 
 // Waits up to milliseconds for one of the handles, handing the system's
 // events and messages to this thread meanwhile; true when a handle was

@@ -6,15 +6,53 @@
 
 namespace {
 
-// Set by FollowHandOver and read by the event callback, both on the run's thread.
+enum { WatchSlots = 8 };
+const DWORD WatchMs = 10;  // between two looks at a window made and not yet shown
+
+// Set by FollowHandOver and read by the event callback and the waits, all on
+// the run's thread.
 struct Followed {
   HWINEVENTHOOK hook;
   HANDLE job;
   DWORD started;
   HANDLE placed;
   PlacementRequest request;
+  HANDLE woken;              // set when a window of the job's is made or shown
+  HWND watched[WatchSlots];  // made by a process of the job, not yet shown
 };
 Followed followed;
+
+void Watch(HWND window) {
+  for (HWND& slot : followed.watched) {
+    if (slot != nullptr) continue;
+    slot = window;
+    return;
+  }
+}
+
+// Lets go of the watched windows that are shown or gone: whether one was
+// shown, and whether any is still awaited.
+bool LookAtWatched(bool* waiting) {
+  bool shown = false;
+  *waiting = false;
+  for (HWND& window : followed.watched) {
+    if (window == nullptr) continue;
+    shown = shown || IsWindowVisible(window);
+    if (!IsWindow(window) || IsWindowVisible(window)) window = nullptr;
+    *waiting = *waiting || window != nullptr;
+  }
+  return shown;
+}
+
+bool InJob(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+  BOOL inJob = FALSE;
+  if (process != nullptr) {
+    IsProcessInJob(process, followed.job, &inJob);
+    CloseHandle(process);
+  }
+  return inJob != FALSE;
+}
 
 BOOL CALLBACK FindStartedMain(HWND window, LPARAM found) {
   const WindowRef ref = reinterpret_cast<WindowRef>(window);
@@ -23,26 +61,25 @@ BOOL CALLBACK FindStartedMain(HWND window, LPARAM found) {
   return !*reinterpret_cast<bool*>(found);
 }
 
-void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                         DWORD) {
   if (object != OBJID_WINDOW || child != CHILDID_SELF ||
-      GetAncestor(window, GA_PARENT) != GetDesktopWindow())
+      GetAncestor(window, GA_PARENT) != GetDesktopWindow() ||
+      GetWindow(window, GW_OWNER) != nullptr)
     return;
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
+  if (!InJob(processId)) return;
+  if (event == EVENT_OBJECT_CREATE) Watch(window);
+  SetEvent(followed.woken);
+  if (event != EVENT_OBJECT_CREATE) return;
   const uint32_t style = static_cast<uint32_t>(GetWindowLongA(window, GWL_STYLE)) | WS_VISIBLE;
-  if (processId == followed.started ||
-      !IsMainStyle(style, static_cast<uint32_t>(GetWindowLongA(window, GWL_EXSTYLE)),
-                   GetWindow(window, GW_OWNER) != nullptr))
+  if (followed.request.fill != FillNone || processId == followed.started ||
+      !IsMainStyle(style, static_cast<uint32_t>(GetWindowLongA(window, GWL_EXSTYLE)), false))
     return;
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
-  BOOL inJob = FALSE;
-  if (process != nullptr) {
-    IsProcessInJob(process, followed.job, &inJob);
-    CloseHandle(process);
-  }
   bool startedShows = false;
-  if (inJob) EnumWindows(FindStartedMain, reinterpret_cast<LPARAM>(&startedShows));
-  if (!inJob || startedShows) return;
+  EnumWindows(FindStartedMain, reinterpret_cast<LPARAM>(&startedShows));
+  if (startedShows) return;
   TraceLine("window %x moved as it was made\r\n",
             static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)));
   // Posted: a program busy making its window never holds the run.
@@ -56,9 +93,13 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG ch
 
 void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId,
                     uintptr_t placedEvent) {
-  if (request.fill != FillNone || job == 0 || followed.hook != nullptr) return;
-  followed = {nullptr, reinterpret_cast<HANDLE>(job), startedId,
-              reinterpret_cast<HANDLE>(placedEvent), request};
+  if (job == 0 || followed.hook != nullptr) return;
+  followed = Followed();
+  followed.job = reinterpret_cast<HANDLE>(job);
+  followed.started = startedId;
+  followed.placed = reinterpret_cast<HANDLE>(placedEvent);
+  followed.request = request;
+  followed.woken = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   // Every process: what the program hands over to may be any.
   followed.hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, MoveAsMade, 0, 0,
                                   WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
@@ -66,7 +107,22 @@ void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t sta
 
 void StopFollowingHandOver() {
   if (followed.hook != nullptr) UnhookWinEvent(followed.hook);
-  followed.hook = nullptr;
+  if (followed.woken != nullptr) CloseHandle(followed.woken);
+  followed = Followed();
+}
+
+// The system tells when a window is made, not always when it is shown: a
+// window made is looked at every few milliseconds until it is.
+uint32_t WaitForShownWindow(uint32_t milliseconds) {
+  const DWORD start = GetTickCount();
+  const void* woken = followed.woken;
+  bool waiting = false;
+  for (DWORD elapsed = 0; elapsed < milliseconds && !LookAtWatched(&waiting);
+       elapsed = GetTickCount() - start) {
+    const DWORD left = milliseconds - elapsed;
+    WaitPumping(&woken, woken != nullptr, waiting && left > WatchMs ? WatchMs : left);
+  }
+  return GetTickCount() - start;
 }
 
 bool WaitPumping(const void* const* handles, uint32_t count, uint32_t milliseconds) {

@@ -277,14 +277,14 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         state = ScanProgram(ops, &awaited, false, &program) ? Place : Wait;
         break;
 
-      case Wait:
+      case Wait: {
         state = Fail;
-        for (int i = 0; i < ExtraScans; ++i) {
-          ops.sleep(StartSettleMs);
-          if (ScanProgram(ops, &awaited, i == ExtraScans - 1, &program)) {
-            state = Place;
-            break;
-          }
+        // A scan as soon as a window shows, a second apart without one; the
+        // limit is the same either way.
+        const uint32_t limit = ExtraScans * StartSettleMs, slice = StartSettleMs;
+        for (uint32_t waited = 0; waited < limit && state == Fail;) {
+          waited += ops.sleep(limit - waited < slice ? limit - waited : slice);
+          if (ScanProgram(ops, &awaited, waited >= limit, &program)) state = Place;
         }
         // A started program without a window is left running.
         if (state == Fail)
@@ -292,6 +292,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
                     : EndedWithAll(ops, awaited, &program, &exitValue) ? EndedWithoutWindow
                                                                        : NoWindow;
         break;
+      }
 
       case Place: {
         // A run that moved not one window failed, however it got there; with a

@@ -58,7 +58,9 @@ struct PlacementOps {
   bool (*waitForInputIdle)(uintptr_t process, uint32_t milliseconds);
   bool (*hasExited)(uintptr_t process);
   void (*closeProcess)(uintptr_t process);
-  void (*sleep)(uint32_t milliseconds);
+  // Waits up to milliseconds, less once a window of what the run started is
+  // shown; the milliseconds waited.
+  uint32_t (*sleep)(uint32_t milliseconds);
   // The system time, in the units of the processes' creation times.
   uint64_t (*now)();
   uint32_t (*ownSession)();

@@ -71,6 +71,7 @@ bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) 
     return false;
   }
   Follow(info.hProcess, started);
+  FollowHandOver(request, started->job, started->id, 0);
   return true;
 }
 
@@ -141,7 +142,7 @@ bool ExitValue(uintptr_t process, uint32_t* value) {
 
 void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
 
-void Pause(uint32_t milliseconds) { WaitPumping(nullptr, 0, milliseconds); }
+uint32_t Pause(uint32_t milliseconds) { return WaitForShownWindow(milliseconds); }
 
 uint64_t Now() {
   FILETIME now;

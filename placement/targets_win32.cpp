@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "placement/handover.h"
 #include "placement/marks.h"
 #include "placement/move.h"
 #include "placement/targets.h"
@@ -52,7 +53,7 @@ bool ReadWindowStyles(WindowRef window, uint32_t* style, uint32_t* exStyle) {
 
 void ShowRestored(WindowRef window) { ShowWindow(AsHwnd(window), SW_RESTORE); }
 
-void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
+void Pause(uint32_t milliseconds) { WaitPumping(nullptr, 0, milliseconds); }
 
 bool MoveTo(WindowRef window, int32_t x, const PlacementRequest& request) {
   return MovePlacedWindow(window, x, request);

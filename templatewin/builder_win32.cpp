@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "diag/diag.h"
+#include "diag/format.h"
 #include "templatewin/chain.h"
 #include "templatewin/template_geometry.h"
 #include "templatewin/template_reader.h"
@@ -48,7 +49,7 @@ bool MeasureTemplateFont(HWND parent, int templateId, int pointSize, const char*
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DRAFT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  lstrcpynA(font.lfFaceName, face, LF_FACESIZE);  // cut to the 32-byte field
+  FormatText(font.lfFaceName, LF_FACESIZE, "%s", face);  // cut to the 32-byte field
   templateFont = CreateFontIndirectA(&font);
   if (!templateFont) {
     MessageReport(CaptionFailure, "CreateFontIndirect %s of resource %d failed", face, templateId);

@@ -44,8 +44,9 @@ struct FakeSystem {
   std::deque<bool> scanAnswers;                   // empty queue answers false
   std::set<uint32_t> newWindowOf, frontWindowOf;  // instances answering the start
   PlaceResult placeResult = {1, UnmovedNone, 0};
-  bool holdPlaces = false;   // the hold placed a window itself
-  bool placedEarly = false;  // the start placed the window before it was shown
+  bool holdPlaces = false;          // the hold placed a window itself
+  bool placedEarly = false;         // the start placed the window before it was shown
+  uint32_t windowShownAfterMs = 0;  // when not 0, each wait ends this soon on a window shown
   PlacementRequest started = {0, 0, 0, 0, nullptr, 0};
   PlacementRequest placed = {0, 0, 0, 0, nullptr, 0};
   std::string startedCommand, lookedUp, heldPath;
@@ -139,7 +140,10 @@ bool FakeIdle(uintptr_t process, uint32_t ms) {
 bool FakeExited(uintptr_t process) { return process == 0x5150 && fake->startedExits; }
 bool FakeExitValue(uintptr_t process, uint32_t* value) { return *value = 7, FakeExited(process); }
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
-void FakeSleep(uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); }
+uint32_t FakeSleep(uint32_t ms) {
+  fake->calls.push_back("sleep " + std::to_string(ms));
+  return fake->windowShownAfterMs != 0 ? fake->windowShownAfterMs : ms;
+}
 uint64_t FakeNow() { return fake->now; }
 uint32_t FakeSession() { return 1; }
 void FakeRecordShown(ShownWindows*) { fake->calls.push_back("record shown"); }
@@ -355,6 +359,14 @@ TEST_F(PlacementRun, WindowNeverAppearingIsReportedAndTheProgramLeftRunning) {
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
   EXPECT_EQ(CapturedReports().at(0).text,
             "C:\\app.exe\nended (exit value 7) without showing a window.");
+
+  // Waits that windows shown cut short keep the same limit: four times the scans.
+  system = FakeSystem();
+  ClearCaptured();
+  system.windowShownAfterMs = 250;
+  EXPECT_EQ(Run("1,2,3,4 app.exe"), 0);
+  EXPECT_EQ(Count("scan 77"), 1 + 44);
+  EXPECT_EQ(CapturedReports().size(), 1u);
 }
 
 TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
