@@ -24,15 +24,17 @@ add_dependencies(delayed_system_dlls delayed_import_libs)
 
 # The plain logic reports through the diagnostics, so on Windows they live in
 # the same archive and whatever links the logic gets them.
+# So does the fill plan of a window, which the companion library needs too.
 set(DIAG_SOURCE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp)
-target_sources(tavrisol_logic PRIVATE ${DIAG_SOURCE})
+set(FILL_PLAN_SOURCE ${CMAKE_SOURCE_DIR}/placement/fillplan_win32.cpp)
+target_sources(tavrisol_logic PRIVATE ${DIAG_SOURCE} ${FILL_PLAN_SOURCE})
 target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 target_compile_options(tavrisol_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 
 # Everything of the program except its entry, so tests can link the real code.
 set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/entry_win32.cpp)
 set(PROGRAM_WIN32_SOURCES ${WIN32_SOURCES})
-list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE})
+list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE} ${FILL_PLAN_SOURCE})
 add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})
 target_compile_options(tavrisol_win32 PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic

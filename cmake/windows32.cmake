@@ -3,7 +3,8 @@
 # that sets its hook for the 64-bit run, and the test fixture as a 32-bit
 # program.
 include(cmake/shipped.cmake)
-target_sources(tavrisol_logic PRIVATE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp)
+target_sources(tavrisol_logic PRIVATE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp
+  ${CMAKE_SOURCE_DIR}/placement/fillplan_win32.cpp)
 target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 target_compile_options(tavrisol_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 

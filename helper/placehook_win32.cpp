@@ -45,53 +45,18 @@ bool UseBlock(HWND window) {
   return block != nullptr;
 }
 
-WindowBox AsBox(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
-
-struct Monitors {
-  MonitorBoxes boxes[MonitorSlots];
-  int count;
-  RECT own;  // the monitor the window is on
-};
-
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM parameter) {
-  auto* list = reinterpret_cast<Monitors*>(parameter);
-  MONITORINFO info;
-  info.cbSize = sizeof info;
-  if (list->count < MonitorSlots && GetMonitorInfoA(monitor, &info))
-    list->boxes[list->count++] = {AsBox(info.rcMonitor), AsBox(info.rcWork)};
-  return TRUE;
-}
-
-// The outer rectangle that makes the window's client area cover its monitor
-// (or the one asked for), from the window's own frame; false when unknown.
-bool FillBox(HWND window, WindowBox* box) {
-  Monitors list;
-  list.count = 0;
-  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
-  OrderMonitors(list.boxes, list.count);
-  MONITORINFO info;
-  info.cbSize = sizeof info;
-  int index = request.fillMonitor - 1;
-  if (index < 0 && GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
-    for (int i = 0; i < list.count; ++i)
-      if (SameBox(list.boxes[i].monitor, AsBox(info.rcMonitor))) index = i;
-  RECT outer, client;
-  if (!GetWindowRect(window, &outer) || !GetClientRect(window, &client)) return false;
-  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-  FillPlan plan;
-  if (!PlanFill(AsBox(outer), AsBox(client), list.boxes, list.count, index,
-                request.fill == FillWorkArea, &plan))
-    return false;
-  *box = plan.window;
-  return true;
-}
-
 // Gives the move the block's rectangle, past the system's size limit too.
 void Force(HWND window, WINDOWPOS* position) {
   if (GetWindowLongA(window, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)) return;
   WindowBox box = {request.left, request.top, request.left + request.width,
                    request.top + request.height};
-  if (request.fill != FillNone && !FillBox(window, &box)) return;
+  FillPlan plan;
+  WindowBox outer;
+  PlacementRequest fill = {0, 0, 0, 0, nullptr, 0, request.fill, request.fillMonitor};
+  if (request.fill != FillNone &&
+      !PlanWindowFill(reinterpret_cast<WindowRef>(window), fill, &plan, &outer))
+    return;
+  if (request.fill != FillNone) box = plan.window;
   position->x = box.left;
   position->y = box.top;
   position->cx = box.right - box.left;

@@ -28,3 +28,19 @@ struct FillPlan {
 // when index names no monitor.
 bool PlanFill(const WindowBox& windowBox, const WindowBox& clientBox, const MonitorBoxes* monitors,
               int count, int index, bool workArea, FillPlan* plan);
+
+// The desk's monitors, in the user's order.
+struct MonitorList {
+  MonitorBoxes boxes[MonitorSlots];
+  int count;
+};
+
+// On the system, in the program and in the companion library
+// (fillplan_win32.cpp): reads the monitors, and returns how many.
+int ReadMonitors(MonitorList* list);
+
+// Plans the fill of the window as it is now (outer: where it is) onto the
+// monitor the request names, or else the one that holds most of it; false
+// when the window or that monitor is not there.
+bool PlanWindowFill(WindowRef window, const PlacementRequest& request, FillPlan* plan,
+                    WindowBox* outer);
