@@ -12,8 +12,8 @@
 #include "placement/targets.h"
 
 enum {
-  StartSettleMs = 1000,        // before every scan of a program the run started
-  ExtraScans = 11,             // scans after the first one of a started program
+  StartSettleMs = 1000,        // between two scans of a started program, unless a window shows
+  ExtraScans = 11,             // seconds of scans after the first one of a started program
   InputIdleTimeoutMs = 30000,  // a started program that never gets idle is scanned anyway
   KillWaitMs = 5000,           // for a killed process to end before the new start
   // A run's whole allowance for its program: the idle wait and the scans. A
