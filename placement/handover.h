@@ -1,7 +1,8 @@
 // Windows of what a started program hands over to (a launcher's game, a
 // splash's main copy, a restart) moved as they are made, from the system's
 // window events, so that they are seen at their place within a frame of their
-// show; the scans of the run still find and place them as before.
+// show; the scans of the run still find and place them as before, each as
+// soon as a window of what the run started shows.
 #pragma once
 #include <cstdint>
 
@@ -10,9 +11,10 @@
 // From now until StopFollowingHandOver: a new main window of a process in the
 // run's job, other than the one the run started, goes to the request's
 // rectangle at once while the started one shows no main window of its own.
-// Nothing moved for a fill, which is measured on the shown window. placedEvent, when
-// not 0, is set once such a window is moved: the started one has handed over,
-// and whoever waits for its own window to be placed need wait no longer.
+// Nothing moved for a fill, which is measured on the shown window.
+// placedEvent, when not 0, is set once such a window is moved: the started one
+// has handed over, and whoever waits for its own window to be placed need
+// wait no longer.
 void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId,
                     uintptr_t placedEvent);
 void StopFollowingHandOver();
