@@ -70,7 +70,7 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
   if (!InJob(processId)) return;
-  if (event == EVENT_OBJECT_CREATE) Watch(window);
+  Watch(window);  // where the system tells of the show too, it is seen at once
   SetEvent(followed.woken);
   if (event != EVENT_OBJECT_CREATE) return;
   const uint32_t style = static_cast<uint32_t>(GetWindowLongA(window, GWL_STYLE)) | WS_VISIBLE;
