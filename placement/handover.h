@@ -12,11 +12,11 @@
 // run's job, other than the one the run started, goes to the request's
 // rectangle at once while the started one shows no main window of its own.
 // Nothing moved for a fill, which is measured on the shown window.
-// placedEvent, when not 0, is set once such a window is moved: the started one
-// has handed over, and whoever waits for its own window to be placed need
-// wait no longer.
+// With tellPlaced, the started one's early placed event (early.h) is set once
+// such a window is moved: the started one has handed over, and whoever waits
+// for its own window to be placed need wait no longer.
 void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId,
-                    uintptr_t placedEvent);
+                    bool tellPlaced);
 void StopFollowingHandOver();
 
 // Waits up to milliseconds, less once a window made meanwhile by a process of

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "diag/diag.h"
+#include "placement/early.h"
 #include "placement/handover.h"
 #include "placement/targets.h"
 
@@ -92,12 +93,15 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
 }  // namespace
 
 void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId,
-                    uintptr_t placedEvent) {
+                    bool tellPlaced) {
   if (job == 0 || followed.hook != nullptr) return;
   followed = Followed();
   followed.job = reinterpret_cast<HANDLE>(job);
   followed.started = startedId;
-  followed.placed = reinterpret_cast<HANDLE>(placedEvent);
+  // A handle of its own: the early placing closes the run's once its wait is over.
+  char name[EarlyNameSize];
+  if (tellPlaced && EarlyObjectName(EarlyPlacedName, startedId, name, sizeof name))
+    followed.placed = CreateEventA(nullptr, TRUE, FALSE, name);
   followed.request = request;
   followed.woken = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   // Every process: what the program hands over to may be any.
@@ -108,6 +112,7 @@ void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t sta
 void StopFollowingHandOver() {
   if (followed.hook != nullptr) UnhookWinEvent(followed.hook);
   if (followed.woken != nullptr) CloseHandle(followed.woken);
+  if (followed.placed != nullptr) CloseHandle(followed.placed);
   followed = Followed();
 }
 

@@ -71,7 +71,7 @@ bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) 
     return false;
   }
   Follow(info.hProcess, started);
-  FollowHandOver(request, started->job, started->id, 0);
+  FollowHandOver(request, started->job, started->id, false);
   return true;
 }
 
@@ -109,7 +109,7 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   Follow(info.hProcess, started);
   ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, false,
                     &started->placing);
-  FollowHandOver(request, started->job, info.dwProcessId, started->placing.placed);
+  FollowHandOver(request, started->job, info.dwProcessId, started->placing.placed != 0);
   ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   return true;
