@@ -51,16 +51,12 @@ struct LargerSearch {
 void VisitForLarger(WindowRef window, void* context) {
   LargerSearch* search = static_cast<LargerSearch*>(context);
   const WindowOps& ops = *search->ops;
-  const Program& program = *search->program;
-  const uint32_t owner = ops.ownerProcess(window);
-  uint32_t held = 0;
-  while (held < program.count && held < ProgramSlots && program.processes[held].id != owner) ++held;
+  const ProgramProcess* held = HeldProcess(*search->program, ops.ownerProcess(window));
   uint32_t style = 0, exStyle = 0;
-  if (held == program.count || held == ProgramSlots ||
-      !ops.windowStyles(window, &style, &exStyle) ||
+  if (held == nullptr || !ops.windowStyles(window, &style, &exStyle) ||
       !IsMainStyle(style, exStyle, ops.hasOwner(window)))
     return;
-  const int kind = program.processes[held].launched ? 1 : 0;
+  const int kind = held->launched ? 1 : 0;
   if (kind == 0) search->ownShows = true;
   WindowBox box = {0, 0, 0, 0};
   if (IsPlaced(*search->state, window) || !ops.windowBox(window, &box) ||

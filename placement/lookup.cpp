@@ -143,10 +143,14 @@ bool CanonicalPathText(const char* command, char* path, size_t size) {
   return true;
 }
 
-bool HoldsProcess(const Program& program, uint32_t processId) {
+const ProgramProcess* HeldProcess(const Program& program, uint32_t processId) {
   for (uint32_t i = 0; i < program.count && i < ProgramSlots; ++i)
-    if (program.processes[i].id == processId) return true;
-  return false;
+    if (program.processes[i].id == processId) return &program.processes[i];
+  return nullptr;
+}
+
+bool HoldsProcess(const Program& program, uint32_t processId) {
+  return HeldProcess(program, processId) != nullptr;
 }
 
 uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowOwnersOnly) {

@@ -115,8 +115,9 @@ uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parent
 // Closes the handles the lookup opened; the program holds no process after.
 void ReleaseProgram(const ProcessLookupOps& ops, Program* program);
 
-// Whether the program holds the process.
+// Whether the program holds the process, and the process as held (null when not).
 bool HoldsProcess(const Program& program, uint32_t processId);
+const ProgramProcess* HeldProcess(const Program& program, uint32_t processId);
 
 // The same over the system (lookup_win32.cpp): the canonical path of a
 // command's program (full path, long names; a bare name where starting it
