@@ -287,9 +287,7 @@ void PlanShortcut(const ShortcutPlanOps& ops, const char* inputText, const char*
   PlacementInput input;
   if (ReadPlacementInput(inputText, &input) != ShortcutTextMade) return;
   if (!ops.programFound(input.program)) {
-    char reason[ErrorTextSize];
-    ErrorCodeText(FileNotFoundError, reason, sizeof reason);
-    MessageReport(CaptionFailure, ProgramMissingMessage, input.program, reason);
+    ReportProgramMissing(input.program);
     return;
   }
   std::strcpy(plan->input, input.text);

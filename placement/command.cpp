@@ -7,7 +7,6 @@
 const char MissingCoordinatesMessage[] =
     "Command line missing startup coords and sizes, or fill or fillwork.\n%s";
 const char InvalidCommandMessage[] = "Invalid Command line.\n%s";
-const char ProgramMissingMessage[] = "Program not found.\n%s\n%s";
 
 void ReportPlacementRefusal(PlacementParse result, const PlacementRequest& request,
                             const char* line) {
@@ -18,6 +17,13 @@ void ReportPlacementRefusal(PlacementParse result, const PlacementRequest& reque
     MessageReport(CaptionFailure,
                   result == PlacementNoCommand ? InvalidCommandMessage : MissingCoordinatesMessage,
                   line);
+}
+
+void ReportProgramMissing(const char* program) {
+  enum { FileNotFoundError = 2 };  // the system's code for it
+  char reason[ErrorTextSize];
+  ErrorCodeText(FileNotFoundError, reason, sizeof reason);
+  MessageReport(CaptionFailure, "Program not found.\n%s\n%s", program, reason);
 }
 
 bool IsCommandWhitespace(char c) {

@@ -34,15 +34,16 @@ enum PlacementParse {
 // the editor refuses what it would write in the same words.
 extern const char MissingCoordinatesMessage[];  // "...coords and sizes, or fill...\n%s"
 extern const char InvalidCommandMessage[];      // "Invalid Command line.\n%s"
-// A program whose file is not there, before anything is started or saved:
-// the command (or program) and the system's reason.
-extern const char ProgramMissingMessage[];  // "Program not found.\n%s\n%s"
-enum { FileNotFoundError = 2 };             // the system's code for it
 
 // Shows the parser's refusal of line, as received, in a "Failure" box; the
 // run and the editor both refuse a line this way.
 void ReportPlacementRefusal(PlacementParse result, const PlacementRequest& request,
                             const char* line);
+
+// Shows that a program's file is not there, before anything is started or
+// saved: "Program not found.", the command (or program) and the system's
+// reason. The run and the editor both report it this way.
+void ReportProgramMissing(const char* program);
 
 // Space, tab, line feed, vertical tab, form feed and carriage return; bytes of
 // 0x80 and above never count, whatever the code page.

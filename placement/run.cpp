@@ -28,7 +28,7 @@ int ReportFailure(RunFailure failure, const char* commandLine, const PlacementRe
       ReportPlacementRefusal(parse, request, commandLine);
       break;
     case ProgramMissing:
-      MessageReport(CaptionFailure, ProgramMissingMessage, command, errorText);
+      ReportProgramMissing(command);
       break;
     case StartFailed:
       MessageReport(CaptionFailure, "CreateProcess failed.\n%s\n%s", command, errorText);
@@ -196,7 +196,6 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
 
       case Lookup:
         if (!ops.canonicalPath(request.command, program.path, sizeof program.path)) {
-          ErrorCodeText(FileNotFoundError, errorText, sizeof errorText);
           failure = ProgramMissing;
           state = Fail;
           break;
