@@ -649,9 +649,6 @@ TEST(PlacementMainWindow, EarlyBlockOfAStart) {
   FillEarlyBlock(fill, &block);
   EXPECT_EQ(block.fill, FillWorkArea);
   EXPECT_EQ(block.fillMonitor, 2);
-  FillEarlyBlock({-8, -32, 1936, 1119, nullptr, 0}, &block);
-  EXPECT_EQ(block.left + block.top + block.width + block.height, -8 - 32 + 1936 + 1119);
-  EXPECT_EQ(block.window, 0u);
 }
 
 TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
