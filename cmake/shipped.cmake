@@ -14,7 +14,7 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # twelfth of the program; a debugger still walks the stack from the .debug file.
 # Data stays in whole sections: with a section each, mingw's compiler puts
 # zero-initialised variables in the file's data instead of its .bss.
-set(SHIPPED_COMPILE_OPTIONS -Os -g -ffunction-sections -fno-exceptions -fno-rtti
+set(SHIPPED_COMPILE_OPTIONS -Oz -g -ffunction-sections -fno-exceptions -fno-rtti
     -fno-asynchronous-unwind-tables -fno-unwind-tables -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
 function(ship_stripped target)

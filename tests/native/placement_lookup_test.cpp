@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "placement/command.h"
 #include "placement/lookup.h"
 #include "support/diag_capture.h"
 
@@ -20,7 +21,8 @@ struct FakeProcess {
   std::string listedName = "";  // the process list's name when not the path's file part
   uint32_t parent = 3;
   bool inJob = false;          // in the program's job
-  std::string placedFor = "";  // the program a run placed its window for
+  std::string placedFor = "";  // the program a run placed its window for, and the arguments
+  std::string line = "";       // its command line; "" when it cannot be read
 };
 
 struct FakeProcesses {
@@ -88,16 +90,23 @@ bool FakeListParents(ProcessRef job, void (*visit)(uint32_t, uint32_t, void*), v
   return true;
 }
 void FakeClose(ProcessRef) { ++fake->closed; }
-void FakePlacedFor(const char* path, void (*visit)(uint32_t, void*), void* context) {
+void FakePlacedFor(const char* path, const char* command, void (*visit)(uint32_t, void*),
+                   void* context) {
+  size_t length = 0;
+  const char* arguments = command != nullptr ? ArgumentsOfCommand(command, &length) : "";
   for (const FakeProcess& p : fake->list)
-    if (p.placedFor == path) visit(p.id, context);
+    if (p.placedFor == std::string(path) + std::string(arguments, length)) visit(p.id, context);
+}
+bool FakeCommandLine(ProcessRef process, uint32_t, char* line, uint32_t size) {
+  const FakeProcess* p = ById(static_cast<uint32_t>(process - 0x1000));
+  return !p->line.empty() && std::snprintf(line, size, "%s", p->line.c_str()) < int(size);
 }
 uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
 const ProcessLookupOps FakeOps = {
-    FakeOwners, FakeList,      FakeOpen,  FakePath,        FakeFacts,    SameTextIgnoringAsciiCase,
-    FakeClose,  FakeLastError, FakeOwnId, FakeListParents, FakePlacedFor};
+    FakeOwners, FakeList,      FakeOpen,  FakePath,        FakeFacts,     SameTextIgnoringAsciiCase,
+    FakeClose,  FakeLastError, FakeOwnId, FakeListParents, FakePlacedFor, FakeCommandLine};
 
 class ProcessLookup : public ::testing::Test {
  protected:
