@@ -266,7 +266,9 @@ TEST(PlacementCommand, TheProgramPartIsQuotedForTheStartAndTheArgumentsFollowAsG
 TEST(Usage, OnlyTheWholeFirstWordAsksForUsageOrVersion) {
   for (const char* line : {"/?", "-?", "-H", "--HELP x", "/?\tC:\\a.exe"})
     EXPECT_EQ(ReadUsageRequest(line), UsageHelp) << line;
-  for (const char* line : {"/?x", "-help", "--help-me", "1,2,3,4 /?", "--versionx", ""})
+  // A first word that fills the word's 12 bytes, or one more, is read no further.
+  for (const char* line : {"/?x", "-help", "--help-me", "1,2,3,4 /?", "--versionx", "",
+                           "--version-12", "--version-1 ", "--versionxyz1"})
     EXPECT_EQ(ReadUsageRequest(line), UsageNone) << line;
   EXPECT_EQ(ReadUsageRequest("--Version"), UsageVersion);
 }

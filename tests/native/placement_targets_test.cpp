@@ -213,6 +213,8 @@ TEST_F(PlacementTargets, ZeroSizeVisibleWindowIsChosenWhenAlone) {
 TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
   Add(0x41, Target, Box(0, 0, 400, 400), SysMenu | Minimized);
   Add(0x42, Other, Box(0, 0, 400, 400), Visible | SysMenu);
+  Add(0x43, Target, Box(0, 0, 400, 400), Main);  // a lone tool window is not chosen either
+  fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
   EXPECT_FALSE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0u);
   EXPECT_EQ(Candidates(), 0);
