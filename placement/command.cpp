@@ -198,15 +198,6 @@ const char* Trimmed(const char* text, size_t* length) {
   return text;
 }
 
-// Whether text begins with prefix, A-Z and a-z alike.
-bool BeginsWithIgnoringAsciiCase(const char* text, const char* prefix) {
-  for (; *prefix != '\0'; ++text, ++prefix) {
-    const bool letter = (*prefix | 0x20) >= 'a' && (*prefix | 0x20) <= 'z';
-    if (letter ? (*text | 0x20) != (*prefix | 0x20) : *text != *prefix) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const char* ArgumentsOfCommand(const char* command, size_t* length) {
@@ -217,14 +208,11 @@ const char* ArgumentsOfCommand(const char* command, size_t* length) {
   return Trimmed(rest, length);
 }
 
-const char* ArgumentsOfProcessLine(const char* line, const char* image, size_t* length) {
+const char* ArgumentsOfProcessLine(const char* line, size_t* length) {
   const char* rest = line;
   if (*line == '"') {
     const char* close = std::strchr(line + 1, '"');
     rest = close != nullptr ? close + 1 : line + std::strlen(line);
-  } else if (*image != '\0' && BeginsWithIgnoringAsciiCase(line, image) &&
-             IsBlankOrEnd(line[std::strlen(image)])) {
-    rest = line + std::strlen(image);  // an unquoted path with blanks, as a start names it
   } else {
     while (!IsBlankOrEnd(*rest)) ++rest;
   }
@@ -232,10 +220,10 @@ const char* ArgumentsOfProcessLine(const char* line, const char* image, size_t* 
   return Trimmed(rest, length);
 }
 
-bool SameArguments(const char* command, const char* line, const char* image) {
+bool SameArguments(const char* command, const char* line) {
   size_t wanted, given;
   const char* a = ArgumentsOfCommand(command, &wanted);
-  const char* b = ArgumentsOfProcessLine(line, image, &given);
+  const char* b = ArgumentsOfProcessLine(line, &given);
   return wanted == given && std::memcmp(a, b, wanted) == 0;
 }
 

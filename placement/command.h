@@ -85,14 +85,14 @@ const char* ProgramOfCommand(const char* command, size_t* length, const char** r
 // their start and sets *length (0 when there are none).
 const char* ArgumentsOfCommand(const char* command, size_t* length);
 
-// The arguments in a process's command line: what follows its program part,
-// which is quoted, or the image's own path, or else the first word, as the
-// system splits it off; the blanks at either end left out.
-const char* ArgumentsOfProcessLine(const char* line, const char* image, size_t* length);
+// The arguments in a process's command line as the program receives them:
+// what follows its program part, which is quoted or else its first word (as
+// the system splits it off), without the blanks at either end.
+const char* ArgumentsOfProcessLine(const char* line, size_t* length);
 
 // Whether a process given line runs with the command's arguments (compared
 // byte for byte, once the blanks at the ends are gone).
-bool SameArguments(const char* command, const char* line, const char* image);
+bool SameArguments(const char* command, const char* line);
 
 // Writes the command with its program part in double quotes, then what
 // follows that part as it stands, so that the program started is exactly the

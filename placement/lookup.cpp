@@ -44,7 +44,7 @@ void Consider(LookupPass* pass, uint32_t processId) {
     // A line that cannot be read is no proof of the same arguments.
     char line[CommandLineSize];
     other = !ops.commandLine(process, processId, line, sizeof line) ||
-            !SameArguments(program->command, line, image);
+            !SameArguments(program->command, line);
     if (other) TraceLine("process %d runs other arguments\r\n", static_cast<int>(processId));
   }
   if (same && !other) ++pass->total;
@@ -133,12 +133,6 @@ void VisitChild(uint32_t processId, uint32_t parentId, void* context) {
 
 }  // namespace
 
-bool HasArguments(const char* command) {
-  size_t length = 0;
-  if (command != nullptr) ArgumentsOfCommand(command, &length);
-  return length != 0;
-}
-
 bool SameTextIgnoringAsciiCase(const char* a, const char* b) {
   for (; *a != '\0' && *b != '\0'; ++a, ++b)
     if (FoldAscii(*a) != FoldAscii(*b)) return false;
@@ -195,7 +189,9 @@ uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowO
   pass.program = program;
   pass.fileName = fileName;
   pass.self = ops.ownProcessId();
-  pass.arguments = HasArguments(program->command);
+  size_t arguments = 0;
+  if (program->command != nullptr) ArgumentsOfCommand(program->command, &arguments);
+  pass.arguments = arguments != 0;
   pass.total = 0;
   pass.ownerCount = 0;
   ops.visibleWindowOwners(VisitOwner, &pass);

@@ -92,9 +92,6 @@ struct ProcessLookupOps {
   bool (*commandLine)(ProcessRef process, uint32_t processId, char* line, uint32_t size);
 };
 
-// Whether the command (null: none) has arguments after its program part.
-bool HasArguments(const char* command);
-
 // Equal length, and every byte equal once A-Z are folded to a-z; no other byte
 // is folded.
 bool SameTextIgnoringAsciiCase(const char* a, const char* b);

@@ -7,6 +7,7 @@
 #include "placement/command.h"
 #include "placement/lookup.h"
 #include "placement/marks.h"
+#include "placement/owners.h"
 
 namespace {
 
@@ -27,23 +28,21 @@ bool Narrow(const wchar_t* wide, char* text, uint32_t size) {
 struct OwnerVisit {
   void (*visit)(uint32_t processId, void* context);
   void* context;
-  DWORD last;  // the owner visited last: its further windows need no look
+  uint32_t last;  // the owner visited last: its further windows need no look
 };
 
-BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
-  OwnerVisit* pass = reinterpret_cast<OwnerVisit*>(parameter);
-  DWORD processId = 0;
-  if (GetWindowThreadProcessId(window, &processId) == 0 || processId == pass->last) return TRUE;
-  if ((GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0) {
+void VisitTopLevel(WindowRef window, uint32_t processId, void* parameter) {
+  OwnerVisit* pass = static_cast<OwnerVisit*>(parameter);
+  if (processId == 0 || processId == pass->last) return;
+  if ((GetWindowLongPtrA(reinterpret_cast<HWND>(window), GWL_STYLE) & WS_VISIBLE) != 0) {
     pass->last = processId;
     pass->visit(processId, pass->context);
   }
-  return TRUE;
 }
 
 void VisibleWindowOwners(void (*visit)(uint32_t processId, void* context), void* context) {
   OwnerVisit pass = {visit, context, 0};
-  EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&pass));
+  EnumWindowsAndOwners(VisitTopLevel, &pass);
 }
 
 // Names read wide and converted whole: the "A" entry holds only MAX_PATH bytes.
@@ -180,8 +179,7 @@ bool CommandLine(ProcessRef process, uint32_t processId, char* line, uint32_t si
   const int units = static_cast<int>(bytes / sizeof(wchar_t));
   const int length = WideCharToMultiByte(CP_ACP, 0, wide, units, line, static_cast<int>(size) - 1,
                                          nullptr, nullptr);
-  if (length == 0 && units != 0) return false;
-  line[length] = '\0';
+  line[length] = '\0';  // a line that does not fit comes out empty
   return true;
 }
 

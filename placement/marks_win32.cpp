@@ -52,23 +52,29 @@ uintptr_t CommandKey(const char* path, const char* command) {
   size_t length = 0;
   const char* arguments = command != nullptr ? ArgumentsOfCommand(command, &length) : "";
   if (key == 0 || length == 0) return static_cast<uintptr_t>(key);
-  key = (key ^ 0xff) * 1099511628211ull;  // no argument byte: apart from the path
   for (size_t i = 0; i < length; ++i)
     key = (key ^ static_cast<unsigned char>(arguments[i])) * 1099511628211ull;
   return static_cast<uintptr_t>(key);
 }
 
+// A look at the windows placed for a command: their owners are visited, or,
+// with a state, the scan considers those of one process.
 struct OwnerVisit {
   uintptr_t key;
   void (*visit)(uint32_t processId, void* context);
   void* context;
+  WindowState* state;
+  uint32_t processId;
 };
 
 BOOL CALLBACK VisitIfPlacedFor(HWND window, LPARAM parameter) {
   const OwnerVisit* pass = reinterpret_cast<const OwnerVisit*>(parameter);
   DWORD processId = 0;
-  if (reinterpret_cast<uintptr_t>(GetPropA(window, PlacedForProperty)) == pass->key &&
-      GetWindowThreadProcessId(window, &processId) != 0)
+  if (reinterpret_cast<uintptr_t>(GetPropA(window, PlacedForProperty)) != pass->key) return TRUE;
+  if (pass->state != nullptr)
+    ConsiderWindow(SystemWindowOps, pass->state, reinterpret_cast<WindowRef>(window),
+                   pass->processId);
+  else if (GetWindowThreadProcessId(window, &processId) != 0)
     pass->visit(processId, pass->context);
   return TRUE;
 }
@@ -109,27 +115,14 @@ void MarkPlaced(WindowRef window, uint32_t mark, const char* program, const char
 
 void PlacedForOwners(const char* path, const char* command,
                      void (*visit)(uint32_t processId, void* context), void* context) {
-  OwnerVisit pass = {CommandKey(path, command), visit, context};
+  OwnerVisit pass = {CommandKey(path, command), visit, context, nullptr, 0};
   if (pass.key != 0) EnumWindows(VisitIfPlacedFor, reinterpret_cast<LPARAM>(&pass));
 }
 
-struct PlacedScan {
-  uintptr_t key;
-  WindowState* state;
-  uint32_t processId;
-};
-
-BOOL CALLBACK ConsiderIfPlacedFor(HWND window, LPARAM parameter) {
-  PlacedScan* scan = reinterpret_cast<PlacedScan*>(parameter);
-  if (reinterpret_cast<uintptr_t>(GetPropA(window, PlacedForProperty)) == scan->key)
-    ConsiderWindow(SystemWindowOps, scan->state, reinterpret_cast<WindowRef>(window),
-                   scan->processId);
-  return TRUE;
-}
-
 bool ScanPlacedWindows(WindowState* state, uint32_t processId) {
-  PlacedScan scan = {CommandKey(state->Program, state->Command), state, processId};
-  if (scan.key != 0) EnumWindows(ConsiderIfPlacedFor, reinterpret_cast<LPARAM>(&scan));
+  OwnerVisit pass = {CommandKey(state->Program, state->Command), nullptr, nullptr, state,
+                     processId};
+  if (pass.key != 0) EnumWindows(VisitIfPlacedFor, reinterpret_cast<LPARAM>(&pass));
   return state->TargetWindow != 0;
 }
 

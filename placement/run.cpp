@@ -128,12 +128,14 @@ bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, Progr
 RunState ScanRunning(const PlacementOps& ops, Program* program, Awaited* awaited) {
   const uint32_t session = ops.ownSession();
   bool ours = false, launched = false;
+  ProgramProcess first = ProgramProcess();  // the first process of the command met
   for (int pass = 0; pass < 2; ++pass) {
     if (pass == 1) ops.findLaunched(program, true);
     for (uint32_t i = 0; i < program->count; ++i) {
       const ProgramProcess& process = program->processes[i];
       if (process.sessionId != session || process.launched != (pass == 1) || process.otherArguments)
         continue;
+      if (!ours && !launched) first = process;
       (pass == 0 ? ours : launched) = true;
       if (ScanProcess(ops, awaited->windows, process)) {
         awaited->process = process;
@@ -142,7 +144,7 @@ RunState ScanRunning(const PlacementOps& ops, Program* program, Awaited* awaited
     }
   }
   if (launched) {
-    awaited->process = program->processes[0];
+    awaited->process = first;
     return AwaitIdle;
   }
   if (!ours) return Start;

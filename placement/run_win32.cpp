@@ -43,19 +43,17 @@ bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) 
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
   size_t length, arguments;
   const char* rest;
-  char program[ProcessPathSize];
-  const char* part = ProgramOfCommand(request.command, &length, &rest);
-  started->throughShell = true;
-  if (length >= sizeof program) {
-    started->error = FileNameTooLong;
-    return false;
-  }
-  CopyMemory(program, part, length);
+  char* program = const_cast<char*>(ProgramOfCommand(request.command, &length, &rest));
+  info.lpParameters = ArgumentsOfCommand(request.command, &arguments);
+  // Cut after the program part for the call (the arguments begin further on).
+  const char kept = program[length];
   program[length] = '\0';
   info.lpFile = program;
-  info.lpParameters = ArgumentsOfCommand(request.command, &arguments);
   info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExA(&info)) {
+  const bool opened = ShellExecuteExA(&info) != 0;
+  program[length] = kept;
+  started->throughShell = true;
+  if (!opened) {
     started->error = GetLastError();
     return false;
   }

@@ -229,14 +229,14 @@ TEST_F(ProcessLookup, ProcessesCountWithTheCommandsArgumentsAsTheProgramReceives
     bool same;
   } rows[] = {
       {"\"C:\\My Apps\\tool.exe\" -x  y", true},
-      {"C:\\My Apps\\TOOL.exe \t-x  y \r\n", true},  // unquoted, blanks at the ends
-      {"tool -x  y", true},                          // the first word
+      {"C:\\MyApps\\TOOL.exe \t-x  y \r\n", true},  // unquoted, blanks at the ends
+      {"tool -x  y", true},                         // the first word
       {"\"C:\\My Apps\\tool.exe\"-x  y", true},
       {"\"C:\\My Apps\\tool.exe\" -x y", false},  // blanks inside count
       {"\"C:\\My Apps\\tool.exe\" -X  y", false},
       {"C:\\My Apps\\tool.exe -x  yz", false},
       {"\"C:\\My Apps\\tool.exe\"", false},
-      {"C:\\My Apps\\tool.exe2 -x  y", false},  // not the image's path: "C:\My" is the program
+      {"C:\\My Apps\\tool.exe -x  y", false},  // the program receives "Apps\tool.exe" too
       {"", false},
   };
   uint32_t id = 8, sameCount = 0;

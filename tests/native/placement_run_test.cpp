@@ -574,6 +574,12 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
        "",
        {"scan 42", "idle 4138 0", "silent 42", "terminate 4138"},
        {{60, old, 2}}},
+      // A copy running other arguments is no launcher to wait for: what the command started is.
+      {{{41, old, 1, false, true}},
+       {},
+       "",
+       {"scan 60", "idle 4156 1000", "sleep 1000"},
+       {{60, old}}},
       // The launcher has ended: what it started is found in the program's job.
       {{}, {}, "", {"scan 60", "unlock", "place"}, {{60, old}}, {true}},
   };
