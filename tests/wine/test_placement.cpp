@@ -1114,17 +1114,19 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   const DWORD trayPid = StartTarget(guard, tray, 0);
   ASSERT_NE(trayPid, 0u);
 
-  // Two documents side by side, each clicked twice: a copy for each, each at its own place.
+  // Two documents side by side, each clicked twice, beside a copy started by hand: a copy for
+  // each document at its own place, the hand's window left where it was.
   std::string doc = guard.CopyFixture("target.exe", "doc.exe");
-  for (int click = 0; click < 4; ++click) {
-    const std::string place = click % 2 ? "960,40,900,700 " : "0,0,900,700 ";
-    ASSERT_TRUE(PlacedQuietly(RunTavrisol(place + doc + (click % 2 ? " b.txt" : " a.txt"))));
-  }
-  ASSERT_EQ(FindProcessesByPath(doc).size(), 2u);
+  const HWND byHand = StartLoneTarget(guard, doc);
+  for (int click = 0; click < 4; ++click)
+    ASSERT_TRUE(PlacedQuietly(RunTavrisol(click % 2 ? "960,40,900,700 " + doc + " b.txt"
+                                                    : "0,0,900,700 " + doc + " a.txt")));
+  ASSERT_EQ(FindProcessesByPath(doc).size(), 3u);
   for (DWORD pid : FindProcessesByPath(doc)) {
     const WindowInfo w = TargetWindows(pid).at(0);
-    EXPECT_TRUE(w.title == "a.txt" ? WindowAt(w.hwnd, 0, 0, 900, 700)
-                                   : WindowAt(w.hwnd, 960, 40, 900, 700))
+    EXPECT_TRUE(w.title == "a.txt"   ? WindowAt(w.hwnd, 0, 0, 900, 700)
+                : w.title == "b.txt" ? WindowAt(w.hwnd, 960, 40, 900, 700)
+                                     : WindowAt(byHand, 300, 300, 400, 300))
         << w.title;
   }
 
@@ -1145,13 +1147,6 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   }
   EXPECT_EQ(TargetWindows(instance).size(), 3u);
   EXPECT_TRUE(WindowAt(main, 300, 300, 400, 300));
-
-  // Started by hand, then a shortcut with arguments: a copy of its own, the hand's window left.
-  std::string plain = guard.CopyFixture("target.exe", "plain.exe");
-  const HWND byHand = StartLoneTarget(guard, plain);
-  ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates(plain + " -x")));
-  EXPECT_TRUE(WindowAt(byHand, 300, 300, 400, 300));
-  EXPECT_EQ(FindProcessesByPath(plain).size(), 2u);
 
   // A hold over a splash that is a main window and hands over to a copy: the copy's main window
   // is placed once the splash is gone, although it is smaller than the place.
