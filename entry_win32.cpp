@@ -17,7 +17,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
 }
 
 // The process starts here, without the C runtime's start-up: the program has no
-// static constructors, no threads and no use of the runtime's streams, and
+// static constructors, no threads that use the runtime and no use of the runtime's streams, and
 // msvcrt readies itself. As that start-up did, WinMain gets the command line
 // after the program's own name (quoted or not) and the blanks after it, and the
 // show command the starter asked for.

@@ -2,26 +2,6 @@
 # that run under Wine.
 include(cmake/shipped.cmake)
 
-# comdlg32, shell32 and ole32 serve only the editor: the program imports them
-# through delay-load libraries, so a placement run never loads them.
-set(DELAYED_DLLS comdlg32 shell32 ole32)
-set(DELAYED_LIBS)
-foreach(dll ${DELAYED_DLLS})
-  set(def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def)
-  set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delayed.a)
-  # Made in its own folder and named without it: dlltool names its symbols after the path.
-  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delayload)
-  add_custom_command(OUTPUT ${lib}
-    COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --output-delaylib lib${dll}_delayed.a
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/delayload
-    DEPENDS ${def} VERBATIM)
-  list(APPEND DELAYED_LIBS ${lib})
-endforeach()
-add_custom_target(delayed_import_libs DEPENDS ${DELAYED_LIBS})
-add_library(delayed_system_dlls INTERFACE)
-target_link_libraries(delayed_system_dlls INTERFACE ${DELAYED_LIBS})
-add_dependencies(delayed_system_dlls delayed_import_libs)
-
 # The plain logic reports through the diagnostics, so on Windows they live in
 # the same archive and whatever links the logic gets them.
 # So does the fill plan of a window, which the companion library needs too.
@@ -38,7 +18,7 @@ list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE} ${FILL_PLA
 add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})
 target_compile_options(tavrisol_win32 PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic
-  user32 gdi32 kernel32 advapi32 delayed_system_dlls uuid)
+  user32 gdi32 kernel32 advapi32 comdlg32 shell32 ole32 uuid)
 
 # The version, from the project's, goes into the version resource and the
 # manifest (and the zip's name, see dist below).
@@ -61,7 +41,11 @@ list(APPEND RESOURCE_INPUTS ${GENERATED_DIR}/version.h ${GENERATED_DIR}/tavrisol
 set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${RESOURCE_INPUTS}"
   INCLUDE_DIRECTORIES "${GENERATED_DIR};${CMAKE_SOURCE_DIR}/resources")
 
-add_executable(tavrisol WIN32 ${ENTRY_SOURCE} ${PROGRAM_RESOURCES})
+# comdlg32, shell32 and ole32 serve only the editor (and the shell's road of a
+# run): the program itself loads them on first use (late_imports_win32.cpp),
+# so a placement run never loads them. The tests link them as usual.
+add_executable(tavrisol WIN32 ${ENTRY_SOURCE} ${CMAKE_SOURCE_DIR}/late_imports_win32.cpp
+  ${PROGRAM_RESOURCES})
 target_compile_options(tavrisol PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 target_link_libraries(tavrisol PRIVATE tavrisol_win32)
 target_link_options(tavrisol PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles -Wl,-e,ProgramStart)

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "placement/bounded.h"
 #include "placement/handover.h"
 #include "placement/hold.h"
 #include "placement/move.h"
@@ -50,8 +51,15 @@ uint32_t Find(Program* program, bool windowOwnersOnly) {
   return FindProgram(program, windowOwnersOnly) + FindLaunched(program, !windowOwnersOnly);
 }
 
-const HoldOps SystemHoldOps = {&SystemWindowOps, MovingWindow, WaitForExit, TickCount, Find,
-                               HasExited,        Close,        ReleaseClip};
+void ReleaseClipNow(void* window) { ReleaseClip(*static_cast<WindowRef*>(window)); }
+
+// Taking a region away waits for the window's thread, as a move does.
+void ReleaseClipWithin(WindowRef window) {
+  CallWithin(AnswerTimeoutMs, ReleaseClipNow, &window, sizeof window);
+}
+
+const HoldOps SystemHoldOps = {&SystemWindowOps, MovingWindow, WaitForExit,      TickCount, Find,
+                               HasExited,        Close,        ReleaseClipWithin};
 
 }  // namespace
 

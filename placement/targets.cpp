@@ -1,6 +1,7 @@
 #include "placement/targets.h"
 
 #include "diag/diag.h"
+#include "placement/bounded.h"
 
 namespace {
 
@@ -135,10 +136,12 @@ bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int
     return true;
   }
   uint32_t error = ops.lastError();
-  TraceLine(traces.failed, Hex(window));
+  // It answered a moment ago, and stopped before the move was done.
+  const bool hung = error == CallTimedOutError;
+  TraceLine(hung ? "window %x is not responding, left alone\r\n" : traces.failed, Hex(window));
   if (result->reason == UnmovedNone) {
-    result->reason = UnmovedMoveFailed;
-    result->error = error;
+    result->reason = hung ? UnmovedNotResponding : UnmovedMoveFailed;
+    result->error = hung ? 0 : error;
   }
   return false;
 }

@@ -14,6 +14,9 @@ enum {
   CascadeStep = 32,        // pixels between cascaded candidates
   RestorePauseMs = 500,    // lets a restored window settle before it is moved
   AnswerTimeoutMs = 5000,  // how long a window may take to answer before it counts as hung
+  // A move may start the 32-bit hook host and wait for it (10 s at most);
+  // past this it counts as hung.
+  MoveBoundMs = 20000,
   StyleVisible = 0x10000000,
   StyleMinimized = 0x20000000,
   StyleSystemMenu = 0x00080000,
@@ -73,7 +76,9 @@ struct WindowOps {
   bool (*windowStyles)(WindowRef window, uint32_t* style, uint32_t* exStyle);
   void (*showRestored)(WindowRef window);
   void (*sleep)(uint32_t milliseconds);
-  // To x and the request's top and size, or over a monitor for a fill request.
+  // To x and the request's top and size, or over a monitor for a fill
+  // request; a move that did not return within MoveBoundMs leaves
+  // CallTimedOutError as the last error.
   bool (*moveWindow)(WindowRef window, int32_t x, const PlacementRequest& request);
   void (*setForeground)(WindowRef window);
   // Whether the window's thread answers a message within AnswerTimeoutMs;

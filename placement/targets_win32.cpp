@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "placement/bounded.h"
 #include "placement/handover.h"
 #include "placement/marks.h"
 #include "placement/move.h"
@@ -54,12 +55,36 @@ bool ReadWindowStyles(WindowRef window, uint32_t* style, uint32_t* exStyle) {
   return true;
 }
 
-void ShowRestored(WindowRef window) { ShowWindow(AsHwnd(window), SW_RESTORE); }
+void RestoreNow(void* window) { ShowWindow(*static_cast<HWND*>(window), SW_RESTORE); }
+
+void ShowRestored(WindowRef window) {
+  HWND handle = AsHwnd(window);
+  CallWithin(AnswerTimeoutMs, RestoreNow, &handle, sizeof handle);
+}
 
 void Pause(uint32_t milliseconds) { WaitPumping(nullptr, 0, milliseconds); }
 
+struct MoveCall {
+  WindowRef window;
+  int32_t x;
+  PlacementRequest request;
+  bool moved;
+  DWORD error;
+};
+
+void MoveNow(void* context) {
+  MoveCall* move = static_cast<MoveCall*>(context);
+  move->moved = MovePlacedWindow(move->window, move->x, move->request);
+  move->error = GetLastError();
+}
+
+// A move that does not return in time leaves CallTimedOutError: the window
+// stopped answering after it was asked whether it does.
 bool MoveTo(WindowRef window, int32_t x, const PlacementRequest& request) {
-  return MovePlacedWindow(window, x, request);
+  MoveCall move = {window, x, request, false, 0};
+  if (!CallWithin(MoveBoundMs, MoveNow, &move, sizeof move)) move.error = CallTimedOutError;
+  SetLastError(move.error);
+  return move.moved;
 }
 
 void BringForward(WindowRef window) { SetForegroundWindow(AsHwnd(window)); }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "placement/bounded.h"
 #include "placement/early.h"
 #include "placement/hold.h"
 #include "placement/shown.h"
@@ -385,19 +386,23 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
 }
 
 TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
-  // Each row: which of three candidates does not answer (n) or refuses the move (f).
+  // Each row: which of three candidates does not answer (n) or refuses the move (f), and the
+  // first error a failed move reads (a move that timed out stopped answering on the way).
   struct Case {
     const char* windows;
     UnmovedReason reason;
     uint32_t error;
+    uint32_t firstError = 5;
   } cases[] = {{"n-f", UnmovedNotResponding, 0},
                {"f-n", UnmovedMoveFailed, 5},
                {"-ff", UnmovedMoveFailed, 5},
+               {"f-f", UnmovedNotResponding, 0, CallTimedOutError},
                {"---", UnmovedNone, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.windows);
     SetUp();
     fakeDesktop = FakeDesktop();
+    fakeDesktop.nextError = c.firstError;
     for (WindowRef i = 0; i < 3; ++i) {
       Add(0xf1 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
       fakeDesktop.windows[i].answers = c.windows[i] != 'n';

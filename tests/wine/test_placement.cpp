@@ -220,6 +220,7 @@ LongRun longRuns[] = {
     {"ProcessWithoutAShownWindowIsLeftAndTheNewCopyGetsTwelveScans", "invisible.exe", 0, true, ""},
     {"WindowThatDoesNotAnswerEndsTheRunWithAFailure", "frozen.exe", 1, false, ""},
     {"WindowThatDoesNotAnswerEndsTheRunWithAFailure", "frozen.exe", -1, false, ""},
+    {"WindowThatDoesNotAnswerEndsTheRunWithAFailure", "stuck.exe", 1, false, ""},
 };
 
 void Go(LongRun* run) {
@@ -601,12 +602,13 @@ TEST(PlacementRunning, NegativeLeftAndTopArePassedOn) {
 }
 
 TEST(PlacementLimits, WindowThatDoesNotAnswerEndsTheRunWithAFailure) {
-  // Found running, then started by the run (which waits out the idle timeout once): each run
-  // ends by itself and leaves the program running, not killed and not doubled, where it was (the
-  // started one was shown at its place before it stopped answering).
+  // Found running, then started by the run (which waits out the idle timeout once), then found
+  // running and answering until the move reaches it: each run ends by itself and leaves the
+  // program running, not killed and not doubled, where it was (the started one was shown at its
+  // place before it stopped answering).
   FinishedLongRuns runs;
-  for (size_t i : {0, 1}) {
-    bool running = i == 0;
+  for (size_t i : {0, 1, 2}) {
+    bool running = i != 1;
     SCOPED_TRACE(running ? "found running" : "started by the run");
     const std::string& path = runs[i].path;
     DWORD pid = runs[i].pid;
