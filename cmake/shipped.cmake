@@ -3,7 +3,8 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 # What ships (tavrisol.exe, tavrisolhelper.dll) is built small: no C++ runtime
 # (no exceptions, RTTI, standard containers or strings; formatting comes from
-# msvcrt, see diag/format.cpp), optimised for size, unused sections dropped at
+# msvcrt, see diag/format.cpp), optimised for size as far as the compiler goes
+# (-Oz: some 700 bytes less code than -Os), unused sections dropped at
 # link time, and stripped after the link, with the debug information kept in
 # a .debug file beside each. The test programs keep the full C++ library.
 # Neither needs the C runtime's start-up code (no static constructors, no
