@@ -337,18 +337,6 @@ TEST_F(PlacementRun, RestartedProgramGetsTwelveScansAndIsNotKilledAgain) {
   EXPECT_EQ(system.calls[system.calls.size() - 2], "unlock");
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedTraces().size(), 1u);
-
-  // A copy without any window (a tray program) is never ended: the command is started beside
-  // it, and when nothing shows, the run says so with the usual advice.
-  system = FakeSystem();
-  ClearCaptured();
-  system.running = {{42}};
-  EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
-  EXPECT_EQ(Count("silent 42"), 1);
-  EXPECT_EQ(Count("terminate 4138"), 0);
-  EXPECT_EQ(Count("start"), 1);
-  EXPECT_NE(CapturedReports().at(0).text.find("hung processes"), std::string::npos)
-      << CapturedReports().at(0).text;
 }
 
 TEST_F(PlacementRun, WindowAppearingOnAnyOfTwelveScansIsPlaced) {

@@ -1171,6 +1171,13 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   EXPECT_TRUE(
       WindowAt(TargetWindows(FindProcessesByPath(spaced)[0]).at(0).hwnd, Left, Top, Width, Height));
 
+  // A bare name is the file a start would run (here the one beside tavrisol.exe); one that is
+  // not there is named as missing.
+  guard.TrackPath(BuildFile("target.exe"));
+  ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates("target.exe -x")));
+  EXPECT_EQ(FindProcessesByPath(BuildFile("target.exe")).size(), 1u);
+  EXPECT_EQ(PlaceAtCoordinates("nosuch.exe -x").boxes.at(0).text.find("Program not found.\n"), 0u);
+
   // The tray program, past the start's allowance: the start shows its window, which is placed,
   // and it is never ended.
   WaitUntilNoLongerStarting(trayStartedAt);
