@@ -1171,10 +1171,11 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   EXPECT_TRUE(
       WindowAt(TargetWindows(FindProcessesByPath(spaced)[0]).at(0).hwnd, Left, Top, Width, Height));
 
-  // A bare name is the file a start would run (here the one beside tavrisol.exe); one that is
-  // not there is named as missing.
+  // A bare name is the file a start would run (here the one beside tavrisol.exe), found again
+  // when clicked twice; one that is not there is named as missing.
   guard.TrackPath(BuildFile("target.exe"));
-  ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates("target.exe -x")));
+  for (int click = 0; click < 2; ++click)
+    ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates("target.exe -x")));
   EXPECT_EQ(FindProcessesByPath(BuildFile("target.exe")).size(), 1u);
   EXPECT_EQ(PlaceAtCoordinates("nosuch.exe -x").boxes.at(0).text.find("Program not found.\n"), 0u);
 
