@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks of the placement run under Wine, on the release binaries as shipped. Prints
 # figures; never fails on time.
-#  1. a whole placement run that moves an already-running target, against a do-nothing Windows
+#  1. a whole placement run that moves an already-running target (a command with an argument, so
+#     that the target's command line is read and compared), against a do-nothing Windows
 #     program that imports only kernel32 and user32, both started by `wine` from here (median
 #     of RUNS each, and their ratio), the same with 200 idle windowless processes started before
 #     the target, the lookup alone (in-process, of the running target and of a program that is
@@ -46,13 +47,13 @@ median() { sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else p
 # (the first run starts it). $1 names the figures.
 pairs() {
   local first place noop failed=0
-  first=$(timed "$build/tavrisol.exe" 100,80,640,480 "$target_win")
+  first=$(timed "$build/tavrisol.exe" 100,80,640,480 "$target_win" -x)
   echo "first run (starts the target): $first ms, exit value $(cat "$work/rc")"
   : >"$work/place.txt"
   : >"$work/noop.txt"
   for i in $(seq 1 "$runs"); do
     timed "$build/bench_noop.exe" >>"$work/noop.txt"
-    timed "$build/tavrisol.exe" "$((100 + i)),80,640,480" "$target_win" >>"$work/place.txt"
+    timed "$build/tavrisol.exe" "$((100 + i)),80,640,480" "$target_win" -x >>"$work/place.txt"
     [ "$(cat "$work/rc")" = 1 ] || failed=$((failed + 1))
   done
   place=$(median <"$work/place.txt")
@@ -62,7 +63,7 @@ pairs() {
   awk -v p="$place" -v n="$noop" -v w="$1" \
     'BEGIN { if (n > 0) printf "ratio placement / do-nothing (%s): %.2f\n", w, p / n }'
   [ "$failed" -eq 0 ] || echo "note: $failed placement runs did not end with exit value 1"
-  timeout -k 5 60 wine "$build/bench_lookup.exe" time "$target_win" 2>/dev/null </dev/null |
+  timeout -k 5 60 wine "$build/bench_lookup.exe" time "$target_win -x" 2>/dev/null </dev/null |
     tr -d '\r' | sed "s/^/$1: /"
 }
 

@@ -3,7 +3,8 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
 # What ships (tavrisol.exe, tavrisolhelper.dll) is built small: no C++ runtime
 # (no exceptions, RTTI, standard containers or strings; formatting comes from
-# msvcrt, see diag/format.cpp), optimised for size, unused sections dropped at
+# msvcrt, see diag/format.cpp), optimised for size as far as the compiler goes
+# (-Oz: some 700 bytes less code than -Os), unused sections dropped at
 # link time, and stripped after the link, with the debug information kept in
 # a .debug file beside each. The test programs keep the full C++ library.
 # Neither needs the C runtime's start-up code (no static constructors, no
@@ -14,7 +15,7 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # twelfth of the program; a debugger still walks the stack from the .debug file.
 # Data stays in whole sections: with a section each, mingw's compiler puts
 # zero-initialised variables in the file's data instead of its .bss.
-set(SHIPPED_COMPILE_OPTIONS -Os -g -ffunction-sections -fno-exceptions -fno-rtti
+set(SHIPPED_COMPILE_OPTIONS -Oz -g -ffunction-sections -fno-exceptions -fno-rtti
     -fno-asynchronous-unwind-tables -fno-unwind-tables -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
 function(ship_stripped target)

@@ -43,14 +43,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = after; i < length; ++i)
     if (!IsCommandWhitespace(original[i])) std::abort();
 
-  // Quoting the command for a start keeps it whole and never overruns.
+  // Quoting the command for a start keeps its program part and its arguments, and never
+  // overruns.
   char quoted[64];
-  if (QuoteProgramPath(request.command, quoted, sizeof quoted)) {
-    size_t quotedLength = std::strlen(quoted);
-    if (quotedLength != commandLength + 2 || quoted[0] != '"' || quoted[quotedLength - 1] != '"' ||
-        std::memcmp(quoted + 1, request.command, commandLength) != 0)
+  if (QuoteProgramPart(request.command, quoted, sizeof quoted)) {
+    size_t length, quotedLength, arguments, quotedArguments;
+    const char* rest;
+    const char* program = ProgramOfCommand(request.command, &length, &rest);
+    const char* quotedProgram = ProgramOfCommand(quoted, &quotedLength, &rest);
+    const char* a = ArgumentsOfCommand(request.command, &arguments);
+    const char* b = ArgumentsOfCommand(quoted, &quotedArguments);
+    if (std::memchr(program, '"', length) == nullptr &&
+        (quotedLength != length || std::memcmp(program, quotedProgram, length) != 0 ||
+         arguments != quotedArguments || std::memcmp(a, b, arguments) != 0))
       std::abort();
-  } else if (commandLength + 3 <= sizeof quoted && std::strpbrk(request.command, " \t")) {
+  } else if (commandLength + 3 <= sizeof quoted) {
     std::abort();
   }
   return 0;

@@ -189,13 +189,53 @@ const char* ProgramOfCommand(const char* command, size_t* length, const char** r
   return command;
 }
 
-bool QuoteProgramPath(const char* path, char* quoted, size_t size) {
-  if (std::strpbrk(path, " \t") == nullptr) return false;
-  size_t length = std::strlen(path);
-  if (length + 3 > size) return false;
+namespace {
+
+// [text, text + *length) without the blanks at either end.
+const char* Trimmed(const char* text, size_t* length) {
+  while (*length > 0 && IsCommandWhitespace(*text)) ++text, --*length;
+  while (*length > 0 && IsCommandWhitespace(text[*length - 1])) --*length;
+  return text;
+}
+
+}  // namespace
+
+const char* ArgumentsOfCommand(const char* command, size_t* length) {
+  size_t programLength;
+  const char* rest;
+  ProgramOfCommand(command, &programLength, &rest);
+  *length = std::strlen(rest);
+  return Trimmed(rest, length);
+}
+
+const char* ArgumentsOfProcessLine(const char* line, size_t* length) {
+  const char* rest = line;
+  if (*line == '"') {
+    const char* close = std::strchr(line + 1, '"');
+    rest = close != nullptr ? close + 1 : line + std::strlen(line);
+  } else {
+    while (!IsBlankOrEnd(*rest)) ++rest;
+  }
+  *length = std::strlen(rest);
+  return Trimmed(rest, length);
+}
+
+bool SameArguments(const char* command, const char* line) {
+  size_t wanted, given;
+  const char* a = ArgumentsOfCommand(command, &wanted);
+  const char* b = ArgumentsOfProcessLine(line, &given);
+  return wanted == given && std::memcmp(a, b, wanted) == 0;
+}
+
+bool QuoteProgramPart(const char* command, char* quoted, size_t size) {
+  size_t length;
+  const char* rest;
+  const char* program = ProgramOfCommand(command, &length, &rest);
+  const size_t restLength = std::strlen(rest);
+  if (length + restLength + 3 > size) return false;
   quoted[0] = '"';
-  std::memcpy(quoted + 1, path, length);
+  std::memcpy(quoted + 1, program, length);
   quoted[length + 1] = '"';
-  quoted[length + 2] = '\0';
+  std::memcpy(quoted + length + 2, rest, restLength + 1);
   return true;
 }

@@ -80,11 +80,24 @@ PlacementParse ParsePlacementCommand(char* commandLine, PlacementRequest* reques
 // Returns its start, sets *length and *rest (what follows it).
 const char* ProgramOfCommand(const char* command, size_t* length, const char** rest);
 
-// Writes path in double quotes into quoted (size bytes) when it holds a blank
-// or tab, so that a program started with it as its command line does not take
-// the words after the blank for arguments. Returns false, leaving quoted
-// untouched, when no quotes are needed or the quoted path would not fit.
-bool QuoteProgramPath(const char* path, char* quoted, size_t size);
+// The command's arguments as its program receives them: what follows the
+// program part (ProgramOfCommand), without the blanks at either end. Returns
+// their start and sets *length (0 when there are none).
+const char* ArgumentsOfCommand(const char* command, size_t* length);
+
+// The arguments in a process's command line as the program receives them:
+// what follows its program part, which is quoted or else its first word (as
+// the system splits it off), without the blanks at either end.
+const char* ArgumentsOfProcessLine(const char* line, size_t* length);
+
+// Whether a process given line runs with the command's arguments (compared
+// byte for byte, once the blanks at the ends are gone).
+bool SameArguments(const char* command, const char* line);
+
+// Writes the command with its program part in double quotes, then what
+// follows that part as it stands, so that the program started is exactly the
+// program part, blanks and all. False when it does not fit in size bytes.
+bool QuoteProgramPart(const char* command, char* quoted, size_t size);
 
 // A path that names its drive or share ("C:\\..." or "\\\\server\\..."), so it
 // cannot depend on the current folder or the program search order.

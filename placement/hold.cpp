@@ -12,12 +12,6 @@ bool IsPlaced(const WindowState& state, WindowRef window) {
   return false;
 }
 
-bool NothingPlaced(const WindowState& state) {
-  for (const PlacedWindow& placed : state.PlacedTable)
-    if (placed.window != 0) return false;
-  return true;
-}
-
 // Another run placed the window since this one did (or the user took it).
 bool TakenOver(const WindowOps& windows, WindowRef window) {
   return windows.placedBy(window) != windows.ownProcessId();
@@ -29,15 +23,19 @@ bool MarkedByOther(const WindowOps& windows, WindowRef window) {
   return mark != 0 && mark != windows.ownProcessId();
 }
 
-// The largest area the run or the hold gave a window.
-int32_t PlacedArea(const WindowState& state) {
-  int32_t largest = 0;
-  for (const PlacedWindow& placed : state.PlacedTable)
-    if (placed.window != 0 && WindowArea(placed.box) > largest) largest = WindowArea(placed.box);
-  return largest;
+// A window the run or the hold placed is still there and shown: while one
+// is, the hold takes up no other.
+bool PlacedShows(const WindowOps& ops, const WindowState& state) {
+  for (const PlacedWindow& placed : state.PlacedTable) {
+    uint32_t style = 0, exStyle = 0;
+    if (placed.window != 0 && ops.windowStyles(placed.window, &style, &exStyle) &&
+        (style & StyleVisible) != 0)
+      return true;
+  }
+  return false;
 }
 
-struct LargerSearch {
+struct NextSearch {
   const WindowOps* ops;
   const Program* program;
   const WindowState* state;
@@ -46,14 +44,15 @@ struct LargerSearch {
   bool ownShows;  // a process of the program's own executable shows a main window
 };
 
-// An unplaced, normal-sized main window of the program that no other living
-// run or the user has taken, larger than the target.
-void VisitForLarger(WindowRef window, void* context) {
-  LargerSearch* search = static_cast<LargerSearch*>(context);
+// The largest unplaced, normal-sized main window of the command's processes
+// that no other living run or the user has taken.
+void VisitForNext(WindowRef window, void* context) {
+  NextSearch* search = static_cast<NextSearch*>(context);
   const WindowOps& ops = *search->ops;
   const ProgramProcess* held = HeldProcess(*search->program, ops.ownerProcess(window));
   uint32_t style = 0, exStyle = 0;
-  if (held == nullptr || !ops.windowStyles(window, &style, &exStyle) ||
+  if (held == nullptr || held->otherArguments || held->markedOnly ||
+      !ops.windowStyles(window, &style, &exStyle) ||
       !IsMainStyle(style, exStyle, ops.hasOwner(window)))
     return;
   const int kind = held->launched ? 1 : 0;
@@ -72,12 +71,11 @@ void VisitForLarger(WindowRef window, void* context) {
 void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const Program& program,
                     WindowState* state) {
   const WindowOps& windows = *ops.windows;
-  // After a main window, only a larger one than it was made; after a splash
-  // (no main window), one larger than the splash was when it was found.
-  const int32_t placed =
-      state->TargetIsMain && !NothingPlaced(*state) ? PlacedArea(*state) : state->TargetArea;
-  LargerSearch search = {&windows, &program, state, {0, 0}, {placed, placed}, false};
-  windows.enumWindows(VisitForLarger, &search);
+  // Once what it placed is gone (a splash closed, a program that handed over
+  // and ended), the program's next main window, whatever its size.
+  if (PlacedShows(windows, *state)) return;
+  NextSearch search = {&windows, &program, state, {0, 0}, {0, 0}, false};
+  windows.enumWindows(VisitForNext, &search);
   // What the program started counts only while the program has handed over
   // to it: a program that shows its own window keeps what it opens beside it
   // (a browser, a helper) out of the hold.
@@ -124,7 +122,7 @@ bool PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* 
   if (ops.movingWindow(window) == window) {
     TraceLine("window %x is moved by hand, released\r\n", Hex(window));
     // The mark keeps it from becoming a new target, until the run ends.
-    windows.markPlaced(window, windows.ownProcessId() | ReleasedMark, nullptr);
+    windows.markPlaced(window, windows.ownProcessId() | ReleasedMark, nullptr, nullptr);
     placed->released = true;
     ops.releaseClip(window);
     return true;
@@ -190,8 +188,6 @@ bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program*
   TraceLine("holding the placement for %d seconds\r\n", request.holdSeconds);
   state->PendingTarget = 0;
   state->PlacedNew = false;
-  // The run moved nothing: whatever main window the program shows is the one.
-  if (NothingPlaced(*state)) state->TargetArea = 0;
   const uint32_t span = static_cast<uint32_t>(request.holdSeconds) * 1000u;
   const uint32_t start = ops.tickCount();
   ops.findProgram(program, false);

@@ -1,9 +1,9 @@
 // Holding a placement: for the seconds the command line asks for, windows that
-// the program moves away are put back, and a larger main window that appears
-// later (the real window after a splash) becomes the target and is placed too.
-// The hold follows the program: a process of it that ends hands the hold to
-// the others and to later copies. A newer run that places one of the held
-// windows ends the hold.
+// the program moves away are put back. While a window it holds is shown, it
+// takes up no other; once none is (a splash closed, a program that handed over
+// and ended), the program's next main window, whatever its size, becomes the
+// target and is placed too. The hold follows the program: a process of it that ends hands the hold
+// to the others and to later copies. A newer run that places one of the held windows ends the hold.
 #pragma once
 #include <cstdint>
 
@@ -40,7 +40,8 @@ struct HoldOps {
 bool PutBackPlaced(const HoldOps& ops, const PlacementRequest& request, WindowState* state);
 
 // One look at the target's windows: puts back every held window that is not
-// where the run put it, and places a new, larger main window. False when a
+// where the run put it, and, once none of them shows, places the program's
+// next main window. False when a
 // newer run has placed one of the held windows: the hold is over.
 bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
               WindowState* state);

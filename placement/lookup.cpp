@@ -14,7 +14,8 @@ struct LookupPass {
   Program* program;
   const char* fileName;  // the program's
   uint32_t self;
-  uint32_t total;  // processes of the program met, also those not held
+  bool arguments;  // the command has some: each process's are compared
+  uint32_t total;  // processes of the program met with them, also those not held
   uint32_t owners[OwnerSlots];
   uint32_t ownerCount;
 };
@@ -38,7 +39,15 @@ void Consider(LookupPass* pass, uint32_t processId) {
   TraceLine("lookforexecuting considering <%s> %d %d\r\n", image,
             static_cast<int>(std::strlen(image)), static_cast<int>(processId));
   bool same = ops.samePath(image, program->path);
-  if (same) ++pass->total;
+  bool other = false;
+  if (same && pass->arguments) {
+    // A line that cannot be read is no proof of the same arguments.
+    char line[CommandLineSize];
+    other = !ops.commandLine(process, processId, line, sizeof line) ||
+            !SameArguments(program->command, line);
+    if (other) TraceLine("process %d runs other arguments\r\n", static_cast<int>(processId));
+  }
+  if (same && !other) ++pass->total;
   if (!same || program->count >= ProgramSlots) {
     ops.closeHandle(process);
     return;
@@ -47,6 +56,7 @@ void Consider(LookupPass* pass, uint32_t processId) {
   held = ProgramProcess();
   held.id = processId;  // what processFacts reads
   held.handle = process;
+  held.otherArguments = other;
   ops.processFacts(process, &held);
 }
 
@@ -70,10 +80,13 @@ struct LaunchPass {
   const ProcessLookupOps* ops;
   Program* program;
   uint32_t self;
+  uint32_t marked;  // copies running other arguments found with a window of the command
 };
 
-// Holds a process the program started; parent is null for a member of its job.
-void HoldLaunched(LaunchPass* pass, uint32_t processId, const ProgramProcess* parent) {
+// Holds a process the program started; parent is null for a member of its job
+// and for the owner of a window placed for the command (marked).
+void HoldLaunched(LaunchPass* pass, uint32_t processId, const ProgramProcess* parent,
+                  bool marked = false) {
   const ProcessLookupOps& ops = *pass->ops;
   Program* program = pass->program;
   if (processId == pass->self || program->count >= ProgramSlots ||
@@ -81,7 +94,7 @@ void HoldLaunched(LaunchPass* pass, uint32_t processId, const ProgramProcess* pa
     return;
   ProcessRef process = ops.openProcess(processId);
   if (process == 0) return;
-  ProgramProcess held = {processId, 0, 0, process, true};
+  ProgramProcess held = {processId, 0, 0, process, true, false, marked};
   ops.processFacts(process, &held);
   // The id of an ended process passes on: a child began after its parent.
   if (parent != nullptr && held.created < parent->created) {
@@ -96,15 +109,26 @@ void VisitMember(uint32_t processId, uint32_t, void* context) {
   HoldLaunched(static_cast<LaunchPass*>(context), processId, nullptr);
 }
 
+// A copy running other arguments that took the command's request keeps the
+// window placed for it: that window is the command's, its others are not.
 void VisitPlacedFor(uint32_t processId, void* context) {
-  HoldLaunched(static_cast<LaunchPass*>(context), processId, nullptr);
+  LaunchPass* pass = static_cast<LaunchPass*>(context);
+  for (uint32_t i = 0; i < pass->program->count && i < ProgramSlots; ++i) {
+    ProgramProcess& held = pass->program->processes[i];
+    if (held.id != processId || !held.otherArguments) continue;
+    held.otherArguments = false;
+    held.markedOnly = true;
+    ++pass->marked;
+  }
+  HoldLaunched(pass, processId, nullptr, true);
 }
 
 void VisitChild(uint32_t processId, uint32_t parentId, void* context) {
   LaunchPass* pass = static_cast<LaunchPass*>(context);
   const Program& program = *pass->program;
   for (uint32_t i = 0; parentId != 0 && i < program.count; ++i)
-    if (program.processes[i].id == parentId) HoldLaunched(pass, processId, &program.processes[i]);
+    if (program.processes[i].id == parentId && !program.processes[i].otherArguments)
+      HoldLaunched(pass, processId, &program.processes[i]);
 }
 
 }  // namespace
@@ -165,6 +189,9 @@ uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowO
   pass.program = program;
   pass.fileName = fileName;
   pass.self = ops.ownProcessId();
+  size_t arguments = 0;
+  if (program->command != nullptr) ArgumentsOfCommand(program->command, &arguments);
+  pass.arguments = arguments != 0;
   pass.total = 0;
   pass.ownerCount = 0;
   ops.visibleWindowOwners(VisitOwner, &pass);
@@ -174,13 +201,14 @@ uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowO
 }
 
 uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parentLinks) {
-  LaunchPass pass = {&ops, program, ops.ownProcessId()};
+  LaunchPass pass = {&ops, program, ops.ownProcessId(), 0};
   const uint32_t before = program->count;
   if (program->job != 0) ops.listParents(program->job, VisitMember, &pass);
-  if (program->path[0] != '\0') ops.placedForOwners(program->path, VisitPlacedFor, &pass);
+  if (program->path[0] != '\0')
+    ops.placedForOwners(program->path, program->command, VisitPlacedFor, &pass);
   // A grandchild listed before its parent is found by the next look.
   if (parentLinks) ops.listParents(0, VisitChild, &pass);
-  return program->count - before;
+  return program->count - before + pass.marked;
 }
 
 void ReleaseProgram(const ProcessLookupOps& ops, Program* program) {

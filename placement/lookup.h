@@ -14,6 +14,9 @@ enum {
   ProgramSlots = 16,           // processes of one program held in a Program
   OwnerSlots = 64,             // window owners remembered as already read in one pass
   JobListSlots = 64,           // processes read from a job in one look
+  // A process's command line read whole: the most a command line holds. A
+  // longer one cannot carry the command's arguments.
+  CommandLineSize = 32768,
 };
 
 // An open handle (process) as a plain number; 0 means none.
@@ -28,13 +31,22 @@ struct ProgramProcess {
   // Started by the program (in its job, or by a process it holds), not run
   // from its path; never ended as hung.
   bool launched = false;
+  // Runs the program with other arguments than the command's: never the
+  // command's own, yet it may take the request of a copy the run starts.
+  bool otherArguments = false;
+  // Found through a window placed for the command (a running copy that took
+  // the request of a start): only such windows of it are the command's.
+  bool markedOnly = false;
 };
 
 // The program a run places: made once from the command and handed from the
 // lookup to the run and the hold.
 struct Program {
   char path[ProcessPathSize];  // canonical; "" when the command names no file
-  uint32_t count;              // processes held, at most ProgramSlots
+  // The command as given, whose arguments a process must run with to be the
+  // command's; none or null: any process of the program is.
+  const char* command;
+  uint32_t count;  // processes held, at most ProgramSlots
   ProgramProcess processes[ProgramSlots];
   // The run's own job, which what it starts is put in, so that what that
   // starts is found within the run, also after the starter ended; 0 when none.
@@ -72,9 +84,12 @@ struct ProcessLookupOps {
                       void (*visit)(uint32_t processId, uint32_t parentId, void* context),
                       void* context);
   // Calls visit with the owner of every window a run placed for the program
-  // at path (PlacedForOwners).
-  void (*placedForOwners)(const char* path, void (*visit)(uint32_t processId, void* context),
-                          void* context);
+  // at path with the command's arguments (PlacedForOwners).
+  void (*placedForOwners)(const char* path, const char* command,
+                          void (*visit)(uint32_t processId, void* context), void* context);
+  // Writes the process's command line, terminated; false when it cannot be
+  // read or does not fit.
+  bool (*commandLine)(ProcessRef process, uint32_t processId, char* line, uint32_t size);
 };
 
 // Equal length, and every byte equal once A-Z are folded to a-z; no other byte
@@ -94,7 +109,8 @@ bool CanonicalPathText(const char* command, char* path, size_t size);
 // Adds to program->processes the processes, in the system's order, whose
 // executable is program->path and that it does not hold yet (up to
 // ProgramSlots in all, each with an open handle), and returns how many such
-// processes it met, also those it had no room for. With windowOwnersOnly, only
+// processes it met with the command's arguments, also those it had no room
+// for; a process with other arguments is held too, marked so. With windowOwnersOnly, only
 // owners of visible windows are looked at; otherwise the process list is read
 // too when none of them is the program's. The lookup's own process is passed
 // over: a run whose command is this program itself would otherwise find itself
@@ -104,12 +120,14 @@ uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowO
 
 // Adds what the program handed over to, marked launched: the members of the
 // run's job (what the program the run started has started, also after it
-// ended), the owners of windows a run placed for the program (whatever became
+// ended), the owners of windows a run placed for the command (whatever became
 // of the process that started them), and, with parentLinks, the processes
-// whose parent the program holds (living) and that began after it (a program
+// whose parent the program holds with the command's arguments (living) and
+// that began after it (a program
 // the run did not start, or one that left the job). The callers count these
 // only while no process of the program's own executable shows a main window.
-// Returns how many it added.
+// Returns how many it added; a held copy running other arguments that owns a
+// window placed for the command counts too, marked markedOnly.
 uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parentLinks);
 
 // Closes the handles the lookup opened; the program holds no process after.

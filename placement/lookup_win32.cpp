@@ -7,6 +7,7 @@
 #include "placement/command.h"
 #include "placement/lookup.h"
 #include "placement/marks.h"
+#include "placement/owners.h"
 
 namespace {
 
@@ -27,23 +28,21 @@ bool Narrow(const wchar_t* wide, char* text, uint32_t size) {
 struct OwnerVisit {
   void (*visit)(uint32_t processId, void* context);
   void* context;
-  DWORD last;  // the owner visited last: its further windows need no look
+  uint32_t last;  // the owner visited last: its further windows need no look
 };
 
-BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
-  OwnerVisit* pass = reinterpret_cast<OwnerVisit*>(parameter);
-  DWORD processId = 0;
-  if (GetWindowThreadProcessId(window, &processId) == 0 || processId == pass->last) return TRUE;
-  if ((GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0) {
+void VisitTopLevel(WindowRef window, uint32_t processId, void* parameter) {
+  OwnerVisit* pass = static_cast<OwnerVisit*>(parameter);
+  if (processId == 0 || processId == pass->last) return;
+  if ((GetWindowLongPtrA(reinterpret_cast<HWND>(window), GWL_STYLE) & WS_VISIBLE) != 0) {
     pass->last = processId;
     pass->visit(processId, pass->context);
   }
-  return TRUE;
 }
 
 void VisibleWindowOwners(void (*visit)(uint32_t processId, void* context), void* context) {
   OwnerVisit pass = {visit, context, 0};
-  EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&pass));
+  EnumWindowsAndOwners(VisitTopLevel, &pass);
 }
 
 // Names read wide and converted whole: the "A" entry holds only MAX_PATH bytes.
@@ -123,12 +122,73 @@ void ExpandPath(wchar_t* path) {
   if (length == 0 || length >= WidePathSize) CopyMemory(path, full, sizeof full);
 }
 
+// ntdll's own calls, looked up: no import of their own.
+typedef LONG(WINAPI* QueryProcess)(HANDLE process, ULONG what, void* into, ULONG size,
+                                   ULONG* written);
+typedef LONG(WINAPI* ReadMemory)(HANDLE process, const void* from, void* into, SIZE_T size,
+                                 SIZE_T* read);
+enum : ULONG {
+  ProcessBasicInformation = 0,
+  ProcessCommandLineInformation = 60,  // Windows 8.1 and later; not Wine 8
+};
+
+void* Native(const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name));
+}
+
+struct Counted {  // UNICODE_STRING: a length in bytes, then where the text is
+  USHORT length, room;
+  ULONG_PTR text;
+};
+
+// Reads the command line from the process parameters that its PEB points to.
+// A 32-bit process has a native PEB and parameters too, with the same line.
+bool ReadFromParameters(QueryProcess query, uint32_t processId, wchar_t* wide, ULONG* bytes) {
+  ReadMemory read = reinterpret_cast<ReadMemory>(Native("NtReadVirtualMemory"));
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  if (process == nullptr) return false;
+  ULONG_PTR basic[6] = {}, parameters = 0;  // PROCESS_BASIC_INFORMATION: the PEB second
+  Counted line = {0, 0, 0};
+  const bool done =
+      query(process, ProcessBasicInformation, basic, sizeof basic, nullptr) == 0 &&
+      read(process, reinterpret_cast<void*>(basic[1] + 0x20), &parameters, sizeof parameters,
+           nullptr) == 0 &&
+      read(process, reinterpret_cast<void*>(parameters + 0x70), &line, sizeof line, nullptr) == 0 &&
+      read(process, reinterpret_cast<void*>(line.text), wide, line.length, nullptr) == 0;
+  *bytes = line.length;
+  CloseHandle(process);
+  return done;
+}
+
+bool CommandLine(ProcessRef process, uint32_t processId, char* line, uint32_t size) {
+  QueryProcess query = reinterpret_cast<QueryProcess>(Native("NtQueryInformationProcess"));
+  // The counted text first, then room for the longest line the system gives a process.
+  struct {
+    Counted given;
+    wchar_t text[CommandLineSize];
+  } answer;
+  const wchar_t* wide = answer.text;
+  ULONG bytes = 0;
+  if (query(AsHandle(process), ProcessCommandLineInformation, &answer, sizeof answer, nullptr) ==
+      0) {
+    wide = reinterpret_cast<const wchar_t*>(answer.given.text);
+    bytes = answer.given.length;
+  } else if (!ReadFromParameters(query, processId, answer.text, &bytes)) {
+    return false;
+  }
+  const int units = static_cast<int>(bytes / sizeof(wchar_t));
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide, units, line, static_cast<int>(size) - 1,
+                                         nullptr, nullptr);
+  line[length] = '\0';  // a line that does not fit comes out empty
+  return true;
+}
+
 }  // namespace
 
 const ProcessLookupOps SystemLookupOps = {
-    VisibleWindowOwners, ListProcesses, OpenForLookup,  ProcessImagePath,
-    ProcessFacts,        SamePath,      CloseRef,       LastError,
-    OwnProcessId,        ListParents,   PlacedForOwners};
+    VisibleWindowOwners, ListProcesses, OpenForLookup,   ProcessImagePath,
+    ProcessFacts,        SamePath,      CloseRef,        LastError,
+    OwnProcessId,        ListParents,   PlacedForOwners, CommandLine};
 
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size) {
   wchar_t wide[WidePathSize];

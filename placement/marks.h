@@ -1,7 +1,7 @@
 // What runs share through the system: the turn of a program (runs of one
 // program take turns, runs of different programs never wait for each other),
 // the marks on the windows a run placed, which count only while that run
-// lives, the program each was placed for, and the job the run's starts go in.
+// lives, the command each was placed for, and the job the run's starts go in.
 #pragma once
 #include <cstdint>
 
@@ -15,12 +15,19 @@ void UnlockProgram(uintptr_t lock);
 // The mark of the run that placed the window, while that run is alive; 0 for
 // an unmarked window and for the mark of a run that has ended.
 uint32_t PlacedBy(WindowRef window);
-void MarkPlaced(WindowRef window, uint32_t mark, const char* program);
+// Marks the window as placed by the run (mark) and, unless program is null,
+// for the command: its program and its arguments.
+void MarkPlaced(WindowRef window, uint32_t mark, const char* program, const char* command);
 
 // Calls visit with the owner of every top-level window marked as placed for
-// the program (the path as the file system compares it).
-void PlacedForOwners(const char* path, void (*visit)(uint32_t processId, void* context),
-                     void* context);
+// the program (the path as the file system compares it) with the command's
+// arguments (compared byte for byte).
+void PlacedForOwners(const char* path, const char* command,
+                     void (*visit)(uint32_t processId, void* context), void* context);
+
+// ScanTargetWindows over the process's windows marked as placed for the
+// state's program and command.
+bool ScanPlacedWindows(WindowState* state, uint32_t processId);
 
 // Takes this run's marks off the windows it placed; a mark it left anywhere
 // else counts for nothing once the run has ended.

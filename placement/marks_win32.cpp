@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "diag/diag.h"
+#include "placement/command.h"
 #include "placement/lookup.h"
 #include "placement/marks.h"
 
@@ -40,20 +41,40 @@ uint64_t ProgramKey(const char* path) {
   return hash;
 }
 
-// The window property that names the program a window was placed for.
+// The window property that names the command a window was placed for: its
+// program, and its arguments when it has some. A window placed for a command
+// without arguments (and by versions that named only the program) bears the
+// program's key alone.
 const char PlacedForProperty[] = "TavrisolPlacedFor";
 
+uintptr_t CommandKey(const char* path, const char* command) {
+  uint64_t key = ProgramKey(path);
+  size_t length = 0;
+  const char* arguments = command != nullptr ? ArgumentsOfCommand(command, &length) : "";
+  if (key == 0 || length == 0) return static_cast<uintptr_t>(key);
+  for (size_t i = 0; i < length; ++i)
+    key = (key ^ static_cast<unsigned char>(arguments[i])) * 1099511628211ull;
+  return static_cast<uintptr_t>(key);
+}
+
+// A look at the windows placed for a command: their owners are visited, or,
+// with a state, the scan considers those of one process.
 struct OwnerVisit {
   uintptr_t key;
   void (*visit)(uint32_t processId, void* context);
   void* context;
+  WindowState* state;
+  uint32_t processId;
 };
 
 BOOL CALLBACK VisitIfPlacedFor(HWND window, LPARAM parameter) {
   const OwnerVisit* pass = reinterpret_cast<const OwnerVisit*>(parameter);
   DWORD processId = 0;
-  if (reinterpret_cast<uintptr_t>(GetPropA(window, PlacedForProperty)) == pass->key &&
-      GetWindowThreadProcessId(window, &processId) != 0)
+  if (reinterpret_cast<uintptr_t>(GetPropA(window, PlacedForProperty)) != pass->key) return TRUE;
+  if (pass->state != nullptr)
+    ConsiderWindow(SystemWindowOps, pass->state, reinterpret_cast<WindowRef>(window),
+                   pass->processId);
+  else if (GetWindowThreadProcessId(window, &processId) != 0)
     pass->visit(processId, pass->context);
   return TRUE;
 }
@@ -85,17 +106,24 @@ uint32_t PlacedBy(WindowRef window) {
   return mark != 0 && RunAlive(mark) ? mark : 0;
 }
 
-void MarkPlaced(WindowRef window, uint32_t mark, const char* program) {
+void MarkPlaced(WindowRef window, uint32_t mark, const char* program, const char* command) {
   SetPropA(AsHwnd(window), PlacedByProperty,
            reinterpret_cast<HANDLE>(static_cast<uintptr_t>(mark)));
-  const uintptr_t key = program != nullptr ? static_cast<uintptr_t>(ProgramKey(program)) : 0;
+  const uintptr_t key = program != nullptr ? CommandKey(program, command) : 0;
   if (key != 0) SetPropA(AsHwnd(window), PlacedForProperty, reinterpret_cast<HANDLE>(key));
 }
 
-void PlacedForOwners(const char* path, void (*visit)(uint32_t processId, void* context),
-                     void* context) {
-  OwnerVisit pass = {static_cast<uintptr_t>(ProgramKey(path)), visit, context};
+void PlacedForOwners(const char* path, const char* command,
+                     void (*visit)(uint32_t processId, void* context), void* context) {
+  OwnerVisit pass = {CommandKey(path, command), visit, context, nullptr, 0};
   if (pass.key != 0) EnumWindows(VisitIfPlacedFor, reinterpret_cast<LPARAM>(&pass));
+}
+
+bool ScanPlacedWindows(WindowState* state, uint32_t processId) {
+  OwnerVisit pass = {CommandKey(state->Program, state->Command), nullptr, nullptr, state,
+                     processId};
+  if (pass.key != 0) EnumWindows(VisitIfPlacedFor, reinterpret_cast<LPARAM>(&pass));
+  return state->TargetWindow != 0;
 }
 
 void ClearMarks(const WindowState& state) {

@@ -75,6 +75,13 @@ struct Awaited {
   bool ownLast = false;  // a script: its own (console) window counts only at the last scan
 };
 
+// The process's windows that are the command's: all of them, or only those
+// placed for it in a copy that took its request.
+bool ScanProcess(const PlacementOps& ops, WindowState* windows, const ProgramProcess& process) {
+  return process.markedOnly ? ops.scanPlacedWindows(windows, process.id)
+                            : ops.scanTargetWindows(windows, process.id);
+}
+
 // One scan of a program that is expected to show a window; on a hand-over,
 // awaited->process becomes the process that shows it. A copy begun after the
 // awaited one, and what the awaited one started, count with any window. An instance that was
@@ -93,8 +100,8 @@ bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, Progr
     const ProgramProcess& other = program->processes[i];
     if (other.id == awaited->process.id) continue;
     const uint64_t began = awaited->process.created;
-    if (other.launched || (began != 0 && other.created > began)) {
-      found = ops.scanTargetWindows(windows, other.id);
+    if (other.launched || (began != 0 && other.created > began && !other.otherArguments)) {
+      found = ScanProcess(ops, windows, other);
     } else if (awaited->startedByRun) {
       awaited->instanceSeen = true;
       found = ((ended || lastScan) && ops.scanNewWindows(windows, other.id, *awaited->shown)) ||
@@ -109,37 +116,42 @@ bool ScanProgram(const PlacementOps& ops, Awaited* awaited, bool lastScan, Progr
          (awaited->ownLast && lastScan && ops.scanTargetWindows(windows, awaited->process.id));
 }
 
-// What to do with the program's processes found running: place the first
-// that shows a window; wait for one still starting (not yet waiting for
-// input, or younger than the run's allowance); kill the hung ones (no window,
-// ready, older, in this session). Processes of other sessions are not touched.
+// What to do with the command's processes found running (those of the
+// program with the command's arguments): place the first that shows a window;
+// wait for one still starting (not yet waiting for input, or younger than the
+// run's allowance); else start the command, after ending the hung ones (see
+// Kill). Processes of other sessions, and copies running other arguments, are
+// not touched.
 // When none shows a window, what they started (a launcher that stays without
 // one, a script) is looked at; while any of it lives, the program is awaited,
 // never killed.
 RunState ScanRunning(const PlacementOps& ops, Program* program, Awaited* awaited) {
   const uint32_t session = ops.ownSession();
   bool ours = false, launched = false;
+  ProgramProcess first = ProgramProcess();  // the first process of the command met
   for (int pass = 0; pass < 2; ++pass) {
     if (pass == 1) ops.findLaunched(program, true);
     for (uint32_t i = 0; i < program->count; ++i) {
       const ProgramProcess& process = program->processes[i];
-      if (process.sessionId != session || process.launched != (pass == 1)) continue;
+      if (process.sessionId != session || process.launched != (pass == 1) || process.otherArguments)
+        continue;
+      if (!ours && !launched) first = process;
       (pass == 0 ? ours : launched) = true;
-      if (ops.scanTargetWindows(awaited->windows, process.id)) {
+      if (ScanProcess(ops, awaited->windows, process)) {
         awaited->process = process;
         return Place;
       }
     }
   }
   if (launched) {
-    awaited->process = program->processes[0];
+    awaited->process = first;
     return AwaitIdle;
   }
   if (!ours) return Start;
   const uint64_t now = ops.now();
   for (uint32_t i = 0; i < program->count; ++i) {
     const ProgramProcess& process = program->processes[i];
-    if (process.sessionId != session) continue;
+    if (process.sessionId != session || process.otherArguments) continue;
     bool young =
         process.created != 0 && now - process.created < static_cast<uint64_t>(AllowanceMs) * 10000;
     if (young || !ops.waitForInputIdle(process.handle, 0)) {
@@ -170,6 +182,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
   PlacementRequest request = {0, 0, 0, 0, nullptr, 0};
   Program program;
   program.path[0] = '\0';
+  program.command = nullptr;
   program.count = 0;
   program.job = 0;
   ShownWindows shown;
@@ -204,7 +217,9 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // program keeps it until the program shows a window.
         if (program.path[0] != '\0') lock = ops.lockProgram(program.path, TurnWaitMs);
         program.job = ops.programJob();
+        program.command = request.command;
         windows.Program = program.path;
+        windows.Command = request.command;
         // A launcher that has ended leaves its game's window placed for the program.
         state = ops.findProgram(&program, false) != 0 || ops.findLaunched(&program, false) != 0
                     ? ScanFound
@@ -216,27 +231,34 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         break;
 
       case Kill: {
-        // No process of the program shows a window, and none is still starting.
-        TraceLine("killing hung process\r\n");
+        // No process of the command shows a window, and none is still starting.
+        // Hung is one whose windows all keep silent. One that shows no window
+        // (a tray program, the shell) is healthy: the command is started, and
+        // a copy that hands the request to it gets its window shown.
         const uint32_t session = ops.ownSession();
         state = Start;
-        for (uint32_t i = 0; i < program.count && i < ProgramSlots; ++i) {
+        bool ended = false;
+        for (uint32_t i = 0; i < program.count && i < ProgramSlots && state == Start; ++i) {
           const ProgramProcess& process = program.processes[i];
           uint32_t error = 0;
-          if (process.sessionId != session || ops.terminateProcess(process.handle, &error))
+          if (process.sessionId != session || process.otherArguments ||
+              !ops.windowsSilent(process.id))
             continue;
+          if (!ended) TraceLine("killing hung process\r\n");
+          ended = true;
+          if (ops.terminateProcess(process.handle, &error)) continue;
           ErrorCodeText(error, errorText, sizeof errorText);
           failure = KillFailed;
           state = Fail;
-          break;
         }
-        if (state == Start) ops.releaseProgram(&program);  // ended: no part of the new start
+        if (state == Start && ended) ops.releaseProgram(&program);  // no part of the new start
         break;
       }
 
       case Start:
         ops.recordShownWindows(&shown);
         started.job = program.job;
+        started.program = program.path;
         if (!ops.startProcess(request, &started)) {
           failure = started.throughShell ? ShellFailed : StartFailed;
           ErrorCodeText(started.error, errorText, sizeof errorText);
@@ -286,8 +308,12 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
           if (ScanProgram(ops, &awaited, waited >= limit, &program)) state = Place;
         }
         // A started program without a window is left running.
+        // A copy running before the start took the request only once the
+        // started one has ended.
+        const bool handedOver =
+            awaited.instanceSeen && started.handle != 0 && ops.hasExited(started.handle);
         if (state == Fail)
-          failure = awaited.instanceSeen                               ? NoWindowShown
+          failure = handedOver                                         ? NoWindowShown
                     : EndedWithAll(ops, awaited, &program, &exitValue) ? EndedWithoutWindow
                                                                        : NoWindow;
         break;

@@ -1,7 +1,8 @@
-// The placement run: parse the command line, find the program running or start
-// it, wait for one of its windows (also in other processes of the same
-// program, and in the processes it starts), restart it when it is hung, place
-// the windows. Runs of one program take turns.
+// The placement run: parse the command line, find the command running (its
+// program with its arguments) or start it, wait for one of its windows (also
+// in other processes of the same program, and in the processes it starts),
+// end it first when it is hung, place the windows. Runs of one program take
+// turns.
 #pragma once
 #include <cstdint>
 
@@ -31,6 +32,7 @@ struct StartedProcess {
   uint64_t created;            // when it began, as the lookup gives it; 0: unknown
   char path[ProcessPathSize];  // its executable's path; empty when unknown
   uintptr_t job = 0;           // given: the job to start it in; 0 for none
+  const char* program = "";    // given: the program's canonical path; "" when none
   uint32_t error = 0;          // the system's reason when the start failed
   bool throughShell = false;   // the shell (ShellExecuteEx) was asked, not CreateProcess
   EarlyPlacing placing = {};   // what places its first main window before it shows
@@ -68,11 +70,16 @@ struct PlacementOps {
   void (*recordShownWindows)(ShownWindows* shown);
   // The scans and the move stage, over the run's window state.
   bool (*scanTargetWindows)(WindowState* state, uint32_t processId);
+  // The process's windows placed for the command (ScanPlacedWindows).
+  bool (*scanPlacedWindows)(WindowState* state, uint32_t processId);
   // The process's main windows that were not shown before the start.
   bool (*scanNewWindows)(WindowState* state, uint32_t processId, const ShownWindows& shown);
   // The process's main window brought to the front since the start.
   bool (*scanForeground)(WindowState* state, uint32_t processId, const ShownWindows& shown);
   PlaceResult (*placeTargetWindows)(WindowState* state, const PlacementRequest& request);
+  // Whether the process has top-level windows and none of them answers: a
+  // process without a window is never taken for hung.
+  bool (*windowsSilent)(uint32_t processId);
   // Ends the process with exit code 0 and waits up to KillWaitMs for it to
   // end; false, with the system's error code, when it could not be ended.
   bool (*terminateProcess)(uintptr_t process, uint32_t* error);

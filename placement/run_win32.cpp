@@ -14,19 +14,9 @@
 
 namespace {
 
-enum { QuotedPathSize = ProcessPathSize + 2 };  // the path, two quotes, the terminator
-enum { ErrorElevationRequired = 740 };          // not in every SDK's headers
-enum : DWORD { IdlePollMs = 10 };               // between two looks at a starting program
-
-// A command that is exactly the absolute path of an existing file is also
-// given as the application name, so that "C:\Program Files\App\app.exe" can
-// never start "C:\Program.exe" instead. Bare and relative names keep the
-// system's usual search order.
-bool NamesExistingFile(const char* command) {
-  if (!IsAbsolutePath(command)) return false;
-  DWORD attributes = GetFileAttributesA(command);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
+enum { FileNameTooLong = 206 };         // the system's code for it
+enum { ErrorElevationRequired = 740 };  // not in every SDK's headers
+enum : DWORD { IdlePollMs = 10 };       // between two looks at a starting program
 
 // What the run needs of a process it started, which goes in the run's job
 // (an older system may refuse a second job: the parent links stand in).
@@ -43,28 +33,25 @@ void Follow(HANDLE process, StartedProcess* started) {
 }
 
 // The shell resolves a shortcut, finds a document's program and asks for
-// elevation; its failure (also the user's refusal) is reported by the run.
+// elevation; its failure (also the user's refusal) is reported by the run. It
+// is given the program part as the file, never a guess at the first blank,
+// and what follows as the parameters.
 bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) {
   SHELLEXECUTEINFOA info;
   ZeroMemory(&info, sizeof info);
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  char* program = request.command;
-  char* end = program + lstrlenA(program);
-  if (!NamesExistingFile(program)) {
-    // The program ends at its closing quote or its first blank: cut there
-    // for the call, its arguments after.
-    const char stop = *program == '"' ? '"' : ' ';
-    program += stop == '"';
-    for (end = program; *end != '\0' && *end != stop;) ++end;
-    info.lpParameters = *end != '\0' ? end + 1 : end;
-  }
-  const char kept = *end;
-  *end = '\0';
+  size_t length, arguments;
+  const char* rest;
+  char* program = const_cast<char*>(ProgramOfCommand(request.command, &length, &rest));
+  info.lpParameters = ArgumentsOfCommand(request.command, &arguments);
+  // Cut after the program part for the call (the arguments begin further on).
+  const char kept = program[length];
+  program[length] = '\0';
   info.lpFile = program;
   info.nShow = SW_SHOWNORMAL;
   const bool opened = ShellExecuteExA(&info) != 0;
-  *end = kept;
+  program[length] = kept;
   started->throughShell = true;
   if (!opened) {
     started->error = GetLastError();
@@ -89,13 +76,14 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
 
   PROCESS_INFORMATION info;
   ZeroMemory(&info, sizeof info);
-  const char* application = nullptr;
-  char* commandLine = request.command;
-  char quoted[QuotedPathSize];
-  if (NamesExistingFile(request.command)) {
-    application = request.command;
-    if (QuoteProgramPath(request.command, quoted, sizeof quoted)) commandLine = quoted;
+  // The program is named, and quoted in the command line: "C:\My Tools\app.exe
+  // -x" starts that file, never "C:\My.exe" with the rest as arguments.
+  char commandLine[CommandLineSize];
+  if (!QuoteProgramPart(request.command, commandLine, sizeof commandLine)) {
+    started->error = FileNameTooLong;
+    return false;
   }
+  const char* application = started->program[0] != '\0' ? started->program : nullptr;
   // Started suspended, so that its path and start time are read before it can
   // hand over to another copy and end, and so that it is in the run's job
   // before it can start anything of its own.
@@ -193,6 +181,30 @@ bool Terminate(uintptr_t process, uint32_t* error) {
   return true;
 }
 
+struct Silence {
+  DWORD processId;
+  DWORD silentThread;  // a thread that did not answer: its other windows would not either
+  bool windows;
+  bool answered;
+};
+
+BOOL CALLBACK AskWindow(HWND window, LPARAM parameter) {
+  Silence* silence = reinterpret_cast<Silence*>(parameter);
+  DWORD processId = 0;
+  const DWORD thread = GetWindowThreadProcessId(window, &processId);
+  if (processId != silence->processId || thread == silence->silentThread) return TRUE;
+  silence->windows = true;
+  silence->answered = SystemWindowOps.answers(reinterpret_cast<WindowRef>(window));
+  silence->silentThread = thread;
+  return !silence->answered;
+}
+
+bool WindowsSilent(uint32_t processId) {
+  Silence silence = {processId, 0, false, false};
+  EnumWindows(AskWindow, reinterpret_cast<LPARAM>(&silence));
+  return silence.windows && !silence.answered;
+}
+
 bool Hold(const PlacementRequest& request, Program* program, WindowState* state) {
   return HoldPlacement(request, program, state);
 }
@@ -223,9 +235,11 @@ const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          OwnSession,
                                          RecordShown,
                                          Scan,
+                                         ScanPlacedWindows,
                                          ScanNew,
                                          ScanFront,
                                          Place,
+                                         WindowsSilent,
                                          Terminate,
                                          Hold,
                                          ClearMarks,

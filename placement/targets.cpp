@@ -127,7 +127,7 @@ bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int
   }
   // Marked before the move: an older hold then sees the window as taken over
   // before it could see it moved and put it back.
-  ops.markPlaced(window, ops.ownProcessId(), state->Program);
+  ops.markPlaced(window, ops.ownProcessId(), state->Program, state->Command);
   RestoreIfMinimized(ops, window);
   if (ops.moveWindow(window, x, request)) {
     TraceLine(traces.moved, Hex(window));

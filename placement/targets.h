@@ -55,8 +55,10 @@ struct WindowState {
   bool TargetIsMain;                         // TargetWindow is a main window
   WindowRef CandidateTable[CandidateSlots];  // main windows, in the order met
   PlacedWindow PlacedTable[PlacedSlots];     // what the run and its hold moved
-  // The canonical path of the program the windows are placed for.
+  // The canonical path of the program the windows are placed for, and the
+  // command, whose arguments the marks name too.
   const char* Program;
+  const char* Command;
   // The hold's: the window chosen as the new target and not yet moved, and
   // whether the hold moved one itself.
   WindowRef PendingTarget;
@@ -88,10 +90,10 @@ struct WindowOps {
   bool (*hasOwner)(WindowRef window);
   // Every window a run moves is marked with the id of the process that moved
   // it, so that an older hold can see that a newer run took the window over,
-  // and with the program it was placed for (when program is not null), so
+  // and with the command it was placed for (when program is not null), so
   // that a later run finds it whatever became of the process that started it.
   uint32_t (*placedBy)(WindowRef window);  // 0 when unmarked
-  void (*markPlaced)(WindowRef window, uint32_t mark, const char* program);
+  void (*markPlaced)(WindowRef window, uint32_t mark, const char* program, const char* command);
   uint32_t (*ownProcessId)();
   WindowRef (*foregroundWindow)();
 };

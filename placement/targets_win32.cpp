@@ -4,6 +4,7 @@
 #include "placement/handover.h"
 #include "placement/marks.h"
 #include "placement/move.h"
+#include "placement/owners.h"
 #include "placement/targets.h"
 
 namespace {
@@ -15,21 +16,23 @@ struct EnumVisit {
   void* context;
 };
 
-BOOL CALLBACK EnumTopLevel(HWND window, LPARAM parameter) {
-  EnumVisit* visit = reinterpret_cast<EnumVisit*>(parameter);
-  visit->visit(reinterpret_cast<WindowRef>(window), visit->context);
-  return TRUE;  // every window is visited
+void VisitTopLevel(WindowRef window, uint32_t, void* parameter) {
+  EnumVisit* visit = static_cast<EnumVisit*>(parameter);
+  visit->visit(window, visit->context);  // every window is visited
 }
 
+// The owners are read a thread at a time meanwhile, for OwnerProcess.
 void EnumAllWindows(void (*visit)(WindowRef window, void* context), void* context) {
   EnumVisit pass = {visit, context};
-  EnumWindows(EnumTopLevel, reinterpret_cast<LPARAM>(&pass));
+  EnumWindowsAndOwners(VisitTopLevel, &pass);
 }
 
 uint32_t OwnerProcess(WindowRef window) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(AsHwnd(window), &processId);
-  return processId;
+  uint32_t processId = 0;
+  if (KnownOwner(window, &processId)) return processId;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(AsHwnd(window), &owner);
+  return owner;
 }
 
 bool ReadWindowBox(WindowRef window, WindowBox* box) {

@@ -237,29 +237,38 @@ TEST(PlacementCommand, OnlyAbsolutePathsCountAsAbsolute) {
     EXPECT_FALSE(IsAbsolutePath(path)) << path;
 }
 
-TEST(PlacementCommand, ProgramPathsWithBlanksAreQuoted) {
-  char quoted[16];
-  std::memset(quoted, 'x', sizeof quoted);
-  ASSERT_TRUE(QuoteProgramPath("C:\\A B\\a.exe", quoted, sizeof quoted));
-  EXPECT_STREQ(quoted, "\"C:\\A B\\a.exe\"");
-  ASSERT_TRUE(QuoteProgramPath("C:\\A\tB.exe", quoted, sizeof quoted));
-  EXPECT_STREQ(quoted, "\"C:\\A\tB.exe\"");
-  // No blank: the command line stays as given.
-  std::memset(quoted, 'x', sizeof quoted);
-  EXPECT_FALSE(QuoteProgramPath("C:\\AB\\a.exe", quoted, sizeof quoted));
-  EXPECT_EQ(quoted[0], 'x');
-  // Exactly fitting (13 + 2 quotes + terminator = 16) and one byte too long.
-  ASSERT_TRUE(QuoteProgramPath("C:\\A B\\ab.exe", quoted, sizeof quoted));
-  EXPECT_STREQ(quoted, "\"C:\\A B\\ab.exe\"");
-  std::memset(quoted, 'x', sizeof quoted);
-  EXPECT_FALSE(QuoteProgramPath("C:\\A B\\abc.exe", quoted, sizeof quoted));
-  EXPECT_EQ(quoted[0], 'x');
+TEST(PlacementCommand, TheProgramPartIsQuotedForTheStartAndTheArgumentsFollowAsGiven) {
+  struct Row {
+    const char* command;
+    const char* quoted;     // "" when it does not fit the 24 bytes
+    const char* arguments;  // as the program receives them
+  } rows[] = {
+      {"C:\\My Tools\\a.exe -x", "\"C:\\My Tools\\a.exe\" -x", "-x"},
+      {"\"C:\\A B\\a.exe\"  -x  y ", "\"C:\\A B\\a.exe\"  -x  y ", "-x  y"},
+      {"C:\\AB\\a.exe", "\"C:\\AB\\a.exe\"", ""},
+      {"a.exe\t b", "\"a.exe\"\t b", "b"},
+      {"C:\\A B\\abcdefghij.exe", "\"C:\\A B\\abcdefghij.exe\"", ""},  // 23 bytes and the end
+      {"C:\\A B\\abcdefghijk.exe", "", ""},                            // one byte too long
+  };
+  for (const Row& row : rows) {
+    std::vector<char> quoted(24, 'x');  // exactly as large, so that a write past it is caught
+    EXPECT_EQ(QuoteProgramPart(row.command, quoted.data(), quoted.size()), row.quoted[0] != 0)
+        << row.command;
+    if (row.quoted[0] != 0) {
+      EXPECT_STREQ(quoted.data(), row.quoted);
+    }
+    size_t length;
+    const char* arguments = ArgumentsOfCommand(row.command, &length);
+    EXPECT_EQ(std::string(arguments, length), row.arguments) << row.command;
+  }
 }
 
 TEST(Usage, OnlyTheWholeFirstWordAsksForUsageOrVersion) {
   for (const char* line : {"/?", "-?", "-H", "--HELP x", "/?\tC:\\a.exe"})
     EXPECT_EQ(ReadUsageRequest(line), UsageHelp) << line;
-  for (const char* line : {"/?x", "-help", "--help-me", "1,2,3,4 /?", "--versionx", ""})
+  // A first word that fills the word's 12 bytes, or one more, is read no further.
+  for (const char* line : {"/?x", "-help", "--help-me", "1,2,3,4 /?", "--versionx", "",
+                           "--version-12", "--version-1 ", "--versionxyz1"})
     EXPECT_EQ(ReadUsageRequest(line), UsageNone) << line;
   EXPECT_EQ(ReadUsageRequest("--Version"), UsageVersion);
 }

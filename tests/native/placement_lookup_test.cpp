@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "placement/command.h"
 #include "placement/lookup.h"
 #include "support/diag_capture.h"
 
@@ -20,7 +21,8 @@ struct FakeProcess {
   std::string listedName = "";  // the process list's name when not the path's file part
   uint32_t parent = 3;
   bool inJob = false;          // in the program's job
-  std::string placedFor = "";  // the program a run placed its window for
+  std::string placedFor = "";  // the program a run placed its window for, and the arguments
+  std::string line = "";       // its command line; "" when it cannot be read
 };
 
 struct FakeProcesses {
@@ -88,16 +90,23 @@ bool FakeListParents(ProcessRef job, void (*visit)(uint32_t, uint32_t, void*), v
   return true;
 }
 void FakeClose(ProcessRef) { ++fake->closed; }
-void FakePlacedFor(const char* path, void (*visit)(uint32_t, void*), void* context) {
+void FakePlacedFor(const char* path, const char* command, void (*visit)(uint32_t, void*),
+                   void* context) {
+  size_t length = 0;
+  const char* arguments = command != nullptr ? ArgumentsOfCommand(command, &length) : "";
   for (const FakeProcess& p : fake->list)
-    if (p.placedFor == path) visit(p.id, context);
+    if (p.placedFor == std::string(path) + std::string(arguments, length)) visit(p.id, context);
+}
+bool FakeCommandLine(ProcessRef process, uint32_t, char* line, uint32_t size) {
+  const FakeProcess* p = ById(static_cast<uint32_t>(process - 0x1000));
+  return !p->line.empty() && std::snprintf(line, size, "%s", p->line.c_str()) < int(size);
 }
 uint32_t FakeLastError() { return fake->lastError; }
 uint32_t FakeOwnId() { return 6; }
 
 const ProcessLookupOps FakeOps = {
-    FakeOwners, FakeList,      FakeOpen,  FakePath,        FakeFacts,    SameTextIgnoringAsciiCase,
-    FakeClose,  FakeLastError, FakeOwnId, FakeListParents, FakePlacedFor};
+    FakeOwners, FakeList,      FakeOpen,  FakePath,        FakeFacts,     SameTextIgnoringAsciiCase,
+    FakeClose,  FakeLastError, FakeOwnId, FakeListParents, FakePlacedFor, FakeCommandLine};
 
 class ProcessLookup : public ::testing::Test {
  protected:
@@ -150,6 +159,8 @@ TEST(ProcessLookupCanonical, OtherSpellingsOfOnePath) {
       // Only the program part: no quotes, no arguments; ".exe" ends a word.
       {"\"C:\\My Apps\\view.exe\" -x", "C:\\My Apps\\view.exe"},
       {"C:\\a.exed\\view.EXE -x \"b c\"", "C:\\a.exed\\view.EXE"},
+      // A path without ".exe" is the whole command (a folder may hold blanks), "/" or "\\".
+      {"C:/dir/app -x", "C:\\dir\\app -x"},
       {"main.exe", ""},
       {"dir\\main.exe", ""},
       {"C:\\dir\\", ""},
@@ -162,10 +173,12 @@ TEST(ProcessLookupCanonical, OtherSpellingsOfOnePath) {
         << row.command;
     EXPECT_STREQ(path, row.canonical) << row.command;
   }
-  // Too long for the buffer: no path at all rather than a cut one.
-  char small[8] = "x";
-  EXPECT_FALSE(CanonicalPathText("C:\\dir\\main.exe", small, sizeof small));
-  EXPECT_STREQ(small, "");
+  // Too long for the buffer: no path at all rather than a cut one; exactly filling it is whole.
+  for (size_t size : {15, 16}) {
+    std::vector<char> buffer(size, 'x');
+    EXPECT_EQ(CanonicalPathText("C:\\dir\\main.exe", buffer.data(), size), size == 16);
+    EXPECT_STREQ(buffer.data(), size == 16 ? "C:\\dir\\main.exe" : "");
+  }
 }
 
 TEST_F(ProcessLookup, WindowOwnersFirstAndTheListOnlyWhenNoneIsTheProgram) {
@@ -208,6 +221,47 @@ TEST_F(ProcessLookup, WindowOwnersFirstAndTheListOnlyWhenNoneIsTheProgram) {
   EXPECT_EQ(Find("C:\\windows\\notepad.exe", true), 0u);
   EXPECT_EQ(processes.listed, 1);
   EXPECT_TRUE(CapturedReports().empty());
+}
+
+TEST_F(ProcessLookup, ProcessesCountWithTheCommandsArgumentsAsTheProgramReceivesThem) {
+  struct Row {
+    const char* line;  // "" when it cannot be read
+    bool same;
+  } rows[] = {
+      {"\"C:\\My Apps\\tool.exe\" -x  y", true},
+      {"C:\\MyApps\\TOOL.exe \t-x  y \r\n", true},  // unquoted, blanks at the ends
+      {"tool -x  y", true},                         // the first word
+      {"\"C:\\My Apps\\tool.exe\"-x  y", true},
+      {"\"C:\\My Apps\\tool.exe\" -x y", false},  // blanks inside count
+      {"\"C:\\My Apps\\tool.exe\" -X  y", false},
+      {"C:\\My Apps\\tool.exe -x  yz", false},
+      {"\"C:\\My Apps\\tool.exe\"", false},
+      {"C:\\My Apps\\tool.exe -x  y", false},  // the program receives "Apps\tool.exe" too
+      {"", false},
+  };
+  uint32_t id = 8, sameCount = 0;
+  for (const Row& row : rows) {
+    processes.list.push_back({id += 4, "C:\\My Apps\\tool.exe", true});
+    processes.list.back().line = row.line;
+    sameCount += row.same;
+  }
+  program.reset(new Program());
+  program->command = "\"C:\\My Apps\\tool.exe\"   -x  y ";
+  EXPECT_EQ(Find("C:\\My Apps\\tool.exe"), sameCount);
+  for (uint32_t i = 0; i < program->count; ++i)
+    EXPECT_EQ(program->processes[i].otherArguments, !rows[i].same) << rows[i].line;
+  EXPECT_EQ(CapturedTraces().back(), "process 48 runs other arguments\r\n");
+
+  // A window placed for the command makes its copy the command's, for that window only; one
+  // placed for other arguments does not. A command without arguments takes every copy.
+  processes.list[7].placedFor = "C:\\My Apps\\tool.exe-x  y";
+  processes.list[8].placedFor = "C:\\My Apps\\tool.exe-x";
+  EXPECT_EQ(FindLaunched(FakeOps, program.get(), false), 1u);
+  EXPECT_TRUE(program->processes[7].markedOnly && !program->processes[7].otherArguments);
+  EXPECT_TRUE(program->processes[8].otherArguments && !program->processes[8].markedOnly);
+  ReleaseProgram(FakeOps, program.get());
+  program->command = "\"C:\\My Apps\\tool.exe\" ";
+  EXPECT_EQ(Find("C:\\My Apps\\tool.exe"), uint32_t{sizeof rows / sizeof rows[0]});
 }
 
 TEST_F(ProcessLookup, ShortNameInTheListIsReadWhole) {

@@ -22,6 +22,7 @@ struct FakeProcess {
   uint64_t created = 0;   // 0: unknown
   uint32_t session = 1;   // the run's own is 1
   bool launched = false;  // started by the program, not found by its path
+  bool otherArguments = false;
 };
 
 // The fake system: every call is written to a log, scans answer from a queue.
@@ -41,6 +42,7 @@ struct FakeSystem {
   bool startedExits = false;     // the started copy has handed over and ended
   std::set<uintptr_t> notReady;  // handles whose process does not wait for input
   std::set<uintptr_t> killRefused;
+  std::set<uint32_t> silent;                      // processes with windows, none of which answers
   std::deque<bool> scanAnswers;                   // empty queue answers false
   std::set<uint32_t> newWindowOf, frontWindowOf;  // instances answering the start
   PlaceResult placeResult = {1, UnmovedNone, 0};
@@ -93,7 +95,8 @@ uint32_t FakeFind(Program* program, bool windowOwnersOnly) {
   for (const FakeProcess& p : list) {
     if (program->count >= ProgramSlots) break;
     if (HoldsProcess(*program, p.id)) continue;
-    program->processes[program->count++] = {p.id, p.session, p.created, HandleOf(p.id), p.launched};
+    program->processes[program->count++] = {p.id,           p.session,  p.created,
+                                            HandleOf(p.id), p.launched, p.otherArguments};
   }
   return total;
 }
@@ -158,6 +161,12 @@ bool FakeScan(WindowState* state, uint32_t processId) {
   return answer;
 }
 
+bool FakeScanPlaced(WindowState* state, uint32_t processId) {
+  bool found = FakeScan(state, processId);
+  fake->calls.back() = "scan placed " + std::to_string(processId);
+  return found;
+}
+
 bool FakeScanNew(WindowState*, uint32_t processId, const ShownWindows&) {
   fake->calls.push_back("scan new " + std::to_string(processId));
   return fake->newWindowOf.count(processId) != 0;
@@ -172,6 +181,11 @@ PlaceResult FakePlace(WindowState*, const PlacementRequest& request) {
   fake->calls.push_back("place");
   fake->placed = request;
   return fake->placeResult;
+}
+
+bool FakeSilent(uint32_t processId) {
+  fake->calls.push_back("silent " + std::to_string(processId));
+  return fake->silent.count(processId) != 0;
 }
 
 bool FakeTerminate(uintptr_t process, uint32_t* error) {
@@ -201,12 +215,13 @@ void FakeSettle(const PlacementRequest&, WindowState*, uintptr_t process) {
   fake->calls.push_back("settle " + std::to_string(process));
 }
 
-const PlacementOps FakeOps = {
-    FakeCanonical, FakeLock,         FakeUnlock,      FakeFind,        FakeRelease,
-    FakeStart,     FakeIdle,         FakeExited,      FakeClose,       FakeSleep,
-    FakeNow,       FakeSession,      FakeRecordShown, FakeScan,        FakeScanNew,
-    FakeScanFront, FakePlace,        FakeTerminate,   FakeHold,        FakeClearMarks,
-    FakeJob,       FakeFindLaunched, FakeExitValue,   FakeAwaitPlaced, FakeSettle};
+const PlacementOps FakeOps = {FakeCanonical,   FakeLock,        FakeUnlock,     FakeFind,
+                              FakeRelease,     FakeStart,       FakeIdle,       FakeExited,
+                              FakeClose,       FakeSleep,       FakeNow,        FakeSession,
+                              FakeRecordShown, FakeScan,        FakeScanPlaced, FakeScanNew,
+                              FakeScanFront,   FakePlace,       FakeSilent,     FakeTerminate,
+                              FakeHold,        FakeClearMarks,  FakeJob,        FakeFindLaunched,
+                              FakeExitValue,   FakeAwaitPlaced, FakeSettle};
 
 class PlacementRun : public ::testing::Test {
  protected:
@@ -296,12 +311,13 @@ TEST_F(PlacementRun, StartedWindowPlacedBeforeItShowsEndsTheRunWithoutWaiting) {
                                  {"place", Settle, CloseStarted}));
 }
 
-TEST_F(PlacementRun, RunningWithoutWindowIsKilledThroughItsHandleAndStartedOnce) {
+TEST_F(PlacementRun, RunningWithSilentWindowsIsKilledThroughItsHandleAndStartedOnce) {
   system.running = {{42}};
+  system.silent = {42};
   system.scanAnswers = {false, false, false, true};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 1);
   EXPECT_EQ(system.calls,
-            Concat(Lookup, Concat({"scan 42", "idle 4138 0", "terminate 4138"},
+            Concat(Lookup, Concat({"scan 42", "idle 4138 0", "silent 42", "terminate 4138"},
                                   Concat(StartSteps,
                                          {Walk, "sleep 1000", "scan 77", Walk, "sleep 1000",
                                           "scan 77", "unlock", "place", Settle, CloseStarted}))));
@@ -310,6 +326,7 @@ TEST_F(PlacementRun, RunningWithoutWindowIsKilledThroughItsHandleAndStartedOnce)
 
 TEST_F(PlacementRun, RestartedProgramGetsTwelveScansAndIsNotKilledAgain) {
   system.running = {{42}};
+  system.silent = {42};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
   EXPECT_EQ(Count("scan 42"), 1);
   EXPECT_EQ(Count("scan 77"), 12);
@@ -398,9 +415,10 @@ TEST_F(PlacementRun, StartFailureShowsTheTrimmedCommand) {
 
 TEST_F(PlacementRun, RestartFailureAfterKill) {
   system.running = {{42}};
+  system.silent = {42};
   system.startSucceeds = false;
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
-  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "idle 4138 0", "terminate 4138",
+  EXPECT_EQ(system.calls, Concat(Lookup, {"scan 42", "idle 4138 0", "silent 42", "terminate 4138",
                                           "record shown", "start", "unlock"}));
   ASSERT_EQ(CapturedReports().size(), 1u);
   EXPECT_EQ(CapturedReports()[0].text, "CreateProcess failed.\nC:\\app.exe\nsystem text 2");
@@ -500,12 +518,19 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
     std::vector<std::string> calls;  // after the lookup, up to the first scan of what it awaits
     std::vector<FakeProcess> launched = {};  // what the program started
     std::deque<bool> answers = {};           // of the scans
+    std::set<uint32_t> silent = {41, 42};    // with windows, none answering
   } cases[] = {
       // Young, or old but not waiting for input yet: still starting, awaited as a started one.
       {{{42, now - 13 * Second}}, {}, "42", {"scan 42", "idle 4138 1000", "sleep 1000", "scan 42"}},
       {{{42, old}}, {0x1000 + 42}, "42", {"scan 42", "idle 4138 0", "idle 4138 1000", "scan 42"}},
-      // Old and ready: hung, ended through the handle the lookup opened.
-      {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138", "record shown"}},
+      // Old and ready, its windows all silent: hung, ended through the handle the lookup opened.
+      {{{42, old}},
+       {},
+       "",
+       {"scan 42", "idle 4138 0", "silent 42", "terminate 4138", "record shown"}},
+      // Without a window, or running other arguments: left alone, and the command started.
+      {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "silent 42", "record shown"}, {}, {}, {}},
+      {{{42, old, 1, false, true}}, {}, "", {"record shown", "start"}},
       // Several: one still starting is awaited, and nothing is ended.
       {{{41, old}, {42, now - Second}},
        {},
@@ -515,14 +540,14 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
       {{{41, old}, {42, old}},
        {},
        "",
-       {"scan 41", "scan 42", "idle 4137 0", "idle 4138 0", "terminate 4137", "terminate 4138",
-        "record shown", "start"}},
+       {"scan 41", "scan 42", "idle 4137 0", "idle 4138 0", "silent 41", "terminate 4137",
+        "silent 42", "terminate 4138", "record shown", "start"}},
       // Another session's copy is never touched: the program is started for this one.
       {{{41, old, 2}}, {}, "", {"record shown", "start"}},
       {{{41, now - Second, 2}, {42, old}},
        {},
        "",
-       {"scan 42", "idle 4138 0", "terminate 4138", "record shown"}},
+       {"scan 42", "idle 4138 0", "silent 42", "terminate 4138", "record shown"}},
       // A launcher that stays without a window: the window of what it started is placed; while
       // that shows none, the launcher is awaited, not killed. What another session's copy
       // started is not looked at.
@@ -532,7 +557,17 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
        "",
        {"scan 42", "scan 60", "idle 4138 1000", "sleep 1000", "scan 42"},
        {{60, old}}},
-      {{{42, old}}, {}, "", {"scan 42", "idle 4138 0", "terminate 4138"}, {{60, old, 2}}},
+      {{{42, old}},
+       {},
+       "",
+       {"scan 42", "idle 4138 0", "silent 42", "terminate 4138"},
+       {{60, old, 2}}},
+      // A copy running other arguments is no launcher to wait for: what the command started is.
+      {{{41, old, 1, false, true}},
+       {},
+       "",
+       {"scan 60", "idle 4156 1000", "sleep 1000"},
+       {{60, old}}},
       // The launcher has ended: what it started is found in the program's job.
       {{}, {}, "", {"scan 60", "unlock", "place"}, {{60, old}}, {true}},
   };
@@ -545,6 +580,7 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
     system.launched = c.launched;
     system.launchedEarlier = true;
     system.scanAnswers = c.answers;
+    system.silent = c.silent;
     Run("1,2,3,4 C:\\app.exe");
     std::vector<std::string> seen(system.calls.begin() + 2, system.calls.end());
     seen.resize(std::min(seen.size(), c.calls.size()));
@@ -557,6 +593,7 @@ TEST_F(PlacementRun, StartingAndHungByReadinessAndAge) {
 TEST_F(PlacementRun, KillThatFailsIsReportedWithTheReasonAndNothingIsStarted) {
   system.running = {{42, FakeSystem().now - 60 * Second}};
   system.killRefused = {0x1000 + 42};
+  system.silent = {42};
   EXPECT_EQ(Run("1,2,3,4 C:\\app.exe"), 0);
   EXPECT_EQ(Count("start"), 0);
   EXPECT_EQ(system.calls.back(), "unlock");

@@ -30,6 +30,7 @@ struct FakeWindow {
   bool exists = true;
   bool owned = false;
   uint32_t mark = 0;
+  std::string placedFor = "";  // the program and the command a run marked it for
 };
 
 struct FakeDesktop {
@@ -93,7 +94,10 @@ bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
 uint32_t FakeLastError() { return desktop->nextError++; }
 bool FakeHasOwner(WindowRef window) { return Find(window)->owned; }
 uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->mark : 0; }
-void FakeMarkPlaced(WindowRef window, uint32_t mark, const char*) { Find(window)->mark = mark; }
+void FakeMarkPlaced(WindowRef window, uint32_t mark, const char* program, const char* command) {
+  Find(window)->mark = mark;
+  if (program != nullptr) Find(window)->placedFor = std::string(program) + "|" + command;
+}
 const uint32_t Self = 4000;  // the run's own process id
 uint32_t FakeOwnId() { return Self; }
 WindowRef FakeFront() { return desktop->foreground; }
@@ -210,6 +214,8 @@ TEST_F(PlacementTargets, ZeroSizeVisibleWindowIsChosenWhenAlone) {
 TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
   Add(0x41, Target, Box(0, 0, 400, 400), SysMenu | Minimized);
   Add(0x42, Other, Box(0, 0, 400, 400), Visible | SysMenu);
+  Add(0x43, Target, Box(0, 0, 400, 400), Main);  // a lone tool window is not chosen either
+  fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
   EXPECT_FALSE(ScanTargetWindows(FakeOps, &state, Target));
   EXPECT_EQ(state.TargetWindow, 0u);
   EXPECT_EQ(Candidates(), 0);
@@ -282,10 +288,13 @@ TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
   Add(0x81, Target, Box(0, 0, 800, 600), Visible);
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
+  state.Program = "C:\\app.exe";
+  state.Command = "C:\\app.exe -x";
   PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move 81 -8,-32 1936x1119", "foreground 81"}));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move 81 didn't fail\r\n"}));
+  EXPECT_EQ(fakeDesktop.windows[0].placedFor, "C:\\app.exe|C:\\app.exe -x");
 }
 
 TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
@@ -496,11 +505,11 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   EXPECT_EQ(state.PlacedTable[1].window, 0u);
 }
 
-TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
-  // A splash without a system menu is placed first; the real window comes later, busy at
-  // first, beside a small one that is not larger than the splash was, and beside larger
+TEST_F(PlacementTargets, HoldTakesUpTheNextWindowOnlyOnceItsOwnIsGone) {
+  // A splash that is a main window is placed first. While it shows, no other window is taken;
+  // once it is gone, the real window, smaller than the splash was placed, busy at first, beside
   // windows that are no main window or are another run's.
-  Add(0xf1, Target, Box(800, 400, 300, 200), Visible);
+  Add(0xf1, Target, Box(800, 400, 300, 200), Main);
   ScanTargetWindows(FakeOps, &state, Target);
   PlaceTargetWindows(FakeOps, &state, Request);
   Add(0xf2, Other, Box(0, 0, 1000, 1000), Main);
@@ -514,6 +523,11 @@ TEST_F(PlacementTargets, HoldPlacesALargerWindowThatAppearsLater) {
   Add(0xf7, Target, Box(0, 0, 1000, 700), Visible | StyleSystemMenu);  // no caption
   Add(0xf8, Target, Box(0, 0, 1000, 700), Main);                       // placed by another run
   fakeDesktop.windows.back().mark = 8000;
+  fakeDesktop.calls.clear();
+  ClearCaptured();
+  HoldPass(FakeHoldOps, Request, program, &state);
+  EXPECT_TRUE(CapturedTraces().empty());
+  fakeDesktop.windows[0].exists = false;
   fakeDesktop.calls.clear();
   ClearCaptured();
   HoldPass(FakeHoldOps, Request, program, &state);
@@ -585,8 +599,8 @@ TEST_F(PlacementTargets, HoldReadsTheMarksItMeets) {
     fakeDesktop.windows[0].mark = mark;
     EXPECT_EQ(HoldPass(FakeHoldOps, Request, program, &state), mark == Self) << mark;
   }
-  // A larger new main window: taken unless another living run or the user has it.
-  fakeDesktop.windows[0].mark = Self;
+  // Once it is gone, a new main window: taken unless another living run or the user has it.
+  fakeDesktop.windows[0].exists = false;
   Add(0x82, Target, Box(0, 0, 2000, 1200), Main);
   for (uint32_t mark : {8000u, Self | ReleasedMark, 0u}) {
     fakeDesktop.windows[1].mark = mark;
@@ -656,26 +670,27 @@ TEST(PlacementMainWindow, EarlyBlockOfAStart) {
   EXPECT_EQ(block.fillMonitor, 2);
 }
 
-TEST_F(PlacementTargets, HoldTakesOnlyALargerNormalMainWindowAsTheNewTarget) {
+TEST_F(PlacementTargets, HoldTakesOnlyANormalMainWindowOfTheCommandOnceItsOwnIsHidden) {
   Add(0x51, Target, Box(0, 0, 400, 300), Main);
   ScanTargetWindows(FakeOps, &state, Target);
   PlaceTargetWindows(FakeOps, &state, Request);
-  // As the system clamped the move.
-  state.PlacedTable[0].box = fakeDesktop.windows[0].box = Box(0, 0, 900, 700);
-  Add(0x52, Target, Box(0, 0, 900, 700), Main);  // equal, not larger
-  Add(0x56, Target, Box(0, 0, 700, 500), Main);  // larger than the scan saw, not than placed
-  Add(0x53, Target, Box(0, 0, 1000, 800), Main | Minimized);  // larger, but minimised
+  Add(0x52, Target, Box(0, 0, 2000, 1200), Main);  // larger than the placed one
+  Add(0x53, Target, Box(0, 0, 1000, 800), Main | Minimized);
   Add(0x54, Target, Box(0, 0, 1000, 800), Main | StyleMaximized);
-  // What the program opened beside its own main window is never the program's.
+  // What the program opened beside its own main window is never the program's, nor is a copy
+  // running other arguments.
   program.processes[program.count++] = {Other, 1, 0, HandleOf(Other), true};
   Add(0x57, Other, Box(0, 0, 1200, 900), Main);
+  program.processes[program.count++] = {900, 1, 0, HandleOf(900), false, true};
+  Add(0x58, 900, Box(0, 0, 2400, 1300), Main);
   fakeDesktop.calls.clear();
   HoldPass(FakeHoldOps, Request, program, &state);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(state.TargetWindow, 0x51u);
-  Add(0x55, Target, Box(0, 0, 901, 700), Main);
+  fakeDesktop.windows[0].style = Main & ~Visible;
+  fakeDesktop.windows[1].box = Box(0, 0, 200, 100);  // whatever its size
   HoldPass(FakeHoldOps, Request, program, &state);
-  EXPECT_EQ(state.TargetWindow, 0x55u);
+  EXPECT_EQ(state.TargetWindow, 0x52u);
 }
 
 TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
@@ -687,6 +702,7 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   fakeDesktop.exitsAt = fakeDesktop.tick + 500;
   fakeDesktop.laterCopies = {Copy};
   Add(0x62, Copy, Box(250, 250, 800, 600), Main);
+  fakeDesktop.windows[0].exists = false;  // the splash went with its process
   PlacementRequest held = Request;
   held.holdSeconds = 2;
   ClearCaptured();
@@ -703,6 +719,7 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   fakeDesktop.laterCopies = {Late};
   fakeDesktop.copiesFrom = fakeDesktop.tick + 300;
   Add(0x63, Late, Box(0, 0, 1940, 1200), Main);
+  fakeDesktop.windows[1].exists = false;
   HoldPlacement(FakeHoldOps, held, &program, &state);
   EXPECT_EQ(state.TargetWindow, 0x63u);
 

@@ -1,0 +1,82 @@
+#include <windows.h>
+
+#include "placement/owners.h"
+
+namespace {
+
+struct KnownOwners {
+  HWND windows[KnownOwnerSlots];  // null: empty slot
+  DWORD owners[KnownOwnerSlots];
+  uint32_t count;
+  DWORD adding;  // the owner of the thread whose windows are being added
+  void (*visit)(WindowRef window, uint32_t processId, void* context);
+  void* context;
+};
+
+// The table of the enumeration in progress, read by KnownOwner; only the
+// enumeration sets it, and puts back what was there when it ends.
+const KnownOwners* enumerating = nullptr;
+
+uint32_t Slot(HWND window) {
+  return static_cast<uint32_t>((reinterpret_cast<uintptr_t>(window) * 0x9E3779B97F4A7C15ull) >>
+                               52) &
+         (KnownOwnerSlots - 1);
+}
+
+bool Find(const KnownOwners& known, HWND window, DWORD* owner) {
+  for (uint32_t slot = Slot(window); known.windows[slot] != nullptr;
+       slot = (slot + 1) & (KnownOwnerSlots - 1)) {
+    if (known.windows[slot] == window) {
+      *owner = known.owners[slot];
+      return true;
+    }
+  }
+  return false;
+}
+
+BOOL CALLBACK AddThreadWindow(HWND window, LPARAM parameter) {
+  KnownOwners* known = reinterpret_cast<KnownOwners*>(parameter);
+  if (known->count >= KnownOwnerSlots / 4 * 3) return FALSE;  // full enough: probes stay short
+  uint32_t slot = Slot(window);
+  while (known->windows[slot] != nullptr && known->windows[slot] != window)
+    slot = (slot + 1) & (KnownOwnerSlots - 1);
+  if (known->windows[slot] == nullptr) ++known->count;
+  known->windows[slot] = window;
+  known->owners[slot] = known->adding;
+  return TRUE;
+}
+
+BOOL CALLBACK VisitWithOwner(HWND window, LPARAM parameter) {
+  KnownOwners* known = reinterpret_cast<KnownOwners*>(parameter);
+  DWORD owner = 0;
+  if (!Find(*known, window, &owner)) {
+    const DWORD thread = GetWindowThreadProcessId(window, &owner);
+    known->adding = owner;
+    if (thread != 0) EnumThreadWindows(thread, AddThreadWindow, parameter);
+  }
+  known->visit(reinterpret_cast<WindowRef>(window), owner, known->context);
+  return TRUE;
+}
+
+}  // namespace
+
+void EnumWindowsAndOwners(void (*visit)(WindowRef window, uint32_t processId, void* context),
+                          void* context) {
+  KnownOwners known;
+  ZeroMemory(known.windows, sizeof known.windows);
+  known.count = 0;
+  known.visit = visit;
+  known.context = context;
+  const KnownOwners* before = enumerating;
+  enumerating = &known;
+  EnumWindows(VisitWithOwner, reinterpret_cast<LPARAM>(&known));
+  enumerating = before;
+}
+
+bool KnownOwner(WindowRef window, uint32_t* processId) {
+  DWORD owner = 0;
+  if (enumerating == nullptr || !Find(*enumerating, reinterpret_cast<HWND>(window), &owner))
+    return false;
+  *processId = owner;
+  return true;
+}
