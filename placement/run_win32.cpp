@@ -107,7 +107,7 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
            OpenThroughShell(request, started);
   }
   Follow(info.hProcess, started);
-  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, false,
+  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId,
                     &started->placing);
   FollowHandOver(request, started->job, info.dwProcessId, started->placing.placed != 0);
   ResumeThread(info.hThread);

@@ -1022,8 +1022,8 @@ std::string LibraryLeft(const std::string& path, HWND window) {
 
 // A started program, 64- or 32-bit, whether its window takes the position of the start or one of
 // its own, is shown at its rectangle and nowhere else, past the system's size limit too, and the
-// companion library does not stay in it; the same for a fill, for the hook on the whole desktop
-// where the thread's is refused, and after an exact move of the running program.
+// companion library does not stay in it; the same for a fill, and after an exact move of the
+// running program.
 TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   ProcessGuard guard;
   auto copy = [&](const char* fixture, const char* name) {
@@ -1085,23 +1085,28 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   EXPECT_EQ(rects.front(), "100,80,740,560");
   EXPECT_EQ(rects.back(), "100,80,740,560") << run.AllTraces();
 
-  // Started suspended as the run starts it, with the hook for the whole desktop.
-  const std::string desktop = copy("target.exe", "logowndesktop.exe");
+  // Armed and finished from this process as the run does: the run's own copy of the library and
+  // the block go with the end.
+  const std::string armed = copy("target.exe", "logownarmed.exe");
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
-  ASSERT_TRUE(CreateProcessA(desktop.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+  ASSERT_TRUE(CreateProcessA(armed.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                              nullptr, nullptr, &startup, &info));
   guard.Track(info.dwProcessId);
   PlacementRequest request = {Left, Top, Width, Height, nullptr, 0};
   EarlyPlacing placing;
   ArmEarlyPlacement(request, reinterpret_cast<uintptr_t>(info.hProcess), info.dwProcessId,
-                    info.dwThreadId, true, &placing);
+                    info.dwThreadId, &placing);
   ResumeThread(info.hThread);
   EXPECT_TRUE(
       FinishEarlyPlacement(&placing, reinterpret_cast<uintptr_t>(info.hProcess), 1000, 10000));
-  EXPECT_EQ(Logged(desktop), std::vector<std::string>{"100,80,740,560"});
-  EXPECT_EQ(LibraryLeft(desktop, TargetWindows(info.dwProcessId)[0].hwnd), "0");
+  EXPECT_EQ(GetModuleHandleA("tavrisolhelper.dll"), nullptr);
+  char block[EarlyNameSize];
+  EarlyObjectName(EarlyBlockName, info.dwProcessId, block, sizeof block);
+  EXPECT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, block), nullptr);
+  EXPECT_EQ(Logged(armed), std::vector<std::string>{"100,80,740,560"});
+  EXPECT_EQ(LibraryLeft(armed, TargetWindows(info.dwProcessId)[0].hwnd), "0");
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
 }
