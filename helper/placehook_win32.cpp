@@ -62,16 +62,29 @@ bool UseBlock(HWND window, HMODULE library) {
   return block != nullptr;
 }
 
-// The block's rectangle in the window's own coordinates: a window of a thread
-// that is not aware of the screen's scale sees it scaled (systems before 8.1
-// have no such windows).
+template <typename Procedure>
+Procedure User32(const char* name) {
+  return reinterpret_cast<Procedure>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+// The block's rectangle in the window's own coordinates: a window that is
+// not aware of the screen's scale (or only of the system's) sees the screen
+// at its own dots per inch. The system's conversion of a point takes only
+// points within the window. Systems before 10 have no such windows.
 void OwnView(HWND window, WindowBox* box) {
-  using Convert = BOOL(WINAPI*)(HWND, POINT*);
-  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("user32.dll"), "PhysicalToLogicalPointForPerMonitorDPI")));
-  POINT corners[2] = {{box->left, box->top}, {box->right, box->bottom}};
-  if (!convert || !convert(window, &corners[0]) || !convert(window, &corners[1])) return;
-  *box = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+  using Awareness = HANDLE(WINAPI*)(HANDLE);
+  auto aware = User32<Awareness>("SetThreadDpiAwarenessContext");
+  auto windowDpi = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  auto systemDpi = User32<UINT(WINAPI*)()>("GetDpiForSystem");
+  if (!aware || !windowDpi || !systemDpi) return;
+  HANDLE own = aware(reinterpret_cast<HANDLE>(-3));  // per monitor: the screen's own scale
+  const int screen = static_cast<int>(systemDpi());
+  aware(own);
+  const int seen = static_cast<int>(windowDpi(window));
+  if (screen <= 0 || seen <= 0 || screen == seen) return;
+  *box = {MulDiv(box->left, seen, screen), MulDiv(box->top, seen, screen),
+          MulDiv(box->right, seen, screen), MulDiv(box->bottom, seen, screen)};
 }
 
 // Gives the move the block's rectangle, past the system's size limit too. A

@@ -60,11 +60,12 @@ void LoadEarly(DWORD threadId, EarlyBlock* block) {
   if (thread) CloseHandle(thread);
 }
 
-// The library's module in the process: the one the block names while it is
-// still this file (a look at one module), else found in the list of all.
-HMODULE LoadedIn(HANDLE process, DWORD processId, HMODULE named, const char* own) {
+// The library's module in the process: with a block, the one it names while
+// that is still this file (a look at one module); without, found in the list
+// of all.
+HMODULE LoadedIn(HANDLE process, DWORD processId, bool block, HMODULE named, const char* own) {
   char path[MAX_PATH];
-  if (named)
+  if (block)
     return K32GetModuleFileNameExA(process, named, path, sizeof path) && lstrcmpiA(path, own) == 0
                ? named
                : nullptr;
@@ -104,7 +105,8 @@ extern "C" void WINAPI LeaveProgram(DWORD processId) {
   HWND window = nullptr;
   HMODULE named = nullptr;
   uintptr_t loadPath = 0;
-  if (EarlyBlock* block = OpenBlock(processId)) {
+  EarlyBlock* block = OpenBlock(processId);
+  if (block) {
     window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
     named = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(block->library));
     loadPath = static_cast<uintptr_t>(block->loadPath);
@@ -122,7 +124,7 @@ extern "C" void WINAPI LeaveProgram(DWORD processId) {
   if (!process) return;
   if (loadPath) VirtualFreeEx(process, reinterpret_cast<void*>(loadPath), 0, MEM_RELEASE);
   // The same file: LeaveIfDone lies as far into the program's copy as into ours.
-  HMODULE left = LoadedIn(process, processId, named, own);
+  HMODULE left = LoadedIn(process, processId, block != nullptr, named, own);
   auto leave = reinterpret_cast<LPTHREAD_START_ROUTINE>(
       reinterpret_cast<uintptr_t>(left) +
       (reinterpret_cast<uintptr_t>(&LeaveIfDone) - reinterpret_cast<uintptr_t>(Self())));
