@@ -1073,15 +1073,15 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   EXPECT_EQ(LibraryLeft(fill, window), "0");
 
   // Programs shaped like real ones come to no harm: a window made hidden, then busy when the run
-  // lets go; a loop of its own within WM_CREATE; a window of a second thread; a second main window,
-  // left alone. Where the library's code may still run, it stays, pinned.
+  // lets go; a loop of its own within WM_CREATE; a window of a second thread; a second main window
+  // shown at once, which the library leaves alone. Where its code may still run, it stays, pinned.
   struct {
     const char* fixture;
     const char* name;
     const char* stays;  // LibraryLeft's answer
   } shapes[] = {{"target.exe", "loghiddenbusy.exe", "1"}, {"target32.exe", "log32hiddenbusy.exe", "1"},
                 {"target.exe", "logcreateloop.exe", "1"}, {"target.exe", "logworker.exe", "0"},
-                {"target32.exe", "log32worker.exe", "0"},  {"target.exe", "logsecond.exe", "0"}};
+                {"target32.exe", "log32worker.exe", "0"},  {"target.exe", "logsecondnow.exe", "0"}};
   std::vector<std::string> rects;
   for (const auto& shape : shapes) {
     const std::string path = copy(shape.fixture, shape.name);
@@ -1094,10 +1094,12 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
                         : !rects.empty();
         },
         3000);
-    for (const std::string& rect : rects)
-      EXPECT_TRUE(rect == "100,80,740,560" || (second && rect == "50,50,750,550"))
-          << shape.name << " " << rect;
-    EXPECT_EQ(std::count(rects.begin(), rects.end(), "50,50,750,550"), second ? 1 : 0);
+    // The second main window is shown at its own place (the run may cascade it later).
+    if (second) {
+      EXPECT_EQ(std::count(rects.begin(), rects.end(), "50,50,750,550"), 1);
+    } else {
+      EXPECT_EQ(rects, std::vector<std::string>(rects.size(), "100,80,740,560")) << shape.name;
+    }
     const std::vector<std::string> health = Logged(path, Health);
     EXPECT_EQ(health, std::vector<std::string>(health.size(), "0/0")) << shape.name;
     std::vector<DWORD> pids = FindProcessesByPath(path);
