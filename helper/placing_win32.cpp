@@ -179,8 +179,8 @@ bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
 extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
                                      DWORD limitMs);
 
-extern "C" void WINAPI ArmPlacing(const EarlyBlock* request, HANDLE process, DWORD processId,
-                                  DWORD threadId, EarlyPlacing* placing) {
+extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE process,
+                                  DWORD processId, DWORD threadId, EarlyPlacing* placing) {
   StayInProcess();
   const uintptr_t library = placing->library;
   *placing = {0, 0, library, 0, 0, 0, processId};
@@ -193,7 +193,7 @@ extern "C" void WINAPI ArmPlacing(const EarlyBlock* request, HANDLE process, DWO
     if (block) CloseHandle(block);
     return;
   }
-  *static_cast<EarlyBlock*>(view) = *request;
+  FillEarlyBlock(*request, static_cast<EarlyBlock*>(view));
   UnmapViewOfFile(view);
   placing->block = reinterpret_cast<uintptr_t>(block);
   placing->placed = reinterpret_cast<uintptr_t>(Named(EarlyPlacedName, processId));
@@ -213,12 +213,15 @@ extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWOR
   const DWORD start = GetTickCount();
   DWORD readySince = 0;
   bool placed = false;
+  // The hand-over follower's window events come through this thread's messages.
   for (DWORD now = start;
        placing->placed && now - start < limitMs && (!readySince || now - readySince < settleMs);
        now = GetTickCount()) {
-    DWORD woken = WaitForMultipleObjects(2, waits, FALSE, 20);
+    DWORD woken = MsgWaitForMultipleObjects(2, waits, FALSE, 20, QS_ALLINPUT);
     placed = woken == WAIT_OBJECT_0;
     if (woken < WAIT_OBJECT_0 + 2) break;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     if (!readySince && WaitForInputIdle(waits[1], 0) != WAIT_TIMEOUT) readySince = now;
   }
   if (placing->hook) UnhookWindowsHookEx(reinterpret_cast<HHOOK>(placing->hook));

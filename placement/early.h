@@ -48,8 +48,8 @@ bool IsEarlyMainWindow(uint32_t style, uint32_t exStyle, bool hasParent);
 // placed window to give up its subclass, then lets the library decide in the
 // program whether it may leave (it stays for good where it may not).
 #define LEAVE_PROGRAM_EXPORT "_leaveprogram@4"
-// void ArmPlacing(const EarlyBlock*, HANDLE process, DWORD processId, DWORD
-// thread, EarlyPlacing*) and BOOL FinishPlacing(EarlyPlacing*, HANDLE
+// void ArmPlacing(const PlacementRequest*, HANDLE process, DWORD processId,
+// DWORD thread, EarlyPlacing*) and BOOL FinishPlacing(EarlyPlacing*, HANDLE
 // process, DWORD settleMs, DWORD limitMs), for the run: see below.
 #define ARM_PLACING_EXPORT "_armplacing@20"
 #define FINISH_PLACING_EXPORT "_finishplacing@16"

@@ -18,11 +18,9 @@ void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint3
                        uint32_t threadId, EarlyPlacing* placing) {
   *placing = EarlyPlacing();
   placing->library = reinterpret_cast<uintptr_t>(LoadCompanionLibrary());
-  auto arm = Export<void(WINAPI*)(const EarlyBlock*, HANDLE, DWORD, DWORD, EarlyPlacing*)>(
+  auto arm = Export<void(WINAPI*)(const PlacementRequest*, HANDLE, DWORD, DWORD, EarlyPlacing*)>(
       placing->library, ARM_PLACING_EXPORT);
-  EarlyBlock block;
-  FillEarlyBlock(request, &block);
-  if (arm) arm(&block, reinterpret_cast<HANDLE>(process), processId, threadId, placing);
+  if (arm) arm(&request, reinterpret_cast<HANDLE>(process), processId, threadId, placing);
   if (placing->placed == 0 && placing->library != 0)
     FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
   if (placing->placed == 0) placing->library = 0;

@@ -1133,6 +1133,33 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   ASSERT_FALSE(rects.empty());
   EXPECT_EQ(rects, std::vector<std::string>(rects.size(), text)) << dpi;
 
+  // A launcher's game, whose window is moved as it is made, filled too from its own frame: its log
+  // shows it at most once elsewhere, as it is shown, then at its place (a fill within the system's
+  // size limit first, past it once the run places).
+  for (const std::string how : {"100,80,640,480", "fill"}) {
+    const std::string launcher =
+        copy("target.exe", how == "fill" ? "loglauncherstayfill.exe" : "loglauncherstay.exe");
+    const std::string game = launcher.substr(0, launcher.rfind('\\') + 4) + "game" +
+                             launcher.substr(launcher.rfind('\\') + 12);
+    guard.TrackPath(game);
+    guard.TrackFile(game);
+    guard.TrackFile(game + ".log");
+    const RunResult r = RunTavrisol(how + " " + launcher);
+    ASSERT_TRUE(PlacedQuietly(r));
+    pids = FindProcessesByPath(game);
+    ASSERT_EQ(pids.size(), 1u);
+    window = TargetWindows(pids[0])[0].hwnd;
+    EXPECT_TRUE(r.HasTrace("window " + Hex(window) + " moved as it was made\r\n")) << how;
+    GetWindowRect(window, &placed);
+    snprintf(text, sizeof text, "%ld,%ld,%ld,%ld", placed.left, placed.top, placed.right,
+             placed.bottom);
+    EXPECT_EQ(text, std::string(how == "fill" ? text : "100,80,740,560"));
+    rects = Logged(game);
+    ASSERT_FALSE(rects.empty()) << how;
+    EXPECT_EQ(rects.back(), text) << how;
+    EXPECT_LE(rects.size(), how == "fill" ? 3u : 2u) << how;
+  }
+
   // One that moves its window back as it finishes starting has it put back within the run.
   const std::string back = copy("target.exe", "logmovebacksoon.exe");
   const RunResult run = PlaceAtCoordinates(back);
