@@ -160,21 +160,43 @@ HANDLE StartHookHost(const char* arguments) {
 
 namespace {
 
-// The host sets the hook for a 32-bit program; true once it has.
+// The host sets the hook for a 32-bit program; true once it has. Started
+// before the program where its path told its bitness, it is told the ids now.
 bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
   char arguments[48];
   wsprintfA(arguments, "%u,%u", processId, threadId);
   HANDLE hooked = Named(EarlyHookedName, processId);
   placing->release = reinterpret_cast<uintptr_t>(Named(EarlyReleaseName, processId));
-  HANDLE host = StartHookHost(arguments);
-  placing->host = reinterpret_cast<uintptr_t>(host);
-  HANDLE waits[2] = {hooked, host};
-  bool set = host && WaitForMultipleObjects(2, waits, FALSE, 5000) == WAIT_OBJECT_0;
+  if (auto* start = static_cast<EarlyStart*>(
+          placing->start ? MapViewOfFile(reinterpret_cast<HANDLE>(placing->start), FILE_MAP_WRITE,
+                                         0, 0, 0)
+                         : nullptr)) {
+    *start = {processId, threadId};
+    UnmapViewOfFile(start);
+    SetEvent(reinterpret_cast<HANDLE>(placing->go));
+  }
+  if (!placing->host) placing->host = reinterpret_cast<uintptr_t>(StartHookHost(arguments));
+  HANDLE waits[2] = {hooked, reinterpret_cast<HANDLE>(placing->host)};
+  bool set = placing->host && WaitForMultipleObjects(2, waits, FALSE, 5000) == WAIT_OBJECT_0;
   if (hooked) CloseHandle(hooked);
   return set;
 }
 
 }  // namespace
+
+extern "C" void WINAPI PreparePlacing(const char* application, EarlyPlacing* placing) {
+  StayInProcess();
+  DWORD type = SCS_64BIT_BINARY;
+  if (!application || !GetBinaryTypeA(application, &type) || type != SCS_32BIT_BINARY) return;
+  char name[EarlyNameSize], arguments[16];
+  EarlyObjectName(EarlyStartName, GetCurrentProcessId(), name, sizeof name);
+  placing->start = reinterpret_cast<uintptr_t>(CreateFileMappingA(
+      INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(EarlyStart), name));
+  placing->go = reinterpret_cast<uintptr_t>(Named(EarlyGoName, GetCurrentProcessId()));
+  wsprintfA(arguments, "%u", static_cast<unsigned>(GetCurrentProcessId()));
+  if (placing->start && placing->go)
+    placing->host = reinterpret_cast<uintptr_t>(StartHookHost(arguments));
+}
 
 extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
                                      DWORD limitMs);
@@ -182,8 +204,7 @@ extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWOR
 extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE process,
                                   DWORD processId, DWORD threadId, EarlyPlacing* placing) {
   StayInProcess();
-  const uintptr_t library = placing->library;
-  *placing = {0, 0, library, 0, 0, 0, processId};
+  placing->processId = processId;
   char name[EarlyNameSize];
   EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
   HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
@@ -226,13 +247,16 @@ extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWOR
   }
   if (placing->hook) UnhookWindowsHookEx(reinterpret_cast<HHOOK>(placing->hook));
   if (placing->hook) LeaveProgram(placing->processId);
+  // A host that never got its program only waits: it is ended.
+  if (placing->host && !placing->release) TerminateProcess(reinterpret_cast<HANDLE>(placing->host), 0);
   if (placing->host) {
     SetEvent(reinterpret_cast<HANDLE>(placing->release));
     WaitForSingleObject(reinterpret_cast<HANDLE>(placing->host), 5000);
   }
-  const uintptr_t handles[] = {placing->block, placing->placed, placing->host, placing->release};
+  const uintptr_t handles[] = {placing->block, placing->placed, placing->host,
+                               placing->release, placing->start, placing->go};
   for (uintptr_t handle : handles)
     if (handle) CloseHandle(reinterpret_cast<HANDLE>(handle));
-  *placing = {0, 0, placing->library, 0, 0, 0, 0};
+  *placing = {0, 0, placing->library, 0, 0, 0, 0, 0, 0};
   return placed;
 }

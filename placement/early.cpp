@@ -8,7 +8,7 @@ enum : uint32_t { StyleChild = 0x40000000 };
 }  // namespace
 
 bool EarlyObjectName(EarlyObject kind, uint32_t processId, char* name, size_t size) {
-  static const char* const kinds[] = {"Block", "Placed", "Hooked", "Release"};
+  static const char* const kinds[] = {"Block", "Placed", "Hooked", "Release", "Start", "Go"};
   int n = FormatText(name, size, "TavrisolPlace%s%u", kinds[kind], processId);
   return n > 0 && static_cast<size_t>(n) < size;
 }

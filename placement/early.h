@@ -20,12 +20,20 @@ struct EarlyBlock {
 
 // The named objects of one start: the block, the event the library sets once
 // the window is shown at its place, and, for a program of the other bitness,
-// the hook host's "hook set" and "let go".
+// the hook host's "hook set" and "let go"; all named after the program's
+// process id. The host started before the program waits for "go" and then
+// reads the program's ids from the start block, both named after the run's
+// process id.
 enum EarlyObject : char {
   EarlyBlockName,
   EarlyPlacedName,
   EarlyHookedName,
   EarlyReleaseName,
+  EarlyStartName,
+  EarlyGoName,
+};
+struct EarlyStart {
+  uint32_t processId, threadId;
 };
 enum { EarlyNameSize = 32 };
 
@@ -48,9 +56,11 @@ bool IsEarlyMainWindow(uint32_t style, uint32_t exStyle, bool hasParent);
 // placed window to give up its subclass, then lets the library decide in the
 // program whether it may leave (it stays for good where it may not).
 #define LEAVE_PROGRAM_EXPORT "_leaveprogram@4"
-// void ArmPlacing(const PlacementRequest*, HANDLE process, DWORD processId,
-// DWORD thread, EarlyPlacing*) and BOOL FinishPlacing(EarlyPlacing*, HANDLE
+// void PreparePlacing(const char* application, EarlyPlacing*), void
+// ArmPlacing(const PlacementRequest*, HANDLE process, DWORD processId, DWORD
+// thread, EarlyPlacing*) and BOOL FinishPlacing(EarlyPlacing*, HANDLE
 // process, DWORD settleMs, DWORD limitMs), for the run: see below.
+#define PREPARE_PLACING_EXPORT "_prepareplacing@8"
 #define ARM_PLACING_EXPORT "_armplacing@20"
 #define FINISH_PLACING_EXPORT "_finishplacing@16"
 // The message that makes the placed window give up its subclass.
@@ -63,8 +73,14 @@ struct EarlyPlacing {
   uintptr_t block, placed;  // the named block and event
   uintptr_t library, hook;  // the library and its hook, set from this process
   uintptr_t host, release;  // for a 32-bit program: the hook host and its "let go"
+  uintptr_t start, go;      // the host's start block and "go", while it waits for the program
   uint32_t processId;
 };
+
+// Before the start, so that the program waits suspended as briefly as can be:
+// loads the library and, for a 32-bit program at a known path (application,
+// or null), starts the hook host, which waits for the program.
+void PrepareEarlyPlacement(const char* application, EarlyPlacing* placing);
 
 // Before the program's main thread first runs: the block, the event, the
 // library's early load and the hook on the thread; for a 32-bit program

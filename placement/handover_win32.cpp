@@ -87,11 +87,11 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
   // A fill from the window's own frame, as it is now; the run's placing
   // clips it later where other monitors would show the rest.
   const PlacementRequest& r = followed.request;
-  WindowBox box = {r.left, r.top, r.left + r.width, r.top + r.height}, outer;
-  FillPlan plan;
+  FillPlan plan = {{r.left, r.top, r.left + r.width, r.top + r.height}, false, {}};
+  WindowBox outer;
   if (r.fill != FillNone && !PlanWindowFill(reinterpret_cast<WindowRef>(window), r, &plan, &outer))
     return;
-  if (r.fill != FillNone) box = plan.window;
+  const WindowBox& box = plan.window;
   // Posted: a program busy making its window never holds the run.
   SetWindowPos(window, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);

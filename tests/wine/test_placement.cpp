@@ -1180,11 +1180,12 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
+  EarlyPlacing placing;
+  PrepareEarlyPlacement(nullptr, &placing);
   ASSERT_TRUE(CreateProcessA(armed.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                              nullptr, nullptr, &startup, &info));
   guard.Track(info.dwProcessId);
   PlacementRequest request = {Left, Top, Width, Height, nullptr, 0};
-  EarlyPlacing placing;
   ArmEarlyPlacement(request, reinterpret_cast<uintptr_t>(info.hProcess), info.dwProcessId,
                     info.dwThreadId, &placing);
   ResumeThread(info.hThread);
