@@ -26,14 +26,14 @@ enum { HookSlots = 32 };  // threads hooked from within; more are left to the ru
 // This process's share. looking and the hooks are taken with interlocked
 // calls (any thread of the program may make the window); the rest is written
 // by the thread that took the window, before and after the run let go.
-LONG looking;               // 1 in the started program until its first main window is taken
-LONG stays;                 // 1 where the library must never leave from within
-LONG finished;              // 1 once the run has let go: the subclass goes at its next message
-HHOOK hooks[HookSlots];     // CBT hooks set here on the program's threads
+LONG looking;            // 1 in the started program until its first main window is taken
+LONG stays;              // 1 where the library must never leave from within
+LONG finished;           // 1 once the run has let go: the subclass goes at its next message
+HHOOK hooks[HookSlots];  // CBT hooks set here on the program's threads
 LONG hookCount;
-HWND placing;               // the window being placed
-WNDPROC programProcedure;   // its procedure before the subclass
-bool wide;                  // a Unicode window: its procedure is set and called wide
+HWND placing;              // the window being placed
+WNDPROC programProcedure;  // its procedure before the subclass
+bool wide;                 // a Unicode window: its procedure is set and called wide
 EarlyBlock request;
 
 HMODULE Self() { return reinterpret_cast<HMODULE>(&__ImageBase); }

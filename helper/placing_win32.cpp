@@ -128,7 +128,8 @@ extern "C" void WINAPI LeaveProgram(DWORD processId) {
   auto leave = reinterpret_cast<LPTHREAD_START_ROUTINE>(
       reinterpret_cast<uintptr_t>(left) +
       (reinterpret_cast<uintptr_t>(&LeaveIfDone) - reinterpret_cast<uintptr_t>(Self())));
-  HANDLE thread = left ? CreateRemoteThread(process, nullptr, 0, leave, nullptr, 0, nullptr) : nullptr;
+  HANDLE thread =
+      left ? CreateRemoteThread(process, nullptr, 0, leave, nullptr, 0, nullptr) : nullptr;
   if (thread) {
     WaitForSingleObject(thread, 1000);
     CloseHandle(thread);
@@ -168,9 +169,9 @@ bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
   HANDLE hooked = Named(EarlyHookedName, processId);
   placing->release = reinterpret_cast<uintptr_t>(Named(EarlyReleaseName, processId));
   if (auto* start = static_cast<EarlyStart*>(
-          placing->start ? MapViewOfFile(reinterpret_cast<HANDLE>(placing->start), FILE_MAP_WRITE,
-                                         0, 0, 0)
-                         : nullptr)) {
+          placing->start
+              ? MapViewOfFile(reinterpret_cast<HANDLE>(placing->start), FILE_MAP_WRITE, 0, 0, 0)
+              : nullptr)) {
     *start = {processId, threadId};
     UnmapViewOfFile(start);
     SetEvent(reinterpret_cast<HANDLE>(placing->go));
@@ -201,8 +202,8 @@ extern "C" void WINAPI PreparePlacing(const char* application, EarlyPlacing* pla
 extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
                                      DWORD limitMs);
 
-extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE process,
-                                  DWORD processId, DWORD threadId, EarlyPlacing* placing) {
+extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE process, DWORD processId,
+                                  DWORD threadId, EarlyPlacing* placing) {
   StayInProcess();
   placing->processId = processId;
   char name[EarlyNameSize];
@@ -248,13 +249,14 @@ extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWOR
   if (placing->hook) UnhookWindowsHookEx(reinterpret_cast<HHOOK>(placing->hook));
   if (placing->hook) LeaveProgram(placing->processId);
   // A host that never got its program only waits: it is ended.
-  if (placing->host && !placing->release) TerminateProcess(reinterpret_cast<HANDLE>(placing->host), 0);
+  if (placing->host && !placing->release)
+    TerminateProcess(reinterpret_cast<HANDLE>(placing->host), 0);
   if (placing->host) {
     SetEvent(reinterpret_cast<HANDLE>(placing->release));
     WaitForSingleObject(reinterpret_cast<HANDLE>(placing->host), 5000);
   }
-  const uintptr_t handles[] = {placing->block, placing->placed, placing->host,
-                               placing->release, placing->start, placing->go};
+  const uintptr_t handles[] = {placing->block,   placing->placed, placing->host,
+                               placing->release, placing->start,  placing->go};
   for (uintptr_t handle : handles)
     if (handle) CloseHandle(reinterpret_cast<HANDLE>(handle));
   *placing = {0, 0, placing->library, 0, 0, 0, 0, 0, 0};

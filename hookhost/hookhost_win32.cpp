@@ -32,10 +32,10 @@ bool WaitForProgram(DWORD runId, int32_t* numbers) {
   EarlyObjectName(EarlyStartName, runId, name, sizeof name);
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
   HANDLE waits[2] = {OpenNamed(EarlyGoName, runId), OpenProcess(SYNCHRONIZE, FALSE, runId)};
-  auto* start = static_cast<EarlyStart*>(
-      mapping && waits[0] && waits[1] && WaitForMultipleObjects(2, waits, FALSE, 60000) == 0
-          ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)
-          : nullptr);
+  auto* start = static_cast<EarlyStart*>(mapping && waits[0] && waits[1] &&
+                                                 WaitForMultipleObjects(2, waits, FALSE, 60000) == 0
+                                             ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)
+                                             : nullptr);
   if (start) {
     numbers[0] = static_cast<int32_t>(start->processId);
     numbers[1] = static_cast<int32_t>(start->threadId);

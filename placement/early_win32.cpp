@@ -17,8 +17,8 @@ Procedure Export(uintptr_t library, const char* name) {
 void PrepareEarlyPlacement(const char* application, EarlyPlacing* placing) {
   *placing = EarlyPlacing();
   placing->library = reinterpret_cast<uintptr_t>(LoadCompanionLibrary());
-  auto prepare = Export<void(WINAPI*)(const char*, EarlyPlacing*)>(placing->library,
-                                                                   PREPARE_PLACING_EXPORT);
+  auto prepare =
+      Export<void(WINAPI*)(const char*, EarlyPlacing*)>(placing->library, PREPARE_PLACING_EXPORT);
   if (prepare) prepare(application, placing);
 }
 

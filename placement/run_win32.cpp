@@ -109,8 +109,7 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
            OpenThroughShell(request, started);
   }
   Follow(info.hProcess, started);
-  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId,
-                    &started->placing);
+  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, &started->placing);
   FollowHandOver(request, started->job, info.dwProcessId, started->placing.placed != 0);
   const DWORD resumed = ResumeThread(info.hThread);
   CloseHandle(info.hThread);

@@ -1079,9 +1079,10 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
     const char* fixture;
     const char* name;
     const char* stays;  // LibraryLeft's answer
-  } shapes[] = {{"target.exe", "loghiddenbusy.exe", "1"}, {"target32.exe", "log32hiddenbusy.exe", "1"},
-                {"target.exe", "logcreateloop.exe", "1"}, {"target.exe", "logworker.exe", "0"},
-                {"target32.exe", "log32worker.exe", "0"},  {"target.exe", "logsecondnow.exe", "0"}};
+  } shapes[] = {
+      {"target.exe", "loghiddenbusy.exe", "1"}, {"target32.exe", "log32hiddenbusy.exe", "1"},
+      {"target.exe", "logcreateloop.exe", "1"}, {"target.exe", "logworker.exe", "0"},
+      {"target32.exe", "log32worker.exe", "0"}, {"target.exe", "logsecondnow.exe", "0"}};
   std::vector<std::string> rects;
   for (const auto& shape : shapes) {
     const std::string path = copy(shape.fixture, shape.name);
