@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     std::ifstream log(std::string(argv[3]) + ".log");
     char rect[64];
     snprintf(rect, sizeof rect, "%d,%d,%d,%d", left, top, left + width, top + height);
-    for (std::string time, at, library; log >> time >> at >> library;) {
+    for (std::string time, at, library, health; log >> time >> at >> library >> health;) {
       if (watch.firstShown == 0) watch.firstShown = atof(time.c_str());
       if (at == rect && watch.placed == 0) watch.placed = atof(time.c_str());
     }

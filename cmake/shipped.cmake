@@ -11,12 +11,17 @@ set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 # threads, no streams): each starts at an entry of its own.
 # No time stamps and no build paths inside: the same sources give the same
 # files, wherever they are built.
-# No unwind tables either: nothing in them throws, and the tables took a
-# twelfth of the program; a debugger still walks the stack from the .debug file.
 # Data stays in whole sections: with a section each, mingw's compiler puts
 # zero-initialised variables in the file's data instead of its .bss.
 set(SHIPPED_COMPILE_OPTIONS -Oz -g -ffunction-sections -fno-exceptions -fno-rtti
-    -fno-asynchronous-unwind-tables -fno-unwind-tables -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
+# The companion library runs inside other programs: an exception or a stack
+# walk there passes through its frames, so it keeps them walkable (unwind
+# tables on x64, frame pointers on x86, where walks follow them).
+# tavrisol.exe goes without: nothing in it throws, the tables took a twelfth
+# of it, and a debugger still walks its stack from the .debug file.
+set(PROGRAM_COMPILE_OPTIONS ${SHIPPED_COMPILE_OPTIONS} -fno-asynchronous-unwind-tables
+    -fno-unwind-tables)
 set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
 function(ship_stripped target)
   set(binutils ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)

@@ -4,9 +4,12 @@
 # program.
 include(cmake/shipped.cmake)
 target_sources(tavrisol_logic PRIVATE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp
+  ${CMAKE_SOURCE_DIR}/diag/codepage_win32.cpp
   ${CMAKE_SOURCE_DIR}/placement/fillplan_win32.cpp)
 target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
-target_compile_options(tavrisol_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
+# x86 walks stacks by frame pointers, and its exceptions need no tables.
+set(LIBRARY32_COMPILE_OPTIONS ${PROGRAM_COMPILE_OPTIONS} -fno-omit-frame-pointer)
+target_compile_options(tavrisol_logic PRIVATE ${LIBRARY32_COMPILE_OPTIONS})
 
 # The same exports; a 32-bit procedure's own name carries its argument bytes.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
@@ -19,7 +22,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/tavrisolhelper32.def "${exports}")
 file(GLOB HELPER_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/helper/*_win32.cpp)
 add_library(tavrisolhelper32 SHARED ${HELPER_WIN32_SOURCES} ${CMAKE_BINARY_DIR}/tavrisolhelper32.def)
 set_target_properties(tavrisolhelper32 PROPERTIES PREFIX "")
-target_compile_options(tavrisolhelper32 PRIVATE ${SHIPPED_COMPILE_OPTIONS})
+target_compile_options(tavrisolhelper32 PRIVATE ${LIBRARY32_COMPILE_OPTIONS})
 target_link_libraries(tavrisolhelper32 PRIVATE tavrisol_logic user32 kernel32)
 target_link_options(tavrisolhelper32 PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles
   -Wl,-e,_LibraryEntry@12)
@@ -27,7 +30,7 @@ ship_stripped(tavrisolhelper32)
 
 add_executable(tavrisolhook32 WIN32 ${CMAKE_SOURCE_DIR}/hookhost/hookhost_win32.cpp
   ${CMAKE_SOURCE_DIR}/placement/companion_win32.cpp)
-target_compile_options(tavrisolhook32 PRIVATE ${SHIPPED_COMPILE_OPTIONS})
+target_compile_options(tavrisolhook32 PRIVATE ${LIBRARY32_COMPILE_OPTIONS})
 target_link_libraries(tavrisolhook32 PRIVATE tavrisol_logic user32 kernel32)
 target_link_options(tavrisolhook32 PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles
   -Wl,-e,_HookHostStart)

@@ -24,8 +24,6 @@ void TraceLine(const char* format, ...) {
   OutputDebugStringA(text);
 }
 
-unsigned TextCodePage() { return GetACP(); }
-
 void ErrorCodeText(unsigned long code, char* text, size_t size) {
   if (size == 0) return;
   DWORD room = size > 0xFFFF ? 0xFFFF : static_cast<DWORD>(size);

@@ -3,6 +3,7 @@
 // records lives in a section shared by every process that loads the library.
 #include <windows.h>
 
+#include "helper/in_program.h"
 #include "helper/pick_text.h"
 
 #define SHARED __attribute__((section("shared"), shared))
@@ -40,6 +41,8 @@ static bool IsEditorWindow(HWND window) {
 // rights than the clicked program): then the click goes on as usual, the
 // picker disarms and the editor finds out when it asks.
 extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
+  LibraryFrame frame;
+  StayInProcess();  // the picker's hook may still be called here
   if (code >= 0 && IsButtonDown(wParam) && waitingForPick) {
     auto* mouse = reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam);
     if (!IsEditorWindow(mouse->hwnd) && InterlockedExchange(&waitingForPick, 0)) {
@@ -75,6 +78,7 @@ static void FetchPick(char* buffer) {
 // argument is either the editor window (its hook failed: stay disarmed) or
 // the editor's fetch buffer, which is never a window of the calling process.
 extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
+  StayInProcess();
   if (hook) {
     notifyWindow = static_cast<HWND>(windowOrBuffer);
     editorProcess = GetCurrentProcessId();
@@ -95,8 +99,3 @@ extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
 // Whether a pick was lost since arming (the editor asks while armed); the
 // answer is given once.
 extern "C" LONG WINAPI PickUndelivered() { return InterlockedExchange(&pickUndelivered, 0); }
-
-// The library's entry, without the C runtime's start-up: it has no static
-// constructors and no threads, and it is loaded into every process the hook
-// reaches, where the less it runs the better.
-extern "C" BOOL WINAPI LibraryEntry(HINSTANCE, DWORD, LPVOID) { return TRUE; }

@@ -1,25 +1,36 @@
-// The CBT hook that places a started program's first main window before it is
-// shown. The run sets it on the program's main thread before the program
-// runs; in the program, the first main window is subclassed as it is created
-// and given the rectangle of the run's block at every move or size until it is
-// first shown. Then the subclass goes and the run is told, so that the hook
-// can be removed and the library taken out of the program.
+// The library's part inside a started program, which places the program's
+// first main window before it is shown. The run loads the library into the
+// suspended program and hooks its main thread; here the library hooks the
+// program's other threads too, subclasses the first main window made by any
+// of them, and gives it the rectangle of the run's block at every move or
+// size until it is first shown. Then the subclass goes and the run is told.
+// The library leaves the program (LeaveIfDone, started by the run in the
+// program) only when none of its code can run there again; otherwise it
+// stays loaded for the life of the program.
 #include <windows.h>
 
-#include <psapi.h>
 #include <tlhelp32.h>
 
-#include "helper/place_hook.h"
+#include "helper/in_program.h"
 #include "placement/early.h"
 #include "placement/fill.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
+LONG libraryFrames;
+
 namespace {
 
-// This process's share, written by the hook and the subclass on the
-// program's thread only.
-bool looking = true;       // until the first main window: taken, or not this process's
+enum { HookSlots = 32 };  // threads hooked from within; more are left to the run's later placing
+
+// This process's share. looking and the hooks are taken with interlocked
+// calls (any thread of the program may make the window); the rest is written
+// by the thread that took the window, before and after the run let go.
+LONG looking;            // 1 in the started program until its first main window is taken
+LONG stays;              // 1 where the library must never leave from within
+LONG finished;           // 1 once the run has let go: the subclass goes at its next message
+HHOOK hooks[HookSlots];  // CBT hooks set here on the program's threads
+LONG hookCount;
 HWND placing;              // the window being placed
 WNDPROC programProcedure;  // its procedure before the subclass
 bool wide;                 // a Unicode window: its procedure is set and called wide
@@ -27,9 +38,15 @@ EarlyBlock request;
 
 HMODULE Self() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
-// The block of this process, read and, with a window, written back; false
-// when there is none.
-bool UseBlock(HWND window) {
+void Pin() {
+  HMODULE pinned;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCSTR>(&Pin), &pinned);
+}
+
+// The block of this process, read into request and written back with what
+// was given (window, library); false when there is none.
+bool UseBlock(HWND window, HMODULE library) {
   char name[EarlyNameSize];
   EarlyObjectName(EarlyBlockName, GetCurrentProcessId(), name, sizeof name);
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
@@ -38,14 +55,40 @@ bool UseBlock(HWND window) {
   if (block) {
     request = *block;
     if (window) block->window = reinterpret_cast<uintptr_t>(window);
-    if (window) block->library = reinterpret_cast<uintptr_t>(Self());
+    if (library) block->library = reinterpret_cast<uintptr_t>(library);
     UnmapViewOfFile(block);
   }
   CloseHandle(mapping);
   return block != nullptr;
 }
 
-// Gives the move the block's rectangle, past the system's size limit too.
+template <typename Procedure>
+Procedure User32(const char* name) {
+  return reinterpret_cast<Procedure>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+// The block's rectangle in the window's own coordinates: a window that is
+// not aware of the screen's scale (or only of the system's) sees the screen
+// at its own dots per inch. The system's conversion of a point takes only
+// points within the window. Systems before 10 have no such windows.
+void OwnView(HWND window, WindowBox* box) {
+  using Awareness = HANDLE(WINAPI*)(HANDLE);
+  auto aware = User32<Awareness>("SetThreadDpiAwarenessContext");
+  auto windowDpi = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  auto systemDpi = User32<UINT(WINAPI*)()>("GetDpiForSystem");
+  if (!aware || !windowDpi || !systemDpi) return;
+  HANDLE own = aware(reinterpret_cast<HANDLE>(-3));  // per monitor: the screen's own scale
+  const int screen = static_cast<int>(systemDpi());
+  aware(own);
+  const int seen = static_cast<int>(windowDpi(window));
+  if (screen <= 0 || seen <= 0 || screen == seen) return;
+  *box = {MulDiv(box->left, seen, screen), MulDiv(box->top, seen, screen),
+          MulDiv(box->right, seen, screen), MulDiv(box->bottom, seen, screen)};
+}
+
+// Gives the move the block's rectangle, past the system's size limit too. A
+// fill is planned in the window's own view already.
 void Force(HWND window, WINDOWPOS* position) {
   if (GetWindowLongA(window, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)) return;
   WindowBox box = {request.left, request.top, request.left + request.width,
@@ -57,6 +100,7 @@ void Force(HWND window, WINDOWPOS* position) {
       !PlanWindowFill(reinterpret_cast<WindowRef>(window), fill, &plan, &outer))
     return;
   if (request.fill != FillNone) box = plan.window;
+  if (request.fill == FillNone) OwnView(window, &box);
   position->x = box.left;
   position->y = box.top;
   position->cx = box.right - box.left;
@@ -66,19 +110,20 @@ void Force(HWND window, WINDOWPOS* position) {
 
 LRESULT CALLBACK PlacingProcedure(HWND, UINT, WPARAM, LPARAM);
 
-// Takes the subclass away; when the program subclassed the window after us,
-// ours stays, and the library with it, for good.
-void Release(HWND window) {
+// Takes the subclass away where it is still the window's procedure; true when
+// the program's own procedure is back. When the program subclassed the window
+// after us, ours stays in its chain, and the library with it, for good.
+bool Release(HWND window) {
   placing = nullptr;
   auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
   auto get = wide ? GetWindowLongPtrW : GetWindowLongPtrA;
   if (get(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(PlacingProcedure)) {
     set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(programProcedure));
-    return;
+    return true;
   }
-  HMODULE pinned;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                     reinterpret_cast<LPCSTR>(&PlacingProcedure), &pinned);
+  InterlockedExchange(&stays, 1);
+  Pin();
+  return false;
 }
 
 void TellRun() {
@@ -92,11 +137,11 @@ void TellRun() {
 }
 
 LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LibraryFrame frame;
   WNDPROC program = programProcedure;
-  if (window == placing && message == RegisterWindowMessageA(PLACE_RELEASE_MESSAGE)) {
-    Release(window);
-    return 0;
-  }
+  const bool ours = window == placing;
+  if (ours && message == RegisterWindowMessageA(PLACE_RELEASE_MESSAGE)) return Release(window);
+  if (ours && finished) Release(window);
   LRESULT result = wide ? CallWindowProcW(program, window, message, wParam, lParam)
                         : CallWindowProcA(program, window, message, wParam, lParam);
   auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
@@ -109,90 +154,80 @@ LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   return result;
 }
 
+extern "C" LRESULT CALLBACK PlaceHook(int code, WPARAM wParam, LPARAM lParam);
+
+void HookThread(DWORD thread) {
+  const LONG slot = InterlockedIncrement(&hookCount) - 1;
+  if (slot < HookSlots)
+    hooks[slot] = SetWindowsHookExA(WH_CBT, PlaceHook, Self(), thread);
+  else
+    InterlockedDecrement(&hookCount);
+}
+
+// The program's threads other than this one, which the run hooked already.
+void HookOtherThreads() {
+  HANDLE threads = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (threads == INVALID_HANDLE_VALUE) return;
+  THREADENTRY32 thread;
+  thread.dwSize = sizeof thread;
+  for (BOOL more = Thread32First(threads, &thread); more; more = Thread32Next(threads, &thread))
+    if (thread.th32OwnerProcessID == GetCurrentProcessId() &&
+        thread.th32ThreadID != GetCurrentThreadId())
+      HookThread(thread.th32ThreadID);
+  CloseHandle(threads);
+}
+
 }  // namespace
+
+void StayInProcess() { InterlockedExchange(&stays, 1); }
 
 // The first window created that will be a main window is the one placed.
 extern "C" LRESULT CALLBACK PlaceHook(int code, WPARAM wParam, LPARAM lParam) {
+  LibraryFrame frame;
   if (code == HCBT_CREATEWND && looking) {
     const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
     HWND window = reinterpret_cast<HWND>(wParam);
-    if (IsEarlyMainWindow(create->style, create->dwExStyle, create->hwndParent != nullptr)) {
-      const bool named = UseBlock(window);
-      looking = false;  // one window only; none in a process the block does not name
-      if (named) {
-        placing = window;
-        wide = IsWindowUnicode(window);
-        auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
-        programProcedure = reinterpret_cast<WNDPROC>(
-            set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PlacingProcedure)));
-      }
+    // One window only, taken by one thread.
+    if (IsEarlyMainWindow(create->style, create->dwExStyle, create->hwndParent != nullptr) &&
+        InterlockedExchange(&looking, 0) && UseBlock(window, nullptr)) {
+      placing = window;
+      wide = IsWindowUnicode(window);
+      auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
+      programProcedure = reinterpret_cast<WNDPROC>(
+          set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PlacingProcedure)));
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-extern "C" HHOOK WINAPI HookPlacing(DWORD thread, BOOL desktop) {
-  HHOOK hook = desktop ? nullptr : SetWindowsHookExA(WH_CBT, PlaceHook, Self(), thread);
-  return hook ? hook : SetWindowsHookExA(WH_CBT, PlaceHook, Self(), 0);
+// Started by the run in the program once it has removed its hook (and, when
+// the window answered, taken the subclass away): removes the hooks set here
+// and frees the library, unless a frame of it is still on a stack, its
+// subclass is still in place or something else of the program's brought it
+// in. Then it stays, pinned, so that no later FreeLibrary can take it out.
+extern "C" DWORD WINAPI LeaveIfDone(void*) {
+  InterlockedExchange(&looking, 0);
+  InterlockedExchange(&finished, 1);
+  bool unhooked = true;
+  const LONG count = InterlockedExchange(&hookCount, HookSlots);  // no more hooks from now on
+  for (LONG slot = 0; slot < count && slot < HookSlots; ++slot)
+    if (hooks[slot] && !UnhookWindowsHookEx(hooks[slot])) unhooked = false;
+  if (!unhooked || stays || placing || libraryFrames != 0) {
+    InterlockedExchange(&stays, 1);
+    Pin();
+    return 0;
+  }
+  FreeLibraryAndExitThread(Self(), 0);
 }
 
-namespace {
-
-// The library's module in the process: the one the block names while it is
-// still this file (a look at one module), else found in the list of all.
-HMODULE LoadedIn(HANDLE process, DWORD processId, HMODULE named, const char* own) {
-  char path[MAX_PATH];
-  if (named)
-    return K32GetModuleFileNameExA(process, named, path, sizeof path) && lstrcmpiA(path, own) == 0
-               ? named
-               : nullptr;
-  HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
-  if (modules == INVALID_HANDLE_VALUE) return nullptr;
-  MODULEENTRY32 module;
-  module.dwSize = sizeof module;
-  HMODULE left = nullptr;
-  for (BOOL more = Module32First(modules, &module); more; more = Module32Next(modules, &module))
-    if (lstrcmpiA(module.szExePath, own) == 0) left = module.hModule;
-  CloseHandle(modules);
-  return left;
-}
-
-}  // namespace
-
-// The system unloads a library whose hook is removed when the program's
-// thread next runs a message, and Wine never does: a message first, then
-// FreeLibrary in the program for what is left.
-extern "C" void WINAPI LeaveProgram(DWORD processId, HWND window) {
-  char name[EarlyNameSize];
-  EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
-  HANDLE mapping = window ? nullptr : OpenFileMappingA(FILE_MAP_READ, FALSE, name);
-  HMODULE named = nullptr;
-  if (auto* block = mapping
-                        ? static_cast<EarlyBlock*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))
-                        : nullptr) {
-    window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
-    named = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(block->library));
-    UnmapViewOfFile(block);
+// The library's entry, without the C runtime's start-up: it has no static
+// constructors. In the started program (the one its block names) it hooks
+// every other thread, those started later too.
+extern "C" BOOL WINAPI LibraryEntry(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH && UseBlock(nullptr, Self())) {
+    InterlockedExchange(&looking, 1);
+    HookOtherThreads();
   }
-  if (mapping) CloseHandle(mapping);
-  DWORD_PTR answer;
-  if (window)
-    SendMessageTimeoutA(window, RegisterWindowMessageA(PLACE_RELEASE_MESSAGE), 0, 0,
-                        SMTO_ABORTIFHUNG, 1000, &answer);
-  char own[MAX_PATH];
-  if (!GetModuleFileNameA(Self(), own, sizeof own)) return;
-  HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
-                                   PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                               FALSE, processId);
-  if (!process) return;
-  HMODULE left = LoadedIn(process, processId, named, own);
-  auto freeLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary")));
-  HANDLE thread =
-      left ? CreateRemoteThread(process, nullptr, 0, freeLibrary, left, 0, nullptr) : nullptr;
-  if (thread) {
-    WaitForSingleObject(thread, 1000);
-    CloseHandle(thread);
-  }
-  CloseHandle(process);
+  if (reason == DLL_THREAD_ATTACH && looking) HookThread(GetCurrentThreadId());
+  return TRUE;
 }

@@ -1,16 +1,23 @@
 // The run's side of placing a started program's window before it shows,
 // which the run calls here so that the program itself stays small: the block,
-// the event and the hook, and their end.
+// the event, the library's early load and the hook, and their end. The 32-bit
+// host calls the same for a 32-bit program. Nothing here runs inside the
+// placed program; LeaveIfDone (placehook_win32.cpp) does, started from here.
 #include <windows.h>
 
-#include "helper/place_hook.h"
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include "helper/in_program.h"
 #include "placement/early.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
-extern "C" HHOOK WINAPI HookPlacing(DWORD thread, BOOL desktop);
-extern "C" void WINAPI LeaveProgram(DWORD processId, HWND window);
+extern "C" LRESULT CALLBACK PlaceHook(int code, WPARAM wParam, LPARAM lParam);
+extern "C" DWORD WINAPI LeaveIfDone(void*);
 
 namespace {
+
+HMODULE Self() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 HANDLE Named(EarlyObject kind, uint32_t processId) {
   char name[EarlyNameSize];
@@ -18,12 +25,123 @@ HANDLE Named(EarlyObject kind, uint32_t processId) {
   return CreateEventA(nullptr, TRUE, FALSE, name);
 }
 
+// The program's block, mapped for reading and writing; null when there is none.
+EarlyBlock* OpenBlock(DWORD processId) {
+  char name[EarlyNameSize];
+  EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
+  void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0) : nullptr;
+  if (mapping) CloseHandle(mapping);  // the view keeps the block
+  return static_cast<EarlyBlock*>(view);
+}
+
+// Queues LoadLibrary of this file to the suspended main thread, which runs it
+// before the program's own code: the library is then in the program before
+// any of its threads makes a window. The system's own libraries lie at the
+// same address in every process of one bitness.
+void LoadEarly(DWORD threadId, EarlyBlock* block) {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(Self(), path, MAX_PATH);
+  HANDLE thread = OpenThread(THREAD_SET_CONTEXT | THREAD_QUERY_INFORMATION, FALSE, threadId);
+  HANDLE process = thread ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE,
+                                        GetProcessIdOfThread(thread))
+                          : nullptr;
+  void* copy = process && length > 0 && length < MAX_PATH
+                   ? VirtualAllocEx(process, nullptr, length + 1, MEM_COMMIT, PAGE_READWRITE)
+                   : nullptr;
+  auto load = reinterpret_cast<PAPCFUNC>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
+  if (copy && WriteProcessMemory(process, copy, path, length + 1, nullptr) &&
+      QueueUserAPC(load, thread, reinterpret_cast<ULONG_PTR>(copy)))
+    block->loadPath = reinterpret_cast<uintptr_t>(copy);
+  else if (copy)
+    VirtualFreeEx(process, copy, 0, MEM_RELEASE);
+  if (process) CloseHandle(process);
+  if (thread) CloseHandle(thread);
+}
+
+// The library's module in the process: with a block, the one it names while
+// that is still this file (a look at one module); without, found in the list
+// of all.
+HMODULE LoadedIn(HANDLE process, DWORD processId, bool block, HMODULE named, const char* own) {
+  char path[MAX_PATH];
+  if (block)
+    return K32GetModuleFileNameExA(process, named, path, sizeof path) && lstrcmpiA(path, own) == 0
+               ? named
+               : nullptr;
+  HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
+  if (modules == INVALID_HANDLE_VALUE) return nullptr;
+  MODULEENTRY32 module;
+  module.dwSize = sizeof module;
+  HMODULE left = nullptr;
+  for (BOOL more = Module32First(modules, &module); more; more = Module32Next(modules, &module))
+    if (lstrcmpiA(module.szExePath, own) == 0) left = module.hModule;
+  CloseHandle(modules);
+  return left;
+}
+
 }  // namespace
+
+extern "C" HHOOK WINAPI HookPlacing(DWORD thread) {
+  StayInProcess();
+  DWORD processId = 0;
+  if (HANDLE opened = OpenThread(THREAD_QUERY_INFORMATION, FALSE, thread)) {
+    processId = GetProcessIdOfThread(opened);
+    CloseHandle(opened);
+  }
+  if (EarlyBlock* block = OpenBlock(processId)) {
+    LoadEarly(thread, block);
+    UnmapViewOfFile(block);
+  }
+  return SetWindowsHookExA(WH_CBT, PlaceHook, Self(), thread);
+}
+
+// Once the hooks are removed: the placed window is asked to give up its
+// subclass on its own thread (it may be busy, or in a loop of its own), then
+// the library in the program decides there whether it can leave. The same
+// without a block for the exact-size road.
+extern "C" void WINAPI LeaveProgram(DWORD processId) {
+  StayInProcess();
+  HWND window = nullptr;
+  HMODULE named = nullptr;
+  uintptr_t loadPath = 0;
+  EarlyBlock* block = OpenBlock(processId);
+  if (block) {
+    window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
+    named = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(block->library));
+    loadPath = static_cast<uintptr_t>(block->loadPath);
+    UnmapViewOfFile(block);
+  }
+  DWORD_PTR answer;
+  if (window)
+    SendMessageTimeoutA(window, RegisterWindowMessageA(PLACE_RELEASE_MESSAGE), 0, 0,
+                        SMTO_ABORTIFHUNG, 1000, &answer);
+  char own[MAX_PATH];
+  if (!GetModuleFileNameA(Self(), own, sizeof own)) return;
+  HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                   PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                               FALSE, processId);
+  if (!process) return;
+  if (loadPath) VirtualFreeEx(process, reinterpret_cast<void*>(loadPath), 0, MEM_RELEASE);
+  // The same file: LeaveIfDone lies as far into the program's copy as into ours.
+  HMODULE left = LoadedIn(process, processId, block != nullptr, named, own);
+  auto leave = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<uintptr_t>(left) +
+      (reinterpret_cast<uintptr_t>(&LeaveIfDone) - reinterpret_cast<uintptr_t>(Self())));
+  HANDLE thread =
+      left ? CreateRemoteThread(process, nullptr, 0, leave, nullptr, 0, nullptr) : nullptr;
+  if (thread) {
+    WaitForSingleObject(thread, 1000);
+    CloseHandle(thread);
+  }
+  CloseHandle(process);
+}
 
 // tavrisolhook32.exe beside the library, given arguments; its process, or null.
 HANDLE StartHookHost(const char* arguments) {
+  StayInProcess();
   char path[MAX_PATH + 32];
-  DWORD length = GetModuleFileNameA(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH);
+  DWORD length = GetModuleFileNameA(Self(), path, MAX_PATH);
   char* name = path + length;
   while (name > path && name[-1] != '\\') --name;
   if (length == 0 || length >= MAX_PATH) return nullptr;
@@ -43,29 +161,51 @@ HANDLE StartHookHost(const char* arguments) {
 
 namespace {
 
-// The host sets the hook for a 32-bit program; true once it has.
-bool StartHost(uint32_t processId, uint32_t threadId, bool desktop, EarlyPlacing* placing) {
+// The host sets the hook for a 32-bit program; true once it has. Started
+// before the program where its path told its bitness, it is told the ids now.
+bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
   char arguments[48];
-  wsprintfA(arguments, "%u,%u,%d", processId, threadId, desktop);
+  wsprintfA(arguments, "%u,%u", processId, threadId);
   HANDLE hooked = Named(EarlyHookedName, processId);
   placing->release = reinterpret_cast<uintptr_t>(Named(EarlyReleaseName, processId));
-  HANDLE host = StartHookHost(arguments);
-  placing->host = reinterpret_cast<uintptr_t>(host);
-  HANDLE waits[2] = {hooked, host};
-  bool set = host && WaitForMultipleObjects(2, waits, FALSE, 5000) == WAIT_OBJECT_0;
+  if (auto* start = static_cast<EarlyStart*>(
+          placing->start
+              ? MapViewOfFile(reinterpret_cast<HANDLE>(placing->start), FILE_MAP_WRITE, 0, 0, 0)
+              : nullptr)) {
+    *start = {processId, threadId};
+    UnmapViewOfFile(start);
+    SetEvent(reinterpret_cast<HANDLE>(placing->go));
+  }
+  if (!placing->host) placing->host = reinterpret_cast<uintptr_t>(StartHookHost(arguments));
+  HANDLE waits[2] = {hooked, reinterpret_cast<HANDLE>(placing->host)};
+  bool set = placing->host && WaitForMultipleObjects(2, waits, FALSE, 5000) == WAIT_OBJECT_0;
   if (hooked) CloseHandle(hooked);
   return set;
 }
 
 }  // namespace
 
+extern "C" void WINAPI PreparePlacing(const char* application, EarlyPlacing* placing) {
+  StayInProcess();
+  DWORD type = SCS_64BIT_BINARY;
+  if (!application || !GetBinaryTypeA(application, &type) || type != SCS_32BIT_BINARY) return;
+  char name[EarlyNameSize], arguments[16];
+  EarlyObjectName(EarlyStartName, GetCurrentProcessId(), name, sizeof name);
+  placing->start = reinterpret_cast<uintptr_t>(CreateFileMappingA(
+      INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(EarlyStart), name));
+  placing->go = reinterpret_cast<uintptr_t>(Named(EarlyGoName, GetCurrentProcessId()));
+  wsprintfA(arguments, "%u", static_cast<unsigned>(GetCurrentProcessId()));
+  if (placing->start && placing->go)
+    placing->host = reinterpret_cast<uintptr_t>(StartHookHost(arguments));
+}
+
 extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
                                      DWORD limitMs);
 
-extern "C" void WINAPI ArmPlacing(const EarlyBlock* request, HANDLE process, DWORD processId,
-                                  DWORD threadId, BOOL desktop, EarlyPlacing* placing) {
-  const uintptr_t library = placing->library;
-  *placing = {0, 0, library, 0, 0, 0, processId};
+extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE process, DWORD processId,
+                                  DWORD threadId, EarlyPlacing* placing) {
+  StayInProcess();
+  placing->processId = processId;
   char name[EarlyNameSize];
   EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
   HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
@@ -75,28 +215,27 @@ extern "C" void WINAPI ArmPlacing(const EarlyBlock* request, HANDLE process, DWO
     if (block) CloseHandle(block);
     return;
   }
-  *static_cast<EarlyBlock*>(view) = *request;
+  FillEarlyBlock(*request, static_cast<EarlyBlock*>(view));
   UnmapViewOfFile(view);
   placing->block = reinterpret_cast<uintptr_t>(block);
   placing->placed = reinterpret_cast<uintptr_t>(Named(EarlyPlacedName, processId));
   BOOL other = FALSE;
   IsWow64Process(process, &other);
   // Without the event, no hook either.
-  if (placing->placed && other && StartHost(processId, threadId, desktop, placing)) return;
-  if (placing->placed && !other)
-    placing->hook = reinterpret_cast<uintptr_t>(HookPlacing(threadId, desktop));
+  if (placing->placed && other && StartHost(processId, threadId, placing)) return;
+  if (placing->placed && !other) placing->hook = reinterpret_cast<uintptr_t>(HookPlacing(threadId));
   if (placing->hook) return;
   FinishPlacing(placing, process, 0, 0);
 }
 
 extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
                                      DWORD limitMs) {
+  StayInProcess();
   HANDLE waits[2] = {reinterpret_cast<HANDLE>(placing->placed), process};
   const DWORD start = GetTickCount();
   DWORD readySince = 0;
   bool placed = false;
-  // A hook for the whole desktop is called for programs of the other bitness
-  // through this thread's messages.
+  // The hand-over follower's window events come through this thread's messages.
   for (DWORD now = start;
        placing->placed && now - start < limitMs && (!readySince || now - readySince < settleMs);
        now = GetTickCount()) {
@@ -108,14 +247,18 @@ extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWOR
     if (!readySince && WaitForInputIdle(waits[1], 0) != WAIT_TIMEOUT) readySince = now;
   }
   if (placing->hook) UnhookWindowsHookEx(reinterpret_cast<HHOOK>(placing->hook));
-  if (placing->hook) LeaveProgram(placing->processId, nullptr);
+  if (placing->hook) LeaveProgram(placing->processId);
+  // A host that never got its program only waits: it is ended.
+  if (placing->host && !placing->release)
+    TerminateProcess(reinterpret_cast<HANDLE>(placing->host), 0);
   if (placing->host) {
     SetEvent(reinterpret_cast<HANDLE>(placing->release));
     WaitForSingleObject(reinterpret_cast<HANDLE>(placing->host), 5000);
   }
-  const uintptr_t handles[] = {placing->block, placing->placed, placing->host, placing->release};
+  const uintptr_t handles[] = {placing->block,   placing->placed, placing->host,
+                               placing->release, placing->start,  placing->go};
   for (uintptr_t handle : handles)
     if (handle) CloseHandle(reinterpret_cast<HANDLE>(handle));
-  *placing = {0, 0, placing->library, 0, 0, 0, 0};
+  *placing = {0, 0, placing->library, 0, 0, 0, 0, 0, 0};
   return placed;
 }

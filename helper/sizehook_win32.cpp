@@ -6,14 +6,15 @@
 // below that size.
 #include <windows.h>
 
-#include "helper/place_hook.h"
+#include "helper/in_program.h"
 #include "helper/size_hook.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
-extern "C" void WINAPI LeaveProgram(DWORD processId, HWND window);
+extern "C" void WINAPI LeaveProgram(DWORD processId);
 HANDLE StartHookHost(const char* arguments);
 
 extern "C" LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
+  LibraryFrame frame;
   auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
   if (code >= 0 && call->message == WM_GETMINMAXINFO) {
     auto asked = static_cast<uint32_t>(
@@ -30,6 +31,7 @@ extern "C" LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
 // program again; for a 32-bit program through the 32-bit host. False when the
 // hook could not be set (higher rights, no host).
 extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int height) {
+  StayInProcess();
   DWORD process = 0;
   const DWORD thread = GetWindowThreadProcessId(window, &process);
 #ifdef _WIN64
@@ -56,6 +58,6 @@ extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int heig
   MoveWindow(window, x, y, width, height, TRUE);
   UnhookWindowsHookEx(hook);
   RemovePropA(window, SIZE_HOOK_PROPERTY);
-  if (process != GetCurrentProcessId()) LeaveProgram(process, window);
+  if (process != GetCurrentProcessId()) LeaveProgram(process);
   return TRUE;
 }

@@ -8,7 +8,8 @@ enum : uint32_t { StyleChild = 0x40000000 };
 }  // namespace
 
 bool EarlyObjectName(EarlyObject kind, uint32_t processId, char* name, size_t size) {
-  int n = FormatText(name, size, "TavrisolPlace%c%u", kind, processId);
+  static const char* const kinds[] = {"Block", "Placed", "Hooked", "Release", "Start", "Go"};
+  int n = FormatText(name, size, "TavrisolPlace%s%u", kinds[kind], processId);
   return n > 0 && static_cast<size_t>(n) < size;
 }
 
@@ -19,6 +20,7 @@ void FillEarlyBlock(const PlacementRequest& request, EarlyBlock* block) {
             request.height,
             request.fill,
             request.fillMonitor,
+            0,
             0,
             0};
 }

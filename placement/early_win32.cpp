@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "helper/place_hook.h"
 #include "placement/companion.h"
 #include "placement/early.h"
 
@@ -15,18 +14,22 @@ Procedure Export(uintptr_t library, const char* name) {
 }  // namespace
 
 // The work is the library's; the run keeps it loaded while it places.
-void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
-                       uint32_t threadId, bool desktop, EarlyPlacing* placing) {
+void PrepareEarlyPlacement(const char* application, EarlyPlacing* placing) {
   *placing = EarlyPlacing();
   placing->library = reinterpret_cast<uintptr_t>(LoadCompanionLibrary());
-  auto arm = Export<void(WINAPI*)(const EarlyBlock*, HANDLE, DWORD, DWORD, BOOL, EarlyPlacing*)>(
+  auto prepare =
+      Export<void(WINAPI*)(const char*, EarlyPlacing*)>(placing->library, PREPARE_PLACING_EXPORT);
+  if (prepare) prepare(application, placing);
+}
+
+void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
+                       uint32_t threadId, EarlyPlacing* placing) {
+  auto arm = Export<void(WINAPI*)(const PlacementRequest*, HANDLE, DWORD, DWORD, EarlyPlacing*)>(
       placing->library, ARM_PLACING_EXPORT);
-  EarlyBlock block;
-  FillEarlyBlock(request, &block);
-  if (arm) arm(&block, reinterpret_cast<HANDLE>(process), processId, threadId, desktop, placing);
-  if (placing->placed == 0 && placing->library != 0)
-    FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
-  if (placing->placed == 0) placing->library = 0;
+  if (arm) arm(&request, reinterpret_cast<HANDLE>(process), processId, threadId, placing);
+  if (placing->placed != 0) return;
+  FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
+  placing->library = 0;
 }
 
 bool FinishEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,

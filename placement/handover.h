@@ -10,8 +10,8 @@
 
 // From now until StopFollowingHandOver: a new main window of a process in the
 // run's job, other than the one the run started, goes to the request's
-// rectangle at once while the started one shows no main window of its own.
-// Nothing moved for a fill, which is measured on the shown window.
+// rectangle at once while the started one shows no main window of its own;
+// for a fill, planned on the window's own frame as it is made.
 // With tellPlaced, the started one's early placed event (early.h) is set once
 // such a window is moved: the started one has handed over, and whoever waits
 // for its own window to be placed need wait no longer.

@@ -2,6 +2,7 @@
 
 #include "diag/diag.h"
 #include "placement/early.h"
+#include "placement/fill.h"
 #include "placement/handover.h"
 #include "placement/targets.h"
 
@@ -75,7 +76,7 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
   SetEvent(followed.woken);
   if (event != EVENT_OBJECT_CREATE) return;
   const uint32_t style = static_cast<uint32_t>(GetWindowLongA(window, GWL_STYLE)) | WS_VISIBLE;
-  if (followed.request.fill != FillNone || processId == followed.started ||
+  if (processId == followed.started ||
       !IsMainStyle(style, static_cast<uint32_t>(GetWindowLongA(window, GWL_EXSTYLE)), false))
     return;
   bool startedShows = false;
@@ -83,9 +84,16 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
   if (startedShows) return;
   TraceLine("window %x moved as it was made\r\n",
             static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)));
-  // Posted: a program busy making its window never holds the run.
+  // A fill from the window's own frame, as it is now; the run's placing
+  // clips it later where other monitors would show the rest.
   const PlacementRequest& r = followed.request;
-  SetWindowPos(window, nullptr, r.left, r.top, r.width, r.height,
+  FillPlan plan = {{r.left, r.top, r.left + r.width, r.top + r.height}, false, {}};
+  WindowBox outer;
+  if (r.fill != FillNone && !PlanWindowFill(reinterpret_cast<WindowRef>(window), r, &plan, &outer))
+    return;
+  const WindowBox& box = plan.window;
+  // Posted: a program busy making its window never holds the run.
+  SetWindowPos(window, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
   if (followed.placed != nullptr) SetEvent(followed.placed);
 }

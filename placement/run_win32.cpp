@@ -86,21 +86,26 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   const char* application = started->program[0] != '\0' ? started->program : nullptr;
   // Started suspended, so that its path and start time are read before it can
   // hand over to another copy and end, and so that it is in the run's job
-  // before it can start anything of its own.
+  // before it can start anything of its own; what can be ready before is.
+  PrepareEarlyPlacement(application, &started->placing);
   if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
                       CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
                       &info)) {
+    // A hook host started for it waits for the run's end.
     started->error = GetLastError();
     return (started->error == ERROR_BAD_EXE_FORMAT || started->error == ErrorElevationRequired) &&
            OpenThroughShell(request, started);
   }
   Follow(info.hProcess, started);
-  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, false,
-                    &started->placing);
+  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, &started->placing);
   FollowHandOver(request, started->job, info.dwProcessId, started->placing.placed != 0);
-  ResumeThread(info.hThread);
+  const DWORD resumed = ResumeThread(info.hThread);
   CloseHandle(info.hThread);
-  return true;
+  if (resumed != static_cast<DWORD>(-1)) return true;
+  // Never left suspended: the program is ended and the start fails.
+  started->error = GetLastError();
+  TerminateProcess(info.hProcess, 1);
+  return false;
 }
 
 // Asked every few milliseconds, so that the windows the program hands over to

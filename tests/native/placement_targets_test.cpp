@@ -654,10 +654,10 @@ TEST(PlacementMainWindow, EarlyBlockOfAStart) {
     uint32_t processId;
     size_t size;
     const char* name;  // nullptr: does not fit
-  } rows[] = {{EarlyBlockName, 4, EarlyNameSize, "TavrisolPlaceb4"},
-              {EarlyPlacedName, 4294967292u, EarlyNameSize, "TavrisolPlacep4294967292"},
-              {EarlyReleaseName, 4096, 18, nullptr},
-              {EarlyHookedName, 4096, 19, "TavrisolPlaceh4096"}};
+  } rows[] = {{EarlyBlockName, 4, EarlyNameSize, "TavrisolPlaceBlock4"},
+              {EarlyPlacedName, 4294967292u, EarlyNameSize, "TavrisolPlacePlaced4294967292"},
+              {EarlyReleaseName, 4096, 24, nullptr},
+              {EarlyHookedName, 4096, 24, "TavrisolPlaceHooked4096"}};
   for (const Row& row : rows) {
     char name[EarlyNameSize];
     EXPECT_EQ(EarlyObjectName(row.kind, row.processId, name, row.size), row.name != nullptr);
