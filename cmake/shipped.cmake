@@ -23,14 +23,21 @@ set(SHIPPED_COMPILE_OPTIONS -Oz -g -ffunction-sections -fno-exceptions -fno-rtti
 set(PROGRAM_COMPILE_OPTIONS ${SHIPPED_COMPILE_OPTIONS} -fno-asynchronous-unwind-tables
     -fno-unwind-tables)
 set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
+# ship_stripped(target [UNLINKED]): UNLINKED leaves out the section that names
+# the .debug file (half a kilobyte of the program's budget with its padding);
+# gdb then takes the file with symbol-file.
 function(ship_stripped target)
   set(binutils ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
+  set(link COMMAND ${binutils} ${CMAKE_OBJCOPY}
+      --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug $<TARGET_FILE_NAME:${target}>)
+  if("${ARGN}" STREQUAL "UNLINKED")
+    set(link)
+  endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${binutils} ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}>
             $<TARGET_FILE_NAME:${target}>.debug
     COMMAND ${binutils} ${CMAKE_STRIP} --strip-all $<TARGET_FILE_NAME:${target}>
-    COMMAND ${binutils} ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
-            $<TARGET_FILE_NAME:${target}>
+    ${link}
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
     VERBATIM)
 endfunction()

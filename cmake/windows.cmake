@@ -55,7 +55,7 @@ add_executable(tavrisol WIN32 ${ENTRY_SOURCE} ${CMAKE_SOURCE_DIR}/late_imports_w
 target_compile_options(tavrisol PRIVATE ${PROGRAM_COMPILE_OPTIONS})
 target_link_libraries(tavrisol PRIVATE tavrisol_win32)
 target_link_options(tavrisol PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles -Wl,-e,ProgramStart)
-ship_stripped(tavrisol)
+ship_stripped(tavrisol UNLINKED)
 
 set(HELPER_WIN32_SOURCES ${HELPER_SOURCES})
 list(FILTER HELPER_WIN32_SOURCES INCLUDE REGEX "_win32\\.cpp$")

@@ -13,14 +13,16 @@ const DWORD WatchMs = 10;  // between two looks at a window made and not yet sho
 
 // Set by FollowHandOver and read by the event callback and the waits, all on
 // the run's thread.
+// Every member has its initialiser, so that the variable is made with the
+// program's image, never by a constructor at its start.
 struct Followed {
-  HWINEVENTHOOK hook;
-  HANDLE job;
-  DWORD started;
-  HANDLE placed;
-  PlacementRequest request;
-  HANDLE woken;              // set when a window of the job's is made or shown
-  HWND watched[WatchSlots];  // made by a process of the job, not yet shown
+  HWINEVENTHOOK hook = nullptr;
+  HANDLE job = nullptr;
+  DWORD started = 0;
+  HANDLE placed = nullptr;
+  PlacementRequest request = {0, 0, 0, 0, nullptr, 0};
+  HANDLE woken = nullptr;         // set when a window of the job's is made or shown
+  HWND watched[WatchSlots] = {};  // made by a process of the job, not yet shown
 };
 Followed followed;
 
@@ -103,7 +105,7 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
 void FollowHandOver(const PlacementRequest& request, uintptr_t job, uint32_t startedId,
                     bool tellPlaced) {
   if (job == 0 || followed.hook != nullptr) return;
-  followed = Followed();
+  ZeroMemory(&followed, sizeof followed);  // all its defaults are 0
   followed.job = reinterpret_cast<HANDLE>(job);
   followed.started = startedId;
   // A handle of its own: the early placing closes the run's once its wait is over.
@@ -121,7 +123,7 @@ void StopFollowingHandOver() {
   if (followed.hook != nullptr) UnhookWinEvent(followed.hook);
   if (followed.woken != nullptr) CloseHandle(followed.woken);
   if (followed.placed != nullptr) CloseHandle(followed.placed);
-  followed = Followed();
+  ZeroMemory(&followed, sizeof followed);  // all its defaults are 0
 }
 
 // The system tells when a window is made, not always when it is shown: a

@@ -129,7 +129,7 @@ bool PutBack(const HoldOps& ops, const PlacementRequest& request, PlacedWindow* 
   }
   if (SameBox(box, placed->box)) return true;
   if (!windows.answers(window)) {
-    if (!placed->silent) TraceLine("window %x is not responding, left alone\r\n", Hex(window));
+    if (!placed->silent) TraceLine(NotRespondingTrace, Hex(window));
     placed->silent = true;
     return true;
   }

@@ -106,7 +106,7 @@ bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int
                  const PlacementRequest& request, const PlaceTraces& traces, PlaceResult* result) {
   // A hung window would hold the run inside the restore or the move without end.
   if (!ops.answers(window)) {
-    TraceLine("window %x is not responding, left alone\r\n", Hex(window));
+    TraceLine(NotRespondingTrace, Hex(window));
     if (result->reason == UnmovedNone) result->reason = UnmovedNotResponding;
     return false;
   }
@@ -123,13 +123,15 @@ bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int
   uint32_t error = ops.lastError();
   // It answered a moment ago, and stopped before the move was done.
   const bool hung = error == CallTimedOutError;
-  TraceLine(hung ? "window %x is not responding, left alone\r\n" : traces.failed, Hex(window));
+  TraceLine(hung ? NotRespondingTrace : traces.failed, Hex(window));
   if (result->reason == UnmovedNone) {
     result->reason = hung ? UnmovedNotResponding : UnmovedMoveFailed;
     result->error = hung ? 0 : error;
   }
   return false;
 }
+
+const char NotRespondingTrace[] = "window %x is not responding, left alone\r\n";
 
 const PlaceTraces CandidateTraces = {"better candidate %x move didn't fail\r\n",
                                      "better candidate %x move failed\r\n"};

@@ -133,6 +133,7 @@ struct PlaceTraces {
   const char* moved;
   const char* failed;
 };
+extern const char NotRespondingTrace[];    // a window left alone: it does not answer
 extern const PlaceTraces CandidateTraces;  // a window of the CandidateTable
 extern const PlaceTraces LoneTraces;       // the TargetWindow alone
 

@@ -11,11 +11,11 @@
 #include "templatewin/template_geometry.h"
 #include "templatewin/template_reader.h"
 
+const char AverageWidthSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
 namespace {
 
 enum { ConvertedTextSize = 256 };
-
-const char kSampleText[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 // A UTF-16 text of the template in the ANSI code page. The reader has made sure
 // its terminator lies inside the resource; a text too long for the buffer is cut.
@@ -70,7 +70,7 @@ bool MeasureTemplateFont(HWND parent, int templateId, int pointSize, const char*
     return false;
   }
   SIZE extent = {0, 0};
-  GetTextExtentPoint32A(dc, kSampleText, 62, &extent);
+  GetTextExtentPoint32A(dc, AverageWidthSample, 62, &extent);
   *baseUnitX = extent.cx / 62;
   *baseUnitY = metrics.tmHeight;
   SelectObject(dc, previous);

@@ -7,6 +7,7 @@
 
 #include "diag/diag.h"
 #include "resources/resource.h"
+#include "templatewin/builder.h"
 #include "templatewin/chain.h"
 #include "templatewin/template_reader.h"
 #include "templatewin/viewer_logic.h"
@@ -20,8 +21,6 @@ struct ViewerParams {
 
 // The text being shown, for scrolling and Copy; it outlives the box.
 const char* viewerText = nullptr;
-
-const char kSampleText[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 bool MeasureLine(void* context, const char* line, int length, int* width) {
   SIZE extent = {0, 0};
@@ -54,7 +53,7 @@ void FitTemplateToText(HWND owner, const char* text) {
   if (previous == HGDI_ERROR || !previous) TraceLine("SelectObject failed\n");
 
   SIZE sample = {0, 0};
-  GetTextExtentPoint32A(dc, kSampleText, 62, &sample);
+  GetTextExtentPoint32A(dc, AverageWidthSample, 62, &sample);
   // Nothing measured (no device context or font): the dialog base unit keeps
   // the conversion from dividing by zero.
   const int average = ViewerAverageWidth(sample.cx, LOWORD(GetDialogBaseUnits()));
