@@ -291,7 +291,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
             break;
           }
         }
-        if (state == Scan) ops.sleep(StartSettleMs);
+        if (state == Scan) ops.waitForShown(&started, StartSettleMs);
         break;
 
       case Scan:
@@ -304,7 +304,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // limit is the same either way.
         const uint32_t limit = ExtraScans * StartSettleMs, slice = StartSettleMs;
         for (uint32_t waited = 0; waited < limit && state == Fail;) {
-          waited += ops.sleep(limit - waited < slice ? limit - waited : slice);
+          waited += ops.waitForShown(&started, limit - waited < slice ? limit - waited : slice);
           if (ScanProgram(ops, &awaited, waited >= limit, &program)) state = Place;
         }
         // A started program without a window is left running.
@@ -326,6 +326,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         // The program shows its window: the next run of it may look.
         ops.unlockProgram(lock);
         lock = 0;
+        ops.stopFollowing(&started);  // the hold, if any, takes over from here
         PlaceResult placed = ops.placeTargetWindows(&windows, request);
         if (placed.moved > 0 && request.holdSeconds == 0 && awaited.startedByRun)
           ops.settlePlaced(request, &windows, awaited.process.handle);
@@ -349,6 +350,7 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         break;
 
       case Done:
+        ops.stopFollowing(&started);
         if (request.command != nullptr) {
           ops.clearMarks(windows);
           ops.releaseProgram(&program);

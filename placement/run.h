@@ -8,6 +8,7 @@
 
 #include "placement/command.h"
 #include "placement/early.h"
+#include "placement/handover.h"
 #include "placement/lookup.h"
 #include "placement/shown.h"
 #include "placement/targets.h"
@@ -29,13 +30,14 @@ enum {
 struct StartedProcess {
   uint32_t id;
   uintptr_t handle;
-  uint64_t created;            // when it began, as the lookup gives it; 0: unknown
-  char path[ProcessPathSize];  // its executable's path; empty when unknown
-  uintptr_t job = 0;           // given: the job to start it in; 0 for none
-  const char* program = "";    // given: the program's canonical path; "" when none
-  uint32_t error = 0;          // the system's reason when the start failed
-  bool throughShell = false;   // the shell (ShellExecuteEx) was asked, not CreateProcess
-  EarlyPlacing placing = {};   // what places its first main window before it shows
+  uint64_t created;                // when it began, as the lookup gives it; 0: unknown
+  char path[ProcessPathSize];      // its executable's path; empty when unknown
+  uintptr_t job = 0;               // given: the job to start it in; 0 for none
+  const char* program = "";        // given: the program's canonical path; "" when none
+  uint32_t error = 0;              // the system's reason when the start failed
+  bool throughShell = false;       // the shell (ShellExecuteEx) was asked, not CreateProcess
+  EarlyPlacing placing = {};       // what places its first main window before it shows
+  HandOverFollower follower = {};  // what moves the windows it hands over to as they are made
 };
 
 // What the run needs from the system and from the window stage.
@@ -62,7 +64,7 @@ struct PlacementOps {
   void (*closeProcess)(uintptr_t process);
   // Waits up to milliseconds, less once a window of what the run started is
   // shown; the milliseconds waited.
-  uint32_t (*sleep)(uint32_t milliseconds);
+  uint32_t (*waitForShown)(StartedProcess* started, uint32_t milliseconds);
   // The system time, in the units of the processes' creation times.
   uint64_t (*now)();
   uint32_t (*ownSession)();
@@ -104,6 +106,9 @@ struct PlacementOps {
   // input, at most StartSettleMs after the placing, what the run placed is put
   // back where it was put (PutBackPlaced).
   void (*settlePlaced)(const PlacementRequest& request, WindowState* state, uintptr_t process);
+  // Stops moving what the started program hands over to: the run has its
+  // target, or ends.
+  void (*stopFollowing)(StartedProcess* started);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

@@ -58,7 +58,7 @@ bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) 
     return false;
   }
   Follow(info.hProcess, started);
-  FollowHandOver(request, started->job, started->id, false);
+  FollowHandOver(&started->follower, request, started->job, started->id, false);
   return true;
 }
 
@@ -98,7 +98,8 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   }
   Follow(info.hProcess, started);
   ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, &started->placing);
-  FollowHandOver(request, started->job, info.dwProcessId, started->placing.placed != 0);
+  FollowHandOver(&started->follower, request, started->job, info.dwProcessId,
+                 started->placing.placed != 0);
   const DWORD resumed = ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   if (resumed != static_cast<DWORD>(-1)) return true;
@@ -135,7 +136,11 @@ bool ExitValue(uintptr_t process, uint32_t* value) {
 
 void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
 
-uint32_t Pause(uint32_t milliseconds) { return WaitForShownWindow(milliseconds); }
+uint32_t WaitForShown(StartedProcess* started, uint32_t milliseconds) {
+  return WaitForShownWindow(&started->follower, milliseconds);
+}
+
+void StopFollowing(StartedProcess* started) { StopFollowingHandOver(&started->follower); }
 
 uint64_t Now() {
   FILETIME now;
@@ -165,12 +170,6 @@ bool ScanNew(WindowState* state, uint32_t processId, const ShownWindows& shown) 
 
 bool ScanFront(WindowState* state, uint32_t processId, const ShownWindows& shown) {
   return ScanForeground(SystemWindowOps, state, processId, shown);
-}
-
-// The run has its target: the hold, if any, takes over from here.
-PlaceResult Place(WindowState* state, const PlacementRequest& request) {
-  StopFollowingHandOver();
-  return PlaceTargetWindows(state, request);
 }
 
 // Through the handle the lookup opened, so that an id passed on to another
@@ -235,7 +234,7 @@ const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          WaitUntilIdle,
                                          HasExited,
                                          CloseProcess,
-                                         Pause,
+                                         WaitForShown,
                                          Now,
                                          OwnSession,
                                          RecordShown,
@@ -243,7 +242,7 @@ const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          ScanPlacedWindows,
                                          ScanNew,
                                          ScanFront,
-                                         Place,
+                                         PlaceTargetWindows,
                                          WindowsSilent,
                                          Terminate,
                                          Hold,
@@ -252,7 +251,8 @@ const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
                                          FindLaunched,
                                          ExitValue,
                                          AwaitPlaced,
-                                         SettlePlaced};
+                                         SettlePlaced,
+                                         StopFollowing};
 
 }  // namespace
 

@@ -143,7 +143,7 @@ bool FakeIdle(uintptr_t process, uint32_t ms) {
 bool FakeExited(uintptr_t process) { return process == 0x5150 && fake->startedExits; }
 bool FakeExitValue(uintptr_t process, uint32_t* value) { return *value = 7, FakeExited(process); }
 void FakeClose(uintptr_t process) { fake->calls.push_back("close " + std::to_string(process)); }
-uint32_t FakeSleep(uint32_t ms) {
+uint32_t FakeSleep(StartedProcess*, uint32_t ms) {
   fake->calls.push_back("sleep " + std::to_string(ms));
   return fake->windowShownAfterMs != 0 ? fake->windowShownAfterMs : ms;
 }
@@ -215,13 +215,14 @@ void FakeSettle(const PlacementRequest&, WindowState*, uintptr_t process) {
   fake->calls.push_back("settle " + std::to_string(process));
 }
 
-const PlacementOps FakeOps = {FakeCanonical,   FakeLock,        FakeUnlock,     FakeFind,
-                              FakeRelease,     FakeStart,       FakeIdle,       FakeExited,
-                              FakeClose,       FakeSleep,       FakeNow,        FakeSession,
-                              FakeRecordShown, FakeScan,        FakeScanPlaced, FakeScanNew,
-                              FakeScanFront,   FakePlace,       FakeSilent,     FakeTerminate,
-                              FakeHold,        FakeClearMarks,  FakeJob,        FakeFindLaunched,
-                              FakeExitValue,   FakeAwaitPlaced, FakeSettle};
+const PlacementOps FakeOps = {
+    FakeCanonical,   FakeLock,        FakeUnlock,     FakeFind,
+    FakeRelease,     FakeStart,       FakeIdle,       FakeExited,
+    FakeClose,       FakeSleep,       FakeNow,        FakeSession,
+    FakeRecordShown, FakeScan,        FakeScanPlaced, FakeScanNew,
+    FakeScanFront,   FakePlace,       FakeSilent,     FakeTerminate,
+    FakeHold,        FakeClearMarks,  FakeJob,        FakeFindLaunched,
+    FakeExitValue,   FakeAwaitPlaced, FakeSettle,     [](StartedProcess*) {}};
 
 class PlacementRun : public ::testing::Test {
  protected:
