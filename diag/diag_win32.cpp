@@ -15,7 +15,29 @@ int MessageReport(const char* caption, const char* format, ...) {
   return MessageBoxA(GetActiveWindow(), text, caption, MB_TASKMODAL | MessageIconFor(caption));
 }
 
+namespace {
+
+// Whether anyone reads the debugger output: a debugger, or a monitor that has
+// made the system's buffer for it. Under Wine every line costs an exception
+// even when nobody reads it, which a run that looks at thousands of windows
+// would feel. Asked again after a while, for a monitor started meanwhile.
+DWORD askedAt;
+bool listened;
+bool Listened() {
+  if (IsDebuggerPresent()) return true;
+  const DWORD now = GetTickCount() | 1;  // 0 is never asked
+  if (askedAt != 0 && now - askedAt < 1000) return listened;
+  askedAt = now;
+  HANDLE buffer = OpenFileMappingA(FILE_MAP_READ, FALSE, "DBWIN_BUFFER");
+  if (buffer != nullptr) CloseHandle(buffer);
+  listened = buffer != nullptr;
+  return listened;
+}
+
+}  // namespace
+
 void TraceLine(const char* format, ...) {
+  if (!Listened()) return;
   char text[ReportBufferSize];
   va_list args;
   va_start(args, format);
