@@ -91,7 +91,7 @@ timeout -k 5 30 wine "$build/winrect.exe" close "$target_win" >/dev/null 2>&1 </
 
 echo "== window scan with 2000 top-level windows"
 timeout -k 5 300 wine "$build/bench_scan.exe" "$(winpath "$build/tavrisol.exe")" "$target_win" \
-  >"$work/scan.txt" 2>&1 </dev/null
+  "$(winpath "$build/bench_noop.exe")" >"$work/scan.txt" 2>&1 </dev/null
 echo "(bench_scan exit $?)"
 grep -v -e '^wine:' -e ':err:' -e ':fixme:' "$work/scan.txt"
 

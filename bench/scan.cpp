@@ -1,7 +1,7 @@
 // Times the placement's window scan (the program's own ScanTargetWindows) with 2000 top-level
 // windows on the desktop, and, given tavrisol.exe and a target program, whole placement runs
 // against that target while those windows exist. Prints figures; never fails on time.
-//   bench_scan [TAVRISOL_EXE TARGET_EXE]
+//   bench_scan [TAVRISOL_EXE TARGET_EXE [DO_NOTHING_EXE]]
 #include <windows.h>
 
 #include <algorithm>
@@ -71,23 +71,18 @@ bool Start(const std::string& exe, const std::string& args, PROCESS_INFORMATION*
                         pi) != FALSE;
 }
 
-void TimePlacementRuns(const std::string& tavrisol, const std::string& target) {
-  PROCESS_INFORMATION targetInfo;
-  if (!Start(target, "-x", &targetInfo)) {
-    printf("could not start %s (error %lu)\n", target.c_str(), GetLastError());
-    return;
-  }
-  WaitForInputIdle(targetInfo.hProcess, 10000);
-  Sleep(500);
+// Milliseconds from the start of each run of exe to its end, while this thread's windows keep
+// answering; empty after a run that did not end with the exit value expected.
+std::vector<double> TimeRuns(const std::string& exe, const std::string& target, DWORD expected) {
   std::vector<double> times;
   for (int i = 0; i < PlacementRuns; ++i) {
     char args[MAX_PATH + 64];
     snprintf(args, sizeof args, "%d,80,640,480 %s -x", 100 + 10 * i, target.c_str());
     PROCESS_INFORMATION run;
     double t0 = Now();
-    if (!Start(tavrisol, args, &run)) {
-      printf("could not start %s (error %lu)\n", tavrisol.c_str(), GetLastError());
-      break;
+    if (!Start(exe, args, &run)) {
+      printf("could not start %s (error %lu)\n", exe.c_str(), GetLastError());
+      return {};
     }
     bool ended = WaitPumping(run.hProcess, 30000);
     double t1 = Now();
@@ -96,14 +91,31 @@ void TimePlacementRuns(const std::string& tavrisol, const std::string& target) {
     if (!ended) TerminateProcess(run.hProcess, 2);
     CloseHandle(run.hThread);
     CloseHandle(run.hProcess);
-    if (!ended || code != 1) {
-      printf("placement run %d did not place the target (exit %lu%s)\n", i, code,
+    if (!ended || code != expected) {
+      printf("run %d of %s ended with %lu%s\n", i, exe.c_str(), code,
              ended ? "" : ", killed after 30 s");
-      break;
+      return {};
     }
     times.push_back(t1 - t0);
   }
+  return times;
+}
+
+// Whole placement runs against the running target, and the do-nothing program started the same
+// way, among the same windows: what a run costs beyond starting any process here.
+void TimePlacementRuns(const std::string& tavrisol, const std::string& target,
+                       const std::string& noop) {
+  PROCESS_INFORMATION targetInfo;
+  if (!Start(target, "-x", &targetInfo)) {
+    printf("could not start %s (error %lu)\n", target.c_str(), GetLastError());
+    return;
+  }
+  WaitForInputIdle(targetInfo.hProcess, 10000);
+  Sleep(500);
+  std::vector<double> times = TimeRuns(tavrisol, target, 1);
   if (!times.empty()) Report("whole placement run, running target, 2000 windows", times);
+  times = noop.empty() ? std::vector<double>() : TimeRuns(noop, target, 0);
+  if (!times.empty()) Report("do-nothing program, 2000 windows", times);
   TerminateProcess(targetInfo.hProcess, 0);
   WaitForSingleObject(targetInfo.hProcess, 5000);
   CloseHandle(targetInfo.hThread);
@@ -165,7 +177,7 @@ int main(int argc, char** argv) {
   }
   Report("ScanTargetWindows, target owns all of them", times);
 
-  if (argc == 3) TimePlacementRuns(argv[1], argv[2]);
+  if (argc >= 3) TimePlacementRuns(argv[1], argv[2], argc >= 4 ? argv[3] : "");
 
   // Destroying 2000 mapped windows one by one takes minutes under Wine; ending the process
   // takes them all at once.
