@@ -75,7 +75,7 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const P
   // and ended), the program's next main window, whatever its size.
   if (PlacedShows(windows, *state)) return;
   NextSearch search = {&windows, &program, state, {0, 0}, {0, 0}, false};
-  windows.enumWindows(VisitForNext, &search);
+  windows.enumWindows(0, VisitForNext, &search);
   // What the program started counts only while the program has handed over
   // to it: a program that shows its own window keeps what it opens beside it
   // (a browser, a helper) out of the hold.

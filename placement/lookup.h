@@ -56,8 +56,9 @@ struct Program {
 
 // What the lookup needs from the system.
 struct ProcessLookupOps {
-  // Calls visit with the owner of every visible top-level window, in the
-  // system's order (an owner of several windows comes several times).
+  // Calls visit with the owner of every visible top-level window, grouped by
+  // thread in the order the system lists them (an owner of several windows
+  // comes several times).
   void (*visibleWindowOwners)(void (*visit)(uint32_t processId, void* context), void* context);
   // Calls visit with every running process and its executable's file name;
   // false when the list cannot be read.

@@ -41,8 +41,9 @@ void VisitTopLevel(WindowRef window, uint32_t processId, void* parameter) {
 }
 
 void VisibleWindowOwners(void (*visit)(uint32_t processId, void* context), void* context) {
+  // No order across processes is needed here.
   OwnerVisit pass = {visit, context, 0};
-  EnumWindowsAndOwners(VisitTopLevel, &pass);
+  EnumWindowsOf(EveryProcess, VisitTopLevel, &pass);
 }
 
 // Names read wide and converted whole: the "A" entry holds only MAX_PATH bytes.

@@ -10,10 +10,21 @@
 
 enum { KnownOwnerSlots = 4096 };  // windows past three quarters of it are asked one by one
 
-// Calls visit with every top-level window, in the system's order, and the id of
-// the process that owns it (0 for a window that is gone).
-void EnumWindowsAndOwners(void (*visit)(WindowRef window, uint32_t processId, void* context),
-                          void* context);
+enum : uint32_t {
+  FewWindows = 400,           // a desktop with fewer is walked in its order at a low cost
+  EveryProcess = 0xFFFFFFFF,  // for EnumWindowsOf: all, in no order across processes
+};
+
+// Calls visit with top-level windows and their owners: with processId 0,
+// every one in the desktop's order; else those of that process, or of every
+// process (EveryProcess), and perhaps others. On a crowded desktop (FewWindows
+// or more) these come a thread at a time, each thread's in the desktop's
+// order: Wine's walk over the desktop asks the system whether each window
+// still exists, some 25 us a window of another process, and a thread's list
+// comes without that.
+void EnumWindowsOf(uint32_t processId,
+                   void (*visit)(WindowRef window, uint32_t processId, void* context),
+                   void* context);
 
 // The owner of a window met by the enumeration in progress on this thread, as
 // it read it; false when it knows none (ask the system then).

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include "placement/owners.h"
 
 namespace {
@@ -60,8 +62,23 @@ BOOL CALLBACK VisitWithOwner(HWND window, LPARAM parameter) {
 
 }  // namespace
 
-void EnumWindowsAndOwners(void (*visit)(WindowRef window, uint32_t processId, void* context),
-                          void* context) {
+namespace {
+
+struct DesktopList {
+  HWND windows[FewWindows];
+  uint32_t count;
+};
+
+BOOL CALLBACK ListWindow(HWND window, LPARAM parameter) {
+  DesktopList* list = reinterpret_cast<DesktopList*>(parameter);
+  if (list->count == FewWindows) return FALSE;
+  list->windows[list->count++] = window;
+  return TRUE;
+}
+
+// With a list, its windows are visited; without one, the desktop's.
+void VisitAll(const DesktopList* list,
+              void (*visit)(WindowRef window, uint32_t processId, void* context), void* context) {
   KnownOwners known;
   ZeroMemory(known.windows, sizeof known.windows);
   known.count = 0;
@@ -69,8 +86,52 @@ void EnumWindowsAndOwners(void (*visit)(WindowRef window, uint32_t processId, vo
   known.context = context;
   const KnownOwners* before = enumerating;
   enumerating = &known;
-  EnumWindows(VisitWithOwner, reinterpret_cast<LPARAM>(&known));
+  if (list == nullptr) EnumWindows(VisitWithOwner, reinterpret_cast<LPARAM>(&known));
+  for (uint32_t i = 0; list != nullptr && i < list->count; ++i)
+    VisitWithOwner(list->windows[i], reinterpret_cast<LPARAM>(&known));
   enumerating = before;
+}
+
+}  // namespace
+
+namespace {
+
+struct ThreadVisit {
+  void (*visit)(WindowRef window, uint32_t processId, void* context);
+  void* context;
+  DWORD owner;  // of the thread whose windows come now
+};
+
+BOOL CALLBACK VisitThreadWindow(HWND window, LPARAM parameter) {
+  const ThreadVisit* pass = reinterpret_cast<const ThreadVisit*>(parameter);
+  pass->visit(reinterpret_cast<WindowRef>(window), pass->owner, pass->context);
+  return TRUE;
+}
+
+}  // namespace
+
+void EnumWindowsOf(uint32_t processId,
+                   void (*visit)(WindowRef window, uint32_t processId, void* context),
+                   void* context) {
+  DesktopList list;
+  list.count = 0;
+  EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&list));
+  const bool few = list.count < FewWindows;
+  HANDLE threads =
+      few || processId == 0 ? INVALID_HANDLE_VALUE : CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (threads == INVALID_HANDLE_VALUE) {
+    VisitAll(few ? &list : nullptr, visit, context);
+    return;
+  }
+  THREADENTRY32 thread;
+  thread.dwSize = sizeof thread;
+  ThreadVisit pass = {visit, context, 0};
+  for (BOOL more = Thread32First(threads, &thread); more; more = Thread32Next(threads, &thread)) {
+    pass.owner = thread.th32OwnerProcessID;
+    if (processId == EveryProcess || pass.owner == processId)
+      EnumThreadWindows(thread.th32ThreadID, VisitThreadWindow, reinterpret_cast<LPARAM>(&pass));
+  }
+  CloseHandle(threads);
 }
 
 bool KnownOwner(WindowRef window, uint32_t* processId) {

@@ -38,13 +38,13 @@ void RecordShownWindows(const WindowOps& ops, ShownWindows* shown) {
   shown->count = 0;
   shown->foreground = ops.foregroundWindow();
   ShownPass pass = {&ops, nullptr, 0, shown, shown};
-  ops.enumWindows(NoteIfMain, &pass);
+  ops.enumWindows(0, NoteIfMain, &pass);
 }
 
 bool ScanNewWindows(const WindowOps& ops, WindowState* state, uint32_t processId,
                     const ShownWindows& shown) {
   ShownPass pass = {&ops, state, processId, &shown, nullptr};
-  ops.enumWindows(ConsiderIfNew, &pass);
+  ops.enumWindows(0, ConsiderIfNew, &pass);
   return state->TargetWindow != 0;
 }
 

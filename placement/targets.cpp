@@ -89,7 +89,7 @@ void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window,
 
 bool ScanTargetWindows(const WindowOps& ops, WindowState* state, uint32_t processId) {
   ScanPass pass = {&ops, state, processId};
-  ops.enumWindows(VisitWindow, &pass);
+  ops.enumWindows(processId, VisitWindow, &pass);
   return state->TargetWindow != 0;
 }
 

@@ -67,8 +67,10 @@ struct WindowState {
 
 // What the scan and the move stage need from the system.
 struct WindowOps {
-  // Calls visit once for every top-level window, in the system's order.
-  void (*enumWindows)(void (*visit)(WindowRef window, void* context), void* context);
+  // Calls visit once for every top-level window, in the system's order; given
+  // a process (0: none), at least for every one of that process's, in order.
+  void (*enumWindows)(uint32_t processId, void (*visit)(WindowRef window, void* context),
+                      void* context);
   uint32_t (*ownerProcess)(WindowRef window);
   // Outer rectangle in screen coordinates; false (box untouched) on failure.
   bool (*windowBox)(WindowRef window, WindowBox* box);

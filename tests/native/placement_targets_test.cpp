@@ -60,7 +60,7 @@ FakeWindow* Find(WindowRef window) {
   return nullptr;
 }
 
-void FakeEnum(void (*visit)(WindowRef, void*), void* context) {
+void FakeEnum(uint32_t, void (*visit)(WindowRef, void*), void* context) {
   for (const FakeWindow& w : desktop->windows) visit(w.id, context);
 }
 uint32_t FakeOwner(WindowRef window) { return Find(window) ? Find(window)->process : 0; }

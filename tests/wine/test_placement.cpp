@@ -11,6 +11,7 @@
 #include "harness/shortcut_support.h"
 #include "placement/early.h"
 #include "placement/marks.h"
+#include "placement/owners.h"
 
 using namespace harness;
 
@@ -341,6 +342,15 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
   EXPECT_TRUE(r.HasTrace(candidate)) << candidate << "\n" << r.AllTraces();
   EXPECT_TRUE(r.HasTrace(MovedTrace(w))) << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 0u);
+
+  // The same on a crowded desktop, whose windows are then asked for a thread at a time.
+  std::vector<HWND> crowd;
+  for (uint32_t i = 0; i < FewWindows; ++i)
+    crowd.push_back(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                    nullptr, nullptr));
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol("10,20,500,400 " + path)));
+  EXPECT_TRUE(WindowAt(w, 10, 20, 500, 400));
+  for (HWND window : crowd) DestroyWindow(window);
 }
 
 TEST(PlacementRunning, SameFileNameInAnotherFolderIsLeftAlone) {
