@@ -1,10 +1,9 @@
 // The editor's system libraries (the file dialog, the shell, COM) are loaded
 // on first use, so that a placement run that needs none of them never loads
-// them. The program's calls go through import slots that start at a stub:
-// the stub loads the library from the system folder, finds the function, puts
-// it in the slot for every later call and makes the call. The linker's delay
-// loading does the same, but brings a helper with unwind tables that cost the
-// program two kilobytes.
+// them. The program's calls go through import slots that name a stub: the
+// stub loads the library from the system folder, finds the function once and
+// makes the call. The linker's delay loading does the same, but brings a
+// helper with unwind tables that cost the program two kilobytes.
 #include <windows.h>
 
 #include <commdlg.h>
@@ -30,17 +29,19 @@ FARPROC Resolve(const char* library, const char* name) {
 }  // namespace
 
 // Declares the stub of one function and its slot, which the calls of the
-// system's headers read as __imp_<name>.
-#define LATE_IMPORT(library, result, name, parameters, arguments) \
-  extern "C" result(WINAPI* __imp_##name) parameters;             \
-  namespace {                                                     \
-  result WINAPI Late##name parameters {                           \
-    __imp_##name = reinterpret_cast<result(WINAPI*) parameters>(  \
-        reinterpret_cast<void*>(Resolve(library, #name)));        \
-    return __imp_##name arguments;                                \
-  }                                                               \
-  }                                                               \
-  result(WINAPI* __imp_##name) parameters = Late##name;
+// system's headers read as __imp_<name>. The slot stays read-only (the
+// program then needs no data section of its own); the stub keeps what it
+// found.
+#define LATE_IMPORT(library, result, name, parameters, arguments)                                  \
+  extern "C" result(WINAPI* const __imp_##name) parameters;                                        \
+  namespace {                                                                                      \
+  result WINAPI Late##name parameters {                                                            \
+    static FARPROC found;                                                                          \
+    if (found == nullptr) found = Resolve(library, #name);                                         \
+    return reinterpret_cast<result(WINAPI*) parameters>(reinterpret_cast<void*>(found)) arguments; \
+  }                                                                                                \
+  }                                                                                                \
+  result(WINAPI* const __imp_##name) parameters = Late##name;
 
 LATE_IMPORT("comdlg32.dll", BOOL, GetSaveFileNameA, (OPENFILENAMEA * info), (info))
 LATE_IMPORT("shell32.dll", BOOL, ShellExecuteExA, (SHELLEXECUTEINFOA * info), (info))

@@ -4,7 +4,7 @@
 #include "templatewin/template_reader.h"
 
 // Byte image of the viewer's template (plain form, little-endian words).
-alignas(4) uint16_t viewerTemplate[] = {
+alignas(4) const uint16_t viewerTemplate[] = {
     // Header: style 0x90C800C4, extended style 0, 4 items, 0, 0, 301 x 158,
     // no menu, no class, empty title, 8 points "MS Sans Serif".
     0x00C4, 0x90C8, 0, 0, 4, 0, 0, 301, 158, 0, 0, 0, 8,  //
@@ -23,6 +23,7 @@ alignas(4) uint16_t viewerTemplate[] = {
     0x0300, 0x5001, 0, 0, 155, 136, 50, 14, 103, 0xFFFF, 0x0080, 'C', 'o', 'p', 'y', 0, 0};
 
 const size_t viewerTemplateSize = sizeof viewerTemplate;
+static_assert(sizeof viewerTemplate <= ViewerTemplateRoom, "the copy has no room for the template");
 
 int MeasureWidestLine(const char* text, int average, MeasureLineFn measure, void* context) {
   int widest = ViewerInitialWidest;

@@ -5,10 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-// Plain-form dialog template of the viewer, writable and DWORD-aligned; it is
-// fitted to each text before the box is shown and never restored.
-extern uint16_t viewerTemplate[];
+// Plain-form dialog template of the viewer, DWORD-aligned; a copy of it is
+// fitted to each text before the box is shown.
+extern const uint16_t viewerTemplate[];
 extern const size_t viewerTemplateSize;  // in bytes
+enum { ViewerTemplateRoom = 256 };       // bytes a copy needs at most
 
 enum {
   ViewerPage = 8,           // lines per scroll page

@@ -1,4 +1,4 @@
-// The text viewer: a dialog-manager box built from the writable viewerTemplate,
+// The text viewer: a dialog-manager box built from a copy of viewerTemplate,
 // fitted to the text before each showing.
 #include "templatewin/viewer.h"
 
@@ -29,12 +29,12 @@ bool MeasureLine(void* context, const char* line, int length, int* width) {
   return true;
 }
 
-// Fits viewerTemplate to the text's widest line, measured in the box's font.
-void FitTemplateToText(HWND owner, const char* text) {
+// Fits a copy of viewerTemplate to the text's widest line, measured in the
+// box's font.
+void FitTemplateToText(HWND owner, const char* text, uint8_t* image) {
   HDC dc = GetDC(owner);
   if (!dc) TraceLine("GetDC failed\n");
 
-  uint8_t* image = reinterpret_cast<uint8_t*>(viewerTemplate);
   TemplateHeader header;
   ReadTemplateHeader(image, viewerTemplateSize, &header);
   char face[32] = {};
@@ -173,12 +173,14 @@ INT_PTR CALLBACK textboxDlg_Proc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 void ShowTextViewer(HWND owner, const char* text, const char* title) {
-  FitTemplateToText(owner, text);
+  alignas(4) uint8_t image[ViewerTemplateRoom];
+  CopyMemory(image, viewerTemplate, viewerTemplateSize);
+  FitTemplateToText(owner, text, image);
   ViewerParams params = {text, title};
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
   HHOOK keys = SetWindowsHookExA(WH_MSGFILTER, viewerKeys_Proc, nullptr, GetCurrentThreadId());
   INT_PTR result =
-      DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(viewerTemplate), owner,
+      DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(image), owner,
                               textboxDlg_Proc, reinterpret_cast<LPARAM>(&params));
   if (keys) UnhookWindowsHookEx(keys);
   viewerDialog = nullptr;
