@@ -60,10 +60,6 @@ BOOL CALLBACK VisitWithOwner(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
-}  // namespace
-
-namespace {
-
 struct DesktopList {
   HWND windows[FewWindows];
   uint32_t count;
@@ -92,10 +88,6 @@ void VisitAll(const DesktopList* list,
   enumerating = before;
 }
 
-}  // namespace
-
-namespace {
-
 struct ThreadVisit {
   void (*visit)(WindowRef window, uint32_t processId, void* context);
   void* context;
@@ -113,12 +105,15 @@ BOOL CALLBACK VisitThreadWindow(HWND window, LPARAM parameter) {
 void EnumWindowsOf(uint32_t processId,
                    void (*visit)(WindowRef window, uint32_t processId, void* context),
                    void* context) {
+  if (processId == 0) {  // the desktop's order: one walk, however crowded
+    VisitAll(nullptr, visit, context);
+    return;
+  }
   DesktopList list;
   list.count = 0;
   EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&list));
   const bool few = list.count < FewWindows;
-  HANDLE threads =
-      few || processId == 0 ? INVALID_HANDLE_VALUE : CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  HANDLE threads = few ? INVALID_HANDLE_VALUE : CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (threads == INVALID_HANDLE_VALUE) {
     VisitAll(few ? &list : nullptr, visit, context);
     return;
