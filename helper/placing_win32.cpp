@@ -172,7 +172,7 @@ bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
           placing->start
               ? MapViewOfFile(reinterpret_cast<HANDLE>(placing->start), FILE_MAP_WRITE, 0, 0, 0)
               : nullptr)) {
-    *start = {processId, threadId};
+    *start = {processId, threadId, 0};
     UnmapViewOfFile(start);
     SetEvent(reinterpret_cast<HANDLE>(placing->go));
   }
@@ -185,10 +185,11 @@ bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
 
 }  // namespace
 
-extern "C" void WINAPI PreparePlacing(const char* application, EarlyPlacing* placing) {
+// The host starts before the program whatever its bitness: besides hooking
+// a 32-bit program, it is the one that lets the program run should the run
+// die while the program is suspended.
+extern "C" void WINAPI PreparePlacing(EarlyPlacing* placing) {
   StayInProcess();
-  DWORD type = SCS_64BIT_BINARY;
-  if (!application || !GetBinaryTypeA(application, &type) || type != SCS_32BIT_BINARY) return;
   char name[EarlyNameSize], arguments[16];
   EarlyObjectName(EarlyStartName, GetCurrentProcessId(), name, sizeof name);
   placing->start = reinterpret_cast<uintptr_t>(CreateFileMappingA(
@@ -224,8 +225,29 @@ extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE proces
   // Without the event, no hook either.
   if (placing->placed && other && StartHost(processId, threadId, placing)) return;
   if (placing->placed && !other) placing->hook = reinterpret_cast<uintptr_t>(HookPlacing(threadId));
-  if (placing->hook) return;
-  FinishPlacing(placing, process, 0, 0);
+  // Nothing hooks: the start's objects go once the program runs (ResumePlacing).
+  if (!placing->hook && placing->placed) {
+    CloseHandle(reinterpret_cast<HANDLE>(placing->placed));
+    placing->placed = 0;
+  }
+}
+
+// Without a thread (the start failed), only ends the watch.
+extern "C" BOOL WINAPI ResumePlacing(HANDLE thread, EarlyPlacing* placing) {
+  StayInProcess();
+  const BOOL resumed = thread && ResumeThread(thread) != ~DWORD{0};
+  // A program that could not be resumed is ended by the run: no watch either.
+  if (auto* start = static_cast<EarlyStart*>(
+          placing->start
+              ? MapViewOfFile(reinterpret_cast<HANDLE>(placing->start), FILE_MAP_WRITE, 0, 0, 0)
+              : nullptr)) {
+    start->resumed = 1;
+    UnmapViewOfFile(start);
+  }
+  // A host that waits for a program it does not hook now ends.
+  if (placing->go) SetEvent(reinterpret_cast<HANDLE>(placing->go));
+  if (!placing->placed) FinishPlacing(placing, nullptr, 0, 0);
+  return resumed;
 }
 
 extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWORD settleMs,

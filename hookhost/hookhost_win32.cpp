@@ -2,10 +2,14 @@
 // companion library on a 32-bit program, so this sets it for the run, holds
 // it while the program starts, then removes it and takes the library out of
 // the program. Given "processId,threadId" (see HookPlacing), or the run's
-// process id to wait for them (WaitForProgram); or, given
+// process id to wait for them (WaitForProgram), keeping watch meanwhile: a
+// run that dies before it let its program run must not leave it suspended
+// for ever (ResumeLeftBehind). Or, given
 // "window,x,y,width,height", makes the move past the system's size limit
 // (MoveRaised) and ends with 0 when it could.
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include "helper/size_hook.h"
 #include "placement/command.h"
@@ -25,23 +29,48 @@ Procedure Export(HMODULE library, const char* name) {
   return reinterpret_cast<Procedure>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
-// Started by the run before the program: waits for the run's "go" (or its
-// end), then reads the program's ids from the run's start block.
-bool WaitForProgram(DWORD runId, int32_t* numbers) {
+// The run died before it marked its program resumed: every thread of what it
+// started is let run. A thread the run did not suspend is not suspended at
+// that age, and resuming it changes nothing.
+void ResumeLeftBehind(DWORD runId) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 process;
+  process.dwSize = sizeof process;
+  for (BOOL more = Process32First(snapshot, &process); more;
+       more = Process32Next(snapshot, &process)) {
+    if (process.th32ParentProcessID != runId || process.th32ProcessID == GetCurrentProcessId())
+      continue;
+    THREADENTRY32 thread;
+    thread.dwSize = sizeof thread;
+    for (BOOL next = Thread32First(snapshot, &thread); next; next = Thread32Next(snapshot, &thread))
+      if (thread.th32OwnerProcessID == process.th32ProcessID)
+        if (HANDLE opened = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID)) {
+          ResumeThread(opened);
+          CloseHandle(opened);
+        }
+  }
+  CloseHandle(snapshot);
+}
+
+// Started by the run before the program: waits for the run's "go", then
+// reads the program's ids from the run's start block; false when there is
+// no program to hook. The block stays mapped for the watch (start).
+bool WaitForProgram(DWORD runId, HANDLE run, int32_t* numbers, const EarlyStart** start) {
   char name[EarlyNameSize];
   EarlyObjectName(EarlyStartName, runId, name, sizeof name);
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
-  HANDLE waits[2] = {OpenNamed(EarlyGoName, runId), OpenProcess(SYNCHRONIZE, FALSE, runId)};
-  auto* start = static_cast<EarlyStart*>(mapping && waits[0] && waits[1] &&
-                                                 WaitForMultipleObjects(2, waits, FALSE, 60000) == 0
-                                             ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)
-                                             : nullptr);
-  if (start) {
-    numbers[0] = static_cast<int32_t>(start->processId);
-    numbers[1] = static_cast<int32_t>(start->threadId);
-    UnmapViewOfFile(start);
-  }
-  return start != nullptr;
+  *start = static_cast<const EarlyStart*>(mapping ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)
+                                                  : nullptr);
+  HANDLE waits[2] = {OpenNamed(EarlyGoName, runId), run};
+  const DWORD woken =
+      *start && waits[0] && run ? WaitForMultipleObjects(2, waits, FALSE, 60000) : WAIT_FAILED;
+  if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT && (!*start || !(*start)->resumed))
+    ResumeLeftBehind(runId);
+  if (woken != WAIT_OBJECT_0 || (*start)->resumed || (*start)->threadId == 0) return false;
+  numbers[0] = static_cast<int32_t>((*start)->processId);
+  numbers[1] = static_cast<int32_t>((*start)->threadId);
+  return true;
 }
 
 UINT Host() {
@@ -52,8 +81,11 @@ UINT Host() {
   }
   int32_t numbers[5];
   int count = ReadCommaNumbers(arguments, numbers, 5, nullptr);
-  if (count == 1 && !WaitForProgram(static_cast<DWORD>(numbers[0]), numbers)) return 1;
-  if (count == 1) count = 2;
+  const DWORD runId = count == 1 ? static_cast<DWORD>(numbers[0]) : 0;
+  HANDLE run = runId ? OpenProcess(SYNCHRONIZE, FALSE, runId) : nullptr;
+  const EarlyStart* start = nullptr;
+  if (runId && !WaitForProgram(runId, run, numbers, &start)) return 1;
+  if (runId) count = 2;
   if (count != 2 && count != 5) return 2;
   HMODULE library = static_cast<HMODULE>(LoadCompanionLibrary());
   if (count == 5) {
@@ -66,12 +98,14 @@ UINT Host() {
   auto leave = Export<void(WINAPI*)(DWORD)>(library, LEAVE_PROGRAM_EXPORT);
   HHOOK hook = hookPlacing && leave ? hookPlacing(static_cast<DWORD>(numbers[1])) : nullptr;
   HANDLE hooked = OpenNamed(EarlyHookedName, processId);
-  HANDLE waits[2] = {OpenNamed(EarlyReleaseName, processId),
-                     OpenProcess(SYNCHRONIZE, FALSE, processId)};
+  HANDLE waits[3] = {OpenNamed(EarlyReleaseName, processId),
+                     OpenProcess(SYNCHRONIZE, FALSE, processId), run};
   if (!hook || !hooked || !waits[0] || !waits[1]) return 1;
   SetEvent(hooked);
-  // The run lets go within its allowance.
-  WaitForMultipleObjects(2, waits, FALSE, 60000);
+  // The run lets go within its allowance; one that dies first may have left
+  // the program suspended.
+  const DWORD woken = WaitForMultipleObjects(run ? 3 : 2, waits, FALSE, 60000);
+  if (woken == WAIT_OBJECT_0 + 2 && !start->resumed) ResumeLeftBehind(runId);
   UnhookWindowsHookEx(hook);
   leave(processId);
   return 0;

@@ -23,7 +23,9 @@ struct EarlyBlock {
 // the hook host's "hook set" and "let go"; all named after the program's
 // process id. The host started before the program waits for "go" and then
 // reads the program's ids from the start block, both named after the run's
-// process id.
+// process id. Until the run marks the program resumed there, the host keeps
+// watch: a run that dies before then leaves a suspended program, which the
+// host lets run.
 enum EarlyObject : char {
   EarlyBlockName,
   EarlyPlacedName,
@@ -34,6 +36,7 @@ enum EarlyObject : char {
 };
 struct EarlyStart {
   uint32_t processId, threadId;
+  uint32_t resumed;  // nonzero once the run no longer needs the watch
 };
 enum { EarlyNameSize = 32 };
 
@@ -56,13 +59,15 @@ bool IsEarlyMainWindow(uint32_t style, uint32_t exStyle, bool hasParent);
 // placed window to give up its subclass, then lets the library decide in the
 // program whether it may leave (it stays for good where it may not).
 #define LEAVE_PROGRAM_EXPORT "_leaveprogram@4"
-// void PreparePlacing(const char* application, EarlyPlacing*), void
+// void PreparePlacing(EarlyPlacing*), void
 // ArmPlacing(const PlacementRequest*, HANDLE process, DWORD processId, DWORD
 // thread, EarlyPlacing*) and BOOL FinishPlacing(EarlyPlacing*, HANDLE
 // process, DWORD settleMs, DWORD limitMs), for the run: see below.
-#define PREPARE_PLACING_EXPORT "_prepareplacing@8"
+#define PREPARE_PLACING_EXPORT "_prepareplacing@4"
 #define ARM_PLACING_EXPORT "_armplacing@20"
 #define FINISH_PLACING_EXPORT "_finishplacing@16"
+// BOOL ResumePlacing(HANDLE thread, EarlyPlacing*): see ResumeStarted.
+#define RESUME_PLACING_EXPORT "_resumeplacing@8"
 // The message that makes the placed window give up its subclass.
 #define PLACE_RELEASE_MESSAGE "TavrisolPlaceRelease"
 
@@ -78,16 +83,21 @@ struct EarlyPlacing {
 };
 
 // Before the start, so that the program waits suspended as briefly as can be:
-// loads the library and, for a 32-bit program at a known path (application,
-// or null), starts the hook host, which waits for the program.
-void PrepareEarlyPlacement(const char* application, EarlyPlacing* placing);
+// loads the library and starts the hook host, which waits for the program
+// (for a 32-bit one, to hook it) and keeps watch while it is suspended.
+void PrepareEarlyPlacement(EarlyPlacing* placing);
 
 // Before the program's main thread first runs: the block, the event, the
 // library's early load and the hook on the thread; for a 32-bit program
-// through tavrisolhook32.exe. Leaves placing all 0 when the window cannot be
-// placed before it shows.
+// through tavrisolhook32.exe. Leaves placing.placed 0 when the window cannot
+// be placed before it shows.
 void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
                        uint32_t threadId, EarlyPlacing* placing);
+
+// Lets the suspended program run (thread 0: the start failed) and ends the
+// host's watch; where nothing was armed, ends what the start prepared. False
+// when no thread was resumed.
+bool ResumeStarted(uintptr_t thread, EarlyPlacing* placing);
 
 // Waits until the window is shown at its place (true), the program ends, it
 // has been ready settleMs without that, or limitMs pass; then removes the

@@ -14,12 +14,11 @@ Procedure Export(uintptr_t library, const char* name) {
 }  // namespace
 
 // The work is the library's; the run keeps it loaded while it places.
-void PrepareEarlyPlacement(const char* application, EarlyPlacing* placing) {
+void PrepareEarlyPlacement(EarlyPlacing* placing) {
   *placing = EarlyPlacing();
   placing->library = reinterpret_cast<uintptr_t>(LoadCompanionLibrary());
-  auto prepare =
-      Export<void(WINAPI*)(const char*, EarlyPlacing*)>(placing->library, PREPARE_PLACING_EXPORT);
-  if (prepare) prepare(application, placing);
+  auto prepare = Export<void(WINAPI*)(EarlyPlacing*)>(placing->library, PREPARE_PLACING_EXPORT);
+  if (prepare) prepare(placing);
 }
 
 void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
@@ -27,9 +26,18 @@ void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint3
   auto arm = Export<void(WINAPI*)(const PlacementRequest*, HANDLE, DWORD, DWORD, EarlyPlacing*)>(
       placing->library, ARM_PLACING_EXPORT);
   if (arm) arm(&request, reinterpret_cast<HANDLE>(process), processId, threadId, placing);
-  if (placing->placed != 0) return;
-  FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
-  placing->library = 0;
+}
+
+bool ResumeStarted(uintptr_t thread, EarlyPlacing* placing) {
+  auto resume =
+      Export<BOOL(WINAPI*)(HANDLE, EarlyPlacing*)>(placing->library, RESUME_PLACING_EXPORT);
+  const bool resumed = resume ? resume(reinterpret_cast<HANDLE>(thread), placing) != FALSE
+                              : ResumeThread(reinterpret_cast<HANDLE>(thread)) != ~DWORD{0};
+  if (placing->placed == 0 && placing->library != 0) {
+    FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
+    placing->library = 0;
+  }
+  return resumed;
 }
 
 bool FinishEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,

@@ -87,12 +87,12 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   // Started suspended, so that its path and start time are read before it can
   // hand over to another copy and end, and so that it is in the run's job
   // before it can start anything of its own; what can be ready before is.
-  PrepareEarlyPlacement(application, &started->placing);
+  PrepareEarlyPlacement(&started->placing);
   if (!CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
                       CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
                       &info)) {
-    // A hook host started for it waits for the run's end.
     started->error = GetLastError();
+    ResumeStarted(0, &started->placing);
     return (started->error == ERROR_BAD_EXE_FORMAT || started->error == ErrorElevationRequired) &&
            OpenThroughShell(request, started);
   }
@@ -100,9 +100,9 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
   ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, &started->placing);
   FollowHandOver(&started->follower, request, started->job, info.dwProcessId,
                  started->placing.placed != 0);
-  const DWORD resumed = ResumeThread(info.hThread);
+  const bool resumed = ResumeStarted(reinterpret_cast<uintptr_t>(info.hThread), &started->placing);
   CloseHandle(info.hThread);
-  if (resumed != static_cast<DWORD>(-1)) return true;
+  if (resumed) return true;
   // Never left suspended: the program is ended and the start fails.
   started->error = GetLastError();
   TerminateProcess(info.hProcess, 1);

@@ -8,6 +8,9 @@
 #include <fstream>
 
 #include "harness.h"
+
+#include <tlhelp32.h>
+
 #include "harness/shortcut_support.h"
 #include "placement/early.h"
 #include "placement/marks.h"
@@ -1192,7 +1195,7 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   EarlyPlacing placing;
-  PrepareEarlyPlacement(nullptr, &placing);
+  PrepareEarlyPlacement(&placing);
   // A copy just made has once failed to start (cause unknown): it is tried again, and said.
   bool created = false;
   for (int tries = 0; tries < 5 && !created; ++tries) {
@@ -1206,7 +1209,7 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   PlacementRequest request = {Left, Top, Width, Height, nullptr, 0};
   ArmEarlyPlacement(request, reinterpret_cast<uintptr_t>(info.hProcess), info.dwProcessId,
                     info.dwThreadId, &placing);
-  ResumeThread(info.hThread);
+  ASSERT_TRUE(ResumeStarted(reinterpret_cast<uintptr_t>(info.hThread), &placing));
   EXPECT_TRUE(
       FinishEarlyPlacement(&placing, reinterpret_cast<uintptr_t>(info.hProcess), 1000, 10000));
   EXPECT_EQ(GetModuleHandleA("tavrisolhelper.dll"), nullptr);
@@ -1217,6 +1220,51 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   EXPECT_EQ(LibraryLeft(armed, TargetWindows(info.dwProcessId)[0].hwnd), "0");
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
+
+  // A run killed while its program is still suspended leaves a program that runs on. The kill
+  // lands there when the program's main thread is found suspended just before it.
+  const char* name = "log32killed.exe";  // a 32-bit program waits longest, for its hook host
+  const std::string killed = copy("target32.exe", name);
+  bool suspendedAtKill = false;
+  for (int tries = 0; tries < 3 && !suspendedAtKill; ++tries) {
+    const DWORD run =
+        StartProcess(BuildFile("tavrisol.exe"), std::string(Coordinates) + " " + killed);
+    // Looked for without a pause: the program waits suspended for some 40 ms.
+    for (const DWORD since = GetTickCount(); GetTickCount() - since < 10000;) {
+      HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD | TH32CS_SNAPPROCESS, 0);
+      PROCESSENTRY32 process = {};
+      process.dwSize = sizeof process;
+      DWORD id = 0;
+      for (BOOL more = Process32First(snapshot, &process); more && !id;
+           more = Process32Next(snapshot, &process))
+        if (process.th32ParentProcessID == run && _stricmp(process.szExeFile, name) == 0)
+          id = process.th32ProcessID;
+      THREADENTRY32 thread = {};
+      thread.dwSize = sizeof thread;
+      for (BOOL more = Thread32First(snapshot, &thread); more && id;
+           more = Thread32Next(snapshot, &thread)) {
+        HANDLE opened = thread.th32OwnerProcessID == id
+                            ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID)
+                            : nullptr;
+        if (!opened) continue;
+        const DWORD count = SuspendThread(opened);
+        suspendedAtKill = count != ~DWORD{0} && count > 0;
+        ResumeThread(opened);
+        KillProcess(run);
+        CloseHandle(opened);
+        break;
+      }
+      CloseHandle(snapshot);
+      if (id != 0) break;
+    }
+    KillProcess(run);
+    if (!suspendedAtKill)
+      for (DWORD pid : FindProcessesByPath(killed)) KillProcess(pid);
+  }
+  ASSERT_TRUE(suspendedAtKill);
+  EXPECT_TRUE(WaitUntil([&] { return (pids = FindProcessesByPath(killed)).size() == 1; }, 5000));
+  ASSERT_EQ(pids.size(), 1u);
+  EXPECT_NE(WaitForVisibleWindow(pids[0], 10000), nullptr);
 }
 
 // The command's windows: its program with its arguments, what a start of it opens in a running
