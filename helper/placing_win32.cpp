@@ -270,10 +270,8 @@ extern "C" BOOL WINAPI FinishPlacing(EarlyPlacing* placing, HANDLE process, DWOR
   }
   if (placing->hook) UnhookWindowsHookEx(reinterpret_cast<HHOOK>(placing->hook));
   if (placing->hook) LeaveProgram(placing->processId);
-  // A host that never got its program only waits: it is ended.
-  if (placing->host && !placing->release)
-    TerminateProcess(reinterpret_cast<HANDLE>(placing->host), 0);
-  if (placing->host) {
+  // A host that only kept watch ends by itself once it sees the program resumed.
+  if (placing->release) {
     SetEvent(reinterpret_cast<HANDLE>(placing->release));
     WaitForSingleObject(reinterpret_cast<HANDLE>(placing->host), 5000);
   }
