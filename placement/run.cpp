@@ -248,9 +248,9 @@ bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
     } else if (run->startedByRun) {
       run->instanceSeen = true;
       WindowState* windows = &run->windows;
-      found = ((ended || lastScan) &&
-               run->ops.scanWindows(windows, other.id, NewSinceStart, shown)) ||
-              (ended && run->ops.scanWindows(windows, other.id, BroughtToFront, shown));
+      found =
+          ((ended || lastScan) && run->ops.scanWindows(windows, other.id, NewSinceStart, shown)) ||
+          (ended && run->ops.scanWindows(windows, other.id, BroughtToFront, shown));
     }
     if (found) {
       TraceLine("program handed over to process %d\r\n", static_cast<int>(other.id));
@@ -309,8 +309,7 @@ bool WaitForWindow(PlacementRun* run) {
   }
   // A copy running before the start took the request only once the started
   // one has ended.
-  if (run->instanceSeen && HasEnded(*run, run->started.handle))
-    return Failed(run, NoWindowShown);
+  if (run->instanceSeen && HasEnded(*run, run->started.handle)) return Failed(run, NoWindowShown);
   return Failed(run, EndedWithAll(run) ? EndedWithoutWindow : NoWindow);
 }
 

@@ -33,15 +33,15 @@ enum {
 struct StartedProcess {
   uint32_t id = 0;
   uintptr_t handle = 0;
-  uint64_t created = 0;              // when it began, as the lookup gives it; 0: unknown
-  char path[ProcessPathSize] = "";   // its executable's path; empty when unknown
-  uintptr_t job = 0;                 // given: the job to start it in; 0 for none
-  const char* program = "";          // given: the program's canonical path; "" when none
-  uint32_t error = 0;                // the system's reason when the start failed
-  bool throughShell = false;         // the shell (ShellExecuteEx) was asked, not CreateProcess
-  ShownWindows shownBefore = {};     // the main windows shown just before the start
-  EarlyPlacing placing = {};         // what places its first main window before it shows
-  HandOverFollower follower = {};    // what moves the windows it hands over to as they are made
+  uint64_t created = 0;             // when it began, as the lookup gives it; 0: unknown
+  char path[ProcessPathSize] = "";  // its executable's path; empty when unknown
+  uintptr_t job = 0;                // given: the job to start it in; 0 for none
+  const char* program = "";         // given: the program's canonical path; "" when none
+  uint32_t error = 0;               // the system's reason when the start failed
+  bool throughShell = false;        // the shell (ShellExecuteEx) was asked, not CreateProcess
+  ShownWindows shownBefore = {};    // the main windows shown just before the start
+  EarlyPlacing placing = {};        // what places its first main window before it shows
+  HandOverFollower follower = {};   // what moves the windows it hands over to as they are made
 };
 
 // Which processes a lookup adds to the program (lookup.h).

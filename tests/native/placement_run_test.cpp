@@ -121,7 +121,8 @@ uint32_t FakeFindProcesses(Program* program, ProcessSearch search) {
     const bool held = HoldsProcess(*program, p.id);
     met += handedOver ? !held : !p.otherArguments;
     if (held || program->count >= ProgramSlots) continue;
-    const uint64_t created = RunBegins - static_cast<int64_t>(p.ageS) * static_cast<int64_t>(Second);
+    const uint64_t created =
+        RunBegins - static_cast<int64_t>(p.ageS) * static_cast<int64_t>(Second);
     program->processes[program->count++] = {p.id,           p.session,  created,
                                             HandleOf(p.id), p.launched, p.otherArguments};
   }
@@ -191,7 +192,9 @@ bool FakeScan(WindowState* state, uint32_t processId, WindowsToScan which, const
   return taken;
 }
 
-std::string WindowOf(const WindowState& state) { return std::to_string(state.TargetWindow - 0x900); }
+std::string WindowOf(const WindowState& state) {
+  return std::to_string(state.TargetWindow - 0x900);
+}
 
 PlaceResult FakePlace(WindowState* state, const PlacementRequest& request) {
   const bool moved = fake->world.placeResult.moved > 0;
@@ -246,13 +249,13 @@ struct Road {
   const char* name;
   const char* line;
   World world;
-  const char* outcome;
-  const char* report;  // "": none
-  int exitValue;
+  const char* outcome;  // what was ended, started, placed, put back and held, in order
+  const char* report;   // "": none, and the exit value is 1
 };
 
-// Runs the road; whatever it is, the run lets go of what it opened once, the
-// turn it took is given back once, and a window goes to the line's rectangle.
+// Runs the road; whatever it is, the exit value is 1 unless a failure was
+// reported, the run lets go of what it opened once, the turn it took is given
+// back, the job is the program's, and a window goes to the line's rectangle.
 void RunRoad(const Road& road) {
   SCOPED_TRACE(road.name);
   ClearCaptured();
@@ -260,13 +263,16 @@ void RunRoad(const Road& road) {
   system.world = road.world;
   fake = &system;
   std::vector<char> line(road.line, road.line + std::strlen(road.line) + 1);
-  EXPECT_EQ(RunPlacement(line.data(), FakeOps), road.exitValue);
+  const int exitValue = RunPlacement(line.data(), FakeOps);
   fake = nullptr;
   EXPECT_EQ(system.outcome, road.outcome);
   std::string reports;
-  for (const CapturedReport& report : CapturedReports()) reports += report.text;
+  for (const CapturedReport& report : CapturedReports()) {
+    EXPECT_EQ(report.caption, "Failure");
+    reports += report.text;
+  }
   EXPECT_EQ(reports, road.report);
-  for (const CapturedReport& report : CapturedReports()) EXPECT_EQ(report.caption, "Failure");
+  EXPECT_EQ(exitValue, reports.empty() ? 1 : 0);
   EXPECT_EQ(system.letGos, system.opened ? 1 : 0);
   EXPECT_EQ(system.turnsGiven, system.turnsTaken);
   EXPECT_EQ(system.marksClearedOf, system.target);
@@ -287,207 +293,183 @@ const char NoWindowText[] =
     "kill off in the task manager?";
 const char App[] = "1,2,3,4 C:\\app.exe";
 const char AppHeld[] = "1,2,3,4,30 C:\\app.exe";
+const char Gone[] = "1,2,3,4 \"C:\\gone.exe\" -x";
+const char Script[] = "1,2,3,4,30 C:\\go.bat";
+const char Cmd[] = "C:\\windows\\system32\\CMD.EXE";
+const PlaceResult Unanswered = {0, UnmovedNotResponding, 0}, Refused = {0, UnmovedMoveFailed, 5};
 
-// The command found running, found starting, or started; its windows placed.
+// clang-format off
+// The command found running, found starting, or started; its window placed.
 const Road PlacedRoads[] = {
     {"running: placed at once", "-8,-32,1936,1119 C:/app.exe",
-     {.processes = {{.id = 42, .windowMs = 0}}}, "placed 42 after 0 ms", "", 1},
-    {"not running: a bare name is started as written, placed once shown, put back",
-     "10,20,300,400 app.exe  ", {.started = {.id = 77, .ageS = 0, .windowMs = 1000}},
-     "started app.exe; placed 77 after 1000 ms; put back 77", "", 1},
-    {"a stub that never gets ready: placed once its window shows",
-     "10,20,300,400 app.exe", {.started = {.id = 77, .ageS = 0, .windowMs = 2000, .busy = true}},
-     "started app.exe; placed 77 after 2000 ms; put back 77", "", 1},
+     {.processes = {{.id = 42, .windowMs = 0}}}, "placed 42 after 0 ms", ""},
+    {"not running: a bare name started as written, placed once shown, put back", "10,20,300,400 app.exe  ",
+     {.started = {.id = 77, .windowMs = 1000}}, "started app.exe; placed 77 after 1000 ms; put back 77", ""},
+    {"a stub that never gets ready: placed once its window shows", "10,20,300,400 app.exe",
+     {.started = {.id = 77, .windowMs = 2000, .busy = true}}, "started app.exe; placed 77 after 2000 ms; put back 77", ""},
     {"placed before it showed: no wait", "10,20,300,400 app.exe",
-     {.started = {.id = 77, .ageS = 0, .windowMs = 0}, .placedEarly = true},
-     "started app.exe; placed 77 after 0 ms; put back 77", "", 1},
+     {.started = {.id = 77, .windowMs = 0}, .placedEarly = true}, "started app.exe; placed 77 after 0 ms; put back 77", ""},
     {"the window shows at the last of twelve scans", App,
-     {.started = {.id = 77, .ageS = 0, .windowMs = 12000}},
-     "started C:\\app.exe; placed 77 after 12000 ms; put back 77", "", 1},
+     {.started = {.id = 77, .windowMs = 12000}}, "started C:\\app.exe; placed 77 after 12000 ms; put back 77", ""},
     {"waits cut short by other windows keep the same limit", App,
-     {.started = {.id = 77, .ageS = 0, .windowMs = 11000}, .shortWaitsMs = 250},
-     "started C:\\app.exe; placed 77 after 11000 ms; put back 77", "", 1},
-    {"young: awaited, nothing ended", App, {.processes = {{.id = 42, .ageS = 13, .windowMs = 2000}}},
-     "placed 42 after 2000 ms", "", 1},
+     {.started = {.id = 77, .windowMs = 11000}, .shortWaitsMs = 250},
+     "started C:\\app.exe; placed 77 after 11000 ms; put back 77", ""},
+    {"young: awaited, nothing ended", App,
+     {.processes = {{.id = 42, .ageS = 13, .windowMs = 2000}}}, "placed 42 after 2000 ms", ""},
     {"old but not ready: awaited", App,
-     {.processes = {{.id = 42, .windowMs = 2000, .busy = true}}}, "placed 42 after 2000 ms", "", 1},
+     {.processes = {{.id = 42, .windowMs = 2000, .busy = true}}}, "placed 42 after 2000 ms", ""},
     {"one of several still starting: awaited, the hung one left", App,
-     {.processes = {{.id = 41, .silent = true}, {.id = 42, .ageS = 1, .windowMs = 2000}}},
-     "placed 42 after 2000 ms", "", 1},
+     {.processes = {{.id = 41, .silent = true}, {.id = 42, .ageS = 1, .windowMs = 2000}}}, "placed 42 after 2000 ms", ""},
     {"a launcher without a window: what it started is placed, the launcher kept", App,
-     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 0, .launched = true}}},
-     "placed 60 after 0 ms", "", 1},
+     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 0, .launched = true}}}, "placed 60 after 0 ms", ""},
     {"a launcher awaited while what it started shows nothing yet", App,
-     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 2000, .launched = true}}},
-     "placed 60 after 2000 ms", "", 1},
+     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 2000, .launched = true}}}, "placed 60 after 2000 ms", ""},
     {"what the command started waited for, not a copy with other arguments", App,
-     {.processes = {{.id = 41, .otherArguments = true, .silent = true},
-                    {.id = 60, .windowMs = 2000, .launched = true}}},
-     "placed 60 after 2000 ms", "", 1},
+     {.processes = {{.id = 41, .otherArguments = true, .silent = true}, {.id = 60, .windowMs = 2000, .launched = true}}},
+     "placed 60 after 2000 ms", ""},
     {"the launcher has ended: what it started is found in the job", App,
-     {.processes = {{.id = 60, .windowMs = 0, .launched = true}}}, "placed 60 after 0 ms", "", 1},
-    {"held", AppHeld, {.processes = {{.id = 42, .windowMs = 0}}},
-     "placed 42 after 0 ms; held 42 for 30 s in C:\\app.exe", "", 1},
-    {"started with arguments and held: the hold follows the program, not put back",
-     "1,2,3,4,30 C:\\app.exe --new",
-     {.started = {.id = 77, .ageS = 0, .windowMs = 1000}, .startedPath = "C:\\app.exe"},
-     "started C:\\app.exe --new; placed 77 after 1000 ms; held 77 for 30 s in C:\\app.exe", "", 1},
+     {.processes = {{.id = 60, .windowMs = 0, .launched = true}}}, "placed 60 after 0 ms", ""},
+    {"held", AppHeld,
+     {.processes = {{.id = 42, .windowMs = 0}}}, "placed 42 after 0 ms; held 42 for 30 s in C:\\app.exe", ""},
+    {"started with arguments and held: the hold follows the program, not put back", "1,2,3,4,30 C:\\app.exe --new",
+     {.started = {.id = 77, .windowMs = 1000}, .startedPath = "C:\\app.exe"},
+     "started C:\\app.exe --new; placed 77 after 1000 ms; held 77 for 30 s in C:\\app.exe", ""},
 };
 
-TEST(PlacementRun, Placed) {
-  for (const Road& road : PlacedRoads) RunRoad(road);
-}
-
-// Processes of the command that keep silent are ended, and the command is
+// Processes of the command that keep silent are ended and the command is
 // started again; others are left alone.
 const Road EndedRoads[] = {
     {"hung: ended through its handle, started once", App,
-     {.processes = {{.id = 42, .silent = true}},
-      .started = {.id = 77, .ageS = 0, .windowMs = 3000}},
-     "ended 42; started C:\\app.exe; placed 77 after 3000 ms; put back 77", "", 1},
+     {.processes = {{.id = 42, .silent = true}}, .started = {.id = 77, .windowMs = 3000}},
+     "ended 42; started C:\\app.exe; placed 77 after 3000 ms; put back 77", ""},
     {"several hung: all ended before the one start", App,
-     {.processes = {{.id = 41, .silent = true}, {.id = 42, .silent = true}},
-      .started = {.id = 77, .ageS = 0, .windowMs = 1000}},
-     "ended 41; ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", "", 1},
+     {.processes = {{.id = 41, .silent = true}, {.id = 42, .silent = true}}, .started = {.id = 77, .windowMs = 1000}},
+     "ended 41; ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"restarted without a window: not ended again, reported", App,
-     {.processes = {{.id = 42, .silent = true}}}, "ended 42; started C:\\app.exe", NoWindowText, 0},
+     {.processes = {{.id = 42, .silent = true}}}, "ended 42; started C:\\app.exe", NoWindowText},
     {"without a window at all: left running, the command started beside", App,
-     {.processes = {{.id = 42}}, .started = {.id = 77, .ageS = 0, .windowMs = 1000}},
-     "started C:\\app.exe; placed 77 after 1000 ms; put back 77", "", 1},
+     {.processes = {{.id = 42}}, .started = {.id = 77, .windowMs = 1000}},
+     "started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"another session's copy is never touched", App,
-     {.processes = {{.id = 41, .session = 2, .silent = true}},
-      .started = {.id = 77, .ageS = 0, .windowMs = 1000}},
-     "started C:\\app.exe; placed 77 after 1000 ms; put back 77", "", 1},
+     {.processes = {{.id = 41, .session = 2, .silent = true}}, .started = {.id = 77, .windowMs = 1000}},
+     "started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"another session's young copy does not stop the end of this one's", App,
-     {.processes = {{.id = 41, .ageS = 1, .session = 2}, {.id = 42, .silent = true}},
-      .started = {.id = 77, .ageS = 0, .windowMs = 1000}},
-     "ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", "", 1},
+     {.processes = {{.id = 41, .ageS = 1, .session = 2}, {.id = 42, .silent = true}}, .started = {.id = 77, .windowMs = 1000}},
+     "ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"what another session's copy started is not waited for", App,
-     {.processes = {{.id = 42, .silent = true},
-                    {.id = 60, .windowMs = 2000, .session = 2, .launched = true}},
-      .started = {.id = 77, .ageS = 0, .windowMs = 1000}},
-     "ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", "", 1},
-    {"a copy with other arguments: not the command, the command started", App,
-     {.processes = {{.id = 42, .otherArguments = true, .silent = true}},
-      .started = {.id = 77, .ageS = 0, .windowMs = 1000}},
-     "started C:\\app.exe; placed 77 after 1000 ms; put back 77", "", 1},
+     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 2000, .session = 2, .launched = true}},
+      .started = {.id = 77, .windowMs = 1000}},
+     "ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
+    {"a copy with other arguments: not the command's, never ended", App,
+     {.processes = {{.id = 41, .otherArguments = true, .silent = true}, {.id = 42}}, .started = {.id = 77, .windowMs = 1000}},
+     "started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"an end refused: reported, nothing started", App,
      {.processes = {{.id = 42, .silent = true, .refusesEnd = true}}}, "",
-     "TerminateProcess failed: 1,2,3,4 C:\\app.exe\nsystem text 5", 0},
+     "TerminateProcess failed: 1,2,3,4 C:\\app.exe\nsystem text 5"},
     {"the start after the end fails", App,
      {.processes = {{.id = 42, .silent = true}}, .startError = 2}, "ended 42",
-     "CreateProcess failed.\nC:\\app.exe\nsystem text 2", 0},
+     "CreateProcess failed.\nC:\\app.exe\nsystem text 2"},
 };
-
-TEST(PlacementRun, HungEndedAndStartedAgain) {
-  for (const Road& road : EndedRoads) RunRoad(road);
-}
 
 // A single-instance program, a restart, a launcher or a script: the window
 // shows in another process of the program than the one started.
 const Road HandedOverRoads[] = {
     {"a copy begun after the started one", AppHeld,
-     {.processes = {{.id = 90, .ageS = -1, .windowMs = 1000, .fromStart = true}},
-      .startedPath = "C:\\app.exe"},
-     "started C:\\app.exe; placed 90 after 1000 ms; held 90 for 30 s in C:\\app.exe", "", 1},
+     {.processes = {{.id = 90, .ageS = -1, .windowMs = 1000, .fromStart = true}}, .startedPath = "C:\\app.exe"},
+     "started C:\\app.exe; placed 90 after 1000 ms; held 90 for 30 s in C:\\app.exe", ""},
     {"an instance's new window once the started copy ended", App,
-     {.processes = {{.id = 50, .windowMs = 2000, .otherArguments = true}},
-      .started = {.id = 77, .ageS = 0, .endsMs = 1000}},
-     "started C:\\app.exe; placed 50 after 2000 ms; put back 50", "", 1},
+     {.processes = {{.id = 50, .windowMs = 2000, .otherArguments = true}}, .started = {.id = 77, .endsMs = 1000}},
+     "started C:\\app.exe; placed 50 after 2000 ms; put back 50", ""},
     {"an instance's window brought to the front once the started copy ended", App,
-     {.processes = {{.id = 50, .windowMs = 2000, .otherArguments = true, .front = true}},
-      .started = {.id = 77, .ageS = 0, .endsMs = 1000}},
-     "started C:\\app.exe; placed 50 after 2000 ms; put back 50", "", 1},
+     {.processes = {{.id = 50, .windowMs = 2000, .otherArguments = true, .front = true}}, .started = {.id = 77, .endsMs = 1000}},
+     "started C:\\app.exe; placed 50 after 2000 ms; put back 50", ""},
     {"an instance's new window while the started copy lives: at the last scan", App,
      {.processes = {{.id = 50, .windowMs = 2000, .otherArguments = true}}},
-     "started C:\\app.exe; placed 50 after 12000 ms; put back 50", "", 1},
+     "started C:\\app.exe; placed 50 after 12000 ms; put back 50", ""},
     {"what the started one started, whatever its start time says", App,
      {.processes = {{.id = 91, .ageS = 1, .windowMs = 1000, .launched = true, .fromStart = true}}},
-     "started C:\\app.exe; placed 91 after 1000 ms; put back 91", "", 1},
+     "started C:\\app.exe; placed 91 after 1000 ms; put back 91", ""},
     {"an instance took the start without a window", App,
-     {.processes = {{.id = 50, .otherArguments = true}},
-      .started = {.id = 77, .ageS = 0, .endsMs = 1000}},
-     "started C:\\app.exe",
-     "The running program took the request without showing a window: 1,2,3,4 C:\\app.exe", 0},
+     {.processes = {{.id = 50, .otherArguments = true}}, .started = {.id = 77, .endsMs = 1000}}, "started C:\\app.exe",
+     "The running program took the request without showing a window: 1,2,3,4 C:\\app.exe"},
     {"found starting: an older instance's windows are not taken", App,
-     {.processes = {{.id = 42, .ageS = 1}, {.id = 50, .windowMs = 1000, .otherArguments = true}}},
-     "", NoWindowText, 0},
-    {"a script: what it starts is placed, its console not", "1,2,3,4,30 C:\\go.bat",
+     {.processes = {{.id = 42, .ageS = 1}, {.id = 50, .windowMs = 1000, .otherArguments = true}}}, "", NoWindowText},
+    {"a script: what it starts is placed, its console not", Script,
      {.processes = {{.id = 91, .ageS = -1, .windowMs = 1000, .launched = true, .fromStart = true}},
-      .started = {.id = 77, .ageS = 0, .windowMs = 0},
-      .startedPath = "C:\\windows\\system32\\CMD.EXE",
-      .job = 0x70b},
-     "started C:\\go.bat; placed 91 after 1000 ms; held 91 for 30 s in C:\\go.bat", "", 1},
-    {"a script that starts nothing: its console at the last scan", "1,2,3,4,30 C:\\go.bat",
-     {.started = {.id = 77, .ageS = 0, .windowMs = 0},
-      .startedPath = "C:\\windows\\system32\\CMD.EXE",
-      .job = 0x70b},
-     "started C:\\go.bat; placed 77 after 12000 ms; held 77 for 30 s in C:\\go.bat", "", 1},
+      .started = {.id = 77, .windowMs = 0}, .startedPath = Cmd, .job = 0x70b},
+     "started C:\\go.bat; placed 91 after 1000 ms; held 91 for 30 s in C:\\go.bat", ""},
+    {"a script that starts nothing: its console at the last scan", Script,
+     {.started = {.id = 77, .windowMs = 0}, .startedPath = Cmd, .job = 0x70b},
+     "started C:\\go.bat; placed 77 after 12000 ms; held 77 for 30 s in C:\\go.bat", ""},
 };
-
-TEST(PlacementRun, HandedOver) {
-  for (const Road& road : HandedOverRoads) RunRoad(road);
-}
-
-const PlaceResult Unanswered = {0, UnmovedNotResponding, 0}, Refused = {0, UnmovedMoveFailed, 5};
 
 // Refused lines, a start that fails, a window that never shows or is not
 // moved: reported, with the system's reason where there is one.
 const Road FailedRoads[] = {
     {"coordinates missing", "1,2,3 app.exe \r\n", {}, "",
-     "Command line missing startup coords and sizes, or fill or fillwork.\n1,2,3 app.exe \r\n", 0},
-    {"no blank after the numbers", "1,2,3,4\tapp.exe\r\n", {}, "",
-     "Invalid Command line.\n1,2,3,4\tapp.exe\r\n", 0},
+     "Command line missing startup coords and sizes, or fill or fillwork.\n1,2,3 app.exe \r\n"},
+    {"no blank after the numbers", "1,2,3,4\tapp.exe\r\n", {}, "", "Invalid Command line.\n1,2,3,4\tapp.exe\r\n"},
     {"a width below 1", "10,10,-500,300 app.exe", {}, "",
-     "Size -500x300: width and height must be 1 or more.\n10,10,-500,300 app.exe", 0},
-    {"the program is not there", "1,2,3,4 \"C:\\gone.exe\" -x", {}, "",
-     "Program not found.\n\"C:\\gone.exe\" -x\nsystem text 2", 0},
+     "Size -500x300: width and height must be 1 or more.\n10,10,-500,300 app.exe"},
+    {"the program is not there", Gone, {}, "", "Program not found.\n\"C:\\gone.exe\" -x\nsystem text 2"},
     {"the start fails: the command shown trimmed", "1,2,3,4  \tC:\\missing.exe --flag \r\n",
-     {.startError = 2}, "", "CreateProcess failed.\nC:\\missing.exe --flag\nsystem text 2", 0},
-    {"the shell refuses", "1,2,3,4 C:\\app.lnk", {.startError = 1223, .throughShell = true}, "",
-     "ShellExecuteEx failed: C:\\app.lnk\nsystem text 1223", 0},
+     {.startError = 2}, "", "CreateProcess failed.\nC:\\missing.exe --flag\nsystem text 2"},
+    {"the shell refuses", "1,2,3,4 C:\\app.lnk",
+     {.startError = 1223, .throughShell = true}, "", "ShellExecuteEx failed: C:\\app.lnk\nsystem text 1223"},
     {"no window by the last scan: left running", "10,20,300,400 notepad.exe \t\r\n",
-     {.started = {.id = 77, .ageS = 0, .windowMs = 13000}}, "started notepad.exe",
-     "Didn't find window: 10,20,300,400 notepad.exe\n\nPerhaps there are hung processes you need "
-     "to kill off in the task manager?",
-     0},
+     {.started = {.id = 77, .windowMs = 13000}}, "started notepad.exe",
+     "Didn't find window: 10,20,300,400 notepad.exe\n\nPerhaps there are hung processes you need to kill off in the task manager?"},
     {"ended without a window, nothing of the program left", App,
-     {.started = {.id = 77, .ageS = 0, .endsMs = 3000}}, "started C:\\app.exe",
-     "C:\\app.exe\nended (exit value 7) without showing a window.", 0},
-    {"running, not answering", App, {.processes = {{.id = 42, .windowMs = 0}}, .placeResult = Unanswered},
-     "unmoved 42 after 0 ms", "Window not responding: 1,2,3,4 C:\\app.exe", 0},
-    {"running, the move refused", App, {.processes = {{.id = 42, .windowMs = 0}}, .placeResult = Refused},
-     "unmoved 42 after 0 ms", "MoveWindow failed: 1,2,3,4 C:\\app.exe\nsystem text 5", 0},
+     {.started = {.id = 77, .endsMs = 3000}}, "started C:\\app.exe", "C:\\app.exe\nended (exit value 7) without showing a window."},
+    {"running, not answering", App,
+     {.processes = {{.id = 42, .windowMs = 0}}, .placeResult = Unanswered}, "unmoved 42 after 0 ms",
+     "Window not responding: 1,2,3,4 C:\\app.exe"},
+    {"running, the move refused", App,
+     {.processes = {{.id = 42, .windowMs = 0}}, .placeResult = Refused}, "unmoved 42 after 0 ms",
+     "MoveWindow failed: 1,2,3,4 C:\\app.exe\nsystem text 5"},
     {"running, one of two moved", App,
-     {.processes = {{.id = 42, .windowMs = 0}}, .placeResult = {1, UnmovedMoveFailed, 5}},
-     "placed 42 after 0 ms", "", 1},
+     {.processes = {{.id = 42, .windowMs = 0}}, .placeResult = {1, UnmovedMoveFailed, 5}}, "placed 42 after 0 ms", ""},
     {"started, not answering: not started again", App,
-     {.started = {.id = 77, .ageS = 0, .windowMs = 1000}, .placeResult = Unanswered},
-     "started C:\\app.exe; unmoved 77 after 1000 ms", "Window not responding: 1,2,3,4 C:\\app.exe",
-     0},
+     {.started = {.id = 77, .windowMs = 1000}, .placeResult = Unanswered}, "started C:\\app.exe; unmoved 77 after 1000 ms",
+     "Window not responding: 1,2,3,4 C:\\app.exe"},
     {"started, one of two answering", App,
-     {.started = {.id = 77, .ageS = 0, .windowMs = 1000}, .placeResult = {1, UnmovedNotResponding, 0}},
-     "started C:\\app.exe; placed 77 after 1000 ms; put back 77", "", 1},
+     {.started = {.id = 77, .windowMs = 1000}, .placeResult = {1, UnmovedNotResponding, 0}},
+     "started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"held: a failure only when the hold placed nothing either", "1,2,3,4,30 app.exe",
-     {.started = {.id = 77, .ageS = 0, .windowMs = 1000}, .placeResult = Unanswered},
-     "started app.exe; unmoved 77 after 1000 ms; held 77 for 30 s in ",
-     "Window not responding: 1,2,3,4,30 app.exe", 0},
+     {.started = {.id = 77, .windowMs = 1000}, .placeResult = Unanswered},
+     "started app.exe; unmoved 77 after 1000 ms; held 77 for 30 s in ", "Window not responding: 1,2,3,4,30 app.exe"},
     {"held: the hold placed a window", "1,2,3,4,30 app.exe",
-     {.started = {.id = 77, .ageS = 0, .windowMs = 1000}, .placeResult = Unanswered,
-      .holdPlaces = true},
-     "started app.exe; unmoved 77 after 1000 ms; held 77 for 30 s in ", "", 1},
+     {.started = {.id = 77, .windowMs = 1000}, .placeResult = Unanswered, .holdPlaces = true},
+     "started app.exe; unmoved 77 after 1000 ms; held 77 for 30 s in ", ""},
 };
+// clang-format on
+
+TEST(PlacementRun, Placed) {
+  for (const Road& road : PlacedRoads) RunRoad(road);
+}
+
+TEST(PlacementRun, HungEndedAndStartedAgain) {
+  for (const Road& road : EndedRoads) RunRoad(road);
+}
+
+TEST(PlacementRun, HandedOver) {
+  for (const Road& road : HandedOverRoads) RunRoad(road);
+}
 
 TEST(PlacementRun, Failed) {
   for (const Road& road : FailedRoads) RunRoad(road);
 }
 
 // The lookup met more processes than it has room for: the run reads its
-// table, no further.
+// table, no further, and the started process finds no room in it either.
 TEST(PlacementRun, OnlyTheProcessesTheLookupHoldsAreRead) {
-  Road road = {"more than the lookup holds", App, {}, "placed 115 after 0 ms", "", 1};
+  Road road = {"more than the lookup holds",
+               App,
+               {.started = {.id = 77, .windowMs = 1000}},
+               "started C:\\app.exe; placed 77 after 1000 ms; put back 77",
+               ""};
   for (uint32_t id = 100; id < 100 + ProgramSlots + 4; ++id)
-    road.world.processes.push_back({.id = id, .windowMs = id >= 100 + ProgramSlots - 1 ? 0 : -1});
+    road.world.processes.push_back({.id = id, .windowMs = id >= 100 + ProgramSlots ? 0 : -1});
   RunRoad(road);
 }
 
