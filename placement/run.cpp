@@ -33,12 +33,10 @@ struct PlacementRun {
   StartedProcess started = {};
   uintptr_t turn = 0;
   uint32_t session = 0;
-  // The process whose window the run waits for; on a hand-over, the one
-  // that showed it.
-  ProgramProcess awaited = {};
-  bool startedByRun = false;  // instances running before the start may answer it
-  bool instanceSeen = false;  // another process of the program showed windows meanwhile
-  bool consoleLast = false;   // a script: its own console window counts only at the last scan
+  ProgramProcess awaited = {};  // whose window the run waits for; on a hand-over, who showed it
+  bool startedByRun = false;    // instances running before the start may answer it
+  bool instanceSeen = false;    // another process of the program showed windows meanwhile
+  bool consoleLast = false;     // a script: its own console window counts only at the last scan
   RunFailure failure = NoWindow;
   uint32_t error = 0;      // the system's reason, for the failures that give one
   uint32_t exitValue = 0;  // the started program's, for EndedWithoutWindow
@@ -115,8 +113,7 @@ bool TakeTurn(PlacementRun* run) {
   return true;
 }
 
-// The process's windows that are the command's: all of them, or only those
-// placed for it in a copy that took its request.
+// All its windows, or only those placed for the command in a copy that took its request.
 bool ScanProcess(PlacementRun* run, const ProgramProcess& process) {
   return run->ops.scanWindows(&run->windows, process.id,
                               process.markedOnly ? PlacedForCommand : AllMainWindows,
@@ -125,10 +122,8 @@ bool ScanProcess(PlacementRun* run, const ProgramProcess& process) {
 
 enum Found { WindowFound, StillStarting, RunningWithoutWindow, NotRunning };
 
-// A process of the command (the program with its arguments) that shows a
-// window is placed; failing that, one that what the command started shows.
-// What the command started without a window yet (a launcher that stays, a
-// script) is awaited, never ended.
+// A window of the command's processes (the program with its arguments), else of what they
+// started; what they started without a window yet (a launcher, a script) is awaited.
 Found FindCommandWindow(PlacementRun* run) {
   Program& program = run->program;
   bool own = false, launched = false;
@@ -168,8 +163,6 @@ bool FindStarting(PlacementRun* run) {
   return false;
 }
 
-// The command running: placed when it shows a window, awaited while it
-// starts; otherwise what runs of it is hung or shows no window at all.
 Found FindCommand(PlacementRun* run) {
   run->session = run->ops.ownSession();
   // A launcher that has ended leaves its game's window placed for the program.
@@ -206,15 +199,12 @@ bool Start(PlacementRun* run) {
   started.program = run->program.path;
   if (!run->ops.start(run->request, &started))
     return Failed(run, started.throughShell ? ShellFailed : StartFailed, started.error);
-  // What the system started (a script's command processor, a shortcut's
-  // target) stays beside the program, whose path keeps its meaning. A script
-  // is followed through what it starts (its job), and its own console window
-  // counts only when that shows none by the last scan.
+  // A script's command processor, or a shortcut's target, stays beside the program; a
+  // script's own console window counts only when nothing it starts shows one.
   run->awaited = {started.id, 0, started.created, started.handle};
   run->startedByRun = true;
   run->consoleLast = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
-  // Held without a handle, as the run closes its own at the end, so that
-  // what it starts outside the job is found through it.
+  // Held without a handle (closed apart), so that what it starts outside the job is found.
   Program& program = run->program;
   if (program.count < ProgramSlots)
     program.processes[program.count++] = {started.id, 0, started.created, 0, run->consoleLast};
@@ -226,12 +216,9 @@ bool HasEnded(const PlacementRun& run, uintptr_t process) {
   return process != 0 && run.ops.ended(process, &exitValue);
 }
 
-// Whether another process of the program shows the awaited window: a copy
-// begun after the awaited one, and what the program started, with any
-// window. An instance that was already running counts only once the started
-// copy has handed over (it has ended, or this is the last scan), with a main
-// window shown after the start or, when the started copy has ended, one it
-// brought to the front. The program gains what each look finds.
+// A later copy, or what the program started, may show any window. An instance running
+// before the start counts once the started copy has handed over (ended, or at the last
+// scan), with a window new since the start or, once ended, one brought to the front.
 bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
   Program& program = run->program;
   if (program.path[0] != '\0') run->ops.findProcesses(&program, ProgramWindowOwners);
@@ -261,7 +248,6 @@ bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
   return false;
 }
 
-// One scan of a program expected to show a window.
 bool ScanProgram(PlacementRun* run, bool lastScan) {
   const uint32_t id = run->awaited.id;
   const ShownWindows& shown = run->started.shownBefore;
@@ -307,14 +293,12 @@ bool WaitForWindow(PlacementRun* run) {
     waited += run->ops.waitForShown(&run->started.follower, rest < slice ? rest : slice);
     if (ScanProgram(run, waited >= limit)) return true;
   }
-  // A copy running before the start took the request only once the started
-  // one has ended.
+  // An instance took the request only if the started copy has ended.
   if (run->instanceSeen && HasEnded(*run, run->started.handle)) return Failed(run, NoWindowShown);
   return Failed(run, EndedWithAll(run) ? EndedWithoutWindow : NoWindow);
 }
 
-// The program shows its window: the next run of it may look, and the hold,
-// if any, takes over from the follower.
+// The window is there: the next run may look, and the hold takes over from the follower.
 PlaceResult Place(PlacementRun* run) {
   GiveTurn(run);
   run->ops.stopFollowing(&run->started.follower);

@@ -1,11 +1,8 @@
 // The placement run: a command line comes in, and a window of its command
-// ends at the rectangle it names. The command found running is placed at
-// once, one still starting is waited for, a hung one is ended; otherwise the
-// command is started and its window (also one of what it hands over to) is
-// placed as soon as it shows, put back once if the program moves it away
-// while it finishes starting, and held when the line asks for it. Runs of one
-// program take turns. The steps live here; what they ask of the system is the
-// short table of operations below, so that the whole road is tested natively.
+// ends at the rectangle it names, whether the command was running, starting,
+// hung or not there yet. The steps live in run.cpp; what they ask of the
+// system is the short table of operations below, so the whole road is tested
+// natively.
 #pragma once
 #include <cstdint>
 
@@ -91,9 +88,8 @@ struct PlacementOps {
   // could not be ended.
   HungEnd (*endIfHung)(const ProgramProcess& process, uint32_t* error);
   // Notes the main windows shown now, then starts the command at the
-  // request's position and size in started->job, and fills started. A
-  // shortcut, a document and a program that asks for elevation are opened as
-  // the shell opens them, keeping the process it gives.
+  // request's position and size in started->job (or through the shell, for a
+  // shortcut, a document or elevation), and fills started.
   bool (*start)(const PlacementRequest& request, StartedProcess* started);
   // Waits for the started process's first main window to be shown at its
   // place (FinishEarlyPlacement); false when nothing was set up for that.
