@@ -38,7 +38,7 @@ struct FakeProcess {
 // The table as the run begins, and how the system answers.
 struct World {
   std::vector<FakeProcess> processes = {};
-  FakeProcess started = {.id = 77, .ageS = 0};  // what a start of the command adds
+  FakeProcess started = {.id = 77};  // what a start of the command adds
   const char* startedPath = "";
   uint32_t startError = 0;  // the start fails with this reason
   bool throughShell = false;
@@ -65,10 +65,7 @@ FakeSystem* fake = nullptr;
 
 uintptr_t HandleOf(uint32_t id) { return 0x1000 + id; }
 
-void Note(const std::string& what) {
-  EXPECT_FALSE(fake->turnHeld && what.rfind("placed", 0) == 0) << "the turn is given back first";
-  fake->outcome += (fake->outcome.empty() ? "" : "; ") + what;
-}
+void Note(const std::string& what) { fake->outcome += (fake->outcome.empty() ? "" : "; ") + what; }
 
 std::string Rect(const PlacementRequest& r) {
   char text[64];
@@ -197,6 +194,7 @@ std::string WindowOf(const WindowState& state) {
 }
 
 PlaceResult FakePlace(WindowState* state, const PlacementRequest& request) {
+  EXPECT_FALSE(fake->turnHeld) << "the turn is given back first";
   const bool moved = fake->world.placeResult.moved > 0;
   Note((moved ? "placed " : "unmoved ") + WindowOf(*state) + " after " +
        std::to_string(fake->elapsedMs) + " ms");
