@@ -1,8 +1,8 @@
-// The placement run: parse the command line, find the command running (its
-// program with its arguments) or start it, wait for one of its windows (also
-// in other processes of the same program, and in the processes it starts),
-// end it first when it is hung, place the windows. Runs of one program take
-// turns.
+// The placement run: a command line comes in, and a window of its command
+// ends at the rectangle it names, whether the command was running, starting,
+// hung or not there yet. The steps live in run.cpp; what they ask of the
+// system is the short table of operations below, so the whole road is tested
+// natively.
 #pragma once
 #include <cstdint>
 
@@ -28,87 +28,89 @@ enum {
 
 // A process the run started; handle is the system's, as a plain number.
 struct StartedProcess {
-  uint32_t id;
-  uintptr_t handle;
-  uint64_t created;                // when it began, as the lookup gives it; 0: unknown
-  char path[ProcessPathSize];      // its executable's path; empty when unknown
-  uintptr_t job = 0;               // given: the job to start it in; 0 for none
-  const char* program = "";        // given: the program's canonical path; "" when none
-  uint32_t error = 0;              // the system's reason when the start failed
-  bool throughShell = false;       // the shell (ShellExecuteEx) was asked, not CreateProcess
-  EarlyPlacing placing = {};       // what places its first main window before it shows
-  HandOverFollower follower = {};  // what moves the windows it hands over to as they are made
+  uint32_t id = 0;
+  uintptr_t handle = 0;
+  uint64_t created = 0;             // when it began, as the lookup gives it; 0: unknown
+  char path[ProcessPathSize] = "";  // its executable's path; empty when unknown
+  uintptr_t job = 0;                // given: the job to start it in; 0 for none
+  const char* program = "";         // given: the program's canonical path; "" when none
+  uint32_t error = 0;               // the system's reason when the start failed
+  bool throughShell = false;        // the shell (ShellExecuteEx) was asked, not CreateProcess
+  ShownWindows shownBefore = {};    // the main windows shown just before the start
+  EarlyPlacing placing = {};        // what places its first main window before it shows
+  HandOverFollower follower = {};   // what moves the windows it hands over to as they are made
 };
 
-// What the run needs from the system and from the window stage.
+// Which processes a lookup adds to the program (lookup.h).
+enum ProcessSearch {
+  ProgramProcesses,      // those running the program's file (FindProgram)
+  ProgramWindowOwners,   // the same among the owners of visible windows only
+  HandedOver,            // what the program handed over to (FindLaunched)
+  HandedOverOrChildren,  // the same, and what its processes started outside the job
+};
+
+// Which windows of a process a scan may take as the target (targets.h, shown.h).
+enum WindowsToScan {
+  AllMainWindows,    // ScanTargetWindows
+  PlacedForCommand,  // those a run placed for the command (ScanPlacedWindows)
+  NewSinceStart,     // main windows that were not shown before the start (ScanNewWindows)
+  BroughtToFront,    // the main window brought to the front since the start (ScanForeground)
+};
+
+enum HungEnd { NotHung, HungEnded, HungEndRefused };
+
+// What the run asks of the system and of the window stage. No two share a
+// type, so a table that binds one in the place of another does not build.
 struct PlacementOps {
-  // The command's program path made canonical (CanonicalProgramPath); false
-  // when the program's file is not there.
-  bool (*canonicalPath)(const char* command, char* path, size_t size);
+  // The program the command names: its canonical path (CanonicalProgramPath)
+  // and a job of the run's own for what it starts (ProgramJob). False when
+  // the program's file is not there.
+  bool (*openProgram)(const char* command, Program* program);
   // Takes the program's turn, waiting up to milliseconds for a run that has
-  // it; returns what unlockProgram gives back (0 when no lock could be made).
-  uintptr_t (*lockProgram)(const char* path, uint32_t milliseconds);
-  void (*unlockProgram)(uintptr_t lock);
-  // The lookup (FindProgram) and the release of what it holds.
-  uint32_t (*findProgram)(Program* program, bool windowOwnersOnly);
-  void (*releaseProgram)(Program* program);
-  // Starts the command at the request's position and size, in started.job;
-  // fills started. A shortcut, a document and a program that asks for
-  // elevation are opened as the shell opens them (ShellExecuteEx), keeping
-  // the process it gives.
-  bool (*startProcess)(const PlacementRequest& request, StartedProcess* started);
-  // Waits until the process waits for input, at most milliseconds; false
-  // when it still does not (a process without input counts as waiting).
-  bool (*waitForInputIdle)(uintptr_t process, uint32_t milliseconds);
-  bool (*hasExited)(uintptr_t process);
-  void (*closeProcess)(uintptr_t process);
-  // Waits up to milliseconds, less once a window of what the run started is
-  // shown; the milliseconds waited.
-  uint32_t (*waitForShown)(StartedProcess* started, uint32_t milliseconds);
+  // it; 0 when no turn could be made, and giveTurn(0) does nothing.
+  uintptr_t (*takeTurn)(const char* path, uint32_t milliseconds);
+  void (*giveTurn)(uintptr_t turn);
+  // Adds the processes found to the program; returns what the lookup it
+  // names returns.
+  uint32_t (*findProcesses)(Program* program, ProcessSearch search);
+  // Closes the handles the lookups opened; the program holds no process after.
+  void (*releaseProcesses)(Program* program);
+  uint32_t (*ownSession)();
   // The system time, in the units of the processes' creation times.
   uint64_t (*now)();
-  uint32_t (*ownSession)();
-  // Notes the main windows shown now, before the run starts the program.
-  void (*recordShownWindows)(ShownWindows* shown);
-  // The scans and the move stage, over the run's window state.
-  bool (*scanTargetWindows)(WindowState* state, uint32_t processId);
-  // The process's windows placed for the command (ScanPlacedWindows).
-  bool (*scanPlacedWindows)(WindowState* state, uint32_t processId);
-  // The process's main windows that were not shown before the start.
-  bool (*scanNewWindows)(WindowState* state, uint32_t processId, const ShownWindows& shown);
-  // The process's main window brought to the front since the start.
-  bool (*scanForeground)(WindowState* state, uint32_t processId, const ShownWindows& shown);
-  PlaceResult (*placeTargetWindows)(WindowState* state, const PlacementRequest& request);
-  // Whether the process has top-level windows and none of them answers: a
-  // process without a window is never taken for hung.
-  bool (*windowsSilent)(uint32_t processId);
-  // Ends the process with exit code 0 and waits up to KillWaitMs for it to
-  // end; false, with the system's error code, when it could not be ended.
-  bool (*terminateProcess)(uintptr_t process, uint32_t* error);
-  // Keeps the placed windows in place for request.holdSeconds, following the
-  // program; true when the hold placed a window itself.
-  bool (*holdPlacement)(const PlacementRequest& request, Program* program, WindowState* state);
-  // Takes back the marks of the windows this run placed.
-  void (*clearMarks)(const WindowState& state);
-  // A job of the run's own for what it starts (ProgramJob), closed with
-  // closeProcess.
-  uintptr_t (*programJob)();
-  // Adds what the program's processes started (FindLaunched).
-  uint32_t (*findLaunched)(Program* program, bool parentLinks);
+  // Waits until the process waits for input, at most milliseconds; false
+  // when it still does not (a process without input counts as waiting).
+  bool (*readyForInput)(uintptr_t process, uint32_t milliseconds);
   // True, with its exit value, once the process has ended.
-  bool (*exitValue)(uintptr_t process, uint32_t* value);
+  bool (*ended)(uintptr_t process, uint32_t* exitValue);
+  // Ends the process (exit code 0, waiting up to KillWaitMs) when it has
+  // top-level windows and none of them answers; the system's reason when it
+  // could not be ended.
+  HungEnd (*endIfHung)(const ProgramProcess& process, uint32_t* error);
+  // Notes the main windows shown now, then starts the command at the
+  // request's position and size in started->job (or through the shell, for a
+  // shortcut, a document or elevation), and fills started.
+  bool (*start)(const PlacementRequest& request, StartedProcess* started);
   // Waits for the started process's first main window to be shown at its
-  // place, while it is starting (FinishEarlyPlacement); false when nothing
-  // was set up for that, and the run waits as for any program.
-  bool (*awaitPlaced)(StartedProcess* started);
-  // A program that moves its window away again as it finishes starting (a
-  // saved place restored right after the show): once the process is ready for
-  // input, at most StartSettleMs after the placing, what the run placed is put
-  // back where it was put (PutBackPlaced).
-  void (*settlePlaced)(const PlacementRequest& request, WindowState* state, uintptr_t process);
-  // Stops moving what the started program hands over to: the run has its
-  // target, or ends.
-  void (*stopFollowing)(StartedProcess* started);
+  // place (FinishEarlyPlacement); false when nothing was set up for that.
+  bool (*awaitPlacedEarly)(StartedProcess* started);
+  // Waits up to milliseconds, less once a window of what the run started is
+  // shown; the milliseconds waited.
+  uint32_t (*waitForShown)(HandOverFollower* follower, uint32_t milliseconds);
+  // Stops moving what the started program hands over to.
+  void (*stopFollowing)(HandOverFollower* follower);
+  bool (*scanWindows)(WindowState* state, uint32_t processId, WindowsToScan which,
+                      const ShownWindows& shownBefore);
+  PlaceResult (*place)(WindowState* state, const PlacementRequest& request);
+  // Once the process is ready for input, at most StartSettleMs, puts what the
+  // run placed back where it was put (PutBackPlaced).
+  void (*putBackOnceReady)(const PlacementRequest& request, WindowState* state, uintptr_t process);
+  // Keeps the placed windows in place for request.holdSeconds, following the
+  // program; true when the hold placed a window itself (HoldPlacement).
+  bool (*hold)(const PlacementRequest& request, Program* program, WindowState* state);
+  // At the run's end: stops following, takes back the marks of the windows
+  // this run placed, and closes what the program and the start hold.
+  void (*letGo)(Program* program, StartedProcess* started, const WindowState& windows);
 };
 
 // Runs the whole placement for a non-empty command line, which it may shorten

@@ -1,3 +1,7 @@
+// The placement run's operations over the system: the start of a command
+// (CreateProcess, or the shell for what it must open), the waits on a
+// starting program, the end of a hung one, and the table that binds the
+// lookup, the scans, the move stage and the hold to the run.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -122,25 +126,13 @@ bool WaitUntilIdle(uintptr_t process, uint32_t milliseconds) {
   }
 }
 
-bool HasExited(uintptr_t process) {
-  return WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) != WAIT_TIMEOUT;
-}
-
 bool ExitValue(uintptr_t process, uint32_t* value) {
   DWORD code = 0;
-  if (!HasExited(process)) return false;
+  if (WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) == WAIT_TIMEOUT) return false;
   GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code);
   *value = code;
   return true;
 }
-
-void CloseProcess(uintptr_t process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
-
-uint32_t WaitForShown(StartedProcess* started, uint32_t milliseconds) {
-  return WaitForShownWindow(&started->follower, milliseconds);
-}
-
-void StopFollowing(StartedProcess* started) { StopFollowingHandOver(&started->follower); }
 
 uint64_t Now() {
   FILETIME now;
@@ -154,35 +146,42 @@ uint32_t OwnSession() {
   return session;
 }
 
-uint32_t Find(Program* program, bool windowOwnersOnly) {
-  return FindProgram(program, windowOwnersOnly);
-}
-
-void Release(Program* program) { ReleaseProgram(program); }
-
-void RecordShown(ShownWindows* shown) { RecordShownWindows(SystemWindowOps, shown); }
-
-bool Scan(WindowState* state, uint32_t processId) { return ScanTargetWindows(state, processId); }
-
-bool ScanNew(WindowState* state, uint32_t processId, const ShownWindows& shown) {
-  return ScanNewWindows(SystemWindowOps, state, processId, shown);
-}
-
-bool ScanFront(WindowState* state, uint32_t processId, const ShownWindows& shown) {
-  return ScanForeground(SystemWindowOps, state, processId, shown);
-}
-
-// Through the handle the lookup opened, so that an id passed on to another
-// program meanwhile is never ended; waits for the end, so that a new copy
-// never meets the dying one.
-bool Terminate(uintptr_t process, uint32_t* error) {
-  HANDLE handle = reinterpret_cast<HANDLE>(process);
-  if (!TerminateProcess(handle, 0) && WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) {
-    *error = GetLastError();
-    return false;
-  }
-  WaitForSingleObject(handle, KillWaitMs);
+bool OpenProgram(const char* command, Program* program) {
+  if (!CanonicalProgramPath(command, program->path, sizeof program->path)) return false;
+  program->job = ProgramJob();
   return true;
+}
+
+uint32_t FindProcesses(Program* program, ProcessSearch search) {
+  switch (search) {
+    case ProgramProcesses:
+    case ProgramWindowOwners:
+      return FindProgram(program, search == ProgramWindowOwners);
+    case HandedOver:
+    case HandedOverOrChildren:
+      break;
+  }
+  return FindLaunched(program, search == HandedOverOrChildren);
+}
+
+bool Start(const PlacementRequest& request, StartedProcess* started) {
+  RecordShownWindows(SystemWindowOps, &started->shownBefore);
+  return StartCommand(request, started);
+}
+
+bool ScanWindows(WindowState* state, uint32_t processId, WindowsToScan which,
+                 const ShownWindows& shownBefore) {
+  switch (which) {
+    case AllMainWindows:
+      break;
+    case PlacedForCommand:
+      return ScanPlacedWindows(state, processId);
+    case NewSinceStart:
+      return ScanNewWindows(SystemWindowOps, state, processId, shownBefore);
+    case BroughtToFront:
+      return ScanForeground(SystemWindowOps, state, processId, shownBefore);
+  }
+  return ScanTargetWindows(state, processId);
 }
 
 struct Silence {
@@ -203,56 +202,63 @@ BOOL CALLBACK AskWindow(HWND window, LPARAM parameter) {
   return !silence->answered;
 }
 
-bool WindowsSilent(uint32_t processId) {
-  Silence silence = {processId, 0, false, false};
+// Through the handle the lookup opened, so that an id passed on to another
+// program meanwhile is never ended; waits for the end, so that a new copy
+// never meets the dying one.
+HungEnd EndIfHung(const ProgramProcess& process, uint32_t* error) {
+  Silence silence = {process.id, 0, false, false};
   EnumWindows(AskWindow, reinterpret_cast<LPARAM>(&silence));
-  return silence.windows && !silence.answered;
+  if (!silence.windows || silence.answered) return NotHung;
+  HANDLE handle = reinterpret_cast<HANDLE>(process.handle);
+  if (!TerminateProcess(handle, 0) && WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) {
+    *error = GetLastError();
+    return HungEndRefused;
+  }
+  WaitForSingleObject(handle, KillWaitMs);
+  return HungEnded;
 }
 
-bool Hold(const PlacementRequest& request, Program* program, WindowState* state) {
-  return HoldPlacement(request, program, state);
-}
-
-bool AwaitPlaced(StartedProcess* started) {
+bool AwaitPlacedEarly(StartedProcess* started) {
   if (started->placing.placed == 0) return false;
   FinishEarlyPlacement(&started->placing, started->handle, StartSettleMs, InputIdleTimeoutMs);
   return true;
 }
 
 // Nothing to pump for now that the run has its target: woken the moment it is ready.
-void SettlePlaced(const PlacementRequest& request, WindowState* state, uintptr_t process) {
+void PutBackOnceReady(const PlacementRequest& request, WindowState* state, uintptr_t process) {
   WaitForInputIdle(reinterpret_cast<HANDLE>(process), StartSettleMs);
   PutBackPlaced(request, state);
 }
 
-const PlacementOps SystemPlacementOps = {CanonicalProgramPath,
-                                         LockProgram,
-                                         UnlockProgram,
-                                         Find,
-                                         Release,
-                                         StartCommand,
-                                         WaitUntilIdle,
-                                         HasExited,
-                                         CloseProcess,
-                                         WaitForShown,
-                                         Now,
-                                         OwnSession,
-                                         RecordShown,
-                                         Scan,
-                                         ScanPlacedWindows,
-                                         ScanNew,
-                                         ScanFront,
-                                         PlaceTargetWindows,
-                                         WindowsSilent,
-                                         Terminate,
-                                         Hold,
-                                         ClearMarks,
-                                         ProgramJob,
-                                         FindLaunched,
-                                         ExitValue,
-                                         AwaitPlaced,
-                                         SettlePlaced,
-                                         StopFollowing};
+void LetGo(Program* program, StartedProcess* started, const WindowState& windows) {
+  StopFollowingHandOver(&started->follower);
+  ClearMarks(windows);
+  ReleaseProgram(program);
+  if (started->handle != 0) CloseHandle(reinterpret_cast<HANDLE>(started->handle));
+  if (program->job != 0) CloseHandle(reinterpret_cast<HANDLE>(program->job));
+}
+
+const PlacementOps SystemPlacementOps = {
+    .openProgram = OpenProgram,
+    .takeTurn = LockProgram,
+    .giveTurn = UnlockProgram,
+    .findProcesses = FindProcesses,
+    .releaseProcesses = ReleaseProgram,
+    .ownSession = OwnSession,
+    .now = Now,
+    .readyForInput = WaitUntilIdle,
+    .ended = ExitValue,
+    .endIfHung = EndIfHung,
+    .start = Start,
+    .awaitPlacedEarly = AwaitPlacedEarly,
+    .waitForShown = WaitForShownWindow,
+    .stopFollowing = StopFollowingHandOver,
+    .scanWindows = ScanWindows,
+    .place = PlaceTargetWindows,
+    .putBackOnceReady = PutBackOnceReady,
+    .hold = HoldPlacement,
+    .letGo = LetGo,
+};
 
 }  // namespace
 
