@@ -1,3 +1,5 @@
+// The fill's geometry: the monitors in the user's order, and the rectangle
+// and region that cover one of them with the client area.
 #include "placement/fill.h"
 
 namespace {
@@ -22,7 +24,7 @@ void OrderMonitors(MonitorBoxes* monitors, int count) {
 }
 
 bool PlanFill(const WindowBox& windowBox, const WindowBox& clientBox, const MonitorBoxes* monitors,
-              int count, int index, bool workArea, FillPlan* plan) {
+              int count, int index, bool workArea, MovePlan* plan) {
   if (index < 0 || index >= count) return false;
   const WindowBox& monitor = monitors[index].monitor;
   const WindowBox& area = workArea ? monitors[index].work : monitor;
@@ -32,6 +34,7 @@ bool PlanFill(const WindowBox& windowBox, const WindowBox& clientBox, const Moni
   placed.top = area.top - (clientBox.top - windowBox.top);
   placed.right = area.right + (windowBox.right - clientBox.right);
   placed.bottom = area.bottom + (windowBox.bottom - clientBox.bottom);
+  plan->from = windowBox;
   plan->clip = count > 1;
   plan->clipBox.left = Max(placed.left, monitor.left) - placed.left;
   plan->clipBox.top = Max(placed.top, monitor.top) - placed.top;

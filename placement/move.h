@@ -1,28 +1,20 @@
-// How the run and the hold move one window on the system (move_win32.cpp).
+// One road for moving a window: a plan (x and the request's top and size, or
+// a monitor filled from the window's own frame) and one call that sets the
+// window's rectangle. The run, its hold, the follower of a hand-over and the
+// companion library all take it.
 #pragma once
 #include <cstdint>
 
-#include "placement/targets.h"
+#include "placement/fill.h"
 
-// Moves the window to the rectangle asked for. When the system cuts the size
-// to its maximum tracking size, the companion library's hook raises that limit
-// on the window's thread for one more move and is removed at once; where the
-// hook cannot be set, the size the system allowed is traced and kept.
-bool MoveWindowExactly(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height);
+// Built into the program and the library (moveplan_win32.cpp). False when the
+// window, or the monitor a fill names, is not there.
+bool PlanMove(WindowRef window, int32_t x, const PlacementRequest& request, MovePlan* plan);
+// Posted, the call never waits for the window's thread.
+bool SetWindowBox(WindowRef window, const WindowBox& box, bool posted);
 
-// Covers the monitor the request names (or the window's own) with the
-// window's client area, or that monitor's work area, exactly; with several
-// monitors and a hold, the part outside it is clipped away while the hold
-// lasts (fill_win32.cpp).
-bool MoveWindowToFill(WindowRef window, const PlacementRequest& request);
-
-// Takes away the region an earlier fill set on the window, if any.
-void ReleaseClip(WindowRef window);
-
-// How the run and the hold move a window: x and the request's top and size,
-// or a fill.
+// The run's and the hold's move (move_win32.cpp): exactly as planned, past the
+// system's size limit through the library's hook where it can be set; a fill
+// with a hold and several monitors shows only its own monitor's part. False,
+// with the system's error, when the window could not be moved.
 bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& request);
-
-// A command line whose fill names a monitor that is not there is refused with
-// a message that says how many there are; true for every other line.
-bool FillMonitorExists(char* commandLine);

@@ -1,9 +1,11 @@
-// The fill plan of a window as it is now, from the desk's monitors and the
-// window's own frame. Built into the program and into the companion library,
-// which fills a started program's window before it is shown.
+// Where a window goes and the one call that puts it there, built into the
+// program and into the companion library alike: the run, its hold and the
+// follower of a hand-over move windows with them, and the library gives a
+// started program's first window the same plan before it is shown. Small and
+// free of the C++ runtime, for the library's sake.
 #include <windows.h>
 
-#include "placement/fill.h"
+#include "placement/move.h"
 
 namespace {
 
@@ -37,10 +39,14 @@ int ReadMonitors(MonitorList* list) {
   return list->count;
 }
 
-// The frame in screen coordinates, physical pixels (the program is aware of
-// every monitor's scale).
-bool PlanWindowFill(WindowRef ref, const PlacementRequest& request, FillPlan* plan,
-                    WindowBox* outer) {
+bool PlanMove(WindowRef ref, int32_t x, const PlacementRequest& request, MovePlan* plan) {
+  if (request.fill == FillNone) {
+    const WindowBox box = {x, request.top, x + request.width, request.top + request.height};
+    *plan = {box, false, {0, 0, 0, 0}, box};
+    return true;
+  }
+  // The frame in screen coordinates, physical pixels (the program is aware of
+  // every monitor's scale).
   HWND window = reinterpret_cast<HWND>(ref);
   MonitorList list;
   ReadMonitors(&list);
@@ -48,7 +54,12 @@ bool PlanWindowFill(WindowRef ref, const PlacementRequest& request, FillPlan* pl
   RECT windowRect, client;
   if (!GetWindowRect(window, &windowRect) || !GetClientRect(window, &client)) return false;
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-  *outer = AsBox(windowRect);
-  return PlanFill(*outer, AsBox(client), list.boxes, list.count, index,
+  return PlanFill(AsBox(windowRect), AsBox(client), list.boxes, list.count, index,
                   request.fill == FillWorkArea, plan);
+}
+
+bool SetWindowBox(WindowRef window, const WindowBox& box, bool posted) {
+  return SetWindowPos(reinterpret_cast<HWND>(window), nullptr, box.left, box.top,
+                      box.right - box.left, box.bottom - box.top,
+                      SWP_NOZORDER | SWP_NOACTIVATE | (posted ? SWP_ASYNCWINDOWPOS : 0)) != 0;
 }
