@@ -218,8 +218,8 @@ int RunPlacement(char* commandLine, const PlacementOps& ops) {
         if (program.path[0] != '\0') lock = ops.lockProgram(program.path, TurnWaitMs);
         program.job = ops.programJob();
         program.command = request.command;
-        windows.Program = program.path;
-        windows.Command = request.command;
+        windows.program = program.path;
+        windows.command = request.command;
         // A launcher that has ended leaves its game's window placed for the program.
         state = ops.findProgram(&program, false) != 0 || ops.findLaunched(&program, false) != 0
                     ? ScanFound

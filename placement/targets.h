@@ -45,24 +45,21 @@ struct PlacedWindow {
 
 enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while holding
 
-// Window state of the run: empty at start, only ever added to by the scans,
-// handed to the move stage and from the run to its hold.
+// What the scans of a run find, empty at start and only ever added to, and
+// the windows the run and its hold placed; handed to the move stage and from
+// the run to its hold.
 struct WindowState {
   // The largest main window; among equals, the last met. Without a main
   // window, the largest visible unowned window that is no tool window.
-  WindowRef TargetWindow;
-  int32_t TargetArea;                        // its area; 0 while none is chosen
-  bool TargetIsMain;                         // TargetWindow is a main window
-  WindowRef CandidateTable[CandidateSlots];  // main windows, in the order met
-  PlacedWindow PlacedTable[PlacedSlots];     // what the run and its hold moved
+  WindowRef targetWindow;
+  int32_t targetArea;                        // its area; 0 while none is chosen
+  bool targetIsMain;                         // targetWindow is a main window
+  WindowRef candidateTable[CandidateSlots];  // main windows, in the order met
+  PlacedWindow placedTable[PlacedSlots];     // what the run and its hold moved
   // The canonical path of the program the windows are placed for, and the
   // command, whose arguments the marks name too.
-  const char* Program;
-  const char* Command;
-  // The hold's: the window chosen as the new target and not yet moved, and
-  // whether the hold moved one itself.
-  WindowRef PendingTarget;
-  bool PlacedNew;
+  const char* program;
+  const char* command;
 };
 
 // What the scan and the move stage need from the system.
@@ -77,7 +74,8 @@ struct WindowOps {
   // dwStyle and dwExStyle; false (both untouched) on failure.
   bool (*windowStyles)(WindowRef window, uint32_t* style, uint32_t* exStyle);
   void (*showRestored)(WindowRef window);
-  void (*sleep)(uint32_t milliseconds);
+  // Waits, handing the system's events to this thread meanwhile.
+  void (*pause)(uint32_t milliseconds);
   // To x and the request's top and size, or over a monitor for a fill
   // request; a move that did not return within MoveBoundMs leaves
   // CallTimedOutError as the last error.
@@ -122,10 +120,12 @@ bool SameBox(const WindowBox& a, const WindowBox& b);
 bool IsMainStyle(uint32_t style, uint32_t exStyle, bool owned);
 bool IsMainWindow(const WindowOps& ops, WindowRef window);
 
-// The scan's step for one top-level window.
-void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window, uint32_t processId);
+// The scan's step for one top-level window of the process: a visible unowned
+// one that is no tool window becomes the target when it beats the one chosen,
+// and a main window joins the candidates.
+void ScanWindow(const WindowOps& ops, WindowState* state, WindowRef window, uint32_t processId);
 
-// One pass over all top-level windows; true when a TargetWindow is chosen.
+// One pass over all top-level windows; true when a targetWindow is chosen.
 bool ScanTargetWindows(const WindowOps& ops, WindowState* state, uint32_t processId);
 
 void RestoreIfMinimized(const WindowOps& ops, WindowRef window);
@@ -136,17 +136,17 @@ struct PlaceTraces {
   const char* failed;
 };
 extern const char NotRespondingTrace[];    // a window left alone: it does not answer
-extern const PlaceTraces CandidateTraces;  // a window of the CandidateTable
-extern const PlaceTraces LoneTraces;       // the TargetWindow alone
+extern const PlaceTraces CandidateTraces;  // a window of the candidateTable
+extern const PlaceTraces LoneTraces;       // the targetWindow alone
 
 // Restores and moves one window to x and the request's top and size, unless it
-// does not answer; marks it as this process's, records it in the state's PlacedTable and counts it
-// in result. Returns whether it was moved.
+// does not answer; marks it as this process's, records it in the state's
+// placedTable and counts it in result. Returns whether it was moved.
 bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int32_t x,
                  const PlacementRequest& request, const PlaceTraces& traces, PlaceResult* result);
 
 // Cascades the candidates from the request's left edge, or moves the
-// TargetWindow alone when there are none; then brings the TargetWindow forward.
+// targetWindow alone when there are none; then brings the targetWindow forward.
 // A window that does not answer is neither restored nor moved.
 PlaceResult PlaceTargetWindows(const WindowOps& ops, WindowState* state,
                                const PlacementRequest& request);

@@ -1,3 +1,6 @@
+// The window functions of the scan and the move stage on the system. A call
+// that waits for another program's thread is bounded: a hung window never
+// holds the run.
 #include <windows.h>
 
 #include "placement/bounded.h"

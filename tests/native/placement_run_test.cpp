@@ -157,7 +157,7 @@ bool FakeScan(WindowState* state, uint32_t processId) {
   if (fake->scanAnswers.empty()) return false;
   bool answer = fake->scanAnswers.front();
   fake->scanAnswers.pop_front();
-  if (answer) state->TargetWindow = 0x900 + processId;
+  if (answer) state->targetWindow = 0x900 + processId;
   return answer;
 }
 
@@ -197,13 +197,13 @@ bool FakeTerminate(uintptr_t process, uint32_t* error) {
 bool FakeHold(const PlacementRequest& request, Program* program, WindowState* state) {
   fake->calls.push_back("hold " + std::to_string(request.holdSeconds));
   fake->heldPath = program->path;
-  fake->heldTarget = state->TargetWindow;
+  fake->heldTarget = state->targetWindow;
   return fake->holdPlaces;
 }
 
 void FakeClearMarks(const WindowState& state) {
   ++fake->marksCleared;
-  fake->marksClearedOf = state.TargetWindow;
+  fake->marksClearedOf = state.targetWindow;
 }
 
 bool FakeAwaitPlaced(StartedProcess*) {
