@@ -21,7 +21,7 @@ struct MovePlan {
   WindowBox window;   // the new outer rectangle
   bool clip;          // several monitors: only clipBox of the window is shown
   WindowBox clipBox;  // the part on its own monitor, in the window's coordinates
-  WindowBox from;     // where the window was when its fill was planned
+  WindowBox from;     // a fill's: where the window was; else the new rectangle too
 };
 
 // Plans the move of the window now at windowBox, with its client area at

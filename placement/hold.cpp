@@ -69,8 +69,8 @@ void VisitForNext(WindowRef window, void* context) {
   }
 }
 
-void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const Program& program,
-                    HoldState* hold) {
+void PlaceNextWindow(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+                     HoldState* hold) {
   const WindowOps& windows = *ops.windows;
   // Once what it placed is gone (a splash closed, a program that handed over
   // and ended), the program's next main window, whatever its size.
@@ -178,7 +178,7 @@ bool PutBackPlaced(const HoldOps& ops, const PlacementRequest& request, WindowSt
 bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
               HoldState* hold) {
   if (!PutBackPlaced(ops, request, hold->windows)) return false;
-  PlaceNewTarget(ops, request, program, hold);
+  PlaceNextWindow(ops, request, program, hold);
   return true;
 }
 

@@ -86,7 +86,6 @@ struct WindowOps {
   bool (*answers)(WindowRef window);
   // The thread's last error, read right after a failed move.
   uint32_t (*lastError)();
-  // Whether the window has an owner window (a dialog, a palette, a menu).
   bool (*hasOwner)(WindowRef window);
   // Every window a run moves is marked with the id of the process that moved
   // it, so that an older hold can see that a newer run took the window over,
