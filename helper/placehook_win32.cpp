@@ -91,12 +91,14 @@ void OwnView(HWND window, WindowBox* box) {
 // system's size limit too. A fill is planned in the window's own view already.
 void GivePlannedPlace(HWND window, WINDOWPOS* position) {
   if (GetWindowLongA(window, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)) return;
-  const PlacementRequest asked = {request.left, request.top, request.width, request.height,
-                                  nullptr,      0,           request.fill,  request.fillMonitor};
+  const WindowBox asked = {request.left, request.top, request.left + request.width,
+                           request.top + request.height};
   MovePlan plan;
-  if (!PlanMove(reinterpret_cast<WindowRef>(window), asked.left, asked, &plan)) return;
+  if (!PlanMove(reinterpret_cast<WindowRef>(window), asked, request.fill, request.fillMonitor,
+                &plan))
+    return;
   WindowBox& box = plan.window;
-  if (asked.fill == FillNone) OwnView(window, &box);
+  if (request.fill == FillNone) OwnView(window, &box);
   position->x = box.left;
   position->y = box.top;
   position->cx = box.right - box.left;

@@ -34,7 +34,6 @@ bool PlanFill(const WindowBox& windowBox, const WindowBox& clientBox, const Moni
   placed.top = area.top - (clientBox.top - windowBox.top);
   placed.right = area.right + (windowBox.right - clientBox.right);
   placed.bottom = area.bottom + (windowBox.bottom - clientBox.bottom);
-  plan->from = windowBox;
   plan->clip = count > 1;
   plan->clipBox.left = Max(placed.left, monitor.left) - placed.left;
   plan->clipBox.top = Max(placed.top, monitor.top) - placed.top;

@@ -21,7 +21,6 @@ struct MovePlan {
   WindowBox window;   // the new outer rectangle
   bool clip;          // several monitors: only clipBox of the window is shown
   WindowBox clipBox;  // the part on its own monitor, in the window's coordinates
-  WindowBox from;     // a fill's: where the window was; else the new rectangle too
 };
 
 // Plans the move of the window now at windowBox, with its client area at
@@ -40,12 +39,7 @@ struct MonitorList {
 // On the system (moveplan_win32.cpp): reads the monitors, and returns how many.
 int ReadMonitors(MonitorList* list);
 
-// On the system (fill_win32.cpp): shows only keep of the window (in its own
-// coordinates), and takes that away again. Only a region set here is ever
-// taken away, never a shape of the program's own.
-void ClipWindow(WindowRef window, const WindowBox& keep);
-void ReleaseClip(WindowRef window);
-
-// A command line whose fill names a monitor that is not there is refused with
-// a message that says how many there are; true for every other line.
+// On the system (fill_win32.cpp): a command line whose fill names a monitor
+// that is not there is refused with a message that says how many there are;
+// true for every other line.
 bool FillMonitorExists(char* commandLine);

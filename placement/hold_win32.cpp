@@ -5,7 +5,7 @@
 #include "placement/bounded.h"
 #include "placement/handover.h"
 #include "placement/hold.h"
-#include "placement/fill.h"
+#include "placement/move.h"
 
 namespace {
 

@@ -11,7 +11,6 @@ namespace {
 
 HWND AsHwnd(WindowRef window) { return reinterpret_cast<HWND>(window); }
 
-// A window property is seen by every process, and goes with the window.
 const char PlacedByProperty[] = "TavrisolPlacedBy";
 
 uint32_t RawMark(HWND window) {

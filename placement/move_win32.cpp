@@ -9,14 +9,27 @@
 
 namespace {
 
+// Marks a window whose region the run set: only that region is ever taken
+// away, never a shape of the program's own.
+const char ClipProperty[] = "TavrisolClipped";
+
+void ClipWindow(HWND window, const WindowBox& keep) {
+  HRGN region = CreateRectRgn(keep.left, keep.top, keep.right, keep.bottom);
+  if (region == nullptr) return;
+  if (SetWindowRgn(window, region, TRUE))
+    SetPropA(window, ClipProperty, reinterpret_cast<HANDLE>(1));
+  else
+    DeleteObject(region);
+}
+
 // The move again, with the library's hook on the window's thread; false when
 // the hook could not be set (higher rights, no library).
-bool MoveWithRaisedLimit(HWND window, const WindowBox& box) {
+bool MoveWithRaisedLimit(HWND window, const WindowBox& box, int width, int height) {
   HMODULE helper = static_cast<HMODULE>(LoadCompanionLibrary());
   auto move = helper ? reinterpret_cast<BOOL(WINAPI*)(HWND, int, int, int, int)>(
                            reinterpret_cast<void*>(GetProcAddress(helper, MOVE_RAISED_EXPORT)))
                      : nullptr;
-  bool moved = move && move(window, box.left, box.top, box.right - box.left, box.bottom - box.top);
+  bool moved = move && move(window, box.left, box.top, width, height);
   if (helper) FreeLibrary(helper);
   return moved;
 }
@@ -36,7 +49,7 @@ bool MoveExactly(WindowRef ref, const WindowBox& box) {
   bool cutWidth = width > maxWidth && rect.right - rect.left < width;
   bool cutHeight = height > maxHeight && rect.bottom - rect.top < height;
   if (!cutWidth && !cutHeight) return true;
-  if (MoveWithRaisedLimit(window, box)) GetWindowRect(window, &rect);
+  if (MoveWithRaisedLimit(window, box, width, height)) GetWindowRect(window, &rect);
   const long w = rect.right - rect.left, h = rect.bottom - rect.top;
   // A window that sizes itself (a console, in whole character cells) ends
   // short of the limit: the limit did not cut it.
@@ -50,18 +63,23 @@ bool MoveExactly(WindowRef ref, const WindowBox& box) {
 
 }  // namespace
 
+void ReleaseClip(WindowRef window) {
+  HWND handle = reinterpret_cast<HWND>(window);
+  if (RemovePropA(handle, ClipProperty)) SetWindowRgn(handle, nullptr, TRUE);
+}
+
 bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& request) {
   const bool fill = request.fill != FillNone;
   // A rectangle shows the whole window: a region an earlier fill set goes first.
   if (!fill) ReleaseClip(window);
   MovePlan plan;
-  // A fill takes a second look: at the new width a menu bar may take another line.
+  // A fill takes a second look: at the new width a menu bar may take another
+  // line. Where the window is as planned already, it is not moved again.
   for (int pass = 0; pass < (fill ? 2 : 1); ++pass) {
     if (!PlanMove(window, x, request, &plan)) {
       SetLastError(ERROR_INVALID_PARAMETER);  // gone, or its monitor went away since the run began
       return false;
     }
-    if (pass > 0 && SameBox(plan.from, plan.window)) break;
     if (!MoveExactly(window, plan.window)) return false;
   }
   if (!fill) return true;
@@ -70,7 +88,7 @@ bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& reque
   // when anyone else moves, sizes, maximises or restores the window, and when
   // it ends.
   if (plan.clip && request.holdSeconds > 0)
-    ClipWindow(window, plan.clipBox);
+    ClipWindow(reinterpret_cast<HWND>(window), plan.clipBox);
   else
     ReleaseClip(window);
   return true;

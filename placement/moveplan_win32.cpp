@@ -1,8 +1,8 @@
-// Where a window goes and the one call that puts it there, built into the
-// program and into the companion library alike: the run, its hold and the
-// follower of a hand-over move windows with them, and the library gives a
-// started program's first window the same plan before it is shown. Small and
-// free of the C++ runtime, for the library's sake.
+// Where a window goes, built into the program and into the companion library
+// alike: the run, its hold and the follower of a hand-over plan their moves
+// with it, and the library gives a started program's first window the same
+// plan before it is shown. Small and free of the C++ runtime, for the
+// library's sake.
 #include <windows.h>
 
 #include "placement/move.h"
@@ -39,10 +39,11 @@ int ReadMonitors(MonitorList* list) {
   return list->count;
 }
 
-bool PlanMove(WindowRef ref, int32_t x, const PlacementRequest& request, MovePlan* plan) {
-  if (request.fill == FillNone) {
-    const WindowBox box = {x, request.top, x + request.width, request.top + request.height};
-    *plan = {box, false, {0, 0, 0, 0}, box};
+bool PlanMove(WindowRef ref, const WindowBox& box, int32_t fill, int32_t fillMonitor,
+              MovePlan* plan) {
+  if (fill == FillNone) {
+    plan->window = box;
+    plan->clip = false;
     return true;
   }
   // The frame in screen coordinates, physical pixels (the program is aware of
@@ -50,16 +51,10 @@ bool PlanMove(WindowRef ref, int32_t x, const PlacementRequest& request, MovePla
   HWND window = reinterpret_cast<HWND>(ref);
   MonitorList list;
   ReadMonitors(&list);
-  const int index = request.fillMonitor > 0 ? request.fillMonitor - 1 : MonitorOf(window, list);
+  const int index = fillMonitor > 0 ? fillMonitor - 1 : MonitorOf(window, list);
   RECT windowRect, client;
   if (!GetWindowRect(window, &windowRect) || !GetClientRect(window, &client)) return false;
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
   return PlanFill(AsBox(windowRect), AsBox(client), list.boxes, list.count, index,
-                  request.fill == FillWorkArea, plan);
-}
-
-bool SetWindowBox(WindowRef window, const WindowBox& box, bool posted) {
-  return SetWindowPos(reinterpret_cast<HWND>(window), nullptr, box.left, box.top,
-                      box.right - box.left, box.bottom - box.top,
-                      SWP_NOZORDER | SWP_NOACTIVATE | (posted ? SWP_ASYNCWINDOWPOS : 0)) != 0;
+                  fill == FillWorkArea, plan);
 }

@@ -21,7 +21,7 @@ struct EnumVisit {
 
 void VisitTopLevel(WindowRef window, uint32_t, void* parameter) {
   EnumVisit* visit = static_cast<EnumVisit*>(parameter);
-  visit->visit(window, visit->context);  // every window is visited
+  visit->visit(window, visit->context);
 }
 
 // On a crowded desktop one process's windows come a thread at a time, which
