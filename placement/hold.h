@@ -27,7 +27,6 @@ struct HoldOps {
   // ended (at once when it holds none).
   bool (*waitForExit)(const Program& program, uint32_t milliseconds);
   uint32_t (*tickCount)();
-  // The lookup, and whether a process has ended.
   uint32_t (*findProgram)(Program* program, bool windowOwnersOnly);
   bool (*hasExited)(ProcessRef process);
   void (*closeHandle)(ProcessRef process);
@@ -47,18 +46,14 @@ struct HoldState {
   WindowRef placed;      // the last such window the hold placed; 0 while none
 };
 
-// One look at the target's windows: puts back every held window that is not
-// where the run put it, and, once none of them shows, places the program's
-// next main window. False when a newer run has placed one of the held
-// windows: the hold is over.
+// One look: PutBackPlaced, then, once none of the held windows shows, the
+// program's next main window is placed. False when the hold is over.
 bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
               HoldState* hold);
 
-// Holds the windows of the state's placedTable for request.holdSeconds, until no
-// process of the program is left, or until a newer run takes over. When the
-// table is empty (the run could move nothing), any main window of the program
-// becomes the target. The program gains the processes the hold finds; their
-// handles are released with it. Returns whether the hold placed a window
+// Holds the placed windows for request.holdSeconds, until no process of the
+// program is left or a newer run takes over. The program gains the processes
+// the hold finds, released with it. Returns whether the hold placed a window
 // itself.
 bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program,
                    WindowState* state);
