@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "editor/editor.h"
-#include "placement/move.h"
+#include "placement/fill.h"
 #include "placement/run.h"
 #include "placement/usage.h"
 

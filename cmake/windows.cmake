@@ -4,15 +4,15 @@ include(cmake/shipped.cmake)
 
 # The plain logic reports through the diagnostics, so on Windows they live in
 # the same archive and whatever links the logic gets them.
-# So does the fill plan of a window, which the companion library needs too.
+# So does the plan of a window's move, which the companion library needs too.
 set(DIAG_SOURCE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp ${CMAKE_SOURCE_DIR}/diag/codepage_win32.cpp)
-set(FILL_PLAN_SOURCE ${CMAKE_SOURCE_DIR}/placement/fillplan_win32.cpp)
-target_sources(tavrisol_logic PRIVATE ${DIAG_SOURCE} ${FILL_PLAN_SOURCE})
+set(MOVE_PLAN_SOURCE ${CMAKE_SOURCE_DIR}/placement/moveplan_win32.cpp)
+target_sources(tavrisol_logic PRIVATE ${DIAG_SOURCE} ${MOVE_PLAN_SOURCE})
 target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 target_compile_options(tavrisol_logic PRIVATE ${PROGRAM_COMPILE_OPTIONS})
 # The same logic for the companion library, with its unwind tables.
 add_library(companion_logic STATIC ${LOGIC_SOURCES} ${HELPER_LOGIC_SOURCES} ${DIAG_SOURCE}
-  ${FILL_PLAN_SOURCE})
+  ${MOVE_PLAN_SOURCE})
 target_include_directories(companion_logic PUBLIC ${CMAKE_SOURCE_DIR} ${GENERATED_DIR})
 target_link_libraries(companion_logic PUBLIC user32 kernel32)
 target_compile_options(companion_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
@@ -20,7 +20,7 @@ target_compile_options(companion_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 # Everything of the program except its entry, so tests can link the real code.
 set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/entry_win32.cpp)
 set(PROGRAM_WIN32_SOURCES ${WIN32_SOURCES})
-list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE} ${FILL_PLAN_SOURCE})
+list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE} ${MOVE_PLAN_SOURCE})
 add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})
 target_compile_options(tavrisol_win32 PRIVATE ${PROGRAM_COMPILE_OPTIONS})
 target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic

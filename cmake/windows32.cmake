@@ -5,7 +5,7 @@
 include(cmake/shipped.cmake)
 target_sources(tavrisol_logic PRIVATE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp
   ${CMAKE_SOURCE_DIR}/diag/codepage_win32.cpp
-  ${CMAKE_SOURCE_DIR}/placement/fillplan_win32.cpp)
+  ${CMAKE_SOURCE_DIR}/placement/moveplan_win32.cpp)
 target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 # x86 walks stacks by frame pointers, and its exceptions need no tables.
 set(LIBRARY32_COMPILE_OPTIONS ${PROGRAM_COMPILE_OPTIONS} -fno-omit-frame-pointer)

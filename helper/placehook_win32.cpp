@@ -13,7 +13,7 @@
 
 #include "helper/in_program.h"
 #include "placement/early.h"
-#include "placement/fill.h"
+#include "placement/move.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -87,19 +87,17 @@ void OwnView(HWND window, WindowBox* box) {
           MulDiv(box->right, seen, screen), MulDiv(box->bottom, seen, screen)};
 }
 
-// Gives the move the block's rectangle, past the system's size limit too. A
-// fill is planned in the window's own view already.
-void Force(HWND window, WINDOWPOS* position) {
+// Gives the move the block's place, with the run's own plan, past the
+// system's size limit too. A fill is planned in the window's own view already.
+void GivePlannedPlace(HWND window, WINDOWPOS* position) {
   if (GetWindowLongA(window, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)) return;
-  WindowBox box = {request.left, request.top, request.left + request.width,
-                   request.top + request.height};
-  FillPlan plan;
-  WindowBox outer;
-  PlacementRequest fill = {0, 0, 0, 0, nullptr, 0, request.fill, request.fillMonitor};
-  if (request.fill != FillNone &&
-      !PlanWindowFill(reinterpret_cast<WindowRef>(window), fill, &plan, &outer))
+  const WindowBox asked = {request.left, request.top, request.left + request.width,
+                           request.top + request.height};
+  MovePlan plan;
+  if (!PlanMove(reinterpret_cast<WindowRef>(window), asked, request.fill, request.fillMonitor,
+                &plan))
     return;
-  if (request.fill != FillNone) box = plan.window;
+  WindowBox& box = plan.window;
   if (request.fill == FillNone) OwnView(window, &box);
   position->x = box.left;
   position->y = box.top;
@@ -146,7 +144,7 @@ LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
                         : CallWindowProcA(program, window, message, wParam, lParam);
   auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
   // After the program's own answer, which the system's size limit is part of.
-  if (window == placing && message == WM_WINDOWPOSCHANGING) Force(window, position);
+  if (window == placing && message == WM_WINDOWPOSCHANGING) GivePlannedPlace(window, position);
   if (window == placing && message == WM_WINDOWPOSCHANGED && (position->flags & SWP_SHOWWINDOW)) {
     Release(window);
     TellRun();

@@ -8,6 +8,7 @@
 
 #include "helper/in_program.h"
 #include "helper/size_hook.h"
+#include "placement/move.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 extern "C" void WINAPI LeaveProgram(DWORD processId);
@@ -55,7 +56,7 @@ extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int heig
   if (!hook) return FALSE;
   SetPropA(window, SIZE_HOOK_PROPERTY,
            reinterpret_cast<HANDLE>(static_cast<uintptr_t>(PackHookSize(width, height))));
-  MoveWindow(window, x, y, width, height, TRUE);
+  SetWindowBox(reinterpret_cast<WindowRef>(window), {x, y, x + width, y + height}, false);
   UnhookWindowsHookEx(hook);
   RemovePropA(window, SIZE_HOOK_PROPERTY);
   if (process != GetCurrentProcessId()) LeaveProgram(process);

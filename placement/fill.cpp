@@ -1,3 +1,5 @@
+// The fill's geometry: the monitors in the user's order, and the rectangle
+// and region that cover one of them with the client area.
 #include "placement/fill.h"
 
 namespace {
@@ -22,7 +24,7 @@ void OrderMonitors(MonitorBoxes* monitors, int count) {
 }
 
 bool PlanFill(const WindowBox& windowBox, const WindowBox& clientBox, const MonitorBoxes* monitors,
-              int count, int index, bool workArea, FillPlan* plan) {
+              int count, int index, bool workArea, MovePlan* plan) {
   if (index < 0 || index >= count) return false;
   const WindowBox& monitor = monitors[index].monitor;
   const WindowBox& area = workArea ? monitors[index].work : monitor;

@@ -1,7 +1,8 @@
 // Filling a monitor with a window's client area: the outer rectangle that puts
 // the frame, title bar and menu bar just outside the monitor (or its work
 // area), worked out from the window's own frame; and the part of the window
-// to keep when other monitors would show the rest. Free of the platform.
+// to keep when other monitors would show the rest. The geometry is free of
+// the platform; the move that uses it is in move.h.
 #pragma once
 #include "placement/targets.h"
 
@@ -15,8 +16,8 @@ struct MonitorBoxes {
 // Sorts monitors as the user counts them: left to right, then top to bottom.
 void OrderMonitors(MonitorBoxes* monitors, int count);
 
-// Where the window goes, and what of it stays visible.
-struct FillPlan {
+// Where a window goes, and what of it stays visible.
+struct MovePlan {
   WindowBox window;   // the new outer rectangle
   bool clip;          // several monitors: only clipBox of the window is shown
   WindowBox clipBox;  // the part on its own monitor, in the window's coordinates
@@ -27,7 +28,7 @@ struct FillPlan {
 // the client area covers that monitor, or its work area with workArea. False
 // when index names no monitor.
 bool PlanFill(const WindowBox& windowBox, const WindowBox& clientBox, const MonitorBoxes* monitors,
-              int count, int index, bool workArea, FillPlan* plan);
+              int count, int index, bool workArea, MovePlan* plan);
 
 // The desk's monitors, in the user's order.
 struct MonitorList {
@@ -35,12 +36,10 @@ struct MonitorList {
   int count;
 };
 
-// On the system, in the program and in the companion library
-// (fillplan_win32.cpp): reads the monitors, and returns how many.
+// On the system (moveplan_win32.cpp): reads the monitors, and returns how many.
 int ReadMonitors(MonitorList* list);
 
-// Plans the fill of the window as it is now (outer: where it is) onto the
-// monitor the request names, or else the one that holds most of it; false
-// when the window or that monitor is not there.
-bool PlanWindowFill(WindowRef window, const PlacementRequest& request, FillPlan* plan,
-                    WindowBox* outer);
+// On the system (fill_win32.cpp): a command line whose fill names a monitor
+// that is not there is refused with a message that says how many there are;
+// true for every other line.
+bool FillMonitorExists(char* commandLine);

@@ -23,13 +23,10 @@ struct HandOverFollower {
 };
 
 // From now until StopFollowingHandOver: a new main window of a process in the
-// run's job, other than the one the run started, goes to the request's
-// rectangle at once while the started one shows no main window of its own;
-// for a fill, planned on the window's own frame as it is made.
-// With tellPlaced, the started one's early placed event (early.h) is set once
-// such a window is moved: the started one has handed over, and whoever waits
-// for its own window to be placed need wait no longer. One follower at a
-// time: the system's events carry no context.
+// run's job, other than the one the run started, is moved as it is made
+// while the started one shows no main window of its own. With tellPlaced,
+// the started one's early placed event (early.h) is set then: whoever waits
+// for its own window need wait no longer. One follower at a time.
 void FollowHandOver(HandOverFollower* follower, const PlacementRequest& request, uintptr_t job,
                     uint32_t startedId, bool tellPlaced);
 // Closes what it holds; again, or for one never followed, nothing.
@@ -41,6 +38,5 @@ void StopFollowingHandOver(HandOverFollower* follower);
 uint32_t WaitForShownWindow(HandOverFollower* follower, uint32_t milliseconds);
 
 // Waits up to milliseconds for one of the handles, handing the system's
-// events and messages to this thread meanwhile; true when a handle was
-// signalled.
+// events and messages on meanwhile; true when a handle was signalled.
 bool WaitPumping(const void* const* handles, uint32_t count, uint32_t milliseconds);

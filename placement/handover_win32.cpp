@@ -1,10 +1,11 @@
+// The follower on the system's window events, which carry no context: the
+// follower they serve is this file's, one at a time.
 #include <windows.h>
 
 #include "diag/diag.h"
 #include "placement/early.h"
-#include "placement/fill.h"
 #include "placement/handover.h"
-#include "placement/targets.h"
+#include "placement/move.h"
 
 namespace {
 
@@ -76,15 +77,12 @@ void CALLBACK MoveAsMade(HWINEVENTHOOK, DWORD event, HWND window, LONG object, L
             static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)));
   // A fill from the window's own frame, as it is now; the run's placing
   // clips it later where other monitors would show the rest.
-  const PlacementRequest& r = serving->request;
-  FillPlan plan = {{r.left, r.top, r.left + r.width, r.top + r.height}, false, {}};
-  WindowBox outer;
-  if (r.fill != FillNone && !PlanWindowFill(reinterpret_cast<WindowRef>(window), r, &plan, &outer))
-    return;
-  const WindowBox& box = plan.window;
+  const WindowRef ref = reinterpret_cast<WindowRef>(window);
+  const PlacementRequest& request = serving->request;
+  MovePlan plan;
+  if (!PlanMove(ref, request.left, request, &plan)) return;
   // Posted: a program busy making its window never holds the run.
-  SetWindowPos(window, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  SetWindowBox(ref, plan.window, true);
   if (serving->placed != 0) SetEvent(reinterpret_cast<HANDLE>(serving->placed));
 }
 

@@ -1,3 +1,4 @@
+// The hold's looks at the program's windows, over the functions it is given.
 #include "placement/hold.h"
 
 #include "diag/diag.h"
@@ -7,7 +8,7 @@ namespace {
 unsigned Hex(WindowRef window) { return static_cast<unsigned>(window); }
 
 bool IsPlaced(const WindowState& state, WindowRef window) {
-  for (const PlacedWindow& placed : state.PlacedTable)
+  for (const PlacedWindow& placed : state.placedTable)
     if (placed.window == window) return true;
   return false;
 }
@@ -26,7 +27,7 @@ bool MarkedByOther(const WindowOps& windows, WindowRef window) {
 // A window the run or the hold placed is still there and shown: while one
 // is, the hold takes up no other.
 bool PlacedShows(const WindowOps& ops, const WindowState& state) {
-  for (const PlacedWindow& placed : state.PlacedTable) {
+  for (const PlacedWindow& placed : state.placedTable) {
     uint32_t style = 0, exStyle = 0;
     if (placed.window != 0 && ops.windowStyles(placed.window, &style, &exStyle) &&
         (style & StyleVisible) != 0)
@@ -68,13 +69,13 @@ void VisitForNext(WindowRef window, void* context) {
   }
 }
 
-void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const Program& program,
-                    WindowState* state) {
+void PlaceNextWindow(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+                     HoldState* hold) {
   const WindowOps& windows = *ops.windows;
   // Once what it placed is gone (a splash closed, a program that handed over
   // and ended), the program's next main window, whatever its size.
-  if (PlacedShows(windows, *state)) return;
-  NextSearch search = {&windows, &program, state, {0, 0}, {0, 0}, false};
+  if (PlacedShows(windows, *hold->windows)) return;
+  NextSearch search = {&windows, &program, hold->windows, {0, 0}, {0, 0}, false};
   windows.enumWindows(0, VisitForNext, &search);
   // What the program started counts only while the program has handed over
   // to it: a program that shows its own window keeps what it opens beside it
@@ -82,9 +83,9 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const P
   const int kind = search.ownShows ? 0 : 1;
   const WindowRef found = search.window[kind];
   if (found == 0) return;
-  if (found != state->PendingTarget) {
+  if (found != hold->chosen) {
     TraceLine("window %x is the new target\r\n", Hex(found));
-    state->PendingTarget = found;
+    hold->chosen = found;
   } else if (!windows.answers(found)) {
     return;  // still busy, as the first try said
   }
@@ -92,12 +93,10 @@ void PlaceNewTarget(const HoldOps& ops, const PlacementRequest& request, const P
   if (MarkedByOther(windows, found)) return;
   // Only a move that succeeded places it; until then every pass tries again.
   PlaceResult ignored = {0, UnmovedNone, 0};
-  if (!PlaceWindow(windows, state, found, request.left, request, LoneTraces, &ignored)) return;
-  state->PendingTarget = 0;
-  state->PlacedNew = true;
-  state->TargetWindow = found;
-  state->TargetArea = search.area[kind];
-  state->TargetIsMain = true;
+  if (!PlaceWindow(windows, hold->windows, found, request.left, request, LoneTraces, &ignored))
+    return;
+  hold->chosen = 0;
+  hold->placed = found;
   windows.setForeground(found);
 }
 
@@ -167,7 +166,7 @@ bool FollowProgram(const HoldOps& ops, Program* program) {
 }  // namespace
 
 bool PutBackPlaced(const HoldOps& ops, const PlacementRequest& request, WindowState* state) {
-  for (PlacedWindow& placed : state->PlacedTable) {
+  for (PlacedWindow& placed : state->placedTable) {
     if (placed.window != 0 && !placed.released && !PutBack(ops, request, &placed)) {
       TraceLine("window %x was placed by a newer run\r\n", Hex(placed.window));
       return false;
@@ -177,17 +176,16 @@ bool PutBackPlaced(const HoldOps& ops, const PlacementRequest& request, WindowSt
 }
 
 bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
-              WindowState* state) {
-  if (!PutBackPlaced(ops, request, state)) return false;
-  PlaceNewTarget(ops, request, program, state);
+              HoldState* hold) {
+  if (!PutBackPlaced(ops, request, hold->windows)) return false;
+  PlaceNextWindow(ops, request, program, hold);
   return true;
 }
 
 bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program,
                    WindowState* state) {
   TraceLine("holding the placement for %d seconds\r\n", request.holdSeconds);
-  state->PendingTarget = 0;
-  state->PlacedNew = false;
+  HoldState hold = {state, 0, 0};
   const uint32_t span = static_cast<uint32_t>(request.holdSeconds) * 1000u;
   const uint32_t start = ops.tickCount();
   ops.findProgram(program, false);
@@ -204,14 +202,14 @@ bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program*
       break;
     }
     if (pass % HoldLookEvery == 0) ops.findProgram(program, true);
-    if (!HoldPass(ops, request, *program, state)) {
+    if (!HoldPass(ops, request, *program, &hold)) {
       TraceLine("hold ended: a newer run took over\r\n");
       break;
     }
   }
   // The clips go with the hold that watched over them (a newer run's stay).
-  for (const PlacedWindow& placed : state->PlacedTable)
+  for (const PlacedWindow& placed : state->placedTable)
     if (placed.window != 0 && !TakenOver(*ops.windows, placed.window))
       ops.releaseClip(placed.window);
-  return state->PlacedNew;
+  return hold.placed != 0;
 }

@@ -1,9 +1,10 @@
 // Holding a placement: for the seconds the command line asks for, windows that
 // the program moves away are put back. While a window it holds is shown, it
 // takes up no other; once none is (a splash closed, a program that handed over
-// and ended), the program's next main window, whatever its size, becomes the
-// target and is placed too. The hold follows the program: a process of it that ends hands the hold
-// to the others and to later copies. A newer run that places one of the held windows ends the hold.
+// and ended), the program's next main window, whatever its size, is placed
+// too. The hold follows the program: a process of it that ends hands the hold
+// to the others and to later copies. A newer run that places one of the held
+// windows ends the hold.
 #pragma once
 #include <cstdint>
 
@@ -26,7 +27,6 @@ struct HoldOps {
   // ended (at once when it holds none).
   bool (*waitForExit)(const Program& program, uint32_t milliseconds);
   uint32_t (*tickCount)();
-  // The lookup, and whether a process has ended.
   uint32_t (*findProgram)(Program* program, bool windowOwnersOnly);
   bool (*hasExited)(ProcessRef process);
   void (*closeHandle)(ProcessRef process);
@@ -39,18 +39,21 @@ struct HoldOps {
 // newer run has placed one of them.
 bool PutBackPlaced(const HoldOps& ops, const PlacementRequest& request, WindowState* state);
 
-// One look at the target's windows: puts back every held window that is not
-// where the run put it, and, once none of them shows, places the program's
-// next main window. False when a
-// newer run has placed one of the held windows: the hold is over.
-bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
-              WindowState* state);
+// What a hold keeps from one look to the next, beside the run's windows.
+struct HoldState {
+  WindowState* windows;  // the run's: a window the hold places joins their placedTable
+  WindowRef chosen;      // the program's next main window, chosen and not yet moved
+  WindowRef placed;      // the last such window the hold placed; 0 while none
+};
 
-// Holds the windows of the state's PlacedTable for request.holdSeconds, until no
-// process of the program is left, or until a newer run takes over. When the
-// table is empty (the run could move nothing), any main window of the program
-// becomes the target. The program gains the processes the hold finds; their
-// handles are released with it. Returns whether the hold placed a window
+// One look: PutBackPlaced, then, once none of the held windows shows, the
+// program's next main window is placed. False when the hold is over.
+bool HoldPass(const HoldOps& ops, const PlacementRequest& request, const Program& program,
+              HoldState* hold);
+
+// Holds the placed windows for request.holdSeconds, until no process of the
+// program is left or a newer run takes over. The program gains the processes
+// the hold finds, released with it. Returns whether the hold placed a window
 // itself.
 bool HoldPlacement(const HoldOps& ops, const PlacementRequest& request, Program* program,
                    WindowState* state);

@@ -1,3 +1,5 @@
+// The hold on the system: the user's own moves are seen from the system's
+// events, and the hold's waits hand those events to this thread.
 #include <windows.h>
 
 #include "placement/bounded.h"

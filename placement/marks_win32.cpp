@@ -1,3 +1,5 @@
+// The turn, the marks and the job as named objects and window properties,
+// which every process sees.
 #include <windows.h>
 
 #include "diag/diag.h"
@@ -9,7 +11,6 @@ namespace {
 
 HWND AsHwnd(WindowRef window) { return reinterpret_cast<HWND>(window); }
 
-// A window property is seen by every process, and goes with the window.
 const char PlacedByProperty[] = "TavrisolPlacedBy";
 
 uint32_t RawMark(HWND window) {
@@ -72,8 +73,7 @@ BOOL CALLBACK VisitIfPlacedFor(HWND window, LPARAM parameter) {
   DWORD processId = 0;
   if (reinterpret_cast<uintptr_t>(GetPropA(window, PlacedForProperty)) != pass->key) return TRUE;
   if (pass->state != nullptr)
-    ConsiderWindow(SystemWindowOps, pass->state, reinterpret_cast<WindowRef>(window),
-                   pass->processId);
+    ScanWindow(SystemWindowOps, pass->state, reinterpret_cast<WindowRef>(window), pass->processId);
   else if (GetWindowThreadProcessId(window, &processId) != 0)
     pass->visit(processId, pass->context);
   return TRUE;
@@ -120,14 +120,14 @@ void PlacedForOwners(const char* path, const char* command,
 }
 
 bool ScanPlacedWindows(WindowState* state, uint32_t processId) {
-  OwnerVisit pass = {CommandKey(state->Program, state->Command), nullptr, nullptr, state,
+  OwnerVisit pass = {CommandKey(state->program, state->command), nullptr, nullptr, state,
                      processId};
   if (pass.key != 0) EnumWindows(VisitIfPlacedFor, reinterpret_cast<LPARAM>(&pass));
-  return state->TargetWindow != 0;
+  return state->targetWindow != 0;
 }
 
 void ClearMarks(const WindowState& state) {
-  for (const PlacedWindow& placed : state.PlacedTable) {
+  for (const PlacedWindow& placed : state.placedTable) {
     HWND window = AsHwnd(placed.window);
     if (window != nullptr && (RawMark(window) & ~3u) == GetCurrentProcessId())
       RemovePropA(window, PlacedByProperty);

@@ -1,28 +1,39 @@
-// How the run and the hold move one window on the system (move_win32.cpp).
+// One road for moving a window: a plan (a rectangle, or a monitor filled from
+// the window's own frame) and one call that sets the window's rectangle. The
+// run, its hold, the follower of a hand-over and the companion library all
+// take it. For the files that talk to the system only.
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 
-#include "placement/targets.h"
+#include "placement/fill.h"
 
-// Moves the window to the rectangle asked for. When the system cuts the size
-// to its maximum tracking size, the companion library's hook raises that limit
-// on the window's thread for one more move and is removed at once; where the
-// hook cannot be set, the size the system allowed is traced and kept.
-bool MoveWindowExactly(WindowRef window, int32_t x, int32_t y, int32_t width, int32_t height);
+// Built into the program and the library (moveplan_win32.cpp): the move to
+// box, or, for a fill (FillNone: none), over the monitor numbered fillMonitor
+// (0: the one that holds most of the window). False when the window, or that
+// monitor, is not there.
+bool PlanMove(WindowRef window, const WindowBox& box, int32_t fill, int32_t fillMonitor,
+              MovePlan* plan);
 
-// Covers the monitor the request names (or the window's own) with the
-// window's client area, or that monitor's work area, exactly; with several
-// monitors and a hold, the part outside it is clipped away while the hold
-// lasts (fill_win32.cpp).
-bool MoveWindowToFill(WindowRef window, const PlacementRequest& request);
+// The move to x and the request's top and size, or the request's fill.
+inline bool PlanMove(WindowRef window, int32_t x, const PlacementRequest& request, MovePlan* plan) {
+  return PlanMove(window, {x, request.top, x + request.width, request.top + request.height},
+                  request.fill, request.fillMonitor, plan);
+}
 
-// Takes away the region an earlier fill set on the window, if any.
-void ReleaseClip(WindowRef window);
+// Posted, the call never waits for the window's thread. Inline: the library
+// pays no more for it than for the system's call.
+inline bool SetWindowBox(WindowRef window, const WindowBox& box, bool posted) {
+  return SetWindowPos(reinterpret_cast<HWND>(window), nullptr, box.left, box.top,
+                      box.right - box.left, box.bottom - box.top,
+                      SWP_NOZORDER | SWP_NOACTIVATE | (posted ? SWP_ASYNCWINDOWPOS : 0)) != 0;
+}
 
-// How the run and the hold move a window: x and the request's top and size,
-// or a fill.
+// The run's and the hold's move (move_win32.cpp): exactly as planned, past the
+// system's size limit through the library's hook where it can be set; a fill
+// with a hold and several monitors shows only its own monitor's part. False,
+// with the system's error, when the window could not be moved.
 bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& request);
-
-// A command line whose fill names a monitor that is not there is refused with
-// a message that says how many there are; true for every other line.
-bool FillMonitorExists(char* commandLine);
+// Takes away the region such a fill set, if any.
+void ReleaseClip(WindowRef window);

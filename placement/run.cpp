@@ -108,8 +108,8 @@ bool TakeTurn(PlacementRun* run) {
   if (!run->ops.openProgram(run->request.command, &program)) return Failed(run, ProgramMissing);
   if (program.path[0] != '\0') run->turn = run->ops.takeTurn(program.path, TurnWaitMs);
   program.command = run->request.command;
-  run->windows.Program = program.path;
-  run->windows.Command = run->request.command;
+  run->windows.program = program.path;
+  run->windows.command = run->request.command;
   return true;
 }
 

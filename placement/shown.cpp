@@ -1,3 +1,4 @@
+// The main windows noted before a start, and the scans that look past them.
 #include "placement/shown.h"
 
 #include "diag/diag.h"
@@ -29,7 +30,7 @@ void ConsiderIfNew(WindowRef window, void* context) {
   if (pass->ops->ownerProcess(window) != pass->processId || WasShown(*pass->shown, window) ||
       !IsMainWindow(*pass->ops, window))
     return;
-  ConsiderWindow(*pass->ops, pass->state, window, pass->processId);
+  ScanWindow(*pass->ops, pass->state, window, pass->processId);
 }
 
 }  // namespace
@@ -45,7 +46,7 @@ bool ScanNewWindows(const WindowOps& ops, WindowState* state, uint32_t processId
                     const ShownWindows& shown) {
   ShownPass pass = {&ops, state, processId, &shown, nullptr};
   ops.enumWindows(0, ConsiderIfNew, &pass);
-  return state->TargetWindow != 0;
+  return state->targetWindow != 0;
 }
 
 bool ScanForeground(const WindowOps& ops, WindowState* state, uint32_t processId,
@@ -55,6 +56,6 @@ bool ScanForeground(const WindowOps& ops, WindowState* state, uint32_t processId
       !IsMainWindow(ops, front))
     return false;
   TraceLine("window %x was brought to the front\r\n", static_cast<unsigned>(front));
-  ConsiderWindow(ops, state, front, processId);
-  return state->TargetWindow != 0;
+  ScanWindow(ops, state, front, processId);
+  return state->targetWindow != 0;
 }

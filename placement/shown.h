@@ -15,14 +15,12 @@ struct ShownWindows {
   WindowRef foreground;  // the window in front at the start
 };
 
-// Notes the desktop's main windows and the one in front.
 void RecordShownWindows(const WindowOps& ops, ShownWindows* shown);
 
 // ScanTargetWindows over the process's main windows that were not noted.
 bool ScanNewWindows(const WindowOps& ops, WindowState* state, uint32_t processId,
                     const ShownWindows& shown);
 
-// ScanTargetWindows over the window in front, when it is a main window of the
-// process and another than was in front at the start.
+// ScanTargetWindows over the process's main window brought to the front.
 bool ScanForeground(const WindowOps& ops, WindowState* state, uint32_t processId,
                     const ShownWindows& shown);

@@ -1,3 +1,5 @@
+// The scan and the move stage over the window functions they are given, so
+// that the same code runs on the system and on a test's desktop.
 #include "placement/targets.h"
 
 #include "diag/diag.h"
@@ -20,14 +22,14 @@ struct ScanPass {
 
 void VisitWindow(WindowRef window, void* context) {
   const ScanPass* pass = static_cast<const ScanPass*>(context);
-  ConsiderWindow(*pass->ops, pass->state, window, pass->processId);
+  ScanWindow(*pass->ops, pass->state, window, pass->processId);
 }
 
-// Records a moved window in the first empty slot of the PlacedTable (the last
+// Records a moved window in the first empty slot of the placedTable (the last
 // slot when none is empty), with the rectangle it has now.
 void RecordPlaced(const WindowOps& ops, WindowState* state, WindowRef window, int32_t x) {
-  PlacedWindow* slot = &state->PlacedTable[PlacedSlots - 1];
-  for (PlacedWindow& placed : state->PlacedTable) {
+  PlacedWindow* slot = &state->placedTable[PlacedSlots - 1];
+  for (PlacedWindow& placed : state->placedTable) {
     if (placed.window == 0) {
       slot = &placed;
       break;
@@ -47,11 +49,10 @@ bool IsMainWindow(const WindowOps& ops, WindowRef window) {
          IsMainStyle(style, exStyle, ops.hasOwner(window));
 }
 
-void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window,
-                    uint32_t processId) {
-  if (state->TargetWindow == 0) {
-    state->TargetArea = 0;
-    state->TargetIsMain = false;
+void ScanWindow(const WindowOps& ops, WindowState* state, WindowRef window, uint32_t processId) {
+  if (state->targetWindow == 0) {
+    state->targetArea = 0;
+    state->targetIsMain = false;
   }
   if (ops.ownerProcess(window) != processId) return;
 
@@ -71,14 +72,14 @@ void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window,
   if ((style & StyleVisible) == 0 || (exStyle & ExStyleToolWindow) != 0 || ops.hasOwner(window))
     return;
   bool main = IsMainStyle(style, exStyle, false);
-  if ((main && !state->TargetIsMain) ||
-      (main == state->TargetIsMain && area >= state->TargetArea)) {
-    state->TargetWindow = window;
-    state->TargetArea = area;
-    state->TargetIsMain = main;
+  if ((main && !state->targetIsMain) ||
+      (main == state->targetIsMain && area >= state->targetArea)) {
+    state->targetWindow = window;
+    state->targetArea = area;
+    state->targetIsMain = main;
   }
   if (main) {
-    for (WindowRef& slot : state->CandidateTable) {
+    for (WindowRef& slot : state->candidateTable) {
       if (slot == 0) {
         slot = window;
         break;
@@ -90,7 +91,7 @@ void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window,
 bool ScanTargetWindows(const WindowOps& ops, WindowState* state, uint32_t processId) {
   ScanPass pass = {&ops, state, processId};
   ops.enumWindows(processId, VisitWindow, &pass);
-  return state->TargetWindow != 0;
+  return state->targetWindow != 0;
 }
 
 void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
@@ -99,7 +100,7 @@ void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
   if ((style & StyleMinimized) == 0) return;
   TraceLine("window %x is minmized, maximizing\r\n", Hex(window));
   ops.showRestored(window);
-  ops.sleep(RestorePauseMs);
+  ops.pause(RestorePauseMs);
 }
 
 bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int32_t x,
@@ -112,7 +113,7 @@ bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int
   }
   // Marked before the move: an older hold then sees the window as taken over
   // before it could see it moved and put it back.
-  ops.markPlaced(window, ops.ownProcessId(), state->Program, state->Command);
+  ops.markPlaced(window, ops.ownProcessId(), state->program, state->command);
   RestoreIfMinimized(ops, window);
   if (ops.moveWindow(window, x, request)) {
     TraceLine(traces.moved, Hex(window));
@@ -140,15 +141,15 @@ const PlaceTraces LoneTraces = {"move %x didn't fail\r\n", "move %x failed\r\n"}
 PlaceResult PlaceTargetWindows(const WindowOps& ops, WindowState* state,
                                const PlacementRequest& request) {
   PlaceResult result = {0, UnmovedNone, 0};
-  const WindowRef* candidates = state->CandidateTable;
+  const WindowRef* candidates = state->candidateTable;
   if (candidates[0] != 0) {
     for (int i = 0; i < CandidateSlots && candidates[i] != 0; ++i) {
       int32_t x = Wrap(static_cast<int64_t>(request.left) + CascadeStep * i);
       PlaceWindow(ops, state, candidates[i], x, request, CandidateTraces, &result);
     }
   } else {
-    PlaceWindow(ops, state, state->TargetWindow, request.left, request, LoneTraces, &result);
+    PlaceWindow(ops, state, state->targetWindow, request.left, request, LoneTraces, &result);
   }
-  ops.setForeground(state->TargetWindow);
+  ops.setForeground(state->targetWindow);
   return result;
 }

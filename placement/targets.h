@@ -14,9 +14,7 @@ enum {
   CascadeStep = 32,        // pixels between cascaded candidates
   RestorePauseMs = 500,    // lets a restored window settle before it is moved
   AnswerTimeoutMs = 5000,  // how long a window may take to answer before it counts as hung
-  // A move may start the 32-bit hook host and wait for it (10 s at most);
-  // past this it counts as hung.
-  MoveBoundMs = 20000,
+  MoveBoundMs = 20000,     // a move may wait up to 10 s for the 32-bit hook host
   StyleVisible = 0x10000000,
   StyleMinimized = 0x20000000,
   StyleSystemMenu = 0x00080000,
@@ -33,8 +31,8 @@ struct WindowBox {
   int32_t left, top, right, bottom;
 };
 
-// A window the run moved, and where: what a hold keeps in place.
-// Its top and size are the request's; only the cascade makes x differ.
+// A window the run moved, and where: what a hold keeps in place. Its top and
+// size are the request's; only the cascade makes x differ.
 struct PlacedWindow {
   WindowRef window;  // 0: empty slot
   int32_t x;         // the left edge it was moved to
@@ -45,24 +43,17 @@ struct PlacedWindow {
 
 enum { PlacedSlots = CandidateSlots + 1 };  // one more for a target found while holding
 
-// Window state of the run: empty at start, only ever added to by the scans,
-// handed to the move stage and from the run to its hold.
+// What the scans of a run find, empty at start and only ever added to, and
+// the windows the run and its hold placed; handed to the move stage and from
+// the run to its hold.
 struct WindowState {
-  // The largest main window; among equals, the last met. Without a main
-  // window, the largest visible unowned window that is no tool window.
-  WindowRef TargetWindow;
-  int32_t TargetArea;                        // its area; 0 while none is chosen
-  bool TargetIsMain;                         // TargetWindow is a main window
-  WindowRef CandidateTable[CandidateSlots];  // main windows, in the order met
-  PlacedWindow PlacedTable[PlacedSlots];     // what the run and its hold moved
-  // The canonical path of the program the windows are placed for, and the
-  // command, whose arguments the marks name too.
-  const char* Program;
-  const char* Command;
-  // The hold's: the window chosen as the new target and not yet moved, and
-  // whether the hold moved one itself.
-  WindowRef PendingTarget;
-  bool PlacedNew;
+  WindowRef targetWindow;  // the largest main window, else the largest other (ScanWindow)
+  int32_t targetArea;      // 0 while none is chosen
+  bool targetIsMain;
+  WindowRef candidateTable[CandidateSlots];  // main windows, in the order met
+  PlacedWindow placedTable[PlacedSlots];
+  const char* program;  // the canonical path the marks name, with the command's arguments
+  const char* command;
 };
 
 // What the scan and the move stage need from the system.
@@ -72,23 +63,18 @@ struct WindowOps {
   void (*enumWindows)(uint32_t processId, void (*visit)(WindowRef window, void* context),
                       void* context);
   uint32_t (*ownerProcess)(WindowRef window);
-  // Outer rectangle in screen coordinates; false (box untouched) on failure.
+  // Both false, leaving what they fill untouched, when the window is gone.
   bool (*windowBox)(WindowRef window, WindowBox* box);
-  // dwStyle and dwExStyle; false (both untouched) on failure.
   bool (*windowStyles)(WindowRef window, uint32_t* style, uint32_t* exStyle);
   void (*showRestored)(WindowRef window);
-  void (*sleep)(uint32_t milliseconds);
-  // To x and the request's top and size, or over a monitor for a fill
-  // request; a move that did not return within MoveBoundMs leaves
+  // Waits, handing the system's events to this thread meanwhile.
+  void (*pause)(uint32_t milliseconds);
+  // MovePlacedWindow; one that did not return within MoveBoundMs leaves
   // CallTimedOutError as the last error.
   bool (*moveWindow)(WindowRef window, int32_t x, const PlacementRequest& request);
   void (*setForeground)(WindowRef window);
-  // Whether the window's thread answers a message within AnswerTimeoutMs;
-  // never waits longer.
-  bool (*answers)(WindowRef window);
-  // The thread's last error, read right after a failed move.
+  bool (*answers)(WindowRef window);  // within AnswerTimeoutMs
   uint32_t (*lastError)();
-  // Whether the window has an owner window (a dialog, a palette, a menu).
   bool (*hasOwner)(WindowRef window);
   // Every window a run moves is marked with the id of the process that moved
   // it, so that an older hold can see that a newer run took the window over,
@@ -103,12 +89,11 @@ struct WindowOps {
 // Why a window of the run was not moved.
 enum UnmovedReason { UnmovedNone, UnmovedNotResponding, UnmovedMoveFailed };
 
-// What the move stage did: how many windows it moved and, when some were not,
-// the first reason (with the system's error code for a failed move).
+// What the move stage did; when some windows were not moved, the first reason.
 struct PlaceResult {
   int moved;
   UnmovedReason reason;
-  uint32_t error;
+  uint32_t error;  // the system's, for a failed move
 };
 
 // (right - left) x (bottom - top) as the 32-bit system computes it.
@@ -122,31 +107,33 @@ bool SameBox(const WindowBox& a, const WindowBox& b);
 bool IsMainStyle(uint32_t style, uint32_t exStyle, bool owned);
 bool IsMainWindow(const WindowOps& ops, WindowRef window);
 
-// The scan's step for one top-level window.
-void ConsiderWindow(const WindowOps& ops, WindowState* state, WindowRef window, uint32_t processId);
+// The scan's step for one top-level window of the process: a visible unowned
+// one that is no tool window becomes the target when it beats the one chosen,
+// and a main window joins the candidates.
+void ScanWindow(const WindowOps& ops, WindowState* state, WindowRef window, uint32_t processId);
 
-// One pass over all top-level windows; true when a TargetWindow is chosen.
+// True when a targetWindow is chosen.
 bool ScanTargetWindows(const WindowOps& ops, WindowState* state, uint32_t processId);
 
 void RestoreIfMinimized(const WindowOps& ops, WindowRef window);
 
-// The trace lines of a move that succeeded and of one that failed; %x is the window.
+// The trace lines of a move that succeeded and of one that failed.
 struct PlaceTraces {
   const char* moved;
   const char* failed;
 };
-extern const char NotRespondingTrace[];    // a window left alone: it does not answer
-extern const PlaceTraces CandidateTraces;  // a window of the CandidateTable
-extern const PlaceTraces LoneTraces;       // the TargetWindow alone
+extern const char NotRespondingTrace[];
+extern const PlaceTraces CandidateTraces;
+extern const PlaceTraces LoneTraces;  // the targetWindow alone
 
 // Restores and moves one window to x and the request's top and size, unless it
-// does not answer; marks it as this process's, records it in the state's PlacedTable and counts it
-// in result. Returns whether it was moved.
+// does not answer; marks it as this process's, records it in the state's
+// placedTable and counts it in result. Returns whether it was moved.
 bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int32_t x,
                  const PlacementRequest& request, const PlaceTraces& traces, PlaceResult* result);
 
 // Cascades the candidates from the request's left edge, or moves the
-// TargetWindow alone when there are none; then brings the TargetWindow forward.
+// targetWindow alone when there are none; then brings the targetWindow forward.
 // A window that does not answer is neither restored nor moved.
 PlaceResult PlaceTargetWindows(const WindowOps& ops, WindowState* state,
                                const PlacementRequest& request);

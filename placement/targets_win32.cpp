@@ -1,3 +1,6 @@
+// The window functions of the scan and the move stage on the system. A call
+// that waits for another program's thread is bounded: a hung window never
+// holds the run.
 #include <windows.h>
 
 #include "placement/bounded.h"
@@ -18,7 +21,7 @@ struct EnumVisit {
 
 void VisitTopLevel(WindowRef window, uint32_t, void* parameter) {
   EnumVisit* visit = static_cast<EnumVisit*>(parameter);
-  visit->visit(window, visit->context);  // every window is visited
+  visit->visit(window, visit->context);
 }
 
 // On a crowded desktop one process's windows come a thread at a time, which

@@ -61,7 +61,7 @@ TEST(FillGeometry, ClientAreaCoversTheMonitorAndOnlyItsPartIsShown) {
   for (const FillRow& row : FillRows) {
     const WindowBox& f = row.frame;
     WindowBox client = {200 + f.left, 100 + f.top, 700 - f.right, 500 - f.bottom};
-    FillPlan plan = {};
+    MovePlan plan = {};
     ASSERT_TRUE(
         PlanFill(window, client, ordered + row.first, row.count, row.index, row.workArea, &plan))
         << row.what;
@@ -73,7 +73,7 @@ TEST(FillGeometry, ClientAreaCoversTheMonitorAndOnlyItsPartIsShown) {
     }
   }
   // A monitor that is not there plans nothing.
-  FillPlan plan = {};
+  MovePlan plan = {};
   EXPECT_FALSE(PlanFill(window, window, ordered, 1, 1, false, &plan));
   EXPECT_FALSE(PlanFill(window, window, ordered, 1, -1, false, &plan));
 }

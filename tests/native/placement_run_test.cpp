@@ -185,12 +185,12 @@ bool FakeScan(WindowState* state, uint32_t processId, WindowsToScan which, const
   if (p == nullptr || !WindowShown(*p)) return false;
   const bool taken = which == AllMainWindows || (which == NewSinceStart && !p->front) ||
                      (which == BroughtToFront && p->front);
-  if (taken) state->TargetWindow = 0x900 + processId;
+  if (taken) state->targetWindow = 0x900 + processId;
   return taken;
 }
 
 std::string WindowOf(const WindowState& state) {
-  return std::to_string(state.TargetWindow - 0x900);
+  return std::to_string(state.targetWindow - 0x900);
 }
 
 PlaceResult FakePlace(WindowState* state, const PlacementRequest& request) {
@@ -199,7 +199,7 @@ PlaceResult FakePlace(WindowState* state, const PlacementRequest& request) {
   Note((moved ? "placed " : "unmoved ") + WindowOf(*state) + " after " +
        std::to_string(fake->elapsedMs) + " ms");
   fake->placedAt = Rect(request);
-  fake->target = state->TargetWindow;
+  fake->target = state->targetWindow;
   return fake->world.placeResult;
 }
 
@@ -211,13 +211,13 @@ bool FakeHold(const PlacementRequest& request, Program* program, WindowState* st
   EXPECT_TRUE(CapturedReports().empty()) << "a failure is reported only after the hold";
   Note("held " + WindowOf(*state) + " for " + std::to_string(request.holdSeconds) + " s in " +
        program->path);
-  fake->target = state->TargetWindow;
+  fake->target = state->targetWindow;
   return fake->world.holdPlaces;
 }
 
 void FakeLetGo(Program* program, StartedProcess*, const WindowState& windows) {
   ++fake->letGos;
-  fake->marksClearedOf = windows.TargetWindow;
+  fake->marksClearedOf = windows.targetWindow;
   fake->jobLetGo = program->job;
 }
 

@@ -35,7 +35,7 @@ struct FakeWindow {
 
 struct FakeDesktop {
   std::vector<FakeWindow> windows;
-  std::vector<std::string> calls;  // restores, sleeps, moves and the foreground
+  std::vector<std::string> calls;  // restores, pauses, moves and the foreground
   uint32_t tick = 1000;
   uint32_t exitsAt = UINT32_MAX;  // the tick at which the target process ends
   std::vector<uint32_t> waits;
@@ -79,7 +79,7 @@ void FakeRestore(WindowRef window) {
   desktop->calls.push_back("restore " + Hex(window));
   Find(window)->style &= ~Minimized;
 }
-void FakeSleep(uint32_t ms) { desktop->calls.push_back("sleep " + std::to_string(ms)); }
+void FakePause(uint32_t ms) { desktop->calls.push_back("pause " + std::to_string(ms)); }
 bool FakeMove(WindowRef window, int32_t x, const PlacementRequest& request) {
   int32_t y = request.top, width = request.width, height = request.height;
   desktop->calls.push_back("move " + Hex(window) + " " + std::to_string(x) + "," +
@@ -133,7 +133,7 @@ void FakeCloseHandle(ProcessRef) {}
 void FakeReleaseClip(WindowRef window) { desktop->unclipped.push_back(window); }
 
 const WindowOps FakeOps = {FakeEnum,     FakeOwner,    FakeBox,        FakeStyles,  FakeRestore,
-                           FakeSleep,    FakeMove,     FakeForeground, FakeAnswers, FakeLastError,
+                           FakePause,    FakeMove,     FakeForeground, FakeAnswers, FakeLastError,
                            FakeHasOwner, FakePlacedBy, FakeMarkPlaced, FakeOwnId,   FakeFront};
 
 WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -165,13 +165,14 @@ class PlacementTargets : public ::testing::Test {
   }
   int Candidates() const {
     int n = 0;
-    while (n < CandidateSlots && state.CandidateTable[n] != 0) ++n;
+    while (n < CandidateSlots && state.candidateTable[n] != 0) ++n;
     return n;
   }
 
   FakeDesktop fakeDesktop;
   Program program;    // the target process, as the run hands it to the hold
   WindowState state;  // the run's, as the scans leave it
+  HoldState hold = {&state, 0, 0};
 };
 
 TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
@@ -181,8 +182,8 @@ TEST_F(PlacementTargets, LargestVisibleWindowOfTheProcessWins) {
   Add(0x13, Target, Box(5, 5, 300, 200), Visible);
   Add(0x14, Target, Box(0, 0, 50, 50), Visible);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
-  EXPECT_EQ(state.TargetWindow, 0x13u);
-  EXPECT_EQ(state.TargetArea, 60000);
+  EXPECT_EQ(state.targetWindow, 0x13u);
+  EXPECT_EQ(state.targetArea, 60000);
   EXPECT_EQ(Candidates(), 0);
   // Only the target's windows are traced.
   EXPECT_EQ(CapturedTraces().size(), 4u);
@@ -200,15 +201,15 @@ TEST_F(PlacementTargets, EqualAreasGoToTheWindowMetLater) {
   Add(0x21, Target, Box(0, 0, 200, 100), Visible | SysMenu);
   Add(0x22, Target, Box(50, 50, 100, 200), Main);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
-  EXPECT_EQ(state.TargetWindow, 0x22u);
+  EXPECT_EQ(state.targetWindow, 0x22u);
 }
 
 TEST_F(PlacementTargets, ZeroSizeVisibleWindowIsChosenWhenAlone) {
   Add(0x31, Target, Box(0, 0, 400, 400), SysMenu);  // invisible
   Add(0x32, Target, Box(7, 7, 0, 0), Visible);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
-  EXPECT_EQ(state.TargetWindow, 0x32u);
-  EXPECT_EQ(state.TargetArea, 0);
+  EXPECT_EQ(state.targetWindow, 0x32u);
+  EXPECT_EQ(state.targetArea, 0);
 }
 
 TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
@@ -217,7 +218,7 @@ TEST_F(PlacementTargets, InvisibleWindowsChooseNothing) {
   Add(0x43, Target, Box(0, 0, 400, 400), Main);  // a lone tool window is not chosen either
   fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
   EXPECT_FALSE(ScanTargetWindows(FakeOps, &state, Target));
-  EXPECT_EQ(state.TargetWindow, 0u);
+  EXPECT_EQ(state.targetWindow, 0u);
   EXPECT_EQ(Candidates(), 0);
 }
 
@@ -227,20 +228,20 @@ TEST_F(PlacementTargets, LaterScansOnlyAddToTheState) {
   fakeDesktop.windows = {};
   Add(0x52, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
-  EXPECT_EQ(state.TargetWindow, 0x51u);
+  EXPECT_EQ(state.targetWindow, 0x51u);
   EXPECT_EQ(Candidates(), 2);
   // With the target let go, an area left from before no longer counts.
-  state.TargetWindow = 0;
+  state.targetWindow = 0;
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
-  EXPECT_EQ(state.TargetWindow, 0x52u);
+  EXPECT_EQ(state.targetWindow, 0x52u);
 }
 
 TEST_F(PlacementTargets, SixteenCandidatesKeepTheFirstFifteenAndCascade) {
   for (WindowRef i = 0; i < 16; ++i) Add(0x100 + i, Target, Box(0, 0, 100, 100), Visible | SysMenu);
   EXPECT_TRUE(ScanTargetWindows(FakeOps, &state, Target));
   ASSERT_EQ(Candidates(), 15);
-  EXPECT_EQ(state.CandidateTable[14], 0x10eu);
-  EXPECT_EQ(state.TargetWindow, 0x10fu);  // the target window itself is beyond the table
+  EXPECT_EQ(state.candidateTable[14], 0x10eu);
+  EXPECT_EQ(state.targetWindow, 0x10fu);  // the target window itself is beyond the table
 
   PlaceTargetWindows(FakeOps, &state, Request);
   ASSERT_EQ(fakeDesktop.calls.size(), 16u);
@@ -278,7 +279,7 @@ TEST_F(PlacementTargets, MainWindowIsTheTargetAndDialogsAndToolWindowsAreLeftAlo
   Add(0x74, Target, Box(0, 0, 900, 700), Main);
   fakeDesktop.windows.back().exStyle = ExStyleToolWindow;
   ScanTargetWindows(FakeOps, &state, Target);
-  EXPECT_EQ(state.TargetWindow, 0x72u);
+  EXPECT_EQ(state.targetWindow, 0x72u);
   PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move 72 -8,-32 1936x1119", "foreground 72"}));
@@ -288,8 +289,8 @@ TEST_F(PlacementTargets, LoneWindowWithoutSystemMenuIsMoved) {
   Add(0x81, Target, Box(0, 0, 800, 600), Visible);
   ScanTargetWindows(FakeOps, &state, Target);
   ClearCaptured();
-  state.Program = "C:\\app.exe";
-  state.Command = "C:\\app.exe -x";
+  state.program = "C:\\app.exe";
+  state.command = "C:\\app.exe -x";
   PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move 81 -8,-32 1936x1119", "foreground 81"}));
@@ -305,7 +306,7 @@ TEST_F(PlacementTargets, MinimizedWindowIsRestoredThenMovedAfterAPause) {
   PlaceTargetWindows(FakeOps, &state, {0, 0, 640, 480, nullptr, 0});
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{
                                    "restore 91",
-                                   "sleep 500",
+                                   "pause 500",
                                    "move 91 0,0 640x480",
                                    "move 92 32,0 640x480",
                                    "foreground 92",
@@ -319,7 +320,7 @@ TEST_F(PlacementTargets, MinimizedLoneWindowIsRestoredToo) {
   ScanTargetWindows(FakeOps, &state, Target);
   PlaceTargetWindows(FakeOps, &state, Request);
   EXPECT_EQ(fakeDesktop.calls,
-            (std::vector<std::string>{"restore a1", "sleep 500", "move a1 -8,-32 1936x1119",
+            (std::vector<std::string>{"restore a1", "pause 500", "move a1 -8,-32 1936x1119",
                                       "foreground a1"}));
 }
 
@@ -374,8 +375,8 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
 
   // Alone, it is not moved at all, and still brought forward.
   fakeDesktop.windows.resize(1);
-  state.TargetWindow = 0;
-  for (WindowRef& slot : state.CandidateTable) slot = 0;
+  state.targetWindow = 0;
+  for (WindowRef& slot : state.candidateTable) slot = 0;
   fakeDesktop.windows[0].style = Visible;
   fakeDesktop.calls.clear();
   ScanTargetWindows(FakeOps, &state, Target);
@@ -421,10 +422,10 @@ TEST_F(PlacementTargets, PlacedTableKeepsSixteenAndThenTheLatestInItsLastSlot) {
     PlaceResult result = {0, UnmovedNone, 0};
     ASSERT_TRUE(PlaceWindow(FakeOps, &state, 0x201 + i, 7, Request, LoneTraces, &result));
   }
-  for (int i = 0; i < 15; ++i) EXPECT_EQ(state.PlacedTable[i].window, 0x201u + i) << i;
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(state.placedTable[i].window, 0x201u + i) << i;
   // The sixteenth went to the last slot, then the seventeenth.
-  EXPECT_EQ(state.PlacedTable[15].window, 0x211u);
-  EXPECT_EQ(state.PlacedTable[15].x, 7);
+  EXPECT_EQ(state.placedTable[15].window, 0x211u);
+  EXPECT_EQ(state.placedTable[15].x, 7);
 }
 
 // ---- holding the placement ------------------------------------------------------------------
@@ -442,12 +443,12 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   // Nothing moved: nothing to do.
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_TRUE(fakeDesktop.calls.empty());
 
   // The program moves its window home: it is put back at its own cascade place.
   second.box = home;
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"window e2 put back\r\n"}));
 
@@ -463,8 +464,8 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
     second.answers = c.answers;
     fakeDesktop.calls.clear();
     ClearCaptured();
-    HoldPass(FakeHoldOps, Request, program, &state);
-    HoldPass(FakeHoldOps, Request, program, &state);
+    HoldPass(FakeHoldOps, Request, program, &hold);
+    HoldPass(FakeHoldOps, Request, program, &hold);
     EXPECT_TRUE(fakeDesktop.calls.empty()) << c.style;
     EXPECT_EQ(CapturedTraces().size(), c.answers ? 0u : 1u) << c.style;
   }
@@ -473,14 +474,14 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   second.style = Main;
   second.answers = true;
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
   // Its thread drags another window (a palette): the held window is still put back.
   second.moving = 0xe9;
   second.box = home;
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move e2 24,-32 1936x1119"}));
 
   // The user drags the first window: released for good, even once the drag is over and
@@ -489,20 +490,20 @@ TEST_F(PlacementTargets, HoldPutsBackWhatTheProgramMovesAndLeavesTheUsersChoices
   first.box = home;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   first.moving = 0;
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_TRUE(fakeDesktop.calls.empty());
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window e1 is moved by hand, released\r\n"}));
-  EXPECT_TRUE(state.PlacedTable[0].released);  // its mark is taken back with the others
+  EXPECT_TRUE(state.placedTable[0].released);  // its mark is taken back with the others
   EXPECT_EQ(fakeDesktop.unclipped,
             (std::vector<WindowRef>{0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe2, 0xe1}));
 
   // A window that is gone frees its slot.
   second.exists = false;
-  HoldPass(FakeHoldOps, Request, program, &state);
-  EXPECT_EQ(state.PlacedTable[1].window, 0u);
+  HoldPass(FakeHoldOps, Request, program, &hold);
+  EXPECT_EQ(state.placedTable[1].window, 0u);
 }
 
 TEST_F(PlacementTargets, HoldTakesUpTheNextWindowOnlyOnceItsOwnIsGone) {
@@ -525,30 +526,30 @@ TEST_F(PlacementTargets, HoldTakesUpTheNextWindowOnlyOnceItsOwnIsGone) {
   fakeDesktop.windows.back().mark = 8000;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_TRUE(CapturedTraces().empty());
   fakeDesktop.windows[0].exists = false;
   fakeDesktop.calls.clear();
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program, &state);
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_TRUE(fakeDesktop.calls.empty());
-  EXPECT_EQ(state.TargetWindow, 0xf1u);
+  EXPECT_EQ(hold.placed, 0u);
   EXPECT_EQ(CapturedTraces(),
             (std::vector<std::string>{"window f4 is the new target\r\n",
                                       "window f4 is not responding, left alone\r\n"}));
   // Answering again, it is placed at the next pass.
   fakeDesktop.windows[3].answers = true;
   ClearCaptured();
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_EQ(fakeDesktop.calls,
             (std::vector<std::string>{"move f4 -8,-32 1936x1119", "foreground f4"}));
-  EXPECT_EQ(state.TargetWindow, 0xf4u);
+  EXPECT_EQ(hold.placed, 0xf4u);
   EXPECT_EQ(CapturedTraces(), (std::vector<std::string>{"move f4 didn't fail\r\n"}));
   // Now held like the first: moved away, put back; nothing else changes.
   fakeDesktop.windows[3].box = Box(250, 250, 800, 600);
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_EQ(fakeDesktop.calls, (std::vector<std::string>{"move f4 -8,-32 1936x1119"}));
 }
 
@@ -597,15 +598,15 @@ TEST_F(PlacementTargets, HoldReadsTheMarksItMeets) {
   // run's ends the hold.
   for (uint32_t mark : {Self, 0u, 8000u}) {
     fakeDesktop.windows[0].mark = mark;
-    EXPECT_EQ(HoldPass(FakeHoldOps, Request, program, &state), mark == Self) << mark;
+    EXPECT_EQ(HoldPass(FakeHoldOps, Request, program, &hold), mark == Self) << mark;
   }
   // Once it is gone, a new main window: taken unless another living run or the user has it.
   fakeDesktop.windows[0].exists = false;
   Add(0x82, Target, Box(0, 0, 2000, 1200), Main);
   for (uint32_t mark : {8000u, Self | ReleasedMark, 0u}) {
     fakeDesktop.windows[1].mark = mark;
-    HoldPass(FakeHoldOps, Request, program, &state);
-    EXPECT_EQ(state.TargetWindow, mark == 0 ? 0x82u : 0x81u) << mark;
+    HoldPass(FakeHoldOps, Request, program, &hold);
+    EXPECT_EQ(hold.placed, mark == 0 ? 0x82u : 0u) << mark;
   }
 }
 
@@ -684,13 +685,13 @@ TEST_F(PlacementTargets, HoldTakesOnlyANormalMainWindowOfTheCommandOnceItsOwnIsH
   program.processes[program.count++] = {900, 1, 0, HandleOf(900), false, true};
   Add(0x58, 900, Box(0, 0, 2400, 1300), Main);
   fakeDesktop.calls.clear();
-  HoldPass(FakeHoldOps, Request, program, &state);
+  HoldPass(FakeHoldOps, Request, program, &hold);
   EXPECT_TRUE(fakeDesktop.calls.empty());
-  EXPECT_EQ(state.TargetWindow, 0x51u);
+  EXPECT_EQ(hold.placed, 0u);
   fakeDesktop.windows[0].style = Main & ~Visible;
   fakeDesktop.windows[1].box = Box(0, 0, 200, 100);  // whatever its size
-  HoldPass(FakeHoldOps, Request, program, &state);
-  EXPECT_EQ(state.TargetWindow, 0x52u);
+  HoldPass(FakeHoldOps, Request, program, &hold);
+  EXPECT_EQ(hold.placed, 0x52u);
 }
 
 TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
@@ -707,7 +708,6 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   held.holdSeconds = 2;
   ClearCaptured();
   EXPECT_TRUE(HoldPlacement(FakeHoldOps, held, &program, &state));
-  EXPECT_EQ(state.TargetWindow, 0x62u);
   EXPECT_EQ(fakeDesktop.windows[1].box.left, -8);
   EXPECT_EQ(program.count, 1u);
   EXPECT_EQ(program.processes[0].id, Copy);
@@ -721,7 +721,7 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   Add(0x63, Late, Box(0, 0, 1940, 1200), Main);
   fakeDesktop.windows[1].exists = false;
   HoldPlacement(FakeHoldOps, held, &program, &state);
-  EXPECT_EQ(state.TargetWindow, 0x63u);
+  EXPECT_EQ(fakeDesktop.windows.back().box.left, -8);
 
   // With no copy left, the hold ends with the program.
   fakeDesktop.exitsAt = fakeDesktop.tick;
@@ -754,13 +754,13 @@ TEST_F(PlacementTargets, AnInstanceAnswersTheStartOnlyWithANewMainWindowOrOneBro
   fakeDesktop.foreground = 0x71;
   EXPECT_FALSE(ScanForeground(FakeOps, &state, Target, shown));
   EXPECT_TRUE(ScanForeground(FakeOps, &state, Other, shown));
-  EXPECT_EQ(state.TargetWindow, 0x71u);
+  EXPECT_EQ(state.targetWindow, 0x71u);
   // A new main window is.
   state = WindowState();
   Add(0x76, Other, Box(0, 0, 300, 200), Main);
   EXPECT_TRUE(ScanNewWindows(FakeOps, &state, Other, shown));
-  EXPECT_EQ(state.TargetWindow, 0x76u);
-  EXPECT_EQ(state.CandidateTable[1], 0u);
+  EXPECT_EQ(state.targetWindow, 0x76u);
+  EXPECT_EQ(state.candidateTable[1], 0u);
 }
 
 }  // namespace

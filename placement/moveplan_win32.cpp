@@ -1,9 +1,11 @@
-// The fill plan of a window as it is now, from the desk's monitors and the
-// window's own frame. Built into the program and into the companion library,
-// which fills a started program's window before it is shown.
+// Where a window goes, built into the program and into the companion library
+// alike: the run, its hold and the follower of a hand-over plan their moves
+// with it, and the library gives a started program's first window the same
+// plan before it is shown. Small and free of the C++ runtime, for the
+// library's sake.
 #include <windows.h>
 
-#include "placement/fill.h"
+#include "placement/move.h"
 
 namespace {
 
@@ -37,18 +39,22 @@ int ReadMonitors(MonitorList* list) {
   return list->count;
 }
 
-// The frame in screen coordinates, physical pixels (the program is aware of
-// every monitor's scale).
-bool PlanWindowFill(WindowRef ref, const PlacementRequest& request, FillPlan* plan,
-                    WindowBox* outer) {
+bool PlanMove(WindowRef ref, const WindowBox& box, int32_t fill, int32_t fillMonitor,
+              MovePlan* plan) {
+  if (fill == FillNone) {
+    plan->window = box;
+    plan->clip = false;
+    return true;
+  }
+  // The frame in screen coordinates, physical pixels (the program is aware of
+  // every monitor's scale).
   HWND window = reinterpret_cast<HWND>(ref);
   MonitorList list;
   ReadMonitors(&list);
-  const int index = request.fillMonitor > 0 ? request.fillMonitor - 1 : MonitorOf(window, list);
+  const int index = fillMonitor > 0 ? fillMonitor - 1 : MonitorOf(window, list);
   RECT windowRect, client;
   if (!GetWindowRect(window, &windowRect) || !GetClientRect(window, &client)) return false;
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-  *outer = AsBox(windowRect);
-  return PlanFill(*outer, AsBox(client), list.boxes, list.count, index,
-                  request.fill == FillWorkArea, plan);
+  return PlanFill(AsBox(windowRect), AsBox(client), list.boxes, list.count, index,
+                  fill == FillWorkArea, plan);
 }
