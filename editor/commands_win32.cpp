@@ -12,7 +12,7 @@
 // Ok: the editor closes once the shortcut is saved, and stays open after a
 // refusal or failure.
 static void OkCommand(HWND window) {
-  if (!WriteShortcut(window)) DestroyWindow(window);
+  if (WriteShortcut(window)) DestroyWindow(window);
 }
 
 static const char LinkFilter[] = "Links\0*.lnk\0All Files\0*.*\0";

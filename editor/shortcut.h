@@ -3,6 +3,6 @@
 #include <windows.h>
 
 // Ok: plans the shortcut from Input and Output, then creates or updates it
-// and records both texts in their lists. TRUE when the editor window is to
-// stay open (after any refusal or failure), FALSE once the shortcut is saved.
+// and records both texts in their lists. TRUE once the shortcut is saved;
+// FALSE after a refusal or a failure, which keeps the editor open.
 BOOL WriteShortcut(HWND window);

@@ -147,14 +147,14 @@ BOOL WriteShortcut(HWND window) {
                               reinterpret_cast<void**>(&object.link))) ||
       !object.link) {
     TraceLine("CoCreateInstance(CLSID_ShellLink failed\r\n");
-    return TRUE;
+    return FALSE;
   }
   if (FAILED(
           object.link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&object.file))) ||
       !object.file) {
     TraceLine("QueryInterface(IID_IPersistFile failed\r\n");
     object.link->Release();
-    return TRUE;
+    return FALSE;
   }
   // Everything is decided before anything is written; after a refusal or a
   // failure the editor stays open with the texts as typed.
@@ -165,5 +165,5 @@ BOOL WriteShortcut(HWND window) {
   bool saved = plan.kind != PlanRefused && CarryOut(window, object, plan);
   object.file->Release();
   object.link->Release();
-  return saved ? FALSE : TRUE;
+  return saved ? TRUE : FALSE;
 }

@@ -24,7 +24,7 @@ enum : DWORD { IdlePollMs = 10 };       // between two looks at a starting progr
 
 // What the run needs of a process it started, which goes in the run's job
 // (an older system may refuse a second job: the parent links stand in).
-void Follow(HANDLE process, StartedProcess* started) {
+void NoteStarted(HANDLE process, StartedProcess* started) {
   if (!AssignProcessToJobObject(reinterpret_cast<HANDLE>(started->job), process))
     TraceLine("the program runs outside its job\r\n");
   ProcessRef ref = reinterpret_cast<ProcessRef>(process);
@@ -61,7 +61,7 @@ bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) 
     started->error = GetLastError();
     return false;
   }
-  Follow(info.hProcess, started);
+  NoteStarted(info.hProcess, started);
   FollowHandOver(&started->follower, request, started->job, started->id, false);
   return true;
 }
@@ -100,7 +100,7 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
     return (started->error == ERROR_BAD_EXE_FORMAT || started->error == ErrorElevationRequired) &&
            OpenThroughShell(request, started);
   }
-  Follow(info.hProcess, started);
+  NoteStarted(info.hProcess, started);
   ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, &started->placing);
   FollowHandOver(&started->follower, request, started->job, info.dwProcessId,
                  started->placing.placed != 0);

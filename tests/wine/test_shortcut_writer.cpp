@@ -63,7 +63,7 @@ class ShortcutWriter : public ::testing::Test {
   BOOL Write(std::vector<SeenBox>& boxes) {
     DialogWatcher watcher;
     watcher.Start();
-    BOOL keepOpen = WriteShortcut(window);
+    BOOL keepOpen = !WriteShortcut(window);
     Sleep(200);  // a box posted late would still be seen
     boxes = watcher.Finish();
     return keepOpen;
@@ -248,7 +248,7 @@ TEST(ShortcutWriterChild, DISABLED_WithoutComOnTheThread) {
   ASSERT_NE(window, nullptr);
   CreateWindowExA(0, "EDIT", "1,2,3,4 C:\\windows\\notepad.exe", WS_CHILD, 0, 0, 10, 10, window,
                   reinterpret_cast<HMENU>(1002), GetModuleHandleA(nullptr), nullptr);
-  EXPECT_TRUE(WriteShortcut(window));  // a failure keeps the editor open
+  EXPECT_FALSE(WriteShortcut(window));  // a failure keeps the editor open
   DestroyWindow(window);
 }
 
