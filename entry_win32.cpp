@@ -1,3 +1,4 @@
+// The program's entry: which of its three jobs a command line asks for.
 #include <windows.h>
 
 #include "editor/editor.h"

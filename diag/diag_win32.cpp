@@ -1,3 +1,5 @@
+// Message boxes and trace lines on the system. A trace line is only written
+// while something listens, as writing one costs even when nobody reads it.
 #include <windows.h>
 
 #include <cstdarg>

@@ -1,3 +1,5 @@
+// Counting and cutting text in the program's code page, never inside a
+// character.
 #include "diag/text.h"
 
 #include <cstring>

@@ -1,3 +1,5 @@
+// Which file the companion library is loaded from: beside the program,
+// never found through the system's search path.
 #include "helper/library_load.h"
 
 #include <cstring>

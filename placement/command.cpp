@@ -1,3 +1,5 @@
+// Reading the placement command line: four numbers (or "fill") and the
+// command. Every refusal says which part was wrong, so the message can too.
 #include "placement/command.h"
 
 #include <cstring>

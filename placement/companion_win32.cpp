@@ -1,3 +1,5 @@
+// Loading the companion library from the program's own folder only, never
+// from wherever the system's search would find a file of that name.
 #include <windows.h>
 
 #include "helper/library_load.h"

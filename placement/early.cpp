@@ -1,3 +1,5 @@
+// The plain half of placing before the show: the objects' names and the
+// block's rectangle, shared by the run, the library and the hook host.
 #include "placement/early.h"
 
 #include "diag/format.h"

@@ -1,3 +1,6 @@
+// The run's calls into the library for placing before the show. The work is
+// the library's, so that the program stays within its size and the 32-bit
+// host can do the same for a 32-bit program.
 #include <windows.h>
 
 #include "placement/companion.h"

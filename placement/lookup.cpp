@@ -1,3 +1,5 @@
+// Finding the program's processes: first among the owners of visible
+// windows, which are few, then in the whole process list only when needed.
 #include "placement/lookup.h"
 
 #include <cstring>

@@ -1,3 +1,5 @@
+// The lookup's operations on the system: process lists, paths, start times,
+// sessions and command lines, each read from the process itself.
 #include <windows.h>
 
 #include <tlhelp32.h>

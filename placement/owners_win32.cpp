@@ -1,3 +1,5 @@
+// The owners of top-level windows, read a thread at a time where the desktop
+// is crowded: one question per thread instead of one per window.
 #include <windows.h>
 
 #include <tlhelp32.h>

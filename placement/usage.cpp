@@ -1,3 +1,5 @@
+// The answer to "/?" and "--version": how to use the program, and which
+// version it is.
 #include "placement/usage.h"
 
 #include <cstddef>
