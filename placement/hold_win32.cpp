@@ -60,8 +60,16 @@ void ReleaseClipWithin(WindowRef window) {
   CallWithin(AnswerTimeoutMs, ReleaseClipNow, &window, sizeof window);
 }
 
-const HoldOps SystemHoldOps = {&SystemWindowOps, MovingWindow, WaitForExit,      TickCount, Find,
-                               HasExited,        Close,        ReleaseClipWithin};
+const HoldOps SystemHoldOps = {
+    .windows = &SystemWindowOps,
+    .movingWindow = MovingWindow,
+    .waitForExit = WaitForExit,
+    .tickCount = TickCount,
+    .findProgram = Find,
+    .hasExited = HasExited,
+    .closeHandle = Close,
+    .releaseClip = ReleaseClipWithin,
+};
 
 }  // namespace
 

@@ -189,9 +189,19 @@ bool CommandLine(ProcessRef process, uint32_t processId, char* line, uint32_t si
 }  // namespace
 
 const ProcessLookupOps SystemLookupOps = {
-    VisibleWindowOwners, ListProcesses, OpenForLookup,   ProcessImagePath,
-    ProcessFacts,        SamePath,      CloseRef,        LastError,
-    OwnProcessId,        ListParents,   PlacedForOwners, CommandLine};
+    .visibleWindowOwners = VisibleWindowOwners,
+    .listProcesses = ListProcesses,
+    .openProcess = OpenForLookup,
+    .imagePath = ProcessImagePath,
+    .processFacts = ProcessFacts,
+    .samePath = SamePath,
+    .closeHandle = CloseRef,
+    .lastError = LastError,
+    .ownProcessId = OwnProcessId,
+    .listParents = ListParents,
+    .placedForOwners = PlacedForOwners,
+    .commandLine = CommandLine,
+};
 
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size) {
   wchar_t wide[WidePathSize];

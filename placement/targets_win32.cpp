@@ -110,10 +110,23 @@ WindowRef Foreground() { return reinterpret_cast<WindowRef>(GetForegroundWindow(
 
 }  // namespace
 
-const WindowOps SystemWindowOps = {EnumAllWindows, OwnerProcess, ReadWindowBox, ReadWindowStyles,
-                                   ShowRestored,   Pause,        MoveTo,        BringForward,
-                                   Answers,        LastError,    HasOwner,      PlacedBy,
-                                   MarkPlaced,     OwnProcessId, Foreground};
+const WindowOps SystemWindowOps = {
+    .enumWindows = EnumAllWindows,
+    .ownerProcess = OwnerProcess,
+    .windowBox = ReadWindowBox,
+    .windowStyles = ReadWindowStyles,
+    .showRestored = ShowRestored,
+    .pause = Pause,
+    .moveWindow = MoveTo,
+    .setForeground = BringForward,
+    .answers = Answers,
+    .lastError = LastError,
+    .hasOwner = HasOwner,
+    .placedBy = PlacedBy,
+    .markPlaced = MarkPlaced,
+    .ownProcessId = OwnProcessId,
+    .foregroundWindow = Foreground,
+};
 
 bool ScanTargetWindows(WindowState* state, uint32_t processId) {
   return ScanTargetWindows(SystemWindowOps, state, processId);
