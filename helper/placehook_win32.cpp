@@ -15,8 +15,6 @@
 #include "placement/early.h"
 #include "placement/move.h"
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 LONG libraryFrames;
 
 namespace {
@@ -35,8 +33,6 @@ HWND placing;              // the window being placed
 WNDPROC programProcedure;  // its procedure before the subclass
 bool wide;                 // a Unicode window: its procedure is set and called wide
 EarlyBlock request;
-
-HMODULE Self() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 void Pin() {
   HMODULE pinned;
@@ -152,12 +148,10 @@ LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   return result;
 }
 
-extern "C" LRESULT CALLBACK PlaceHook(int code, WPARAM wParam, LPARAM lParam);
-
 void HookThread(DWORD thread) {
   const LONG slot = InterlockedIncrement(&hookCount) - 1;
   if (slot < HookSlots)
-    hooks[slot] = SetWindowsHookExA(WH_CBT, PlaceHook, Self(), thread);
+    hooks[slot] = SetWindowsHookExA(WH_CBT, PlaceHook, ThisLibrary(), thread);
   else
     InterlockedDecrement(&hookCount);
 }
@@ -215,14 +209,14 @@ extern "C" DWORD WINAPI LeaveIfDone(void*) {
     Pin();
     return 0;
   }
-  FreeLibraryAndExitThread(Self(), 0);
+  FreeLibraryAndExitThread(ThisLibrary(), 0);
 }
 
 // The library's entry, without the C runtime's start-up: it has no static
 // constructors. In the started program (the one its block names) it hooks
 // every other thread, those started later too.
 extern "C" BOOL WINAPI LibraryEntry(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH && UseBlock(nullptr, Self())) {
+  if (reason == DLL_PROCESS_ATTACH && UseBlock(nullptr, ThisLibrary())) {
     InterlockedExchange(&looking, 1);
     HookOtherThreads();
   }

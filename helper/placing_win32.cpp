@@ -11,13 +11,7 @@
 #include "helper/in_program.h"
 #include "placement/early.h"
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-extern "C" LRESULT CALLBACK PlaceHook(int code, WPARAM wParam, LPARAM lParam);
-extern "C" DWORD WINAPI LeaveIfDone(void*);
-
 namespace {
-
-HMODULE Self() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 HANDLE Named(EarlyObject kind, uint32_t processId) {
   char name[EarlyNameSize];
@@ -41,7 +35,7 @@ EarlyBlock* OpenBlock(DWORD processId) {
 // same address in every process of one bitness.
 void LoadEarly(DWORD threadId, EarlyBlock* block) {
   char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(Self(), path, MAX_PATH);
+  const DWORD length = GetModuleFileNameA(ThisLibrary(), path, MAX_PATH);
   HANDLE thread = OpenThread(THREAD_SET_CONTEXT | THREAD_QUERY_INFORMATION, FALSE, threadId);
   HANDLE process = thread ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE,
                                         GetProcessIdOfThread(thread))
@@ -93,7 +87,7 @@ extern "C" HHOOK WINAPI HookPlacing(DWORD thread) {
     LoadEarly(thread, block);
     UnmapViewOfFile(block);
   }
-  return SetWindowsHookExA(WH_CBT, PlaceHook, Self(), thread);
+  return SetWindowsHookExA(WH_CBT, PlaceHook, ThisLibrary(), thread);
 }
 
 // Once the hooks are removed: the placed window is asked to give up its
@@ -117,7 +111,7 @@ extern "C" void WINAPI LeaveProgram(DWORD processId) {
     SendMessageTimeoutA(window, RegisterWindowMessageA(PLACE_RELEASE_MESSAGE), 0, 0,
                         SMTO_ABORTIFHUNG, 1000, &answer);
   char own[MAX_PATH];
-  if (!GetModuleFileNameA(Self(), own, sizeof own)) return;
+  if (!GetModuleFileNameA(ThisLibrary(), own, sizeof own)) return;
   HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
                                    PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
                                FALSE, processId);
@@ -127,7 +121,7 @@ extern "C" void WINAPI LeaveProgram(DWORD processId) {
   HMODULE left = LoadedIn(process, processId, block != nullptr, named, own);
   auto leave = reinterpret_cast<LPTHREAD_START_ROUTINE>(
       reinterpret_cast<uintptr_t>(left) +
-      (reinterpret_cast<uintptr_t>(&LeaveIfDone) - reinterpret_cast<uintptr_t>(Self())));
+      (reinterpret_cast<uintptr_t>(&LeaveIfDone) - reinterpret_cast<uintptr_t>(ThisLibrary())));
   HANDLE thread =
       left ? CreateRemoteThread(process, nullptr, 0, leave, nullptr, 0, nullptr) : nullptr;
   if (thread) {
@@ -137,11 +131,10 @@ extern "C" void WINAPI LeaveProgram(DWORD processId) {
   CloseHandle(process);
 }
 
-// tavrisolhook32.exe beside the library, given arguments; its process, or null.
 HANDLE StartHookHost(const char* arguments) {
   StayInProcess();
   char path[MAX_PATH + 32];
-  DWORD length = GetModuleFileNameA(Self(), path, MAX_PATH);
+  DWORD length = GetModuleFileNameA(ThisLibrary(), path, MAX_PATH);
   char* name = path + length;
   while (name > path && name[-1] != '\\') --name;
   if (length == 0 || length >= MAX_PATH) return nullptr;
@@ -161,21 +154,27 @@ HANDLE StartHookHost(const char* arguments) {
 
 namespace {
 
+// Writes what the host started before the program is to know into the
+// start block, and wakes it.
+void TellHost(const EarlyPlacing& placing, const EarlyStart& told) {
+  if (auto* start = static_cast<EarlyStart*>(
+          placing.start
+              ? MapViewOfFile(reinterpret_cast<HANDLE>(placing.start), FILE_MAP_WRITE, 0, 0, 0)
+              : nullptr)) {
+    *start = told;
+    UnmapViewOfFile(start);
+  }
+  if (placing.go) SetEvent(reinterpret_cast<HANDLE>(placing.go));
+}
+
 // The host sets the hook for a 32-bit program; true once it has. Started
-// before the program where its path told its bitness, it is told the ids now.
+// before the program, it is told the ids now; started only now, it is given them.
 bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
   char arguments[48];
   wsprintfA(arguments, "%u,%u", processId, threadId);
   HANDLE hooked = Named(EarlyHookedName, processId);
   placing->release = reinterpret_cast<uintptr_t>(Named(EarlyReleaseName, processId));
-  if (auto* start = static_cast<EarlyStart*>(
-          placing->start
-              ? MapViewOfFile(reinterpret_cast<HANDLE>(placing->start), FILE_MAP_WRITE, 0, 0, 0)
-              : nullptr)) {
-    *start = {processId, threadId, 0};
-    UnmapViewOfFile(start);
-    SetEvent(reinterpret_cast<HANDLE>(placing->go));
-  }
+  TellHost(*placing, {processId, threadId, 0});
   if (!placing->host) placing->host = reinterpret_cast<uintptr_t>(StartHookHost(arguments));
   HANDLE waits[2] = {hooked, reinterpret_cast<HANDLE>(placing->host)};
   bool set = placing->host && WaitForMultipleObjects(2, waits, FALSE, 5000) == WAIT_OBJECT_0;
@@ -237,15 +236,8 @@ extern "C" BOOL WINAPI ResumePlacing(HANDLE thread, EarlyPlacing* placing) {
   StayInProcess();
   const BOOL resumed = thread && ResumeThread(thread) != ~DWORD{0};
   // A program that could not be resumed is ended by the run: no watch either.
-  if (auto* start = static_cast<EarlyStart*>(
-          placing->start
-              ? MapViewOfFile(reinterpret_cast<HANDLE>(placing->start), FILE_MAP_WRITE, 0, 0, 0)
-              : nullptr)) {
-    start->resumed = 1;
-    UnmapViewOfFile(start);
-  }
   // A host that waits for a program it does not hook now ends.
-  if (placing->go) SetEvent(reinterpret_cast<HANDLE>(placing->go));
+  TellHost(*placing, {placing->processId, 0, 1});
   if (!placing->placed) FinishPlacing(placing, nullptr, 0, 0);
   return resumed;
 }

@@ -10,10 +10,6 @@
 #include "helper/size_hook.h"
 #include "placement/move.h"
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-extern "C" void WINAPI LeaveProgram(DWORD processId);
-HANDLE StartHookHost(const char* arguments);
-
 extern "C" LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
   LibraryFrame frame;
   auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
@@ -51,8 +47,7 @@ extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int heig
     return code == 0;
   }
 #endif
-  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, SizeHook,
-                                 reinterpret_cast<HMODULE>(&__ImageBase), thread);
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, SizeHook, ThisLibrary(), thread);
   if (!hook) return FALSE;
   SetPropA(window, SIZE_HOOK_PROPERTY,
            reinterpret_cast<HANDLE>(static_cast<uintptr_t>(PackHookSize(width, height))));
