@@ -152,6 +152,8 @@ extern "C" BOOL WINAPI AwaitPlacing(EarlyPlacing* placing, HANDLE process, DWORD
     // A program that cannot wait for input (a console program) is never ready by that.
     if (!readySince && WaitForInputIdle(waits[1], 0) == 0) readySince = now;
   }
+  // The windows it makes right after its first are there once it waits for input again.
+  if (placed) WaitForInputIdle(process, settleMs);
   return placed;
 }
 

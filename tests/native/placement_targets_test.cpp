@@ -671,6 +671,25 @@ TEST(PlacementMainWindow, EarlyBlockOfAStart) {
   EXPECT_EQ(block.fillMonitor, 2);
 }
 
+// Only a window that sees the screen scaled gets the rectangle in its own view: x=1920 on a 150 %
+// monitor stays 1920 for a window aware of each monitor.
+TEST(PlacementMainWindow, EarlyRectangleInTheWindowsOwnView) {
+  struct Row {
+    int awareness, windowDpi, screenDpi;
+    WindowBox seen;
+  } rows[] = {{2, 144, 96, {1920, 90, 2520, -15}},  {0, 96, 144, {1280, 60, 1680, -10}},
+              {1, 96, 120, {1536, 72, 2016, -12}},  {0, 96, 96, {1920, 90, 2520, -15}},
+              {-1, 96, 144, {1920, 90, 2520, -15}}, {0, 0, 144, {1920, 90, 2520, -15}}};
+  for (const Row& row : rows) {
+    const WindowBox box =
+        OwnViewBox({1920, 90, 2520, -15}, row.awareness, row.windowDpi, row.screenDpi);
+    EXPECT_EQ(box.left, row.seen.left) << row.awareness << " " << row.windowDpi;
+    EXPECT_EQ(box.top, row.seen.top) << row.awareness << " " << row.windowDpi;
+    EXPECT_EQ(box.right, row.seen.right) << row.awareness << " " << row.windowDpi;
+    EXPECT_EQ(box.bottom, row.seen.bottom) << row.awareness << " " << row.windowDpi;
+  }
+}
+
 TEST_F(PlacementTargets, HoldTakesOnlyANormalMainWindowOfTheCommandOnceItsOwnIsHidden) {
   Add(0x51, Target, Box(0, 0, 400, 300), Main);
   ScanTargetWindows(FakeOps, &state, Target);
