@@ -39,6 +39,13 @@
 //                                  destructor kills every tracked process and every process
 //                                  running a tracked path, then deletes the copies and tracked
 //                                  files, also when an assertion ended the test early.
+//
+// Wine's call trace
+//   RelayInclude(functions)        while it lives, the trace (WINEDEBUG=+relay) names only these
+//                                  functions (Wine's "RelayInclude": "name;dll.name;...").
+//   RunTraced(exe, args, file, ms) runs a program with WINEDEBUG=+relay, the trace of it and of
+//                                  every process it starts going to file; its exit code, or
+//                                  STILL_ACTIVE when it still ran at the deadline.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -162,5 +169,21 @@ class ProcessGuard {
   std::vector<std::string> files_;
   std::vector<std::string> dirs_;
 };
+
+// ---- Wine's call trace ---------------------------------------------------------------------
+
+class RelayInclude {
+ public:
+  explicit RelayInclude(const std::string& functions);
+  RelayInclude(const RelayInclude&) = delete;
+  RelayInclude& operator=(const RelayInclude&) = delete;
+  ~RelayInclude();
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+DWORD RunTraced(const std::string& exe, const std::string& args, const std::string& traceFile,
+                DWORD timeoutMs);
 
 }  // namespace harness
