@@ -35,7 +35,8 @@
 //   WaitUntil(pred, ms)            polls a condition every 50 ms.
 //   ProcessGuard                   owns everything a test started: Track(pid), TrackPath(exe),
 //                                  TrackFile(path), CopyToTemp / CopyFixture (a copy under a new
-//                                  name, folders included, in a fresh temporary folder). Its
+//                                  name, folders included, in a fresh temporary folder),
+//                                  CopyBeside (a library of the build directory beside a copy). Its
 //                                  destructor kills every tracked process and every process
 //                                  running a tracked path, then deletes the copies and tracked
 //                                  files, also when an assertion ended the test early.
@@ -161,6 +162,8 @@ class ProcessGuard {
   std::string CopyToTemp(const std::string& src, const std::string& newName);
   // The same for a fixture of the build directory, e.g. CopyFixture("target.exe", "three.exe").
   std::string CopyFixture(const std::string& fixture, const std::string& newName);
+  // Puts a file of the build directory (a library a fixture imports) beside such a copy, tracked.
+  bool CopyBeside(const std::string& copy, const std::string& buildFile);
   void CleanUp();  // kills, then deletes the copies; the guard can be used again
 
  private:
