@@ -42,7 +42,6 @@ static bool IsEditorWindow(HWND window) {
 // picker disarms and the editor finds out when it asks.
 extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
   LibraryFrame frame;
-  StayInProcess();  // the picker's hook may still be called here
   if (code >= 0 && IsButtonDown(wParam) && waitingForPick) {
     auto* mouse = reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam);
     if (!IsEditorWindow(mouse->hwnd) && InterlockedExchange(&waitingForPick, 0)) {
@@ -78,7 +77,6 @@ static void FetchPick(char* buffer) {
 // argument is either the editor window (its hook failed: stay disarmed) or
 // the editor's fetch buffer, which is never a window of the calling process.
 extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
-  StayInProcess();
   if (hook) {
     notifyWindow = static_cast<HWND>(windowOrBuffer);
     editorProcess = GetCurrentProcessId();

@@ -1,61 +1,57 @@
 // The library's part inside a started program, which places the program's
-// first main window before it is shown. The run loads the library into the
-// suspended program and hooks its main thread; here the library hooks the
-// program's other threads too, subclasses the first main window made by any
-// of them, and gives it the rectangle of the run's block at every move or
-// size until it is first shown. Then the subclass goes and the run is told.
-// The library leaves the program (LeaveIfDone, started by the run in the
-// program) only when none of its code can run there again; otherwise it
-// stays loaded for the life of the program.
+// first main window before it is shown. The run hooks the program's window
+// events in context; the system loads the library into the program for them
+// and calls PlaceEvent in the thread that has just made a window, before it
+// shows. The first main window is subclassed there, given the rectangle of
+// the run's block at every move or size until it is first shown, then the
+// subclass goes and the run is told.
+//
+// Leaving is the system's: once the run removes its hook, the system takes
+// the library out of the program again. While a window of the program still
+// runs through the subclass, the library holds a reference of its own, taken
+// from within; a thread of its own drops it once no frame of the library is
+// left on a stack. Where the subclass cannot go (the program subclassed the
+// window after it), the library stays, pinned and idle.
 #include <windows.h>
-
-#include <tlhelp32.h>
 
 #include "helper/in_program.h"
 #include "placement/early.h"
 #include "placement/move.h"
 
 LONG libraryFrames;
+HANDLE framesDone;
 
 namespace {
 
-enum { HookSlots = 32 };  // threads hooked from within; more are left to the run's later placing
-
-// This process's share. looking and the hooks are taken with interlocked
-// calls (any thread of the program may make the window); the rest is written
-// by the thread that took the window, before and after the run let go.
-LONG looking;            // 1 in the started program until its first main window is taken
-LONG stays;              // 1 where the library must never leave from within
-LONG finished;           // 1 once the run has let go: the subclass goes at its next message
-HHOOK hooks[HookSlots];  // CBT hooks set here on the program's threads
-LONG hookCount;
+// This process's share. looking is taken with an interlocked call (any
+// thread may make the window); the rest is written by the thread that took
+// the window.
+LONG looking = 1;          // until the first main window is taken
+LONG stays;                // 1 where the library must never leave from within
 HWND placing;              // the window being placed
 WNDPROC programProcedure;  // its procedure before the subclass
 bool wide;                 // a Unicode window: its procedure is set and called wide
-EarlyBlock request;
+EarlyBlock request;        // the run's request, as the window was taken
+EarlyBlock* block;         // the run's block, mapped while the window is placed
 
 void Pin() {
   HMODULE pinned;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                      reinterpret_cast<LPCSTR>(&Pin), &pinned);
+  InterlockedExchange(&stays, 1);
 }
 
-// The block of this process, read into request and written back with what
-// was given (window, library); false when there is none.
-bool UseBlock(HWND window, HMODULE library) {
+// The block of this process, mapped, with the window written in; null when
+// the run left none.
+EarlyBlock* TakeBlock(HWND window) {
   char name[EarlyNameSize];
   EarlyObjectName(EarlyBlockName, GetCurrentProcessId(), name, sizeof name);
   HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
-  if (!mapping) return false;
-  auto* block = static_cast<EarlyBlock*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
-  if (block) {
-    request = *block;
-    if (window) block->window = reinterpret_cast<uintptr_t>(window);
-    if (library) block->library = reinterpret_cast<uintptr_t>(library);
-    UnmapViewOfFile(block);
-  }
-  CloseHandle(mapping);
-  return block != nullptr;
+  if (!mapping) return nullptr;
+  auto* view = static_cast<EarlyBlock*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+  CloseHandle(mapping);  // the view keeps the block
+  if (view) view->window = reinterpret_cast<uintptr_t>(window);
+  return view;
 }
 
 template <typename Procedure>
@@ -64,23 +60,22 @@ Procedure User32(const char* name) {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
 }
 
-// The block's rectangle in the window's own coordinates: a window that is
-// not aware of the screen's scale (or only of the system's) sees the screen
-// at its own dots per inch. The system's conversion of a point takes only
-// points within the window. Systems before 10 have no such windows.
-void OwnView(HWND window, WindowBox* box) {
-  using Awareness = HANDLE(WINAPI*)(HANDLE);
-  auto aware = User32<Awareness>("SetThreadDpiAwarenessContext");
+// The rectangle in the window's own view. The screen's scale is read as a
+// thread aware of each monitor's sees it. Systems before 10 have no windows
+// with a view of their own.
+WindowBox OwnView(HWND window, const WindowBox& box) {
+  using Context = HANDLE;
+  auto aware = User32<Context(WINAPI*)(Context)>("SetThreadDpiAwarenessContext");
+  auto windowContext = User32<Context(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
+  auto awareness = User32<int(WINAPI*)(Context)>("GetAwarenessFromDpiAwarenessContext");
   auto windowDpi = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
   auto systemDpi = User32<UINT(WINAPI*)()>("GetDpiForSystem");
-  if (!aware || !windowDpi || !systemDpi) return;
-  HANDLE own = aware(reinterpret_cast<HANDLE>(-3));  // per monitor: the screen's own scale
+  if (!aware || !windowContext || !awareness || !windowDpi || !systemDpi) return box;
+  Context own = aware(reinterpret_cast<Context>(-3));  // per monitor: the screen's own scale
   const int screen = static_cast<int>(systemDpi());
   aware(own);
-  const int seen = static_cast<int>(windowDpi(window));
-  if (screen <= 0 || seen <= 0 || screen == seen) return;
-  *box = {MulDiv(box->left, seen, screen), MulDiv(box->top, seen, screen),
-          MulDiv(box->right, seen, screen), MulDiv(box->bottom, seen, screen)};
+  return OwnViewBox(box, awareness(windowContext(window)), static_cast<int>(windowDpi(window)),
+                    screen);
 }
 
 // Gives the move the block's place, with the run's own plan, past the
@@ -93,8 +88,7 @@ void GivePlannedPlace(HWND window, WINDOWPOS* position) {
   if (!PlanMove(reinterpret_cast<WindowRef>(window), asked, request.fill, request.fillMonitor,
                 &plan))
     return;
-  WindowBox& box = plan.window;
-  if (request.fill == FillNone) OwnView(window, &box);
+  const WindowBox box = request.fill == FillNone ? OwnView(window, plan.window) : plan.window;
   position->x = box.left;
   position->y = box.top;
   position->cx = box.right - box.left;
@@ -102,22 +96,37 @@ void GivePlannedPlace(HWND window, WINDOWPOS* position) {
   position->flags &= ~(SWP_NOMOVE | SWP_NOSIZE);
 }
 
+// Drops the library's own reference once no frame of it is left on a stack:
+// the frame that started this thread, and any the program's own loops hold.
+// Where that never comes about, it stays, pinned.
+DWORD WINAPI Leave(void*) {
+  for (DWORD waited = 0; waited < 60000; waited += 50) {
+    if (libraryFrames == 0) {
+      Sleep(50);  // the last frame's own few instructions after its count
+      if (libraryFrames == 0) FreeLibraryAndExitThread(ThisLibrary(), 0);
+    }
+    WaitForSingleObject(framesDone, 50);
+  }
+  Pin();
+  return 0;
+}
+
 LRESULT CALLBACK PlacingProcedure(HWND, UINT, WPARAM, LPARAM);
 
-// Takes the subclass away where it is still the window's procedure; true when
-// the program's own procedure is back. When the program subclassed the window
-// after us, ours stays in its chain, and the library with it, for good.
-bool Release(HWND window) {
+// Takes the subclass away and lets the library leave. When the program
+// subclassed the window after us, ours stays in its chain, and the library
+// with it, for good.
+void Release(HWND window) {
   placing = nullptr;
+  UnmapViewOfFile(block);
+  block = nullptr;
   auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
   auto get = wide ? GetWindowLongPtrW : GetWindowLongPtrA;
-  if (get(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(PlacingProcedure)) {
-    set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(programProcedure));
-    return true;
-  }
-  InterlockedExchange(&stays, 1);
-  Pin();
-  return false;
+  if (get(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(PlacingProcedure)) return Pin();
+  set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(programProcedure));
+  HANDLE leaving = CreateThread(nullptr, 0, Leave, nullptr, 0, nullptr);
+  if (!leaving) return Pin();
+  CloseHandle(leaving);
 }
 
 void TellRun() {
@@ -133,9 +142,8 @@ void TellRun() {
 LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   LibraryFrame frame;
   WNDPROC program = programProcedure;
-  const bool ours = window == placing;
-  if (ours && message == RegisterWindowMessageA(PLACE_RELEASE_MESSAGE)) return Release(window);
-  if (ours && finished) Release(window);
+  // The run no longer waits: the window is the program's again, wherever it shows.
+  if (window == placing && block->letGo) Release(window);
   LRESULT result = wide ? CallWindowProcW(program, window, message, wParam, lParam)
                         : CallWindowProcA(program, window, message, wParam, lParam);
   auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
@@ -148,78 +156,42 @@ LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   return result;
 }
 
-void HookThread(DWORD thread) {
-  const LONG slot = InterlockedIncrement(&hookCount) - 1;
-  if (slot < HookSlots)
-    hooks[slot] = SetWindowsHookExA(WH_CBT, PlaceHook, ThisLibrary(), thread);
-  else
-    InterlockedDecrement(&hookCount);
-}
-
-// The program's threads other than this one, which the run hooked already.
-void HookOtherThreads() {
-  HANDLE threads = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (threads == INVALID_HANDLE_VALUE) return;
-  THREADENTRY32 thread;
-  thread.dwSize = sizeof thread;
-  for (BOOL more = Thread32First(threads, &thread); more; more = Thread32Next(threads, &thread))
-    if (thread.th32OwnerProcessID == GetCurrentProcessId() &&
-        thread.th32ThreadID != GetCurrentThreadId())
-      HookThread(thread.th32ThreadID);
-  CloseHandle(threads);
+// A window the program has just made that will be a main window once shown:
+// top-level, without an owner, not a child.
+bool WillBeMainWindow(HWND window) {
+  return GetAncestor(window, GA_PARENT) == GetDesktopWindow() &&
+         GetWindow(window, GW_OWNER) == nullptr &&
+         IsEarlyMainWindow(static_cast<uint32_t>(GetWindowLongA(window, GWL_STYLE)),
+                           static_cast<uint32_t>(GetWindowLongA(window, GWL_EXSTYLE)), false);
 }
 
 }  // namespace
 
-void StayInProcess() { InterlockedExchange(&stays, 1); }
-
-// The first window created that will be a main window is the one placed.
-extern "C" LRESULT CALLBACK PlaceHook(int code, WPARAM wParam, LPARAM lParam) {
+// The first window made that will be a main window is the one placed. The
+// library keeps itself in the program from then on, by a reference of its own.
+extern "C" void CALLBACK PlaceEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object,
+                                    LONG child, DWORD, DWORD) {
   LibraryFrame frame;
-  if (code == HCBT_CREATEWND && looking) {
-    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-    HWND window = reinterpret_cast<HWND>(wParam);
-    // One window only, taken by one thread.
-    if (IsEarlyMainWindow(create->style, create->dwExStyle, create->hwndParent != nullptr) &&
-        InterlockedExchange(&looking, 0) && UseBlock(window, nullptr)) {
-      placing = window;
-      wide = IsWindowUnicode(window);
-      auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
-      programProcedure = reinterpret_cast<WNDPROC>(
-          set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PlacingProcedure)));
-    }
+  if (event != EVENT_OBJECT_CREATE || object != OBJID_WINDOW || child != CHILDID_SELF || !looking ||
+      !WillBeMainWindow(window) || IsWindowVisible(window) || !InterlockedExchange(&looking, 0))
+    return;
+  HMODULE own;
+  if (!(block = TakeBlock(window))) return;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCSTR>(&PlaceEvent), &own)) {
+    UnmapViewOfFile(block);
+    block = nullptr;
+    return;
   }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// Started by the run in the program once it has removed its hook (and, when
-// the window answered, taken the subclass away): removes the hooks set here
-// and frees the library, unless a frame of it is still on a stack, its
-// subclass is still in place or something else of the program's brought it
-// in. Then it stays, pinned, so that no later FreeLibrary can take it out.
-extern "C" DWORD WINAPI LeaveIfDone(void*) {
-  InterlockedExchange(&looking, 0);
-  InterlockedExchange(&finished, 1);
-  bool unhooked = true;
-  const LONG count = InterlockedExchange(&hookCount, HookSlots);  // no more hooks from now on
-  for (LONG slot = 0; slot < count && slot < HookSlots; ++slot)
-    if (hooks[slot] && !UnhookWindowsHookEx(hooks[slot])) unhooked = false;
-  if (!unhooked || stays || placing || libraryFrames != 0) {
-    InterlockedExchange(&stays, 1);
-    Pin();
-    return 0;
-  }
-  FreeLibraryAndExitThread(ThisLibrary(), 0);
+  request = *block;
+  framesDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  placing = window;
+  wide = IsWindowUnicode(window);
+  auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
+  programProcedure = reinterpret_cast<WNDPROC>(
+      set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PlacingProcedure)));
 }
 
 // The library's entry, without the C runtime's start-up: it has no static
-// constructors. In the started program (the one its block names) it hooks
-// every other thread, those started later too.
-extern "C" BOOL WINAPI LibraryEntry(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH && UseBlock(nullptr, ThisLibrary())) {
-    InterlockedExchange(&looking, 1);
-    HookOtherThreads();
-  }
-  if (reason == DLL_THREAD_ATTACH && looking) HookThread(GetCurrentThreadId());
-  return TRUE;
-}
+// constructors, and nothing to do as it comes or goes.
+extern "C" BOOL WINAPI LibraryEntry(HINSTANCE, DWORD, LPVOID) { return TRUE; }

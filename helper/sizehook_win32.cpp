@@ -24,13 +24,15 @@ extern "C" LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// The move with the hook on the window's thread, then the library out of the
-// program again; for a 32-bit program through the 32-bit host. False when the
-// hook could not be set (higher rights, no host).
+// The move with the hook on the window's thread, which the system calls
+// there during the move; once the hook is removed, the system takes the
+// library out of the program again. For a 32-bit program through the 32-bit
+// host. False when the hook could not be set (higher rights, no host, a
+// window whose thread is gone: a hook on thread 0 would be on every thread).
 extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int height) {
-  StayInProcess();
   DWORD process = 0;
   const DWORD thread = GetWindowThreadProcessId(window, &process);
+  if (thread == 0) return FALSE;
 #ifdef _WIN64
   HANDLE program = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
   BOOL other = FALSE;
@@ -38,8 +40,10 @@ extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int heig
   if (program) CloseHandle(program);
   if (other) {
     char arguments[64];
-    wsprintfA(arguments, "%u,%d,%d,%d,%d",
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)), x, y, width, height);
+    // A window handle's 32 bits, as the host reads every number: signed.
+    wsprintfA(arguments, "%d,%d,%d,%d,%d",
+              static_cast<int>(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window))), x, y,
+              width, height);
     HANDLE host = StartHookHost(arguments);
     DWORD code = 1;
     if (host && WaitForSingleObject(host, 10000) == WAIT_OBJECT_0) GetExitCodeProcess(host, &code);
@@ -54,6 +58,5 @@ extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int heig
   SetWindowBox(reinterpret_cast<WindowRef>(window), {x, y, x + width, y + height}, false);
   UnhookWindowsHookEx(hook);
   RemovePropA(window, SIZE_HOOK_PROPERTY);
-  if (process != GetCurrentProcessId()) LeaveProgram(process);
   return TRUE;
 }

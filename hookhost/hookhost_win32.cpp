@@ -1,12 +1,13 @@
 // tavrisolhook32.exe: the 64-bit run cannot set a hook of the 32-bit
-// companion library on a 32-bit program, so this sets it for the run, holds
-// it while the program starts, then removes it and takes the library out of
-// the program. Given "processId,threadId" (see HookPlacing), or the run's
-// process id to wait for them (WaitForProgram), keeping watch meanwhile: a
-// run that dies before it let its program run must not leave it suspended
-// for ever (ResumeLeftBehind). Or, given
-// "window,x,y,width,height", makes the move past the system's size limit
-// (MoveRaised) and ends with 0 when it could.
+// companion library on a 32-bit program, so this sets it for the run and
+// holds it while the program starts, then removes it (the system then takes
+// the library out of the program) and ends with 0 once it has. Given
+// "processId,threadId", or the run's process id to wait for them
+// (WaitForProgram), keeping watch meanwhile: a run that dies before it let
+// its program run must not leave it suspended for ever (ResumeLeftBehind).
+// Or, given "window,x,y,width,height" (the window's 32 bits as a signed
+// number), makes the move past the system's size limit (MoveRaised) and ends
+// with 0 when it could.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -94,9 +95,8 @@ UINT Host() {
     return move && move(window, numbers[1], numbers[2], numbers[3], numbers[4]) ? 0 : 1;
   }
   const DWORD processId = static_cast<DWORD>(numbers[0]);
-  auto hookPlacing = Export<HHOOK(WINAPI*)(DWORD)>(library, HOOK_PLACING_EXPORT);
-  auto leave = Export<void(WINAPI*)(DWORD)>(library, LEAVE_PROGRAM_EXPORT);
-  HHOOK hook = hookPlacing && leave ? hookPlacing(static_cast<DWORD>(numbers[1])) : nullptr;
+  auto hookPlacing = Export<HWINEVENTHOOK(WINAPI*)(DWORD)>(library, HOOK_PLACING_EXPORT);
+  HWINEVENTHOOK hook = hookPlacing ? hookPlacing(processId) : nullptr;
   HANDLE hooked = OpenNamed(EarlyHookedName, processId);
   HANDLE waits[3] = {OpenNamed(EarlyReleaseName, processId),
                      OpenProcess(SYNCHRONIZE, FALSE, processId), run};
@@ -106,9 +106,7 @@ UINT Host() {
   // the program suspended.
   const DWORD woken = WaitForMultipleObjects(run ? 3 : 2, waits, FALSE, 60000);
   if (woken == WAIT_OBJECT_0 + 2 && !start->resumed) ResumeLeftBehind(runId);
-  UnhookWindowsHookEx(hook);
-  leave(processId);
-  return 0;
+  return UnhookWinEvent(hook) ? 0 : 1;
 }
 
 }  // namespace

@@ -23,10 +23,28 @@ void FillEarlyBlock(const PlacementRequest& request, EarlyBlock* block) {
             request.fill,
             request.fillMonitor,
             0,
-            0,
             0};
 }
 
 bool IsEarlyMainWindow(uint32_t style, uint32_t exStyle, bool hasParent) {
   return (style & StyleChild) == 0 && IsMainStyle(style | StyleVisible, exStyle, hasParent);
+}
+
+namespace {
+
+// As the system's MulDiv: rounded to the nearest, halves away from zero.
+int32_t Scaled(int32_t value, int numerator, int denominator) {
+  const int64_t product = static_cast<int64_t>(value) * numerator;
+  const int64_t half = denominator / 2;
+  return static_cast<int32_t>(product >= 0 ? (product + half) / denominator
+                                           : (product - half) / denominator);
+}
+
+}  // namespace
+
+WindowBox OwnViewBox(const WindowBox& box, int awareness, int windowDpi, int screenDpi) {
+  const bool scaledView = awareness == 0 || awareness == 1;
+  if (!scaledView || windowDpi <= 0 || screenDpi <= 0 || windowDpi == screenDpi) return box;
+  return {Scaled(box.left, windowDpi, screenDpi), Scaled(box.top, windowDpi, screenDpi),
+          Scaled(box.right, windowDpi, screenDpi), Scaled(box.bottom, windowDpi, screenDpi)};
 }

@@ -1,21 +1,24 @@
 // Placing a started program's first main window before it is shown: the
-// protocol between the run and the companion library, which goes into the
-// program (loaded early into its suspended main thread, or by the hook) and
-// places the window from within. Free of the platform.
+// protocol between the run and the companion library. The system itself
+// brings the library into the program, through an in-context window event
+// hook on the started process, and calls it in whichever thread makes a
+// window, before that window shows; the library places the window from
+// there. Free of the platform.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
 #include "placement/command.h"
+#include "placement/targets.h"
 
 // The block the run leaves for the library, named after the program's
-// process id: the request, and what the library notes in the program.
+// process id, which the library opens by that name from within: the request,
+// the window the library took, and the run's word that it no longer waits.
 struct EarlyBlock {
   int32_t left, top, width, height;  // physical pixels; all 0 for a fill
   int32_t fill, fillMonitor;
-  uint64_t window;    // written by the library; 0 while it has taken none
-  uint64_t library;   // the library's module in the program, written as it comes in
-  uint64_t loadPath;  // the library's path the run wrote into the program to load it early
+  uint64_t window;  // written by the library: the window it took; 0 while none
+  uint32_t letGo;   // written by the run: a window not yet shown is left as it is
 };
 
 // The named objects of one start: the block, the event the library sets once
@@ -50,33 +53,33 @@ void FillEarlyBlock(const PlacementRequest& request, EarlyBlock* block);
 // (not a child, no owner) and a main window by the one rule.
 bool IsEarlyMainWindow(uint32_t style, uint32_t exStyle, bool hasParent);
 
+// The block's rectangle in a window's own view. A window unaware of the
+// screen's scale, or aware only of the system's (awareness 0 or 1, as the
+// system numbers them), sees the screen at its own dots per inch; a window
+// aware of each monitor's scale sees the pixels themselves.
+WindowBox OwnViewBox(const WindowBox& box, int awareness, int windowDpi, int screenDpi);
+
 // The library's exports for the run and the 32-bit host (helper/placing_win32.cpp).
-// HHOOK HookPlacing(DWORD thread): loads the library into the suspended
-// program from its main thread before the program's own code runs, and sets
-// its CBT hook on that thread; the hook, or null where it is refused.
+// HWINEVENTHOOK HookPlacing(DWORD processId): the in-context event hook on the
+// started process that places its first main window; null where refused.
 #define HOOK_PLACING_EXPORT "_hookplacing@4"
-// void LeaveProgram(DWORD process): once the hooks are removed, asks the
-// placed window to give up its subclass, then lets the library decide in the
-// program whether it may leave (it stays for good where it may not).
-#define LEAVE_PROGRAM_EXPORT "_leaveprogram@4"
-// void PreparePlacing(EarlyPlacing*), void
-// ArmPlacing(const PlacementRequest*, HANDLE process, DWORD processId, DWORD
-// thread, EarlyPlacing*) and BOOL FinishPlacing(EarlyPlacing*, HANDLE
-// process, DWORD settleMs, DWORD limitMs), for the run: see below.
+// void PreparePlacing(EarlyPlacing*), void ArmPlacing(const PlacementRequest*,
+// HANDLE process, DWORD processId, DWORD thread, EarlyPlacing*), BOOL
+// AwaitPlacing(EarlyPlacing*, HANDLE process, DWORD settleMs, DWORD limitMs)
+// and BOOL EndPlacing(EarlyPlacing*), for the run: see below.
 #define PREPARE_PLACING_EXPORT "_prepareplacing@4"
 #define ARM_PLACING_EXPORT "_armplacing@20"
-#define FINISH_PLACING_EXPORT "_finishplacing@16"
+#define AWAIT_PLACING_EXPORT "_awaitplacing@16"
+#define END_PLACING_EXPORT "_endplacing@4"
 // BOOL ResumePlacing(HANDLE thread, EarlyPlacing*): see ResumeStarted.
 #define RESUME_PLACING_EXPORT "_resumeplacing@8"
-// The message that makes the placed window give up its subclass.
-#define PLACE_RELEASE_MESSAGE "TavrisolPlaceRelease"
 
 // What a start set up to place the window early, as plain numbers; all 0
 // when nothing was (early_win32.cpp). Made by ArmEarlyPlacement, passed to
-// the follower of hand-overs, closed by FinishEarlyPlacement.
+// the follower of hand-overs, closed by EndEarlyPlacement.
 struct EarlyPlacing {
   uintptr_t block, placed;  // the named block and event
-  uintptr_t library, hook;  // the library and its hook, set from this process
+  uintptr_t library, hook;  // the library and its event hook, set from this process
   uintptr_t host, release;  // for a 32-bit program: the hook host and its "let go"
   uintptr_t start, go;      // the host's start block and "go", while it waits for the program
   uint32_t processId;
@@ -87,10 +90,10 @@ struct EarlyPlacing {
 // (for a 32-bit one, to hook it) and keeps watch while it is suspended.
 void PrepareEarlyPlacement(EarlyPlacing* placing);
 
-// Before the program's main thread first runs: the block, the event, the
-// library's early load and the hook on the thread; for a 32-bit program
-// through tavrisolhook32.exe. Leaves placing.placed 0 when the window cannot
-// be placed before it shows.
+// Before the program's main thread first runs: the block, the event and the
+// in-context event hook on the program; for a 32-bit program through
+// tavrisolhook32.exe. Leaves placing.placed 0 when the window cannot be
+// placed before it shows.
 void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
                        uint32_t threadId, EarlyPlacing* placing);
 
@@ -100,8 +103,13 @@ void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint3
 bool ResumeStarted(uintptr_t thread, EarlyPlacing* placing);
 
 // Waits until the window is shown at its place (true), the program ends, it
-// has been ready settleMs without that, or limitMs pass; then removes the
-// hook, lets the library leave the program where it safely can, and closes
-// and frees what the run holds.
-bool FinishEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,
-                          uint32_t limitMs);
+// has waited for input settleMs without that, or limitMs pass. The hook stays:
+// a window the library took and the program shows later is still placed.
+bool AwaitEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,
+                         uint32_t limitMs);
+
+// Once the run no longer waits: removes the hook, tells the library that a
+// window it took and that is not shown yet is to be left as it is, and closes
+// what the run holds; the system takes the library out of the program. False
+// when a hook could not be removed. Again, or for nothing armed, nothing.
+bool EndEarlyPlacement(EarlyPlacing* placing);

@@ -43,12 +43,18 @@ bool ResumeStarted(uintptr_t thread, EarlyPlacing* placing) {
   return resumed;
 }
 
-bool FinishEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,
-                          uint32_t limitMs) {
-  auto finish = Export<BOOL(WINAPI*)(EarlyPlacing*, HANDLE, DWORD, DWORD)>(placing->library,
-                                                                           FINISH_PLACING_EXPORT);
-  bool placed = finish(placing, reinterpret_cast<HANDLE>(process), settleMs, limitMs);
+bool AwaitEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,
+                         uint32_t limitMs) {
+  auto wait = Export<BOOL(WINAPI*)(EarlyPlacing*, HANDLE, DWORD, DWORD)>(placing->library,
+                                                                         AWAIT_PLACING_EXPORT);
+  return wait && wait(placing, reinterpret_cast<HANDLE>(process), settleMs, limitMs);
+}
+
+bool EndEarlyPlacement(EarlyPlacing* placing) {
+  if (placing->library == 0) return true;
+  auto end = Export<BOOL(WINAPI*)(EarlyPlacing*)>(placing->library, END_PLACING_EXPORT);
+  const bool unhooked = !end || end(placing);
   FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
   placing->library = 0;
-  return placed;
+  return unhooked;
 }

@@ -301,7 +301,7 @@ bool WaitForWindow(PlacementRun* run) {
 // The window is there: the next run may look, and the hold takes over from the follower.
 PlaceResult Place(PlacementRun* run) {
   GiveTurn(run);
-  run->ops.stopFollowing(&run->started.follower);
+  run->ops.stopFollowing(&run->started);
   return run->ops.place(&run->windows, run->request);
 }
 

@@ -92,13 +92,14 @@ struct PlacementOps {
   // shortcut, a document or elevation), and fills started.
   bool (*start)(const PlacementRequest& request, StartedProcess* started);
   // Waits for the started process's first main window to be shown at its
-  // place (FinishEarlyPlacement); false when nothing was set up for that.
+  // place (AwaitEarlyPlacement); false when nothing was set up for that.
   bool (*awaitPlacedEarly)(StartedProcess* started);
   // Waits up to milliseconds, less once a window of what the run started is
   // shown; the milliseconds waited.
   uint32_t (*waitForShown)(HandOverFollower* follower, uint32_t milliseconds);
-  // Stops moving what the started program hands over to.
-  void (*stopFollowing)(HandOverFollower* follower);
+  // Stops moving what the started program hands over to, and placing its
+  // windows before they show (EndEarlyPlacement).
+  void (*stopFollowing)(StartedProcess* started);
   bool (*scanWindows)(WindowState* state, uint32_t processId, WindowsToScan which,
                       const ShownWindows& shownBefore);
   PlaceResult (*place)(WindowState* state, const PlacementRequest& request);

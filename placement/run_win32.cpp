@@ -220,8 +220,15 @@ HungEnd EndIfHung(const ProgramProcess& process, uint32_t* error) {
 
 bool AwaitPlacedEarly(StartedProcess* started) {
   if (started->placing.placed == 0) return false;
-  FinishEarlyPlacement(&started->placing, started->handle, StartSettleMs, InputIdleTimeoutMs);
+  AwaitEarlyPlacement(&started->placing, started->handle, StartSettleMs, InputIdleTimeoutMs);
   return true;
+}
+
+// What the start set up to place windows as they come goes once the run has its window.
+void StopFollowing(StartedProcess* started) {
+  StopFollowingHandOver(&started->follower);
+  if (!EndEarlyPlacement(&started->placing))
+    TraceLine("the hook on the started program could not be removed\r\n");
 }
 
 // Nothing to pump for now that the run has its target: woken the moment it is ready.
@@ -231,7 +238,7 @@ void PutBackOnceReady(const PlacementRequest& request, WindowState* state, uintp
 }
 
 void LetGo(Program* program, StartedProcess* started, const WindowState& windows) {
-  StopFollowingHandOver(&started->follower);
+  StopFollowing(started);
   ClearMarks(windows);
   ReleaseProgram(program);
   if (started->handle != 0) CloseHandle(reinterpret_cast<HANDLE>(started->handle));
@@ -252,7 +259,7 @@ const PlacementOps SystemPlacementOps = {
     .start = Start,
     .awaitPlacedEarly = AwaitPlacedEarly,
     .waitForShown = WaitForShownWindow,
-    .stopFollowing = StopFollowingHandOver,
+    .stopFollowing = StopFollowing,
     .scanWindows = ScanWindows,
     .place = PlaceTargetWindows,
     .putBackOnceReady = PutBackOnceReady,

@@ -15,8 +15,20 @@ done
 if [ -n "$missing" ]; then
   echo "setup: installing$missing"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq $missing >/tmp/tavrisol-apt.log 2>&1 || { tail -30 /tmp/tavrisol-apt.log; exit 1; }
+  # A mirror in the middle of a sync fails one index now and then: tried
+  # again, and at worst the install goes on with the indexes that came.
+  for try in 1 2 3; do
+    apt-get update -qq && break
+    echo "setup: apt-get update failed (try $try)"
+    sleep 10
+  done
+  # Without the security index of one architecture, its libraries would lag
+  # behind the other's, which multiarch refuses: then both come from the
+  # release itself.
+  release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  apt-get install -y -qq $missing >/tmp/tavrisol-apt.log 2>&1 ||
+    apt-get install -y -qq -t "$release" $missing >/tmp/tavrisol-apt.log 2>&1 ||
+    { tail -30 /tmp/tavrisol-apt.log; exit 1; }
 fi
 
 # A prefix made before wine32 was installed cannot run 32-bit programs (nor,
