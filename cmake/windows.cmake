@@ -72,7 +72,8 @@ endif()
 # The 32-bit half (windows32.cmake), built with the 32-bit compilers in a
 # folder of its own and copied beside the program.
 include(ExternalProject)
-set(X86_FILES tavrisolhelper32.dll tavrisolhook32.exe target32.exe)
+set(X86_FILES tavrisolhelper32.dll tavrisolhook32.exe target32.exe target32console.exe
+  slowstart32.dll)
 set(X86_OUTPUTS)
 foreach(file ${X86_FILES})
   list(APPEND X86_OUTPUTS ${CMAKE_BINARY_DIR}/${file})
@@ -116,6 +117,17 @@ foreach(src ${FIXTURE_SOURCES})
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
   list(APPEND FIXTURE_TARGETS ${name})
 endforeach()
+
+# The target fixture again as a console program that spends its first 3 s loading a library it
+# imports (fixtures/slowstart/, outside the glob above), before any code of its own runs.
+add_library(slowstart SHARED ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/slowstart/slowstart.cpp)
+set_target_properties(slowstart PROPERTIES PREFIX "")
+target_link_options(slowstart PRIVATE ${STATIC_RUNTIME})
+add_executable(targetconsole ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/target.cpp
+  ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/slowstart/import.cpp)
+target_link_libraries(targetconsole PRIVATE slowstart user32 gdi32 kernel32)
+target_link_options(targetconsole PRIVATE ${STATIC_RUNTIME})
+list(APPEND FIXTURE_TARGETS slowstart targetconsole)
 
 # A stand-in companion library without the arming procedure, for the editor's
 # road when the library's procedures are missing.

@@ -35,10 +35,18 @@
 //   WaitUntil(pred, ms)            polls a condition every 50 ms.
 //   ProcessGuard                   owns everything a test started: Track(pid), TrackPath(exe),
 //                                  TrackFile(path), CopyToTemp / CopyFixture (a copy under a new
-//                                  name, folders included, in a fresh temporary folder). Its
+//                                  name, folders included, in a fresh temporary folder),
+//                                  CopyBeside (a library of the build directory beside a copy). Its
 //                                  destructor kills every tracked process and every process
 //                                  running a tracked path, then deletes the copies and tracked
 //                                  files, also when an assertion ended the test early.
+//
+// Wine's call trace
+//   RelayInclude(functions)        while it lives, the trace (WINEDEBUG=+relay) names only these
+//                                  functions (Wine's "RelayInclude": "name;dll.name;...").
+//   RunTraced(exe, args, file, ms) runs a program with WINEDEBUG=+relay, the trace of it and of
+//                                  every process it starts going to file; its exit code, or
+//                                  STILL_ACTIVE when it still ran at the deadline.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -154,6 +162,8 @@ class ProcessGuard {
   std::string CopyToTemp(const std::string& src, const std::string& newName);
   // The same for a fixture of the build directory, e.g. CopyFixture("target.exe", "three.exe").
   std::string CopyFixture(const std::string& fixture, const std::string& newName);
+  // Puts a file of the build directory (a library a fixture imports) beside such a copy, tracked.
+  bool CopyBeside(const std::string& copy, const std::string& buildFile);
   void CleanUp();  // kills, then deletes the copies; the guard can be used again
 
  private:
@@ -162,5 +172,21 @@ class ProcessGuard {
   std::vector<std::string> files_;
   std::vector<std::string> dirs_;
 };
+
+// ---- Wine's call trace ---------------------------------------------------------------------
+
+class RelayInclude {
+ public:
+  explicit RelayInclude(const std::string& functions);
+  RelayInclude(const RelayInclude&) = delete;
+  RelayInclude& operator=(const RelayInclude&) = delete;
+  ~RelayInclude();
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+DWORD RunTraced(const std::string& exe, const std::string& args, const std::string& traceFile,
+                DWORD timeoutMs);
 
 }  // namespace harness

@@ -1058,6 +1058,9 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   auto copy = [&](const char* fixture, const char* name) {
     std::string path = guard.CopyFixture(fixture, name);
     guard.TrackFile(path + ".log");
+    // A console copy loads its slow-starting library from beside itself.
+    if (strstr(fixture, "console"))
+      guard.CopyBeside(path, strstr(fixture, "32") ? "slowstart32.dll" : "slowstart.dll");
     return path;
   };
   struct {
@@ -1101,16 +1104,22 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
 
   // Programs shaped like real ones come to no harm: a window made hidden, then busy when the run
   // lets go; a loop of its own within WM_CREATE; a window of a second thread; a second main window
-  // shown at once, which the library leaves alone. Where its code may still run, it stays, pinned.
+  // shown at once, which the library leaves alone; a console program whose start-up takes 3 s
+  // before its own code runs. Where the library's code may still run, it stays, pinned.
   struct {
     const char* fixture;
     const char* name;
     const char* stays;  // LibraryLeft's answer
-  } shapes[] = {
-      {"target.exe", "loghiddenbusy.exe", "0"}, {"target32.exe", "log32hiddenbusy.exe", "0"},
-      {"target.exe", "logcreateloop.exe", "0"}, {"target.exe", "logworker.exe", "0"},
-      {"target32.exe", "log32worker.exe", "0"}, {"target.exe", "logsecondnow.exe", "0"},
-      {"target.exe", "logsubclass.exe", "1"},   {"target32.exe", "log32subclass.exe", "1"}};
+  } shapes[] = {{"target.exe", "loghiddenbusy.exe", "0"},
+                {"target32.exe", "log32hiddenbusy.exe", "0"},
+                {"target.exe", "logcreateloop.exe", "0"},
+                {"target.exe", "logworker.exe", "0"},
+                {"target32.exe", "log32worker.exe", "0"},
+                {"target.exe", "logsecondnow.exe", "0"},
+                {"target.exe", "logsubclass.exe", "1"},
+                {"target32.exe", "log32subclass.exe", "1"},
+                {"targetconsole.exe", "logconsole.exe", "0"},
+                {"target32console.exe", "log32console.exe", "0"}};
   std::vector<std::string> rects;
   for (const auto& shape : shapes) {
     const std::string path = copy(shape.fixture, shape.name);

@@ -1,6 +1,8 @@
-// What ships, read from the built tavrisol.exe itself: the manifest's declarations (and that
-// the system accepts it) and the version resource.
+// What ships, read from the built files themselves: the manifest's declarations (and that the
+// system accepts it), the version resource, and the calls they do without.
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "harness.h"
 
@@ -129,5 +131,21 @@ TEST(Release, VersionResourceCarriesTheProjectVersion) {
     ASSERT_TRUE(
         VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length));
     EXPECT_EQ(std::string(text), TAVRISOL_PROJECT_VERSION) << name;
+  }
+}
+
+// The shipped files reach into no other process: none imports, or names for a later lookup, a
+// call that allocates, writes or maps memory there, queues a call to or starts a thread in it.
+TEST(Release, NoShippedFileNamesACallIntoAnotherProcess) {
+  for (const char* file :
+       {"tavrisol.exe", "tavrisolhelper.dll", "tavrisolhelper32.dll", "tavrisolhook32.exe"}) {
+    std::ifstream in(BuildFile(file), std::ios::binary);
+    ASSERT_TRUE(in) << file;
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (const char* name :
+         {"VirtualAllocEx", "WriteProcessMemory", "QueueUserAPC", "CreateRemoteThread",
+          "NtQueueApcThread", "NtCreateThreadEx", "RtlCreateUserThread", "SetThreadContext",
+          "MapViewOfFile2", "NtMapViewOfSection"})
+      EXPECT_EQ(bytes.find(name), std::string::npos) << file << " names " << name;
   }
 }

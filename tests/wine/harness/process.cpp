@@ -172,6 +172,13 @@ std::string ProcessGuard::CopyFixture(const std::string& fixture, const std::str
   return CopyToTemp(BuildFile(fixture), newName);
 }
 
+bool ProcessGuard::CopyBeside(const std::string& copy, const std::string& buildFile) {
+  const std::string path = copy.substr(0, copy.find_last_of('\\') + 1) + buildFile;
+  if (!CopyFileA(BuildFile(buildFile).c_str(), path.c_str(), FALSE)) return false;
+  files_.push_back(path);
+  return true;
+}
+
 void ProcessGuard::CleanUp() {
   for (DWORD pid : pids_) KillProcess(pid);
   for (const std::string& path : paths_) {
