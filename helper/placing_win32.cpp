@@ -134,6 +134,29 @@ extern "C" BOOL WINAPI ResumePlacing(HANDLE thread, EarlyPlacing* placing) {
   return resumed;
 }
 
+namespace {
+
+// The started program's block, mapped for reading and writing; null when there is none.
+EarlyBlock* OpenBlock(uint32_t processId) {
+  char name[EarlyNameSize];
+  EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
+  void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0) : nullptr;
+  if (mapping) CloseHandle(mapping);  // the view keeps the block
+  return static_cast<EarlyBlock*>(view);
+}
+
+// The window the library took in the program; null while it took none.
+HWND TakenWindow(uint32_t processId) {
+  EarlyBlock* block = OpenBlock(processId);
+  if (!block) return nullptr;
+  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
+  UnmapViewOfFile(block);
+  return window;
+}
+
+}  // namespace
+
 extern "C" BOOL WINAPI AwaitPlacing(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
                                     DWORD limitMs) {
   HANDLE waits[2] = {reinterpret_cast<HANDLE>(placing->placed), process};
@@ -152,8 +175,9 @@ extern "C" BOOL WINAPI AwaitPlacing(EarlyPlacing* placing, HANDLE process, DWORD
     // A program that cannot wait for input (a console program) is never ready by that.
     if (!readySince && WaitForInputIdle(waits[1], 0) == 0) readySince = now;
   }
-  // The windows it makes right after its first are there once it waits for input again.
-  if (placed) WaitForInputIdle(process, settleMs);
+  // The windows it makes right after its first are there once it waits for input again;
+  // a window of what it handed over to is not its own.
+  if (placed && TakenWindow(placing->processId)) WaitForInputIdle(process, settleMs);
   return placed;
 }
 
@@ -162,12 +186,7 @@ namespace {
 // A window the library took and that is not shown yet is the program's
 // again: the block says so, and a window that answers hears it at once.
 void LetGo(uint32_t processId) {
-  char name[EarlyNameSize];
-  EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
-  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
-  auto* block =
-      static_cast<EarlyBlock*>(mapping ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0) : nullptr);
-  if (mapping) CloseHandle(mapping);
+  EarlyBlock* block = OpenBlock(processId);
   if (!block) return;
   block->letGo = 1;
   HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
