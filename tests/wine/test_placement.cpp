@@ -1345,6 +1345,10 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   }
   EXPECT_EQ(TargetWindows(instance).size(), 3u);
   EXPECT_TRUE(WindowAt(main, 300, 300, 400, 300));
+  // A request it shows in the main window in place (a document opened as a tab): that window is.
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol("700,100,640,480 " + single + " tab b.pdf")));
+  EXPECT_TRUE(WindowAt(main, 700, 100, 640, 480));
+  EXPECT_EQ(TargetWindows(instance).size(), 3u);
 
   // A hold over a splash that is a main window and hands over to a copy: the copy's main window
   // is placed once the splash is gone, although it is smaller than the place.
