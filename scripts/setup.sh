@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 
 # wine32 (i386) runs the 32-bit programs the tests place; i686 mingw builds the 32-bit half.
-packages="cmake ninja-build g++ clang libclang-rt-14-dev mingw-w64 wine wine64 wine32:i386 xvfb xdotool x11-utils x11-apps imagemagick binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-i686-posix googletest python3"
+packages="cmake ninja-build g++ clang libclang-rt-14-dev mingw-w64 wine wine64 wine32:i386 xvfb xserver-xephyr xdotool x11-utils x11-apps imagemagick binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-i686-posix googletest python3"
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 missing=""
 for p in $packages; do

@@ -41,6 +41,10 @@
 //                                  running a tracked path, then deletes the copies and tracked
 //                                  files, also when an assertion ended the test early.
 //
+// Input
+//   ClickAt(x, y)                  a real click at a screen point, on any monitor (xdotool on the
+//                                  display), or injected input when xdotool can't be started.
+//
 // Wine's call trace
 //   RelayInclude(functions)        while it lives, the trace (WINEDEBUG=+relay) names only these
 //                                  functions (Wine's "RelayInclude": "name;dll.name;...").
@@ -172,6 +176,10 @@ class ProcessGuard {
   std::vector<std::string> files_;
   std::vector<std::string> dirs_;
 };
+
+// ---- input ---------------------------------------------------------------------------------
+
+void ClickAt(int x, int y);
 
 // ---- Wine's call trace ---------------------------------------------------------------------
 

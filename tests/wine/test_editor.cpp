@@ -11,13 +11,16 @@
 
 #include "editor/editor.h"
 #include "harness.h"
+#include "harness/editor_support.h"
 #include "harness/shortcut_support.h"
 
 namespace {
 
 const char InputKey[] = "SOFTWARE\\Tavrisol\\input";
 const char OutputKey[] = "SOFTWARE\\Tavrisol\\output";
-const DWORD Timeout = 15000;
+const DWORD Timeout = harness::EditorTimeoutMs;
+using harness::ClickAt;
+using harness::Editor;
 
 // ---- registry ------------------------------------------------------------------------------
 
@@ -70,125 +73,6 @@ HKEY WritableRoot() {
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, InputKey);
   return HKEY_LOCAL_MACHINE;
 }
-
-// ---- the editor process --------------------------------------------------------------------
-
-struct Editor {
-  PROCESS_INFORMATION process = {};
-  HWND window = nullptr;
-
-  ~Editor() {
-    if (process.hProcess) {
-      if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, 5000);
-      }
-      CloseHandle(process.hProcess);
-      CloseHandle(process.hThread);
-    }
-  }
-
-  DWORD Pid() const { return process.dwProcessId; }
-
-  bool Start(const std::string& exe, const std::string& workDir = "") {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    std::string commandLine = "\"" + exe + "\"";
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workDir.empty() ? nullptr : workDir.c_str(), &startup, &process) != 0;
-  }
-
-  // The visible editor window of the process.
-  HWND FindWindow() const {
-    struct Search {
-      DWORD pid;
-      HWND found;
-    } search = {process.dwProcessId, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(p);
-          DWORD pid = 0;
-          char className[64] = "";
-          GetWindowThreadProcessId(w, &pid);
-          GetClassNameA(w, className, sizeof className);
-          if (pid == s->pid && IsWindowVisible(w) && std::string(className) == "Tavrisol") {
-            s->found = w;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  // The frame shows while its controls are still being made: the editor is
-  // ready once its thread answers a sent message, in its message loop.
-  bool WaitForWindow() {
-    harness::WaitUntil([this] { return (window = FindWindow()) != nullptr; }, Timeout);
-    DWORD_PTR result;
-    return window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, Timeout, &result);
-  }
-
-  bool WaitForExit(DWORD* exitCode) {
-    if (WaitForSingleObject(process.hProcess, Timeout) != WAIT_OBJECT_0) return false;
-    GetExitCodeProcess(process.hProcess, exitCode);
-    return true;
-  }
-
-  bool Running() const { return WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; }
-
-  // A button press as the button reports it; posted, so a modal box it opens
-  // does not hold the test.
-  void Press(int id) {
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
-  }
-  // The same, waiting until the command has run.
-  void PressAndWait(int id) {
-    DWORD_PTR result;
-    SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                        reinterpret_cast<LPARAM>(GetDlgItem(window, id)), SMTO_NORMAL, Timeout,
-                        &result);
-  }
-
-  std::string Text(int id) const {
-    char buffer[600] = "";
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-  }
-  void SetText(int id, const std::string& text) { SetDlgItemTextA(window, id, text.c_str()); }
-
-  // The list's items, read through the wide message, which is carried across
-  // processes whole.
-  std::vector<std::string> Items(int id) const {
-    std::vector<std::string> items;
-    HWND combo = GetDlgItem(window, id);
-    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-      wchar_t wide[600] = L"";
-      char text[1200] = "";
-      if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 600) continue;
-      SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
-      WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-      items.push_back(text);
-    }
-    return items;
-  }
-
-  // Waits for a message box of the editor, reads it and presses its OK.
-  harness::MessageBoxInfo TakeMessageBox() {
-    harness::MessageBoxInfo info;
-    HWND box = harness::WaitForMessageBox(Pid(), Timeout);
-    if (box) {
-      harness::ReadMessageBox(box, &info);
-      harness::DismissMessageBox(box);
-      harness::WaitUntil([box] { return !IsWindow(box); }, Timeout);
-    }
-    return info;
-  }
-};
 
 std::string Tavrisol() { return harness::BuildFile("tavrisol.exe"); }
 
@@ -672,33 +556,6 @@ TEST(EditorInProcess, LibrarySearchStaysWithTheLibraryItself) {
 }
 
 // ---- click-to-pick -------------------------------------------------------------------------
-
-// A real click through the X server (xdotool on the display), or injected
-// input when xdotool can't be started.
-void ClickAt(int x, int y) {
-  char line[128];
-  std::snprintf(line, sizeof line, "/usr/bin/xdotool mousemove %d %d click 1", x, y);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (CreateProcessA("/usr/bin/xdotool", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                     &startup, &process)) {
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return;
-  }
-  INPUT input[3] = {};
-  for (auto& i : input) {
-    i.type = INPUT_MOUSE;
-    i.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    i.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-  SendInput(3, input, sizeof(INPUT));
-}
 
 std::string WindowTitle(HWND window) {
   char title[128] = "";

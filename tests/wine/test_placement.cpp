@@ -857,7 +857,8 @@ RECT ClientOnScreen(HWND window) {
 // The README's example on Wine's Notepad comes out at the size asked for, past the system's
 // limit, both when started and when found running; fill and fillwork put its client area on the
 // monitor and on its work area (the same under Wine, which has no task bar), also when a hold
-// puts it back; a monitor that is not there is refused and nothing moves.
+// puts it back, and cut nothing away on one monitor; a monitor that is not there is refused and
+// nothing moves.
 TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
   ProcessGuard guard;
   const std::string notepad = "C:\\windows\\notepad.exe";
@@ -882,6 +883,13 @@ TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
   MONITORINFO monitor;
   monitor.cbSize = sizeof monitor;
   ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  // One monitor: nothing of the window is cut away.
+  auto cut = [](HWND window) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetWindowRgn(window, region);
+    DeleteObject(region);
+    return kind != ERROR;
+  };
   const struct {
     const char* word;
     RECT area;
@@ -890,6 +898,7 @@ TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
     MoveWindow(w, 100, 100, 400, 300, TRUE);
     ASSERT_TRUE(PlacedQuietly(RunTavrisol(std::string(fill.word) + " " + notepad)));
     EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(fill.area)) << fill.word;
+    EXPECT_FALSE(cut(w)) << fill.word;
   }
   // A hold puts it back the same way, past the system's limit again.
   DebuggedProcess held;
@@ -898,6 +907,7 @@ TEST(PlacementExact, ReadmeExampleAndFillPlaceNotepadExactly) {
   MoveWindow(w, 100, 100, 400, 300, TRUE);
   EXPECT_TRUE(held.WaitForTrace("window " + Hex(w) + " put back\r\n", 5000));
   EXPECT_EQ(RectText(ClientOnScreen(w)), RectText(monitor.rcMonitor));
+  EXPECT_FALSE(cut(w));
   held.Kill();
   // A menu bar that takes one line less once the window is wider: a second look places it.
   const std::string menus = guard.CopyFixture("target.exe", "menubar.exe");
