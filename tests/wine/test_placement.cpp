@@ -329,9 +329,14 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
   HWND w = before[0].hwnd;
   ASSERT_TRUE(WindowAt(w, 300, 300, 400, 300));
 
+  const HWND front = CreateWindowExA(0, "STATIC", "front", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
+                                     nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(front);
   RunResult r = PlaceAtCoordinates(path);
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
+  EXPECT_EQ(GetForegroundWindow(), w);  // brought to the front
+  DestroyWindow(front);
   // The same process, and no second one.
   EXPECT_TRUE(ProcessIsRunning(pid));
   EXPECT_EQ(FindProcessesByPath(path), std::vector<DWORD>{pid});
@@ -1346,7 +1351,8 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   for (int click = 0; click < 4; ++click) {
     const std::string request = click % 2 ? "two" : "one";
     const int left = 100 + 40 * click;
-    RunResult r = RunTavrisol(std::to_string(left) + ",80,640,480 " + single + " " + request);
+    const char* hold = click == 3 ? ",2 " : " ";  // held: the hold keeps the request's window
+    RunResult r = RunTavrisol(std::to_string(left) + ",80,640,480" + hold + single + " " + request);
     ASSERT_TRUE(PlacedQuietly(r));
     size_t placed = 0;
     for (const WindowInfo& w : TargetWindows(instance))
