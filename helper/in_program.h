@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "placement/early.h"
+
 // Every entry of the library's code into a program (hook, event and window
 // procedures) counts itself here while it runs; the last one out sets
 // framesDone, where the library waits to leave.
@@ -11,7 +13,7 @@ extern LONG libraryFrames;
 extern HANDLE framesDone;
 struct LibraryFrame {
   LibraryFrame() { InterlockedIncrement(&libraryFrames); }
-  ~LibraryFrame() {
+  __attribute__((always_inline)) ~LibraryFrame() {
     if (InterlockedDecrement(&libraryFrames) == 0 && framesDone) SetEvent(framesDone);
   }
   LibraryFrame(const LibraryFrame&) = delete;
@@ -27,5 +29,16 @@ inline HMODULE ThisLibrary() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 extern "C" void CALLBACK PlaceEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
                                     LONG child, DWORD thread, DWORD time);
 
+// The run's side (placing_win32.cpp, children_win32.cpp).
 // tavrisolhook32.exe beside the library, given arguments; its process, or null.
 HANDLE StartHookHost(const char* arguments);
+extern "C" HWINEVENTHOOK WINAPI HookPlacing(DWORD processId);
+// The block of a process, named after it, holding contents; its mapping, or null.
+HANDLE MakeBlock(const EarlyBlock& contents, uint32_t processId);
+// A window the library took in the process and that is not shown yet is the
+// program's again.
+void LetGoOfWindow(uint32_t processId);
+// Hooks what comes into the job as it starts, until EndWatchingChildren; a
+// watch that hooks nothing where the job says nothing.
+uintptr_t WatchChildren(HANDLE job, const PlacementRequest& request, uint32_t startedId);
+void EndWatchingChildren(uintptr_t watch);

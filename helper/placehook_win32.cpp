@@ -23,10 +23,10 @@ HANDLE framesDone;
 
 namespace {
 
-// This process's share. looking is taken with an interlocked call (any
-// thread may make the window); the rest is written by the thread that took
-// the window.
-LONG looking = 1;          // until the first main window is taken
+// This process's share. taken is set with an interlocked call (any thread
+// may make the window); the rest is written by the thread that took the
+// window. All start at zero: the library has no data of its own to load.
+LONG taken;                // 1 once the first main window is taken
 LONG stays;                // 1 where the library must never leave from within
 HWND placing;              // the window being placed
 WNDPROC programProcedure;  // its procedure before the subclass
@@ -34,7 +34,7 @@ bool wide;                 // a Unicode window: its procedure is set and called 
 EarlyBlock request;        // the run's request, as the window was taken
 EarlyBlock* block;         // the run's block, mapped while the window is placed
 
-void Pin() {
+__attribute__((always_inline)) inline void Pin() {
   HMODULE pinned;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                      reinterpret_cast<LPCSTR>(&Pin), &pinned);
@@ -54,10 +54,9 @@ EarlyBlock* TakeBlock(HWND window) {
   return view;
 }
 
-template <typename Procedure>
-Procedure User32(const char* name) {
-  return reinterpret_cast<Procedure>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+// One look-up for all: each function of the library's own has its unwind entry.
+void* User32(const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name));
 }
 
 // The rectangle in the window's own view. The screen's scale is read as a
@@ -65,11 +64,13 @@ Procedure User32(const char* name) {
 // with a view of their own.
 WindowBox OwnView(HWND window, const WindowBox& box) {
   using Context = HANDLE;
-  auto aware = User32<Context(WINAPI*)(Context)>("SetThreadDpiAwarenessContext");
-  auto windowContext = User32<Context(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
-  auto awareness = User32<int(WINAPI*)(Context)>("GetAwarenessFromDpiAwarenessContext");
-  auto windowDpi = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-  auto systemDpi = User32<UINT(WINAPI*)()>("GetDpiForSystem");
+  auto aware = reinterpret_cast<Context(WINAPI*)(Context)>(User32("SetThreadDpiAwarenessContext"));
+  auto windowContext =
+      reinterpret_cast<Context(WINAPI*)(HWND)>(User32("GetWindowDpiAwarenessContext"));
+  auto awareness =
+      reinterpret_cast<int(WINAPI*)(Context)>(User32("GetAwarenessFromDpiAwarenessContext"));
+  auto windowDpi = reinterpret_cast<UINT(WINAPI*)(HWND)>(User32("GetDpiForWindow"));
+  auto systemDpi = reinterpret_cast<UINT(WINAPI*)()>(User32("GetDpiForSystem"));
   if (!aware || !windowContext || !awareness || !windowDpi || !systemDpi) return box;
   Context own = aware(reinterpret_cast<Context>(-3));  // per monitor: the screen's own scale
   const int screen = static_cast<int>(systemDpi());
@@ -129,7 +130,7 @@ void Release(HWND window) {
   CloseHandle(leaving);
 }
 
-void TellRun() {
+__attribute__((always_inline)) inline void TellRun() {
   char name[EarlyNameSize];
   EarlyObjectName(EarlyPlacedName, GetCurrentProcessId(), name, sizeof name);
   HANDLE placed = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
@@ -156,9 +157,23 @@ LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   return result;
 }
 
+BOOL CALLBACK FindShownMain(HWND window, LPARAM process) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  return owner != static_cast<DWORD>(process) || GetWindow(window, GW_OWNER) != nullptr ||
+         !IsMainStyle(static_cast<uint32_t>(GetWindowLongA(window, GWL_STYLE)),
+                      static_cast<uint32_t>(GetWindowLongA(window, GWL_EXSTYLE)), false);
+}
+
+// Once the program the run started shows a main window of its own, what it
+// started is left alone: a browser's helper, a game's second window.
+__attribute__((always_inline)) inline bool StartedShows(uint32_t startedId) {
+  return startedId != 0 && !EnumWindows(FindShownMain, static_cast<LPARAM>(startedId));
+}
+
 // A window the program has just made that will be a main window once shown:
 // top-level, without an owner, not a child.
-bool WillBeMainWindow(HWND window) {
+__attribute__((always_inline)) inline bool WillBeMainWindow(HWND window) {
   return GetAncestor(window, GA_PARENT) == GetDesktopWindow() &&
          GetWindow(window, GW_OWNER) == nullptr &&
          IsEarlyMainWindow(static_cast<uint32_t>(GetWindowLongA(window, GWL_STYLE)),
@@ -172,12 +187,13 @@ bool WillBeMainWindow(HWND window) {
 extern "C" void CALLBACK PlaceEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object,
                                     LONG child, DWORD, DWORD) {
   LibraryFrame frame;
-  if (event != EVENT_OBJECT_CREATE || object != OBJID_WINDOW || child != CHILDID_SELF || !looking ||
-      !WillBeMainWindow(window) || IsWindowVisible(window) || !InterlockedExchange(&looking, 0))
+  if (event != EVENT_OBJECT_CREATE || object != OBJID_WINDOW || child != CHILDID_SELF || taken ||
+      !WillBeMainWindow(window) || IsWindowVisible(window) || InterlockedExchange(&taken, 1))
     return;
   HMODULE own;
   if (!(block = TakeBlock(window))) return;
-  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+  if (StartedShows(block->startedId) ||
+      !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                           reinterpret_cast<LPCSTR>(&PlaceEvent), &own)) {
     UnmapViewOfFile(block);
     block = nullptr;

@@ -11,7 +11,7 @@
 
 namespace {
 
-HANDLE Named(EarlyObject kind, uint32_t processId) {
+__attribute__((always_inline)) inline HANDLE Named(EarlyObject kind, uint32_t processId) {
   char name[EarlyNameSize];
   EarlyObjectName(kind, processId, name, sizeof name);
   return CreateEventA(nullptr, TRUE, FALSE, name);
@@ -95,21 +95,27 @@ extern "C" void WINAPI PreparePlacing(EarlyPlacing* placing) {
 
 extern "C" BOOL WINAPI EndPlacing(EarlyPlacing* placing);
 
-extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE process, DWORD processId,
-                                  DWORD threadId, EarlyPlacing* placing) {
-  placing->processId = processId;
+HANDLE MakeBlock(const EarlyBlock& contents, uint32_t processId) {
   char name[EarlyNameSize];
   EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
   HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                     sizeof(EarlyBlock), name);
   void* view = block ? MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, 0) : nullptr;
-  if (!view) {
-    if (block) CloseHandle(block);
-    return;
-  }
-  FillEarlyBlock(*request, static_cast<EarlyBlock*>(view));
-  UnmapViewOfFile(view);
+  if (view) *static_cast<EarlyBlock*>(view) = contents;
+  if (view) UnmapViewOfFile(view);
+  if (!view && block) CloseHandle(block);
+  return view ? block : nullptr;
+}
+
+extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE process, DWORD processId,
+                                  DWORD threadId, HANDLE job, EarlyPlacing* placing) {
+  placing->processId = processId;
+  EarlyBlock contents;
+  FillEarlyBlock(*request, &contents);
+  HANDLE block = MakeBlock(contents, processId);
+  if (!block) return;
   placing->block = reinterpret_cast<uintptr_t>(block);
+  placing->children = WatchChildren(job, *request, processId);
   placing->placed = reinterpret_cast<uintptr_t>(Named(EarlyPlacedName, processId));
   BOOL other = FALSE;
   IsWow64Process(process, &other);
@@ -147,7 +153,7 @@ EarlyBlock* OpenBlock(uint32_t processId) {
 }
 
 // The window the library took in the program; null while it took none.
-HWND TakenWindow(uint32_t processId) {
+__attribute__((always_inline)) inline HWND TakenWindow(uint32_t processId) {
   EarlyBlock* block = OpenBlock(processId);
   if (!block) return nullptr;
   HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
@@ -181,11 +187,8 @@ extern "C" BOOL WINAPI AwaitPlacing(EarlyPlacing* placing, HANDLE process, DWORD
   return placed;
 }
 
-namespace {
-
-// A window the library took and that is not shown yet is the program's
-// again: the block says so, and a window that answers hears it at once.
-void LetGo(uint32_t processId) {
+// The block says so, and a window that answers hears it at once.
+void LetGoOfWindow(uint32_t processId) {
   EarlyBlock* block = OpenBlock(processId);
   if (!block) return;
   block->letGo = 1;
@@ -194,8 +197,6 @@ void LetGo(uint32_t processId) {
   DWORD_PTR answer;
   if (window) SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &answer);
 }
-
-}  // namespace
 
 extern "C" BOOL WINAPI EndPlacing(EarlyPlacing* placing) {
   bool unhooked = true;
@@ -210,11 +211,12 @@ extern "C" BOOL WINAPI EndPlacing(EarlyPlacing* placing) {
     if (WaitForSingleObject(host, 5000) == WAIT_OBJECT_0) GetExitCodeProcess(host, &code);
     unhooked = unhooked && code == 0;
   }
-  if (placing->block) LetGo(placing->processId);
+  if (placing->block) LetGoOfWindow(placing->processId);
+  EndWatchingChildren(placing->children);
   const uintptr_t handles[] = {placing->block,   placing->placed, placing->host,
                                placing->release, placing->start,  placing->go};
   for (uintptr_t handle : handles)
     if (handle) CloseHandle(reinterpret_cast<HANDLE>(handle));
-  *placing = {0, 0, placing->library, 0, 0, 0, 0, 0, 0};
+  *placing = {0, 0, placing->library, 0, 0, 0, 0, 0, 0, 0};
   return unhooked;
 }

@@ -23,6 +23,7 @@ void FillEarlyBlock(const PlacementRequest& request, EarlyBlock* block) {
             request.fill,
             request.fillMonitor,
             0,
+            0,
             0};
 }
 
@@ -33,7 +34,8 @@ bool IsEarlyMainWindow(uint32_t style, uint32_t exStyle, bool hasParent) {
 namespace {
 
 // As the system's MulDiv: rounded to the nearest, halves away from zero.
-int32_t Scaled(int32_t value, int numerator, int denominator) {
+__attribute__((always_inline)) inline int32_t Scaled(int32_t value, int numerator,
+                                                     int denominator) {
   const int64_t product = static_cast<int64_t>(value) * numerator;
   const int64_t half = denominator / 2;
   return static_cast<int32_t>(product >= 0 ? (product + half) / denominator

@@ -19,6 +19,9 @@ struct EarlyBlock {
   int32_t fill, fillMonitor;
   uint64_t window;  // written by the library: the window it took; 0 while none
   uint32_t letGo;   // written by the run: a window not yet shown is left as it is
+  // For what the started program handed over to: the started one, whose own
+  // main window, once shown, is the program's (the window is left alone then).
+  uint32_t startedId;
 };
 
 // The named objects of one start: the block, the event the library sets once
@@ -64,11 +67,11 @@ WindowBox OwnViewBox(const WindowBox& box, int awareness, int windowDpi, int scr
 // started process that places its first main window; null where refused.
 #define HOOK_PLACING_EXPORT "_hookplacing@4"
 // void PreparePlacing(EarlyPlacing*), void ArmPlacing(const PlacementRequest*,
-// HANDLE process, DWORD processId, DWORD thread, EarlyPlacing*), BOOL
+// HANDLE process, DWORD processId, DWORD thread, HANDLE job, EarlyPlacing*), BOOL
 // AwaitPlacing(EarlyPlacing*, HANDLE process, DWORD settleMs, DWORD limitMs)
 // and BOOL EndPlacing(EarlyPlacing*), for the run: see below.
 #define PREPARE_PLACING_EXPORT "_prepareplacing@4"
-#define ARM_PLACING_EXPORT "_armplacing@20"
+#define ARM_PLACING_EXPORT "_armplacing@24"
 #define AWAIT_PLACING_EXPORT "_awaitplacing@16"
 #define END_PLACING_EXPORT "_endplacing@4"
 // BOOL ResumePlacing(HANDLE thread, EarlyPlacing*): see ResumeStarted.
@@ -82,6 +85,7 @@ struct EarlyPlacing {
   uintptr_t library, hook;  // the library and its event hook, set from this process
   uintptr_t host, release;  // for a 32-bit program: the hook host and its "let go"
   uintptr_t start, go;      // the host's start block and "go", while it waits for the program
+  uintptr_t children;       // what watches the run's job for what the program starts
   uint32_t processId;
 };
 
@@ -93,9 +97,10 @@ void PrepareEarlyPlacement(EarlyPlacing* placing);
 // Before the program's main thread first runs: the block, the event and the
 // in-context event hook on the program; for a 32-bit program through
 // tavrisolhook32.exe. Leaves placing.placed 0 when the window cannot be
-// placed before it shows.
+// placed before it shows. Each 64-bit process that then comes into the job
+// (what the program hands over to) is hooked the same way as it starts.
 void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
-                       uint32_t threadId, EarlyPlacing* placing);
+                       uint32_t threadId, uintptr_t job, EarlyPlacing* placing);
 
 // Lets the suspended program run (thread 0: the start failed) and ends the
 // host's watch; where nothing was armed, ends what the start prepared. False

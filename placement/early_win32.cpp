@@ -25,10 +25,13 @@ void PrepareEarlyPlacement(EarlyPlacing* placing) {
 }
 
 void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
-                       uint32_t threadId, EarlyPlacing* placing) {
-  auto arm = Export<void(WINAPI*)(const PlacementRequest*, HANDLE, DWORD, DWORD, EarlyPlacing*)>(
-      placing->library, ARM_PLACING_EXPORT);
-  if (arm) arm(&request, reinterpret_cast<HANDLE>(process), processId, threadId, placing);
+                       uint32_t threadId, uintptr_t job, EarlyPlacing* placing) {
+  auto arm =
+      Export<void(WINAPI*)(const PlacementRequest*, HANDLE, DWORD, DWORD, HANDLE, EarlyPlacing*)>(
+          placing->library, ARM_PLACING_EXPORT);
+  if (arm)
+    arm(&request, reinterpret_cast<HANDLE>(process), processId, threadId,
+        reinterpret_cast<HANDLE>(job), placing);
 }
 
 bool ResumeStarted(uintptr_t thread, EarlyPlacing* placing) {

@@ -101,7 +101,8 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
            OpenThroughShell(request, started);
   }
   NoteStarted(info.hProcess, started);
-  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, &started->placing);
+  ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, started->job,
+                    &started->placing);
   FollowHandOver(&started->follower, request, started->job, info.dwProcessId,
                  started->placing.placed != 0);
   const bool resumed = ResumeStarted(reinterpret_cast<uintptr_t>(info.hThread), &started->placing);

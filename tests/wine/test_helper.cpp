@@ -42,7 +42,7 @@ TEST_F(HelperTest, ExportsExactlyTheDecoratedNames) {
     found.insert(reinterpret_cast<const char*>(base + names[i]));
   EXPECT_EQ(found, std::set<std::string>({"_initmousehook@8", "_mousehook@12", "_pickundelivered@0",
                                           "_sizehook@12", "_hookplacing@4", "_prepareplacing@4",
-                                          "_armplacing@20", "_awaitplacing@16", "_endplacing@4",
+                                          "_armplacing@24", "_awaitplacing@16", "_endplacing@4",
                                           "_resumeplacing@8", "_moveraised@20"}));
   EXPECT_NE(GetProcAddress(library, "_mousehook@12"), nullptr);
 }

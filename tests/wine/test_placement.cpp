@@ -1223,6 +1223,19 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
     EXPECT_LE(rects.size(), how == "fill" ? 3u : 2u) << how;
   }
 
+  // A stub that starts the real program through the shell and ends: the program's window is
+  // shown only at its place.
+  const std::string shellStub = copy("target.exe", "logshelllauncher.exe");
+  std::string shellGame = shellStub;
+  shellGame.replace(shellGame.rfind("launcher"), 8, "game");
+  guard.TrackPath(shellGame);
+  guard.TrackFile(shellGame);
+  guard.TrackFile(shellGame + ".log");
+  ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates(shellStub)));
+  rects = Logged(shellGame);
+  ASSERT_FALSE(rects.empty());
+  EXPECT_EQ(rects, std::vector<std::string>(rects.size(), "100,80,740,560"));
+
   // One that moves its window back as it finishes starting has it put back within the run.
   const std::string back = copy("target.exe", "logmovebacksoon.exe");
   const RunResult run = PlaceAtCoordinates(back);
@@ -1257,7 +1270,7 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   guard.Track(info.dwProcessId);
   PlacementRequest request = {Left, Top, Width, Height, nullptr, 0};
   ArmEarlyPlacement(request, reinterpret_cast<uintptr_t>(info.hProcess), info.dwProcessId,
-                    info.dwThreadId, &placing);
+                    info.dwThreadId, 0, &placing);
   ASSERT_TRUE(ResumeStarted(reinterpret_cast<uintptr_t>(info.hThread), &placing));
   EXPECT_TRUE(
       AwaitEarlyPlacement(&placing, reinterpret_cast<uintptr_t>(info.hProcess), 1000, 10000));
