@@ -8,7 +8,7 @@ target_sources(tavrisol_logic PRIVATE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp
   ${CMAKE_SOURCE_DIR}/placement/moveplan_win32.cpp)
 target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 # x86 walks stacks by frame pointers, and its exceptions need no tables.
-set(LIBRARY32_COMPILE_OPTIONS ${PROGRAM_COMPILE_OPTIONS} -fno-omit-frame-pointer)
+set(LIBRARY32_COMPILE_OPTIONS ${SHIPPED_COMPILE_OPTIONS} ${NO_UNWIND_OPTIONS} -fno-omit-frame-pointer)
 target_compile_options(tavrisol_logic PRIVATE ${LIBRARY32_COMPILE_OPTIONS})
 
 # The same exports; a 32-bit procedure's own name carries its argument bytes.

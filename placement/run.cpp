@@ -322,7 +322,15 @@ bool PlaceCommand(PlacementRun* run) {
     case WindowFound:
       break;
     case StillStarting:
-      if (!WaitForWindow(run)) return false;
+      if (WaitForWindow(run)) break;
+      // A copy still without a window at the end of the wait is one that shows
+      // none, as an older copy can be (the shell, a program in the notification
+      // area); what a launcher started is only ever waited for.
+      if (run->failure != NoWindow || run->awaited.launched || HasEnded(*run, run->awaited.handle))
+        return false;
+      TraceLine("process %d showed no window: the command is started beside it\r\n",
+                static_cast<int>(run->awaited.id));
+      if (!Start(run) || !WaitForWindow(run)) return false;
       break;
     case RunningWithoutWindow:
       if (!EndHung(run)) return false;

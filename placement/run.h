@@ -83,9 +83,9 @@ struct PlacementOps {
   bool (*readyForInput)(uintptr_t process, uint32_t milliseconds);
   // True, with its exit value, once the process has ended.
   bool (*ended)(uintptr_t process, uint32_t* exitValue);
-  // Ends the process (exit code 0, waiting up to KillWaitMs) when it has
-  // top-level windows and none of them answers; the system's reason when it
-  // could not be ended.
+  // Ends the process (exit code 0, waiting up to KillWaitMs) when it shows
+  // windows and none of them answers within AnswerTimeoutMs; never one that
+  // shows none. The system's reason when it could not be ended.
   HungEnd (*endIfHung)(const ProgramProcess& process, uint32_t* error);
   // Notes the main windows shown now, then starts the command at the
   // request's position and size in started->job (or through the shell, for a

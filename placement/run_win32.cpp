@@ -184,31 +184,44 @@ bool ScanWindows(WindowState* state, uint32_t processId, WindowsToScan which,
   return ScanTargetWindows(state, processId);
 }
 
-struct Silence {
+// One look at a process that may be hung: each window it shows is sent a
+// null message that calls back once answered. An answer that comes after
+// the look gave up finds another look's number.
+struct Look {
   DWORD processId;
-  DWORD silentThread;  // a thread that did not answer: its other windows would not either
-  bool windows;
-  bool answered;
+  LONG number;
+  bool shown;
 };
+LONG looks, answeredLook;  // the hung check's alone
 
-BOOL CALLBACK AskWindow(HWND window, LPARAM parameter) {
-  Silence* silence = reinterpret_cast<Silence*>(parameter);
-  DWORD processId = 0;
-  const DWORD thread = GetWindowThreadProcessId(window, &processId);
-  if (processId != silence->processId || thread == silence->silentThread) return TRUE;
-  silence->windows = true;
-  silence->answered = SystemWindowOps.answers(reinterpret_cast<WindowRef>(window));
-  silence->silentThread = thread;
-  return !silence->answered;
+void CALLBACK Answered(HWND, UINT, ULONG_PTR look, LRESULT) {
+  InterlockedExchange(&answeredLook, static_cast<LONG>(look));
 }
 
-// Through the handle the lookup opened, so that an id passed on to another
-// program meanwhile is never ended; waits for the end, so that a new copy
-// never meets the dying one.
+BOOL CALLBACK AskShownWindow(HWND window, LPARAM parameter) {
+  Look* look = reinterpret_cast<Look*>(parameter);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId != look->processId || !IsWindowVisible(window)) return TRUE;
+  look->shown = true;
+  SendMessageCallbackA(window, WM_NULL, 0, 0, Answered, static_cast<ULONG_PTR>(look->number));
+  return TRUE;
+}
+
+// Hung is a copy that shows windows none of which answers within the whole
+// allowance: one slow moment is not hung, and a copy that shows nothing (a
+// program in the notification area) is never ended. Through the handle the
+// lookup opened, so that an id passed on to another program meanwhile is
+// never ended; waits for the end, so that a new copy never meets the dying one.
 HungEnd EndIfHung(const ProgramProcess& process, uint32_t* error) {
-  Silence silence = {process.id, 0, false, false};
-  EnumWindows(AskWindow, reinterpret_cast<LPARAM>(&silence));
-  if (!silence.windows || silence.answered) return NotHung;
+  Look look = {process.id, InterlockedIncrement(&looks), false};
+  EnumWindows(AskShownWindow, reinterpret_cast<LPARAM>(&look));
+  if (!look.shown) return NotHung;
+  // The answers come in while the run reads its messages.
+  for (const DWORD start = GetTickCount();
+       answeredLook != look.number && GetTickCount() - start < AnswerTimeoutMs;)
+    WaitPumping(nullptr, 0, IdlePollMs);
+  if (answeredLook == look.number) return NotHung;
   HANDLE handle = reinterpret_cast<HANDLE>(process.handle);
   if (!TerminateProcess(handle, 0) && WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) {
     *error = GetLastError();

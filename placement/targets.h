@@ -84,6 +84,9 @@ struct WindowOps {
   void (*markPlaced)(WindowRef window, uint32_t mark, const char* program, const char* command);
   uint32_t (*ownProcessId)();
   WindowRef (*foregroundWindow)();
+  // A hash of the window's title as the system holds it, read without asking
+  // the window; 0 when it has none.
+  uint32_t (*titleHash)(WindowRef window);
 };
 
 // Why a window of the run was not moved.

@@ -108,6 +108,16 @@ uint32_t OwnProcessId() { return GetCurrentProcessId(); }
 
 WindowRef Foreground() { return reinterpret_cast<WindowRef>(GetForegroundWindow()); }
 
+// Wide, so that titles no code page holds still differ; another program's
+// title is read from the system, never asked of the window.
+uint32_t TitleHash(WindowRef window) {
+  wchar_t title[256];
+  const int length = GetWindowTextW(AsHwnd(window), title, 256);
+  uint32_t hash = 2166136261u;
+  for (int i = 0; i < length; ++i) hash = (hash ^ title[i]) * 16777619u;
+  return length > 0 ? hash : 0;
+}
+
 }  // namespace
 
 const WindowOps SystemWindowOps = {
@@ -126,6 +136,7 @@ const WindowOps SystemWindowOps = {
     .markPlaced = MarkPlaced,
     .ownProcessId = OwnProcessId,
     .foregroundWindow = Foreground,
+    .titleHash = TitleHash,
 };
 
 bool ScanTargetWindows(WindowState* state, uint32_t processId) {

@@ -54,7 +54,8 @@ struct FakeSystem {
   uint32_t elapsedMs = 0;
   std::string outcome;  // what was ended, started, placed, put back and held, in order
   std::string placedAt, startedAt;
-  WindowRef target = 0;  // the window last placed or held
+  uint32_t startedMs = 0;  // when the command was started
+  WindowRef target = 0;    // the window last placed or held
   bool opened = false, turnHeld = false;
   int turnsTaken = 0, turnsGiven = 0, letGos = 0;
   WindowRef marksClearedOf = 0;
@@ -161,6 +162,7 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   if (started->error != 0) return false;
   Note(std::string("started ") + request.command);
   fake->startedAt = Rect(request);
+  fake->startedMs = fake->elapsedMs;
   fake->world.processes.push_back(fake->world.started);
   started->id = fake->world.started.id;
   started->handle = HandleOf(started->id);
@@ -183,7 +185,9 @@ uint32_t FakeWaitForShown(HandOverFollower*, uint32_t ms) {
 bool FakeScan(WindowState* state, uint32_t processId, WindowsToScan which, const ShownWindows&) {
   const FakeProcess* p = Find(processId);
   if (p == nullptr || !WindowShown(*p)) return false;
-  const bool taken = which == AllMainWindows || (which == NewSinceStart && !p->front) ||
+  const bool shownSince = static_cast<uint32_t>(p->windowMs) >= fake->startedMs;
+  const bool taken = which == AllMainWindows ||
+                     (which == NewSinceStart && !p->front && shownSince) ||
                      (which == BroughtToFront && p->front);
   if (taken) state->targetWindow = 0x900 + processId;
   return taken;
@@ -391,7 +395,10 @@ const Road HandedOverRoads[] = {
      {.processes = {{.id = 50, .otherArguments = true}}, .started = {.id = 77, .endsMs = 1000}}, "started C:\\app.exe",
      "The running program took the request without showing a window: 1,2,3,4 C:\\app.exe"},
     {"found starting: an older instance's windows are not taken", App,
-     {.processes = {{.id = 42, .ageS = 1}, {.id = 50, .windowMs = 1000, .otherArguments = true}}}, "", NoWindowText},
+     {.processes = {{.id = 42, .ageS = 1}, {.id = 50, .windowMs = 1000, .otherArguments = true}}}, "started C:\\app.exe", NoWindowText},
+    {"found starting, no window by the end of the wait: the command started beside it", App,
+     {.processes = {{.id = 42, .ageS = 1}}, .started = {.id = 77, .windowMs = 13000}},
+     "started C:\\app.exe; placed 77 after 13000 ms; put back 77", ""},
     {"a script: what it starts is placed, its console not", Script,
      {.processes = {{.id = 91, .ageS = -1, .windowMs = 1000, .launched = true, .fromStart = true}},
       .started = {.id = 77, .windowMs = 0}, .startedPath = Cmd, .job = 0x70b},

@@ -31,6 +31,7 @@ struct FakeWindow {
   bool owned = false;
   uint32_t mark = 0;
   std::string placedFor = "";  // the program and the command a run marked it for
+  uint32_t title = 0;          // its title's hash
 };
 
 struct FakeDesktop {
@@ -101,6 +102,7 @@ void FakeMarkPlaced(WindowRef window, uint32_t mark, const char* program, const 
 const uint32_t Self = 4000;  // the run's own process id
 uint32_t FakeOwnId() { return Self; }
 WindowRef FakeFront() { return desktop->foreground; }
+uint32_t FakeTitle(WindowRef window) { return Find(window)->title; }
 
 WindowRef FakeMovingWindow(WindowRef window) { return Find(window)->moving; }
 const uint32_t Target = 500;
@@ -132,9 +134,10 @@ uint32_t FakeFindProgram(Program* program, bool) {
 void FakeCloseHandle(ProcessRef) {}
 void FakeReleaseClip(WindowRef window) { desktop->unclipped.push_back(window); }
 
-const WindowOps FakeOps = {FakeEnum,     FakeOwner,    FakeBox,        FakeStyles,  FakeRestore,
-                           FakePause,    FakeMove,     FakeForeground, FakeAnswers, FakeLastError,
-                           FakeHasOwner, FakePlacedBy, FakeMarkPlaced, FakeOwnId,   FakeFront};
+const WindowOps FakeOps = {FakeEnum,       FakeOwner,     FakeBox,      FakeStyles,
+                           FakeRestore,    FakePause,     FakeMove,     FakeForeground,
+                           FakeAnswers,    FakeLastError, FakeHasOwner, FakePlacedBy,
+                           FakeMarkPlaced, FakeOwnId,     FakeFront,    FakeTitle};
 
 WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
@@ -769,6 +772,12 @@ TEST_F(PlacementTargets, AnInstanceAnswersTheStartOnlyWithANewMainWindowOrOneBro
   EXPECT_FALSE(ScanForeground(FakeOps, &state, Other, shown));  // the same window in front
   fakeDesktop.foreground = 0x73;
   EXPECT_FALSE(ScanForeground(FakeOps, &state, Other, shown));  // the dialog in front
+  // The request shown in the window in front already: its title changed.
+  fakeDesktop.windows[1].title = 8;
+  EXPECT_FALSE(ScanForeground(FakeOps, &state, Target, shown));
+  EXPECT_TRUE(ScanForeground(FakeOps, &state, Other, shown));
+  EXPECT_EQ(state.targetWindow, 0x72u);
+  state = WindowState();
   // Brought to the front in answer: that window is the target.
   fakeDesktop.foreground = 0x71;
   EXPECT_FALSE(ScanForeground(FakeOps, &state, Target, shown));
