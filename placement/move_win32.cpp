@@ -44,16 +44,21 @@ bool MoveExactly(WindowRef ref, const WindowBox& box) {
     return true;
   if (!SetWindowBox(ref, box, false)) return false;
   if (!GetWindowRect(window, &rect)) return true;
-  // Only a size beyond the system's limit that came back short is the limit's
-  // doing; what the window then keeps, the grid's trace says.
+  // Only a size beyond the system's limit that came back short is the limit's doing.
   const long width = box.right - box.left, height = box.bottom - box.top;
-  bool cutWidth = width > GetSystemMetrics(SM_CXMAXTRACK) && rect.right - rect.left < width;
-  bool cutHeight = height > GetSystemMetrics(SM_CYMAXTRACK) && rect.bottom - rect.top < height;
-  if ((cutWidth || cutHeight) && MoveWithRaisedLimit(window, box, width, height) &&
-      GetWindowRect(window, &rect) && rect.right - rect.left == width &&
-      rect.bottom - rect.top == height)
-    TraceLine("window %x sized %ldx%ld past the system's limit\r\n", static_cast<unsigned>(ref),
-              width, height);
+  const int maxWidth = GetSystemMetrics(SM_CXMAXTRACK), maxHeight = GetSystemMetrics(SM_CYMAXTRACK);
+  bool cutWidth = width > maxWidth && rect.right - rect.left < width;
+  bool cutHeight = height > maxHeight && rect.bottom - rect.top < height;
+  if (!cutWidth && !cutHeight) return true;
+  if (MoveWithRaisedLimit(window, box, width, height)) GetWindowRect(window, &rect);
+  const long w = rect.right - rect.left, h = rect.bottom - rect.top;
+  // A window that keeps a size grid ends short of the limit: the limit did not
+  // cut it, and the grid's trace says what it took.
+  const bool exact = w == width && h == height;
+  if (exact || (width > maxWidth && w == maxWidth) || (height > maxHeight && h == maxHeight))
+    TraceLine(exact ? "window %x sized %ldx%ld past the system's limit\r\n"
+                    : "window %x kept at %ldx%ld, the size the system allows\r\n",
+              static_cast<unsigned>(ref), w, h);
   return true;
 }
 
