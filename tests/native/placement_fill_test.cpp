@@ -82,7 +82,8 @@ TEST(FillGeometry, ClientAreaCoversTheMonitorAndOnlyItsPartIsShown) {
 // Windows of cells of 8x16 in a frame of 8x27, the cells cut down (snap 0) or made up (1), and
 // one that keeps 1200x800 (2). A row: snap, fill, the size asked, the size it ends at, the asks.
 TEST(GridFit, TheNearestSizeItAcceptsOrTheFirstThatCovers) {
-  const int32_t rows[][7] = {{1, 0, 645, 497, 648, 491, 2},
+  const int32_t rows[][7] = {{0, 0, 645, 497, 648, 491, 2},
+                             {1, 0, 645, 509, 648, 507, 2},
                              {0, 1, 1929, 1107, 1936, 1115, 4},
                              {2, 1, 1928, 1107, 1200, 800, 6}};
   for (const int32_t* row : rows) {
