@@ -1403,10 +1403,9 @@ TEST(PlacementExact, AWindowWithASizeGridGetsTheNearestSizeItAccepts) {
     std::vector<std::string> lines = Logged(path);
     return std::unique(lines.begin(), lines.end()) - lines.begin();
   };
-  auto before = moves();
   ASSERT_TRUE(PlacedQuietly(RunTavrisol("100,80,645,497 " + path)));  // 79.6x29.4 cells
   EXPECT_TRUE(WindowAt(w, 100, 80, 648, 491));
-  EXPECT_LE(moves() - before, 2);
+  EXPECT_LE(moves(), 3) << ::testing::PrintToString(Logged(path));  // shown, two moves
   ASSERT_TRUE(PlacedQuietly(RunTavrisol("fill " + path)));
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(GetWindowRgn(w, region), ERROR);
@@ -1419,7 +1418,7 @@ TEST(PlacementExact, AWindowWithASizeGridGetsTheNearestSizeItAccepts) {
   RECT shown = {0, 0, 0, 0};
   EXPECT_TRUE(GetWindowRgn(w, region) == SIMPLEREGION && GetRgnBox(region, &shown));
   EXPECT_EQ(RectText(shown), "(4,23 1920x1080)");
-  before = moves();
+  const auto before = moves();
   ASSERT_TRUE(held.WaitForExit(10000));
   EXPECT_EQ(held.ExitCode(), 1u);
   EXPECT_EQ(moves(), before);
