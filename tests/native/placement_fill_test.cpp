@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "placement/fill.h"
+#include "placement/grid.h"
 
 namespace {
 
@@ -76,6 +77,27 @@ TEST(FillGeometry, ClientAreaCoversTheMonitorAndOnlyItsPartIsShown) {
   MovePlan plan = {};
   EXPECT_FALSE(PlanFill(window, window, ordered, 1, 1, false, &plan));
   EXPECT_FALSE(PlanFill(window, window, ordered, 1, -1, false, &plan));
+}
+
+// Windows of cells of 8x16 in a frame of 8x27, the cells cut down (snap 0) or made up (1), and
+// one that keeps 1200x800 (2). A row: snap, fill, the size asked, the size it ends at, the asks.
+TEST(GridFit, TheNearestSizeItAcceptsOrTheFirstThatCovers) {
+  const int32_t rows[][7] = {{0, 0, 645, 497, 648, 491, 2},
+                             {1, 0, 645, 509, 648, 507, 2},
+                             {0, 1, 1929, 1107, 1936, 1115, 4},
+                             {2, 1, 1928, 1107, 1200, 800, 6}};
+  for (const int32_t* row : rows) {
+    GridFit fit = {{row[2], row[3]}, {row[2], row[3]}, 1, row[1] != 0, {}, {}};
+    int32_t taken[2] = {1200, 800}, asks = 0, cell[2] = {8, 16}, frame[2] = {8, 27};
+    do {
+      for (int i = 0; row[0] != 2 && i < 2; ++i) {
+        const int32_t over = (fit.ask[i] - frame[i]) % cell[i];
+        taken[i] = fit.ask[i] - over + (over && row[0] ? cell[i] : 0);
+      }
+    } while (++asks < 10 && GridAnswer(&fit, taken));
+    EXPECT_EQ(std::vector<int32_t>({taken[0], taken[1], asks}),
+              std::vector<int32_t>(row + 4, row + 7));
+  }
 }
 
 }  // namespace

@@ -1419,3 +1419,37 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   EXPECT_EQ(FindProcessesByPath(tray), std::vector<DWORD>{trayPid});
   EXPECT_TRUE(WindowAt(TargetWindows(trayPid).at(0).hwnd, Left, Top, Width, Height));
 }
+
+// A window that takes whole cells of 8x16 only, as a console: a rectangle gives it the nearest
+// size it accepts in two moves at most, a fill the next size up, cut to the monitor only under a
+// hold, which puts it back so and leaves it; each run placed it (exit 1).
+TEST(PlacementExact, AWindowWithASizeGridGetsTheNearestSizeItAccepts) {
+  ProcessGuard guard;
+  const std::string path = guard.CopyFixture("target.exe", "loggrid.exe");
+  guard.TrackFile(path + ".log");
+  const HWND w = StartLoneTarget(guard, path);
+  auto moves = [&] {
+    std::vector<std::string> lines = Logged(path);
+    return std::unique(lines.begin(), lines.end()) - lines.begin();
+  };
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol("100,80,645,497 " + path)));  // 79.6x29.4 cells
+  EXPECT_TRUE(WindowAt(w, 100, 80, 648, 491));
+  EXPECT_LE(moves(), 3) << ::testing::PrintToString(Logged(path));  // shown, two moves
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol("fill " + path)));
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(w, region), ERROR);
+  DebuggedProcess held;
+  ASSERT_TRUE(held.Start(BuildFile("tavrisol.exe"), "fill,3 " + path));
+  ASSERT_TRUE(held.WaitForTrace("holding the placement for 3 seconds\r\n", 10000));
+  MoveWindow(w, 100, 100, 400, 300, TRUE);
+  ASSERT_TRUE(held.WaitForTrace("window " + Hex(w) + " put back\r\n", 5000));
+  EXPECT_EQ(RectText(ClientOnScreen(w)), "(0,0 1920x1088)");
+  RECT shown = {0, 0, 0, 0};
+  EXPECT_TRUE(GetWindowRgn(w, region) == SIMPLEREGION && GetRgnBox(region, &shown));
+  EXPECT_EQ(RectText(shown), "(4,23 1920x1080)");
+  const auto before = moves();
+  ASSERT_TRUE(held.WaitForExit(10000));
+  EXPECT_EQ(held.ExitCode(), 1u);
+  EXPECT_EQ(moves(), before);
+  DeleteObject(region);
+}
