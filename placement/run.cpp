@@ -298,9 +298,8 @@ bool WaitForWindow(PlacementRun* run) {
   return Failed(run, EndedWithAll(run) ? EndedWithoutWindow : NoWindow);
 }
 
-// The window is there: the next run may look, and the hold takes over from the follower.
+// The window is there: the hold takes over from the follower.
 PlaceResult Place(PlacementRun* run) {
-  GiveTurn(run);
   run->ops.stopFollowing(&run->started);
   return run->ops.place(&run->windows, run->request);
 }
@@ -342,6 +341,8 @@ bool PlaceCommand(PlacementRun* run) {
   const PlaceResult placed = Place(run);
   const bool holding = run->request.holdSeconds > 0;
   if (placed.moved > 0 && !holding && run->startedByRun) PutBack(run);
+  // Only now may the next run look: a put-back after its move would undo it.
+  GiveTurn(run);
   if ((holding && Hold(run)) || placed.moved > 0) return true;
   return placed.reason == UnmovedMoveFailed ? Failed(run, MoveFailed, placed.error)
                                             : Failed(run, NotResponding);

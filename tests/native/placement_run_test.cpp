@@ -198,7 +198,7 @@ std::string WindowOf(const WindowState& state) {
 }
 
 PlaceResult FakePlace(WindowState* state, const PlacementRequest& request) {
-  EXPECT_FALSE(fake->turnHeld) << "the turn is given back first";
+  EXPECT_TRUE(fake->turnHeld || fake->turnsTaken == 0) << "the next run waits for the place";
   const bool moved = fake->world.placeResult.moved > 0;
   Note((moved ? "placed " : "unmoved ") + WindowOf(*state) + " after " +
        std::to_string(fake->elapsedMs) + " ms");
@@ -208,11 +208,13 @@ PlaceResult FakePlace(WindowState* state, const PlacementRequest& request) {
 }
 
 void FakePutBack(const PlacementRequest&, WindowState* state, uintptr_t) {
+  EXPECT_TRUE(fake->turnHeld || fake->turnsTaken == 0) << "the next run waits for the put-back";
   Note("put back " + WindowOf(*state));
 }
 
 bool FakeHold(const PlacementRequest& request, Program* program, WindowState* state) {
   EXPECT_TRUE(CapturedReports().empty()) << "a failure is reported only after the hold";
+  EXPECT_FALSE(fake->turnHeld) << "a newer run may take over from the hold";
   Note("held " + WindowOf(*state) + " for " + std::to_string(request.holdSeconds) + " s in " +
        program->path);
   fake->target = state->targetWindow;
