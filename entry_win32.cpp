@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "editor/editor.h"
+#include "placement/command.h"
 #include "placement/fill.h"
 #include "placement/run.h"
 #include "placement/usage.h"
@@ -21,19 +22,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
 // after the program's own name (quoted or not) and the blanks after it, and the
 // show command the starter asked for.
 extern "C" void ProgramStart() {
-  const unsigned char* line = reinterpret_cast<const unsigned char*>(GetCommandLineA());
-  if (*line == '"') {
-    while (*++line != '\0' && *line != '"') {
-    }
-    if (*line == '"') ++line;
-  } else {
-    while (*line > ' ') ++line;
-  }
-  while (*line != '\0' && *line <= ' ') ++line;
+  char* line = AfterProgramName(GetCommandLineA());
   STARTUPINFOA startup;
   startup.cb = sizeof startup;
   GetStartupInfoA(&startup);
   int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
-  ExitProcess(WinMain(GetModuleHandleA(nullptr), nullptr,
-                      reinterpret_cast<LPSTR>(const_cast<unsigned char*>(line)), show));
+  ExitProcess(WinMain(GetModuleHandleA(nullptr), nullptr, line, show));
 }

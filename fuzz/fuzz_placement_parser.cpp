@@ -1,7 +1,7 @@
 // Feeds arbitrary command lines to the placement parser and checks what it
 // promises: the command is a tail of the line, starts and ends without
-// whitespace, and the line changes only by losing trailing whitespace; and the
-// quoting of a command for a start.
+// whitespace, and the line changes only by losing trailing whitespace; the
+// quoting of a command for a start; and the splitting of arguments.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +11,17 @@
 #include "placement/command.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Split as a program's arguments: every byte given comes from one read, and every argument
+  // from at least one, so the reader ends.
+  const char* text = reinterpret_cast<const char*>(data);
+  ArgumentReader reader = {text, text + size};
+  size_t bytes = 0, arguments = 0;
+  for (int unit; (unit = NextArgumentUnit(&reader)) != ArgumentsEnd;) {
+    if (unit < ArgumentEnd || unit > 255) std::abort();
+    (unit == ArgumentEnd ? arguments : bytes) += 1;
+    if (bytes > size || arguments > size) std::abort();
+  }
+
   std::vector<char> line(data, data + size);
   line.push_back('\0');
   std::vector<char> original = line;
@@ -53,9 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* quotedProgram = ProgramOfCommand(quoted, &quotedLength, &rest);
     const char* a = ArgumentsOfCommand(request.command, &arguments);
     const char* b = ArgumentsOfCommand(quoted, &quotedArguments);
+    // The copy started with the quoted line runs the command's arguments, and its window's
+    // mark names them.
     if (std::memchr(program, '"', length) == nullptr &&
         (quotedLength != length || std::memcmp(program, quotedProgram, length) != 0 ||
-         arguments != quotedArguments || std::memcmp(a, b, arguments) != 0))
+         arguments != quotedArguments || std::memcmp(a, b, arguments) != 0 ||
+         !SameArguments(request.command, quoted) ||
+         HashArguments(HashStart, request.command) != HashArguments(HashStart, quoted)))
       std::abort();
   } else if (commandLength + 3 <= sizeof quoted) {
     std::abort();

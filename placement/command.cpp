@@ -58,6 +58,9 @@ bool IsWordEnd(char c) { return c == '\0' || c == ' ' || c == ','; }
 
 bool IsBlankOrEnd(char c) { return c == '\0' || IsCommandWhitespace(c); }
 
+// What parts a program's arguments from each other; no other whitespace does.
+bool IsArgumentBlank(char c) { return c == ' ' || c == '\t'; }
+
 // "fill" or "fillwork" at the start of text, in any case of ASCII letters,
 // with an optional ":N" (1 to FillMonitorLimit), ended by a comma, the space
 // or the end; on success *end points just after it.
@@ -216,17 +219,87 @@ const char* ArgumentsOfProcessLine(const char* line, size_t* length) {
     const char* close = std::strchr(line + 1, '"');
     rest = close != nullptr ? close + 1 : line + std::strlen(line);
   } else {
-    while (!IsBlankOrEnd(*rest)) ++rest;
+    while (*rest != '\0' && !IsArgumentBlank(*rest)) ++rest;
   }
   *length = std::strlen(rest);
   return Trimmed(rest, length);
+}
+
+int NextArgumentUnit(ArgumentReader* reader) {
+  ArgumentReader& r = *reader;
+  for (;;) {
+    if (r.backslashes > 0) {
+      --r.backslashes;
+      return '\\';
+    }
+    if (r.quotes > 0) {
+      --r.quotes;
+      return '"';
+    }
+    if (r.at == r.end || (r.quoting == 0 && IsArgumentBlank(*r.at))) {
+      if (r.inArgument) {
+        r.inArgument = false;
+        return ArgumentEnd;
+      }
+      if (r.at == r.end) return ArgumentsEnd;
+      ++r.at;
+      continue;
+    }
+    r.inArgument = true;
+    size_t count = 0;
+    for (; r.at != r.end && *r.at == '\\'; ++r.at) ++count;
+    if (r.at == r.end || *r.at != '"') {
+      if (count == 0) return static_cast<unsigned char>(*r.at++);
+      r.backslashes = count;  // not before a quote: as they are
+      continue;
+    }
+    ++r.at;
+    r.backslashes = count / 2;
+    if (count % 2 != 0)
+      ++r.quotes;
+    else
+      ++r.quoting;
+    for (; r.at != r.end && *r.at == '"'; ++r.at)
+      if (++r.quoting == 3) {
+        ++r.quotes;
+        r.quoting = 0;
+      }
+    if (r.quoting == 2) r.quoting = 0;
+  }
 }
 
 bool SameArguments(const char* command, const char* line) {
   size_t wanted, given;
   const char* a = ArgumentsOfCommand(command, &wanted);
   const char* b = ArgumentsOfProcessLine(line, &given);
-  return wanted == given && std::memcmp(a, b, wanted) == 0;
+  ArgumentReader x = {a, a + wanted}, y = {b, b + given};
+  for (;;) {
+    const int unit = NextArgumentUnit(&x);
+    if (unit != NextArgumentUnit(&y)) return false;
+    if (unit == ArgumentsEnd) return true;
+  }
+}
+
+uint64_t HashArguments(uint64_t hash, const char* command) {
+  size_t length;
+  const char* arguments = ArgumentsOfCommand(command, &length);
+  ArgumentReader reader = {arguments, arguments + length};
+  for (int unit; (unit = NextArgumentUnit(&reader)) != ArgumentsEnd;)
+    hash = HashUnit(hash, unit == ArgumentEnd ? 0u : static_cast<uint32_t>(unit));
+  return hash;
+}
+
+char* AfterProgramName(char* line) {
+  unsigned char* p = reinterpret_cast<unsigned char*>(line);
+  if (*p == '"') {
+    while (*++p != '\0' && *p != '"') {
+    }
+    if (*p == '"') ++p;
+  } else {
+    while (*p > ' ') ++p;
+  }
+  while (*p != '\0' && *p <= ' ') ++p;
+  return reinterpret_cast<char*>(p);
 }
 
 bool QuoteProgramPart(const char* command, char* quoted, size_t size) {

@@ -85,14 +85,47 @@ const char* ProgramOfCommand(const char* command, size_t* length, const char** r
 // their start and sets *length (0 when there are none).
 const char* ArgumentsOfCommand(const char* command, size_t* length);
 
-// The arguments in a process's command line as the program receives them:
-// what follows its program part, which is quoted or else its first word (as
-// the system splits it off), without the blanks at either end.
+// The arguments in a process's command line: what follows its program part,
+// which the system splits off as the quoted part or else up to the first space
+// or tab, without the blanks at either end.
 const char* ArgumentsOfProcessLine(const char* line, size_t* length);
 
-// Whether a process given line runs with the command's arguments (compared
-// byte for byte, once the blanks at the ends are gone).
+// Reads arguments one byte at a time as the system splits them for a program
+// (CommandLineToArgvW after the program's name): spaces and tabs outside
+// quotes part them; 2n backslashes and a quote give n backslashes, the quote
+// opening or closing a quoted part, and 2n+1 give n and a literal quote; other
+// backslashes stand as they are. A run of quotes is counted together with the
+// quote that opened a quoted part it falls in: every third of the count is a
+// literal quote, and a quoted part follows only when one is left over
+// ("a""b" c gives a"b c, one argument).
+struct ArgumentReader {
+  const char* at;  // the next byte to read
+  const char* end;
+  size_t backslashes = 0;  // read, still to give
+  size_t quotes = 0;       // literal quotes to give after them
+  int quoting = 0;         // 1 within a quoted part
+  bool inArgument = false;
+};
+enum { ArgumentEnd = -1, ArgumentsEnd = -2 };
+// The next byte (0 to 255); ArgumentEnd after each argument, then ArgumentsEnd.
+int NextArgumentUnit(ArgumentReader* reader);
+
+// Whether a process given line runs with the command's arguments: both split
+// as the program receives them, the blanks at the ends ignored, and compared
+// byte for byte (both in UTF-8, so that no character is lost to a code page).
 bool SameArguments(const char* command, const char* line);
+
+// FNV-1a over 64 bits, as the marks on placed windows hash: its start, and a
+// unit (a byte, or a UTF-16 unit) added.
+const uint64_t HashStart = 14695981039346656037ull;
+inline uint64_t HashUnit(uint64_t hash, uint32_t unit) { return (hash ^ unit) * 1099511628211ull; }
+// hash with every byte of the command's arguments added as SameArguments
+// splits them, a 0 after each argument; hash itself when there are none.
+uint64_t HashArguments(uint64_t hash, const char* command);
+
+// A command line after its program's name (quoted or up to a blank or control
+// byte) and the blanks after it, as the C runtime's start-up hands it to WinMain.
+char* AfterProgramName(char* line);
 
 // Writes the command with its program part in double quotes, then what
 // follows that part as it stands, so that the program started is exactly the

@@ -44,7 +44,7 @@ void Consider(LookupPass* pass, uint32_t processId) {
   bool other = false;
   if (same && pass->arguments) {
     // A line that cannot be read is no proof of the same arguments.
-    char line[CommandLineSize];
+    char line[CommandLineUtf8Size];
     other = !ops.commandLine(process, processId, line, sizeof line) ||
             !SameArguments(program->command, line);
     if (other) TraceLine("process %d runs other arguments\r\n", static_cast<int>(processId));

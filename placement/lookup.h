@@ -17,6 +17,8 @@ enum {
   // A process's command line read whole: the most a command line holds. A
   // longer one cannot carry the command's arguments.
   CommandLineSize = 32768,
+  // The same in UTF-8, where a UTF-16 unit takes up to three bytes.
+  CommandLineUtf8Size = 3 * CommandLineSize,
 };
 
 // An open handle (process) as a plain number; 0 means none.
@@ -43,7 +45,7 @@ struct ProgramProcess {
 // lookup to the run and the hold.
 struct Program {
   char path[ProcessPathSize];  // canonical; "" when the command names no file
-  // The command as given, whose arguments a process must run with to be the
+  // The command in UTF-8, whose arguments a process must run with to be the
   // command's; none or null: any process of the program is.
   const char* command;
   uint32_t count;  // processes held, at most ProgramSlots
@@ -88,8 +90,8 @@ struct ProcessLookupOps {
   // at path with the command's arguments (PlacedForOwners).
   void (*placedForOwners)(const char* path, const char* command,
                           void (*visit)(uint32_t processId, void* context), void* context);
-  // Writes the process's command line, terminated; false when it cannot be
-  // read or does not fit.
+  // Writes the process's command line in UTF-8, terminated; false when it
+  // cannot be read, is no whole UTF-16 text or does not fit.
   bool (*commandLine)(ProcessRef process, uint32_t processId, char* line, uint32_t size);
 };
 

@@ -179,11 +179,12 @@ bool CommandLine(ProcessRef process, uint32_t processId, char* line, uint32_t si
   } else if (!ReadFromParameters(query, processId, answer.text, &bytes)) {
     return false;
   }
+  // UTF-8, never the ANSI code page, which may read two different names alike.
   const int units = static_cast<int>(bytes / sizeof(wchar_t));
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide, units, line, static_cast<int>(size) - 1,
-                                         nullptr, nullptr);
-  line[length] = '\0';  // a line that does not fit comes out empty
-  return true;
+  const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, units, line,
+                                         static_cast<int>(size) - 1, nullptr, nullptr);
+  line[length] = '\0';
+  return length != 0 || units == 0;
 }
 
 }  // namespace

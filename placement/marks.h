@@ -21,7 +21,7 @@ void MarkPlaced(WindowRef window, uint32_t mark, const char* program, const char
 
 // Calls visit with the owner of every top-level window marked as placed for
 // the program (the path as the file system compares it) with the command's
-// arguments (compared byte for byte).
+// arguments (as SameArguments compares them; command in UTF-8).
 void PlacedForOwners(const char* path, const char* command,
                      void (*visit)(uint32_t processId, void* context), void* context);
 

@@ -37,25 +37,22 @@ uint64_t ProgramKey(const char* path) {
   int length = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, ProcessPathSize);
   if (length <= 1) return 0;
   CharUpperBuffW(wide, static_cast<DWORD>(length));
-  uint64_t hash = 14695981039346656037ull;
-  for (const wchar_t* c = wide; *c != 0; ++c) hash = (hash ^ *c) * 1099511628211ull;
+  uint64_t hash = HashStart;
+  for (const wchar_t* c = wide; *c != 0; ++c) hash = HashUnit(hash, *c);
   return hash;
 }
 
 // The window property that names the command a window was placed for: its
-// program, and its arguments when it has some. A window placed for a command
-// without arguments (and by versions that named only the program) bears the
-// program's key alone.
+// program, and its arguments (in UTF-8, as the program receives them) when it
+// has some. A window placed for a command without arguments (and by versions
+// that named only the program) bears the program's key alone; one placed with
+// arguments by a version that hashed them as written is not found by its mark.
 const char PlacedForProperty[] = "TavrisolPlacedFor";
 
 uintptr_t CommandKey(const char* path, const char* command) {
-  uint64_t key = ProgramKey(path);
-  size_t length = 0;
-  const char* arguments = command != nullptr ? ArgumentsOfCommand(command, &length) : "";
-  if (key == 0 || length == 0) return static_cast<uintptr_t>(key);
-  for (size_t i = 0; i < length; ++i)
-    key = (key ^ static_cast<unsigned char>(arguments[i])) * 1099511628211ull;
-  return static_cast<uintptr_t>(key);
+  const uint64_t key = ProgramKey(path);
+  if (key == 0 || command == nullptr) return static_cast<uintptr_t>(key);
+  return static_cast<uintptr_t>(HashArguments(key, command));
 }
 
 // A look at the windows placed for a command: their owners are visited, or,

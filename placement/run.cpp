@@ -107,9 +107,8 @@ bool TakeTurn(PlacementRun* run) {
   Program& program = run->program;
   if (!run->ops.openProgram(run->request.command, &program)) return Failed(run, ProgramMissing);
   if (program.path[0] != '\0') run->turn = run->ops.takeTurn(program.path, TurnWaitMs);
-  program.command = run->request.command;
   run->windows.program = program.path;
-  run->windows.command = run->request.command;
+  run->windows.command = program.command;
   return true;
 }
 

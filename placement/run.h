@@ -62,9 +62,10 @@ enum HungEnd { NotHung, HungEnded, HungEndRefused };
 // What the run asks of the system and of the window stage. No two share a
 // type, so a table that binds one in the place of another does not build.
 struct PlacementOps {
-  // The program the command names: its canonical path (CanonicalProgramPath)
-  // and a job of the run's own for what it starts (ProgramJob). False when
-  // the program's file is not there.
+  // The program the command names: its canonical path (CanonicalProgramPath),
+  // the command in UTF-8, read from the run's own command line in UTF-16 (what
+  // the lookup and the marks compare), and a job of the run's own for what it
+  // starts (ProgramJob). False when the program's file is not there.
   bool (*openProgram)(const char* command, Program* program);
   // Takes the program's turn, waiting up to milliseconds for a run that has
   // it; 0 when no turn could be made, and giveTurn(0) does nothing.

@@ -147,7 +147,21 @@ uint32_t OwnSession() {
   return session;
 }
 
+// The command as the run's own line holds it in UTF-16, written in UTF-8 and
+// read as the run reads it: the ANSI code page may lack characters of its
+// arguments. The command as given when that line cannot be read so.
+const char* CommandInUtf8(const char* command) {
+  static char line[CommandLineUtf8Size];
+  PlacementRequest request;
+  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, GetCommandLineW(), -1, line, sizeof line,
+                          nullptr, nullptr) == 0 ||
+      ParsePlacementCommand(AfterProgramName(line), &request) != PlacementParsed)
+    return command;
+  return request.command;
+}
+
 bool OpenProgram(const char* command, Program* program) {
+  program->command = CommandInUtf8(command);
   if (!CanonicalProgramPath(command, program->path, sizeof program->path)) return false;
   program->job = ProgramJob();
   return true;

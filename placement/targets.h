@@ -53,7 +53,7 @@ struct WindowState {
   WindowRef candidateTable[CandidateSlots];  // main windows, in the order met
   PlacedWindow placedTable[PlacedSlots];
   const char* program;  // the canonical path the marks name, with the command's arguments
-  const char* command;
+  const char* command;  // in UTF-8 (Program::command)
 };
 
 // What the scan and the move stage need from the system.

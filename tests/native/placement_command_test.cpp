@@ -263,6 +263,64 @@ TEST(PlacementCommand, TheProgramPartIsQuotedForTheStartAndTheArgumentsFollowAsG
   }
 }
 
+// The arguments as NextArgumentUnit gives them, each followed by "|".
+std::string Split(const char* text) {
+  ArgumentReader reader = {text, text + std::strlen(text)};
+  std::string arguments;
+  for (int unit; (unit = NextArgumentUnit(&reader)) != ArgumentsEnd;)
+    arguments += unit == ArgumentEnd ? '|' : static_cast<char>(unit);
+  return arguments;
+}
+
+TEST(PlacementCommand, ArgumentsAreSplitAsWinesCommandLineToArgvWSplitsThem) {
+  // Each row as CommandLineToArgvW of Wine 8 gave it, after the program's name.
+  // clang-format off
+  const char* rows[][2] = {
+      {"\"a b\" c", "a b|c|"},        {"a\\\\\"b c\"", "a\\b c|"},    {"a\\\"b", "a\"b|"},
+      {"a\\\\\\\"b", "a\\\"b|"},      {"a\\\\b", "a\\\\b|"},          {"a\\b\\", "a\\b\\|"},
+      {"\"a\"\"b\" c", "a\"b c|"},    {"\"a\"\"\"b\" c", "a\"b|c|"},  {"\"\"\"a\"\"\" c", "\"a\"|c|"},
+      {"a\"\"b", "ab|"},              {"\"\" x", "|x|"},              {"\"\"\"\" x", "\" x|"},
+      {"\"a\"b\"c d\"", "abc d|"},    {" \t a \t ", "a|"},            {"a\nb\vc", "a\nb\vc|"},
+      {"a \"", "a||"},                {"\"a\"\"", "a\"|"},            {"\"\"\"\"\"", "\"|"},
+      {"a\"\"\"b", "a\"b|"},          {"\"a\\\"\"b\"", "a\"b|"},      {"\\\\\"\"a", "\\a|"},
+      {"", ""},
+  };
+  // clang-format on
+  for (const auto& row : rows) EXPECT_EQ(Split(row[0]), row[1]) << row[0];
+}
+
+TEST(PlacementCommand, ArgumentsCompareAndHashAsTheProgramReceivesThem) {
+  // Each line's program is quoted, so it reads alike as a command: its hash is the command's
+  // exactly when its arguments are.
+  struct Row {
+    const char* command;
+    const char* line;
+    bool same;
+  } rows[] = {
+      {"C:\\n.exe C:\\a.txt", "\"n\" \"C:\\a.txt\"", true},
+      {"C:\\n.exe C:\\a.txt", "\"n\" C:\\a.txu", false},  // only the last character differs
+      {"C:\\n.exe a\tb", "\"n\"  a  b ", true},
+      {"C:\\n.exe a b", "\"n\" \"a b\"", false},
+      {"C:\\n.exe a b", "\"n\" ab", false},
+      {"C:\\n.exe a", "\"n\" a \"\"", false},  // an empty argument counts
+      {"C:\\n.exe a\\\\\"b c\"", "\"n\" \"a\\b c\"", true},
+      {"C:\\n.exe a\\b\\", "\"n\" \"a\\b\\\"", false},  // the last quote escaped
+      // UTF-8 names of equal length, which an ANSI code page without them reads alike.
+      {"C:\\n.exe C:\\\xC3\xA4\xC3\xB6.txt", "\"n\" C:\\\xD0\xB6\xD0\xB7.txt", false},
+      {"C:\\n.exe C:\\\xC3\xA4\xC3\xB6", "\"n\" C:\\\xC3\xA4\xC3\xB5", false},
+      {"C:\\n.exe \"C:\\\xC3\xA4\xC3\xB6\"", "\"n\" C:\\\xC3\xA4\xC3\xB6", true},
+  };
+  const uint64_t program = HashUnit(HashStart, 'n');
+  for (const Row& row : rows) {
+    EXPECT_EQ(SameArguments(row.command, row.line), row.same) << row.line;
+    EXPECT_EQ(HashArguments(program, row.command) == HashArguments(program, row.line), row.same)
+        << row.line;
+  }
+  // No arguments leave the program's hash as it is: windows marked by earlier versions for a
+  // command without arguments are found by it.
+  EXPECT_EQ(HashArguments(program, "C:\\n.exe  "), program);
+}
+
 TEST(Usage, OnlyTheWholeFirstWordAsksForUsageOrVersion) {
   for (const char* line : {"/?", "-?", "-H", "--HELP x", "/?\tC:\\a.exe"})
     EXPECT_EQ(ReadUsageRequest(line), UsageHelp) << line;

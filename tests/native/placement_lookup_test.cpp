@@ -232,11 +232,14 @@ TEST_F(ProcessLookup, ProcessesCountWithTheCommandsArgumentsAsTheProgramReceives
       {"C:\\MyApps\\TOOL.exe \t-x  y \r\n", true},  // unquoted, blanks at the ends
       {"tool -x  y", true},                         // the first word
       {"\"C:\\My Apps\\tool.exe\"-x  y", true},
-      {"\"C:\\My Apps\\tool.exe\" -x y", false},  // blanks inside count
+      {"\"C:\\My Apps\\tool.exe\" -x y", true},  // blanks between arguments do not count
       {"\"C:\\My Apps\\tool.exe\" -X  y", false},
       {"C:\\My Apps\\tool.exe -x  yz", false},
       {"\"C:\\My Apps\\tool.exe\"", false},
       {"C:\\My Apps\\tool.exe -x  y", false},  // the program receives "Apps\tool.exe" too
+      {"tool \"-x\" \"y\"", true},             // quoted, the same arguments
+      {"tool -x  z", false},                   // only the last character differs
+      {"tool \"-x  y\"", false},               // one argument
       {"", false},
   };
   uint32_t id = 8, sameCount = 0;
@@ -250,7 +253,7 @@ TEST_F(ProcessLookup, ProcessesCountWithTheCommandsArgumentsAsTheProgramReceives
   EXPECT_EQ(Find("C:\\My Apps\\tool.exe"), sameCount);
   for (uint32_t i = 0; i < program->count; ++i)
     EXPECT_EQ(program->processes[i].otherArguments, !rows[i].same) << rows[i].line;
-  EXPECT_EQ(CapturedTraces().back(), "process 48 runs other arguments\r\n");
+  EXPECT_EQ(CapturedTraces().back(), "process 60 runs other arguments\r\n");
 
   // A window placed for the command makes its copy the command's, for that window only; one
   // placed for other arguments does not. A command without arguments takes every copy.

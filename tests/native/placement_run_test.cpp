@@ -93,6 +93,7 @@ bool WindowShown(const FakeProcess& p) {
 bool FakeOpen(const char* command, Program* program) {
   fake->opened = true;
   CanonicalPathText(command, program->path, sizeof program->path);
+  program->command = command;
   program->job = fake->world.job;
   return std::strstr(program->path, "gone") == nullptr;
 }

@@ -1340,13 +1340,15 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   const DWORD trayPid = StartTarget(guard, tray, 0);
   ASSERT_NE(trayPid, 0u);
 
-  // Two documents side by side, each clicked twice, beside a copy started by hand: a copy for
-  // each document at its own place, the hand's window left where it was.
+  // Two documents side by side, each clicked twice (a.txt quoted the second time, which the
+  // program receives alike), beside a copy started by hand: a copy for each document at its own
+  // place, the hand's window left where it was.
   std::string doc = guard.CopyFixture("target.exe", "doc.exe");
   const HWND byHand = StartLoneTarget(guard, doc);
   for (int click = 0; click < 4; ++click)
-    ASSERT_TRUE(PlacedQuietly(RunTavrisol(click % 2 ? "960,40,900,700 " + doc + " b.txt"
-                                                    : "0,0,900,700 " + doc + " a.txt")));
+    ASSERT_TRUE(PlacedQuietly(RunTavrisol(click % 2   ? "960,40,900,700 " + doc + " b.txt"
+                                          : click > 0 ? "0,0,900,700 " + doc + " \"a.txt\""
+                                                      : "0,0,900,700 " + doc + " a.txt")));
   ASSERT_EQ(FindProcessesByPath(doc).size(), 3u);
   for (DWORD pid : FindProcessesByPath(doc)) {
     const WindowInfo w = TargetWindows(pid).at(0);
