@@ -30,17 +30,32 @@ Procedure Export(HMODULE library, const char* name) {
   return reinterpret_cast<Procedure>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
+// When the process began, in the system's units; 0 when it cannot be read.
+ULONGLONG Created(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  FILETIME times[4];
+  const bool read =
+      process != nullptr && GetProcessTimes(process, &times[0], &times[1], &times[2], &times[3]);
+  if (process != nullptr) CloseHandle(process);
+  return read ? (ULONGLONG{times[0].dwHighDateTime} << 32) | times[0].dwLowDateTime : 0;
+}
+
 // The run died before it marked its program resumed: every thread of what it
 // started is let run. A thread the run did not suspend is not suspended at
-// that age, and resuming it changes nothing.
+// that age, and resuming it changes nothing. A process that names the run's id
+// as its parent but began before the run was left by an earlier owner of the
+// id, and is left alone; so is everything when the run's start cannot be read.
 void ResumeLeftBehind(DWORD runId) {
+  const ULONGLONG runCreated = Created(runId);
+  if (runCreated == 0) return;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return;
   PROCESSENTRY32 process;
   process.dwSize = sizeof process;
   for (BOOL more = Process32First(snapshot, &process); more;
        more = Process32Next(snapshot, &process)) {
-    if (process.th32ParentProcessID != runId || process.th32ProcessID == GetCurrentProcessId())
+    if (process.th32ParentProcessID != runId || process.th32ProcessID == GetCurrentProcessId() ||
+        Created(process.th32ProcessID) < runCreated)
       continue;
     THREADENTRY32 thread;
     thread.dwSize = sizeof thread;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include <fstream>
 
@@ -1328,6 +1329,69 @@ TEST(PlacementWalk, AStartedWindowIsShownOnlyAtItsPlace) {
   EXPECT_TRUE(WaitUntil([&] { return (pids = FindProcessesByPath(killed)).size() == 1; }, 5000));
   ASSERT_EQ(pids.size(), 1u);
   EXPECT_NE(WaitForVisibleWindow(pids[0], 10000), nullptr);
+}
+
+namespace {
+
+// A console program that ends at once, started suspended; parent, when given, is named as its
+// parent.
+PROCESS_INFORMATION StartSuspended(HANDLE parent = nullptr) {
+  SIZE_T size = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  std::vector<char> attributes(size);
+  auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+  InitializeProcThreadAttributeList(list, 1, 0, &size);
+  UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_PARENT_PROCESS, &parent, sizeof parent,
+                            nullptr, nullptr);
+  STARTUPINFOEXA startup = {};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.lpAttributeList = list;
+  char line[] = "cmd.exe /c exit";
+  PROCESS_INFORMATION info = {};
+  CreateProcessA(nullptr, line, nullptr, nullptr, FALSE,
+                 CREATE_SUSPENDED | CREATE_NO_WINDOW | (parent ? EXTENDED_STARTUPINFO_PRESENT : 0),
+                 nullptr, nullptr, &startup.StartupInfo, &info);
+  DeleteProcThreadAttributeList(list);
+  return info;
+}
+
+void EndStarted(const PROCESS_INFORMATION& info) {
+  TerminateProcess(info.hProcess, 0);
+  WaitForSingleObject(info.hProcess, 5000);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+}
+
+}  // namespace
+
+// A run that dies before it lets its program run leaves that to its hook host, which resumes
+// the run's children. The run's id may have been another process's: what that one left
+// suspended names the run as its parent too, began before it, and is left alone.
+TEST(PlacementHookHost, ResumesWhatTheRunStartedNotWhatAnEarlierOwnerOfItsIdLeft) {
+  const PROCESS_INFORMATION earlier = StartSuspended();
+  const PROCESS_INFORMATION left = StartSuspended(earlier.hProcess);
+  const DWORD id = earlier.dwProcessId;
+  EndStarted(earlier);
+  // The system passes an id on once many others were let go: a process a try.
+  PROCESS_INFORMATION run = {};
+  for (const DWORD since = GetTickCount();
+       run.dwProcessId != id && GetTickCount() - since < 60000;) {
+    if (run.hProcess != nullptr) EndStarted(run);
+    run = StartSuspended();
+  }
+  if (run.dwProcessId != id) {
+    EndStarted(run);
+    EndStarted(left);
+    GTEST_SKIP() << "no process was given the id of an ended one within a minute";
+  }
+  const PROCESS_INFORMATION started = StartSuspended(run.hProcess);
+  // Without the run's start block, the host resumes what the run left at once.
+  const DWORD host = StartProcess(BuildFile("tavrisolhook32.exe"), std::to_string(id));
+  ASSERT_NE(host, 0u);
+  EXPECT_TRUE(WaitForProcessExit(host, 20000));
+  EXPECT_EQ(WaitForSingleObject(started.hProcess, 10000), WAIT_OBJECT_0);  // it ran, and ended
+  EXPECT_EQ(SuspendThread(left.hThread), 1u);
+  for (const PROCESS_INFORMATION& info : {left, started, run}) EndStarted(info);
 }
 
 // The command's windows: its program with its arguments, what a start of it opens in a running
