@@ -34,8 +34,8 @@ void StopFollowingHandOver(HandOverFollower* follower);
 
 // Waits up to milliseconds, less once a window made meanwhile by a process of
 // the run's job is shown (seen within a few milliseconds where the system
-// does not tell); the milliseconds waited.
-uint32_t WaitForShownWindow(HandOverFollower* follower, uint32_t milliseconds);
+// does not tell).
+void WaitForShownWindow(HandOverFollower* follower, uint32_t milliseconds);
 
 // Waits up to milliseconds for one of the handles, handing the system's
 // events and messages on meanwhile; true when a handle was signalled.

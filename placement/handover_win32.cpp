@@ -117,7 +117,7 @@ void StopFollowingHandOver(HandOverFollower* follower) {
 
 // The system tells when a window is made, not always when it is shown: a
 // window made is looked at every few milliseconds until it is.
-uint32_t WaitForShownWindow(HandOverFollower* follower, uint32_t milliseconds) {
+void WaitForShownWindow(HandOverFollower* follower, uint32_t milliseconds) {
   const DWORD start = GetTickCount();
   const void* woken = reinterpret_cast<const void*>(follower->woken);
   bool waiting = false;
@@ -126,7 +126,6 @@ uint32_t WaitForShownWindow(HandOverFollower* follower, uint32_t milliseconds) {
     const DWORD left = milliseconds - elapsed;
     WaitPumping(&woken, woken != nullptr, waiting && left > WatchMs ? WatchMs : left);
   }
-  return GetTickCount() - start;
 }
 
 bool WaitPumping(const void* const* handles, uint32_t count, uint32_t milliseconds) {

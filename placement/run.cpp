@@ -283,13 +283,20 @@ bool EndedWithAll(PlacementRun* run) {
 }
 
 // A scan as soon as a window shows, a second apart without one; the limit is
-// the same either way. A started program without a window is left running.
+// the same either way, measured on the clock, whatever the waits say they
+// took. A clock set back counts as standing still, never as a longer wait.
+// A started program without a window is left running.
 bool WaitForWindow(PlacementRun* run) {
   if (ScanWhileStarting(run) || ScanProgram(run, false)) return true;
-  const uint32_t limit = ExtraScans * StartSettleMs, slice = StartSettleMs;
-  for (uint32_t waited = 0; waited < limit;) {
-    const uint32_t rest = limit - waited;
-    waited += run->ops.waitForShown(&run->started.follower, rest < slice ? rest : slice);
+  const uint64_t limit = uint64_t{ExtraScans} * StartSettleMs * 10000, slice = StartSettleMs;
+  uint64_t waited = 0, last = run->ops.now();
+  while (waited < limit) {
+    const uint64_t rest = (limit - waited + 9999) / 10000;  // in milliseconds, rounded up
+    run->ops.waitForShown(&run->started.follower,
+                          static_cast<uint32_t>(rest < slice ? rest : slice));
+    const uint64_t now = run->ops.now();
+    waited += now > last ? now - last : 0;
+    last = now;
     if (ScanProgram(run, waited >= limit)) return true;
   }
   // An instance took the request only if the started copy has ended.

@@ -96,8 +96,8 @@ struct PlacementOps {
   // place (AwaitEarlyPlacement); false when nothing was set up for that.
   bool (*awaitPlacedEarly)(StartedProcess* started);
   // Waits up to milliseconds, less once a window of what the run started is
-  // shown; the milliseconds waited.
-  uint32_t (*waitForShown)(HandOverFollower* follower, uint32_t milliseconds);
+  // shown.
+  void (*waitForShown)(HandOverFollower* follower, uint32_t milliseconds);
   // Stops moving what the started program hands over to, and placing its
   // windows before they show (EndEarlyPlacement).
   void (*stopFollowing)(StartedProcess* started);

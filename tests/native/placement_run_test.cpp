@@ -44,6 +44,7 @@ struct World {
   bool throughShell = false;
   bool placedEarly = false;   // the start placed its window before it showed
   uint32_t shortWaitsMs = 0;  // other windows shown cut every wait this short
+  uint32_t lateWaitsMs = 0;   // every wait ends this much later than asked
   PlaceResult placeResult = {1, UnmovedNone, 0};
   bool holdPlaces = false;
   uintptr_t job = 0;
@@ -174,12 +175,11 @@ bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
 
 bool FakePlacedEarly(StartedProcess*) { return fake->world.placedEarly; }
 
-uint32_t FakeWaitForShown(HandOverFollower*, uint32_t ms) {
+void FakeWaitForShown(HandOverFollower*, uint32_t ms) {
   const uint32_t waited = fake->world.shortWaitsMs != 0 && fake->world.shortWaitsMs < ms
                               ? fake->world.shortWaitsMs
                               : ms;
-  fake->elapsedMs += waited;
-  return waited;
+  fake->elapsedMs += waited + fake->world.lateWaitsMs;
 }
 
 // A window found is the process's 0x900 + id.
@@ -427,6 +427,8 @@ const Road FailedRoads[] = {
     {"no window by the last scan: left running", "10,20,300,400 notepad.exe \t\r\n",
      {.started = {.id = 77, .windowMs = 13000}}, "started notepad.exe",
      "Didn't find window: 10,20,300,400 notepad.exe\n\nPerhaps there are hung processes you need to kill off in the task manager?"},
+    {"waits that end late: the limit is the clock's, not the sum of the waits asked", App,
+     {.started = {.id = 77, .windowMs = 14000}, .lateWaitsMs = 500}, "started C:\\app.exe", NoWindowText},
     {"ended without a window, nothing of the program left", App,
      {.started = {.id = 77, .endsMs = 3000}}, "started C:\\app.exe", "C:\\app.exe\nended (exit value 7) without showing a window."},
     {"running, not answering", App,
