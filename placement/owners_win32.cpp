@@ -62,8 +62,21 @@ BOOL CALLBACK VisitWithOwner(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
-// The desktop's windows, in its order.
-void VisitAll(void (*visit)(WindowRef window, uint32_t processId, void* context), void* context) {
+struct DesktopList {
+  HWND windows[FewWindows];
+  uint32_t count;
+};
+
+BOOL CALLBACK ListWindow(HWND window, LPARAM parameter) {
+  DesktopList* list = reinterpret_cast<DesktopList*>(parameter);
+  if (list->count == FewWindows) return FALSE;
+  list->windows[list->count++] = window;
+  return TRUE;
+}
+
+// With a list, its windows are visited; without one, the desktop's.
+void VisitAll(const DesktopList* list,
+              void (*visit)(WindowRef window, uint32_t processId, void* context), void* context) {
   KnownOwners known;
   ZeroMemory(known.windows, sizeof known.windows);
   known.count = 0;
@@ -71,7 +84,9 @@ void VisitAll(void (*visit)(WindowRef window, uint32_t processId, void* context)
   known.context = context;
   const KnownOwners* before = enumerating;
   enumerating = &known;
-  EnumWindows(VisitWithOwner, reinterpret_cast<LPARAM>(&known));
+  if (list == nullptr) EnumWindows(VisitWithOwner, reinterpret_cast<LPARAM>(&known));
+  for (uint32_t i = 0; list != nullptr && i < list->count; ++i)
+    VisitWithOwner(list->windows[i], reinterpret_cast<LPARAM>(&known));
   enumerating = before;
 }
 
@@ -93,13 +108,19 @@ void EnumWindowsOf(uint32_t processId,
                    void (*visit)(WindowRef window, uint32_t processId, void* context),
                    void* context) {
   if (processId == 0) {  // the desktop's order: one walk, however crowded
-    VisitAll(visit, context);
+    VisitAll(nullptr, visit, context);
     return;
   }
-  // Even counting the desktop's windows asks after each: a thread at a time, always.
-  HANDLE threads = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  // Even counting the desktop's windows asks after each one: the windows of
+  // one program, whose threads are few, come a thread at a time at once.
+  DesktopList list;
+  list.count = 0;
+  const bool one = processId != EveryProcess;
+  if (!one) EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&list));
+  const bool few = !one && list.count < FewWindows;
+  HANDLE threads = few ? INVALID_HANDLE_VALUE : CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (threads == INVALID_HANDLE_VALUE) {
-    VisitAll(visit, context);
+    VisitAll(few ? &list : nullptr, visit, context);
     return;
   }
   THREADENTRY32 thread;

@@ -354,7 +354,7 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
 
   // The same on a crowded desktop, whose windows are then asked for a thread at a time.
   std::vector<HWND> crowd;
-  for (uint32_t i = 0; i < 400; ++i)
+  for (uint32_t i = 0; i < FewWindows; ++i)
     crowd.push_back(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                     nullptr, nullptr));
   ASSERT_TRUE(PlacedQuietly(RunTavrisol("10,20,500,400 " + path)));
