@@ -35,6 +35,9 @@ HANDLE StartHookHost(const char* arguments);
 extern "C" HWINEVENTHOOK WINAPI HookPlacing(DWORD processId);
 // The block of a process, named after it, holding contents; its mapping, or null.
 HANDLE MakeBlock(const EarlyBlock& contents, uint32_t processId);
+// That block, opened by its name (also from within the program) and mapped
+// for reading and writing; null when there is none.
+EarlyBlock* OpenBlock(uint32_t processId);
 // A window the library took in the process and that is not shown yet is the
 // program's again.
 void LetGoOfWindow(uint32_t processId);

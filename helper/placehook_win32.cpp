@@ -27,7 +27,6 @@ namespace {
 // may make the window); the rest is written by the thread that took the
 // window. All start at zero: the library has no data of its own to load.
 LONG taken;                // 1 once the first main window is taken
-LONG stays;                // 1 where the library must never leave from within
 HWND placing;              // the window being placed
 WNDPROC programProcedure;  // its procedure before the subclass
 bool wide;                 // a Unicode window: its procedure is set and called wide
@@ -38,20 +37,6 @@ __attribute__((always_inline)) inline void Pin() {
   HMODULE pinned;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                      reinterpret_cast<LPCSTR>(&Pin), &pinned);
-  InterlockedExchange(&stays, 1);
-}
-
-// The block of this process, mapped, with the window written in; null when
-// the run left none.
-EarlyBlock* TakeBlock(HWND window) {
-  char name[EarlyNameSize];
-  EarlyObjectName(EarlyBlockName, GetCurrentProcessId(), name, sizeof name);
-  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
-  if (!mapping) return nullptr;
-  auto* view = static_cast<EarlyBlock*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
-  CloseHandle(mapping);  // the view keeps the block
-  if (view) view->window = reinterpret_cast<uintptr_t>(window);
-  return view;
 }
 
 // One look-up for all: each function of the library's own has its unwind entry.
@@ -191,7 +176,7 @@ extern "C" void CALLBACK PlaceEvent(HWINEVENTHOOK, DWORD event, HWND window, LON
       !WillBeMainWindow(window) || IsWindowVisible(window) || InterlockedExchange(&taken, 1))
     return;
   HMODULE own;
-  if (!(block = TakeBlock(window))) return;
+  if (!(block = OpenBlock(GetCurrentProcessId()))) return;
   if (StartedShows(block->startedId) ||
       !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                           reinterpret_cast<LPCSTR>(&PlaceEvent), &own)) {
@@ -199,6 +184,7 @@ extern "C" void CALLBACK PlaceEvent(HWINEVENTHOOK, DWORD event, HWND window, LON
     block = nullptr;
     return;
   }
+  block->window = reinterpret_cast<uintptr_t>(window);
   request = *block;
   framesDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   placing = window;

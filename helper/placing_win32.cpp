@@ -140,9 +140,6 @@ extern "C" BOOL WINAPI ResumePlacing(HANDLE thread, EarlyPlacing* placing) {
   return resumed;
 }
 
-namespace {
-
-// The started program's block, mapped for reading and writing; null when there is none.
 EarlyBlock* OpenBlock(uint32_t processId) {
   char name[EarlyNameSize];
   EarlyObjectName(EarlyBlockName, processId, name, sizeof name);
@@ -151,6 +148,8 @@ EarlyBlock* OpenBlock(uint32_t processId) {
   if (mapping) CloseHandle(mapping);  // the view keeps the block
   return static_cast<EarlyBlock*>(view);
 }
+
+namespace {
 
 // The window the library took in the program; null while it took none.
 __attribute__((always_inline)) inline HWND TakenWindow(uint32_t processId) {

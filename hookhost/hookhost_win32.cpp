@@ -90,11 +90,7 @@ bool WaitForProgram(DWORD runId, HANDLE run, int32_t* numbers, const EarlyStart*
 }
 
 UINT Host() {
-  const char* arguments = GetCommandLineA();
-  const char stop = *arguments == '"' ? '"' : ' ';
-  arguments += stop == '"';
-  while (*arguments != '\0' && *arguments++ != stop) {
-  }
+  const char* arguments = AfterProgramName(GetCommandLineA());
   int32_t numbers[5];
   int count = ReadCommaNumbers(arguments, numbers, 5, nullptr);
   const DWORD runId = count == 1 ? static_cast<DWORD>(numbers[0]) : 0;

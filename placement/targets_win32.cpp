@@ -113,9 +113,9 @@ WindowRef Foreground() { return reinterpret_cast<WindowRef>(GetForegroundWindow(
 uint32_t TitleHash(WindowRef window) {
   wchar_t title[256];
   const int length = GetWindowTextW(AsHwnd(window), title, 256);
-  uint32_t hash = 2166136261u;
-  for (int i = 0; i < length; ++i) hash = (hash ^ title[i]) * 16777619u;
-  return length > 0 ? hash : 0;
+  uint64_t hash = HashStart;
+  for (int i = 0; i < length; ++i) hash = HashUnit(hash, title[i]);
+  return length > 0 ? static_cast<uint32_t>(hash ^ (hash >> 32)) : 0;
 }
 
 }  // namespace
