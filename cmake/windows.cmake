@@ -196,7 +196,7 @@ foreach(src ${TOOL_SOURCES})
   # The tools look at processes and windows the way the tests do (without GoogleTest).
   add_executable(${name} ${src} ${CMAKE_SOURCE_DIR}/tests/wine/harness/winquery.cpp)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/wine)
-  target_link_libraries(${name} PRIVATE user32 kernel32)
+  target_link_libraries(${name} PRIVATE user32 gdi32 kernel32)
   target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
 endforeach()
 

@@ -101,6 +101,8 @@ struct RunResult {
 // exe: full path; args: the text after the program name (may be empty).
 RunResult RunToEnd(const std::string& exe, const std::string& args,
                    const RunOptions& options = RunOptions());
+// RunToEnd of the built tavrisol.exe.
+RunResult RunTavrisol(const std::string& args, DWORD timeoutMs = 60000);
 
 class DebuggedProcess {
  public:

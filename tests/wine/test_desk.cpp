@@ -12,10 +12,6 @@ using namespace harness;
 
 namespace {
 
-RunResult RunTavrisol(const std::string& args) {
-  return RunToEnd(BuildFile("tavrisol.exe"), args, RunOptions());
-}
-
 ::testing::AssertionResult Placed(const RunResult& r) {
   if (r.exitCode == 1 && r.boxes.empty() && !r.timedOut) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
@@ -23,37 +19,13 @@ RunResult RunTavrisol(const std::string& args) {
          << r.AllTraces();
 }
 
-std::string Text(RECT r) {
-  char text[64];
-  snprintf(text, sizeof text, "(%ld,%ld %ldx%ld)", r.left, r.top, r.right - r.left,
-           r.bottom - r.top);
-  return text;
-}
-
 std::string WindowRect(HWND window) {
   RECT r = {};
   GetWindowRect(window, &r);
-  return Text(r);
+  return RectText(r);
 }
 
-std::string ClientRect(HWND window) {
-  RECT r = {};
-  GetClientRect(window, &r);
-  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  return Text(r);
-}
-
-// What the window's region keeps of it, on the screen; "none" without a region.
-std::string Visible(HWND window) {
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  RECT box, at;
-  const bool none = GetWindowRgn(window, region) == ERROR;
-  GetRgnBox(region, &box);
-  DeleteObject(region);
-  GetWindowRect(window, &at);
-  OffsetRect(&box, at.left, at.top);
-  return none ? "none" : Text(box);
-}
+std::string ClientRect(HWND window) { return RectText(ClientOnScreen(window)); }
 
 }  // namespace
 
@@ -84,7 +56,7 @@ TEST(Desk, PlacesOnEitherMonitorAndAcrossBoth) {
   for (const auto& step : steps) {
     ASSERT_TRUE(Placed(RunTavrisol(std::string(step.args) + " " + path))) << step.args;
     EXPECT_EQ(step.read(window), step.expected) << step.args;
-    EXPECT_EQ(Visible(window), "none") << step.args;
+    EXPECT_EQ(KeptOnScreen(window), "none") << step.args;
   }
 
   // Select's rectangle, on monitor 1, puts the window back exactly.
@@ -104,11 +76,11 @@ TEST(Desk, PlacesOnEitherMonitorAndAcrossBoth) {
   // While a hold keeps a fill there, only its monitor's part shows; the hold's end shows it all.
   DebuggedProcess held;
   ASSERT_TRUE(held.Start(BuildFile("tavrisol.exe"), "fill:2,3 " + path));
-  EXPECT_TRUE(WaitUntil([&] { return Visible(window) == "(0,0 1280x1024)"; }, 10000))
-      << Visible(window);
-  EXPECT_EQ(ClientRect(window), "(0,0 1280x1024)");
+  EXPECT_TRUE(WaitUntil([&] { return KeptOnScreen(window) == "(0,0 1280x1024)"; }, 10000))
+      << KeptOnScreen(window);
+  EXPECT_EQ(RectText(ClientOnScreen(window)), "(0,0 1280x1024)");
   ASSERT_TRUE(held.WaitForExit(15000));
-  EXPECT_EQ(Visible(window), "none");
+  EXPECT_EQ(KeptOnScreen(window), "none");
 
   // A monitor that is not there: the message counts two, nothing starts.
   const std::string third = guard.CopyFixture("target.exe", "deskthree.exe");

@@ -148,6 +148,12 @@ std::string RunResult::AllTraces() const {
   return all;
 }
 
+RunResult RunTavrisol(const std::string& args, DWORD timeoutMs) {
+  RunOptions options;
+  options.timeoutMs = timeoutMs;
+  return RunToEnd(BuildFile("tavrisol.exe"), args, options);
+}
+
 RunResult RunToEnd(const std::string& exe, const std::string& args, const RunOptions& options) {
   RunResult result;
   PROCESS_INFORMATION pi;

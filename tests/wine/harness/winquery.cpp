@@ -1,6 +1,8 @@
 // Processes and windows of other programs, for the tests and the console tools.
 #include "harness/winquery.h"
 
+#include <cstdio>
+
 #include <psapi.h>
 
 namespace harness {
@@ -117,6 +119,31 @@ bool ReadMessageBox(HWND box, MessageBoxInfo* info) {
   info->caption = WindowText(box);
   info->text = WindowText(textControl);
   return true;
+}
+
+std::string RectText(const RECT& r) {
+  char text[96];
+  snprintf(text, sizeof text, "(%ld,%ld %ldx%ld)", r.left, r.top, r.right - r.left,
+           r.bottom - r.top);
+  return text;
+}
+
+RECT ClientOnScreen(HWND window) {
+  RECT r = {0, 0, 0, 0};
+  GetClientRect(window, &r);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string KeptOnScreen(HWND window) {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  RECT box = {0, 0, 0, 0}, at = {0, 0, 0, 0};
+  const int kind = GetWindowRgn(window, region);
+  GetRgnBox(region, &box);
+  DeleteObject(region);
+  GetWindowRect(window, &at);
+  OffsetRect(&box, at.left, at.top);
+  return kind == ERROR ? "none" : kind == SIMPLEREGION ? RectText(box) : "complex";
 }
 
 }  // namespace harness

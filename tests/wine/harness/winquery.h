@@ -14,6 +14,10 @@
 //                                  works while the owning process is stopped in a debugger.
 //   IsMessageBoxWindow(window)     a dialog (class "#32770") with a message text (control 0xFFFF).
 //   ReadMessageBox(box, &info)     caption and text of one box.
+//   RectText(rect)                 "(left,top widthxheight)".
+//   ClientOnScreen(window)         the client area in screen coordinates.
+//   KeptOnScreen(window)           what the window's region keeps, on the screen: "none" without a
+//                                  region, "complex" for more than one rectangle.
 #pragma once
 #include <windows.h>
 
@@ -53,5 +57,9 @@ struct MessageBoxInfo {
 };
 bool IsMessageBoxWindow(HWND window);
 bool ReadMessageBox(HWND box, MessageBoxInfo* info);
+
+std::string RectText(const RECT& r);
+RECT ClientOnScreen(HWND window);
+std::string KeptOnScreen(HWND window);
 
 }  // namespace harness
