@@ -118,15 +118,8 @@ foreach(src ${FIXTURE_SOURCES})
   list(APPEND FIXTURE_TARGETS ${name})
 endforeach()
 
-# The target fixture again as a console program that spends its first 3 s loading a library it
-# imports (fixtures/slowstart/, outside the glob above), before any code of its own runs.
-add_library(slowstart SHARED ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/slowstart/slowstart.cpp)
-set_target_properties(slowstart PROPERTIES PREFIX "")
-target_link_options(slowstart PRIVATE ${STATIC_RUNTIME})
-add_executable(targetconsole ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/target.cpp
-  ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/slowstart/import.cpp)
-target_link_libraries(targetconsole PRIVATE slowstart user32 gdi32 kernel32 shell32)
-target_link_options(targetconsole PRIVATE ${STATIC_RUNTIME})
+include(cmake/console_fixture.cmake)
+add_console_fixture(targetconsole slowstart)
 list(APPEND FIXTURE_TARGETS slowstart targetconsole)
 
 # A stand-in companion library without the arming procedure, for the editor's

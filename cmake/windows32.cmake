@@ -40,11 +40,5 @@ add_executable(target32 WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/target.cpp
 target_link_libraries(target32 PRIVATE user32 gdi32 kernel32 shell32)
 target_link_options(target32 PRIVATE ${STATIC_RUNTIME})
 
-# The same as a console program that spends its first 3 s loading a library it imports.
-add_library(slowstart32 SHARED ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/slowstart/slowstart.cpp)
-set_target_properties(slowstart32 PROPERTIES PREFIX "")
-target_link_options(slowstart32 PRIVATE ${STATIC_RUNTIME})
-add_executable(target32console ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/target.cpp
-  ${CMAKE_SOURCE_DIR}/tests/wine/fixtures/slowstart/import.cpp)
-target_link_libraries(target32console PRIVATE slowstart32 user32 gdi32 kernel32 shell32)
-target_link_options(target32console PRIVATE ${STATIC_RUNTIME})
+include(cmake/console_fixture.cmake)
+add_console_fixture(target32console slowstart32)
