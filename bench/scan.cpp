@@ -16,7 +16,7 @@ namespace {
 const int WindowCount = 2000;
 const int ScanRuns = 20;
 const int OwnScanRuns = 5;
-const int PlacementRuns = 5;
+const int PlacementRuns = 15;
 
 double Now() {
   static LARGE_INTEGER frequency = [] {
@@ -71,38 +71,35 @@ bool Start(const std::string& exe, const std::string& args, PROCESS_INFORMATION*
                         pi) != FALSE;
 }
 
-// Milliseconds from the start of each run of exe to its end, while this thread's windows keep
-// answering; empty after a run that did not end with the exit value expected.
-std::vector<double> TimeRuns(const std::string& exe, const std::string& target, DWORD expected) {
-  std::vector<double> times;
-  for (int i = 0; i < PlacementRuns; ++i) {
-    char args[MAX_PATH + 64];
-    snprintf(args, sizeof args, "%d,80,640,480 %s -x", 100 + 10 * i, target.c_str());
-    PROCESS_INFORMATION run;
-    double t0 = Now();
-    if (!Start(exe, args, &run)) {
-      printf("could not start %s (error %lu)\n", exe.c_str(), GetLastError());
-      return {};
-    }
-    bool ended = WaitPumping(run.hProcess, 30000);
-    double t1 = Now();
-    DWORD code = 0;
-    GetExitCodeProcess(run.hProcess, &code);
-    if (!ended) TerminateProcess(run.hProcess, 2);
-    CloseHandle(run.hThread);
-    CloseHandle(run.hProcess);
-    if (!ended || code != expected) {
-      printf("run %d of %s ended with %lu%s\n", i, exe.c_str(), code,
-             ended ? "" : ", killed after 30 s");
-      return {};
-    }
-    times.push_back(t1 - t0);
+// Milliseconds from the start of one run of exe to its end, while this thread's windows keep
+// answering; negative after a run that did not end with the exit value expected.
+double TimeRun(const std::string& exe, const std::string& target, int i, DWORD expected) {
+  char args[MAX_PATH + 64];
+  snprintf(args, sizeof args, "%d,80,640,480 %s -x", 100 + 10 * (i % 8), target.c_str());
+  PROCESS_INFORMATION run;
+  double t0 = Now();
+  if (!Start(exe, args, &run)) {
+    printf("could not start %s (error %lu)\n", exe.c_str(), GetLastError());
+    return -1;
   }
-  return times;
+  bool ended = WaitPumping(run.hProcess, 30000);
+  double t1 = Now();
+  DWORD code = 0;
+  GetExitCodeProcess(run.hProcess, &code);
+  if (!ended) TerminateProcess(run.hProcess, 2);
+  CloseHandle(run.hThread);
+  CloseHandle(run.hProcess);
+  if (!ended || code != expected) {
+    printf("run %d of %s ended with %lu%s\n", i, exe.c_str(), code,
+           ended ? "" : ", killed after 30 s");
+    return -1;
+  }
+  return t1 - t0;
 }
 
 // Whole placement runs against the running target, and the do-nothing program started the same
-// way, among the same windows: what a run costs beyond starting any process here.
+// way, among the same windows, taking turns so that a busy moment of the machine weighs on both:
+// what a run costs beyond starting any process here.
 void TimePlacementRuns(const std::string& tavrisol, const std::string& target,
                        const std::string& noop) {
   PROCESS_INFORMATION targetInfo;
@@ -112,10 +109,22 @@ void TimePlacementRuns(const std::string& tavrisol, const std::string& target,
   }
   WaitForInputIdle(targetInfo.hProcess, 10000);
   Sleep(500);
-  std::vector<double> times = TimeRuns(tavrisol, target, 1);
-  if (!times.empty()) Report("whole placement run, running target, 2000 windows", times);
-  times = noop.empty() ? std::vector<double>() : TimeRuns(noop, target, 0);
-  if (!times.empty()) Report("do-nothing program, 2000 windows", times);
+  std::vector<double> runs, noops;
+  for (int i = 0; i < PlacementRuns; ++i) {
+    double t = TimeRun(tavrisol, target, i, 1);
+    if (t < 0) break;
+    runs.push_back(t);
+    t = noop.empty() ? -1 : TimeRun(noop, target, i, 0);
+    if (t >= 0) noops.push_back(t);
+  }
+  if (!runs.empty()) Report("whole placement run, running target, 2000 windows", runs);
+  if (!noops.empty()) Report("do-nothing program, 2000 windows", noops);
+  if (!runs.empty() && !noops.empty()) {
+    std::sort(runs.begin(), runs.end());
+    std::sort(noops.begin(), noops.end());
+    printf("placement run against do-nothing program, 2000 windows: %.2fx (medians)\n",
+           runs[runs.size() / 2] / noops[noops.size() / 2]);
+  }
   TerminateProcess(targetInfo.hProcess, 0);
   WaitForSingleObject(targetInfo.hProcess, 5000);
   CloseHandle(targetInfo.hThread);

@@ -1,5 +1,7 @@
-// Finding the program's processes: first among the owners of visible
-// windows, which are few, then in the whole process list only when needed.
+// Finding the program's processes: those of the program's file name in the
+// process list, the copies that show a window first. Only they are opened,
+// and only their windows are looked at: asking after every window of a crowded
+// desktop costs far more than the list.
 #include "placement/lookup.h"
 
 #include <cstring>
@@ -18,8 +20,9 @@ struct LookupPass {
   uint32_t self;
   bool arguments;  // the command has some: each process's are compared
   uint32_t total;  // processes of the program met with them, also those not held
-  uint32_t owners[OwnerSlots];
-  uint32_t ownerCount;
+  uint32_t waiting[WaitingSlots];  // copies without a window, looked at only when needed
+  uint32_t waitingCount;
+  bool ownersOnly;  // copies without a window are not looked at
 };
 
 // Opens one candidate and reads its path; holds it when it runs the program.
@@ -62,19 +65,19 @@ void Consider(LookupPass* pass, uint32_t processId) {
   ops.processFacts(process, &held);
 }
 
-void VisitOwner(uint32_t processId, void* context) {
-  LookupPass* pass = static_cast<LookupPass*>(context);
-  // An owner's windows mostly come together; one read per owner is enough.
-  for (uint32_t i = 0; i < pass->ownerCount; ++i)
-    if (pass->owners[i] == processId) return;
-  if (pass->ownerCount < OwnerSlots) pass->owners[pass->ownerCount++] = processId;
-  Consider(pass, processId);
-}
-
-// A short (8.3) name in the list may stand for the program's long one.
+// A copy that shows a window is looked at at once; the others wait, unless
+// there are too many to set aside. A short (8.3) name in the list may stand
+// for the program's long one.
 void VisitListed(uint32_t processId, const char* fileName, void* context) {
   LookupPass* pass = static_cast<LookupPass*>(context);
-  if (pass->ops->samePath(fileName, pass->fileName) || std::strchr(fileName, '~') != nullptr)
+  if ((!pass->ops->samePath(fileName, pass->fileName) && std::strchr(fileName, '~') == nullptr) ||
+      processId == pass->self || HoldsProcess(*pass->program, processId))
+    return;
+  if (pass->ops->showsWindow(processId))
+    Consider(pass, processId);
+  else if (pass->waitingCount < WaitingSlots)
+    pass->waiting[pass->waitingCount++] = processId;
+  else if (!pass->ownersOnly)
     Consider(pass, processId);
 }
 
@@ -195,10 +198,14 @@ uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowO
   if (program->command != nullptr) ArgumentsOfCommand(program->command, &arguments);
   pass.arguments = arguments != 0;
   pass.total = 0;
-  pass.ownerCount = 0;
-  ops.visibleWindowOwners(VisitOwner, &pass);
-  if (pass.total == 0 && !windowOwnersOnly && !ops.listProcesses(VisitListed, &pass))
+  pass.waitingCount = 0;
+  pass.ownersOnly = windowOwnersOnly;
+  if (!ops.listProcesses(VisitListed, &pass)) {
     TraceLine("lookforexecuting cannot list the processes: %x\r\n", ops.lastError());
+    return 0;
+  }
+  if (pass.total != 0 || windowOwnersOnly) return pass.total;
+  for (uint32_t i = 0; i < pass.waitingCount; ++i) Consider(&pass, pass.waiting[i]);
   return pass.total;
 }
 

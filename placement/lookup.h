@@ -12,7 +12,7 @@
 enum {
   ProcessPathSize = TextSize,  // a path of 259 UTF-16 units in UTF-8, whole
   ProgramSlots = 16,           // processes of one program held in a Program
-  OwnerSlots = 64,             // window owners remembered as already read in one pass
+  WaitingSlots = 64,           // windowless copies set aside in one look; more are read at once
   JobListSlots = 64,           // processes read from a job in one look
   // A process's command line read whole: the most a command line holds. A
   // longer one cannot carry the command's arguments.
@@ -58,10 +58,8 @@ struct Program {
 
 // What the lookup needs from the system.
 struct ProcessLookupOps {
-  // Calls visit with the owner of every visible top-level window, grouped by
-  // thread in the order the system lists them (an owner of several windows
-  // comes several times).
-  void (*visibleWindowOwners)(void (*visit)(uint32_t processId, void* context), void* context);
+  // Whether the process owns a visible top-level window.
+  bool (*showsWindow)(uint32_t processId);
   // Calls visit with every running process and its executable's file name;
   // false when the list cannot be read.
   bool (*listProcesses)(void (*visit)(uint32_t processId, const char* fileName, void* context),
@@ -113,9 +111,10 @@ bool CanonicalPathText(const char* command, char* path, size_t size);
 // executable is program->path and that it does not hold yet (up to
 // ProgramSlots in all, each with an open handle), and returns how many such
 // processes it met with the command's arguments, also those it had no room
-// for; a process with other arguments is held too, marked so. With windowOwnersOnly, only
-// owners of visible windows are looked at; otherwise the process list is read
-// too when none of them is the program's. The lookup's own process is passed
+// for; a process with other arguments is held too, marked so. Only processes
+// listed under the program's file name are opened; those that show a visible
+// window first, the others only when none of them counts and not with
+// windowOwnersOnly. The lookup's own process is passed
 // over: a run whose command is this program itself would otherwise find itself
 // windowless and end itself as hung. A process that cannot be read is traced
 // and skipped; nothing is shown.

@@ -2,14 +2,13 @@
 // sessions and command lines, each read from the process itself.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <cstring>
 
 #include "placement/command.h"
 #include "placement/lookup.h"
 #include "placement/marks.h"
 #include "placement/owners.h"
+#include "placement/processes.h"
 
 namespace {
 
@@ -27,40 +26,48 @@ bool Narrow(const wchar_t* wide, char* text, uint32_t size) {
          0;
 }
 
-struct OwnerVisit {
-  void (*visit)(uint32_t processId, void* context);
+void VisitShown(WindowRef window, uint32_t, void* parameter) {
+  if ((GetWindowLongPtrA(reinterpret_cast<HWND>(window), GWL_STYLE) & WS_VISIBLE) != 0)
+    *static_cast<bool*>(parameter) = true;
+}
+
+bool ShowsWindow(uint32_t processId) {
+  bool shows = false;
+  EnumWindowsOf(processId, VisitShown, &shows);
+  return shows;
+}
+
+struct ListVisit {
+  void (*visit)(uint32_t processId, const char* fileName, void* context);
   void* context;
-  uint32_t last;  // the owner visited last: its further windows need no look
 };
 
-void VisitTopLevel(WindowRef window, uint32_t processId, void* parameter) {
-  OwnerVisit* pass = static_cast<OwnerVisit*>(parameter);
-  if (processId == 0 || processId == pass->last) return;
-  if ((GetWindowLongPtrA(reinterpret_cast<HWND>(window), GWL_STYLE) & WS_VISIBLE) != 0) {
-    pass->last = processId;
-    pass->visit(processId, pass->context);
-  }
+// Names read wide and converted whole.
+bool VisitNamed(const ProcessEntry& process, void* parameter) {
+  const ListVisit* pass = static_cast<const ListVisit*>(parameter);
+  char name[ProcessPathSize];
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, process.name, static_cast<int>(process.nameLength), name,
+                          sizeof name - 1, nullptr, nullptr);
+  name[length] = '\0';
+  if (length != 0 || process.nameLength == 0) pass->visit(process.id, name, pass->context);
+  return true;
 }
 
-void VisibleWindowOwners(void (*visit)(uint32_t processId, void* context), void* context) {
-  // No order across processes is needed here.
-  OwnerVisit pass = {visit, context, 0};
-  EnumWindowsOf(EveryProcess, VisitTopLevel, &pass);
-}
-
-// Names read wide and converted whole: the "A" entry holds only MAX_PATH bytes.
 bool ListProcesses(void (*visit)(uint32_t processId, const char* fileName, void* context),
                    void* context) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32W entry;
-  entry.dwSize = sizeof entry;
-  char name[ProcessPathSize];
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    if (Narrow(entry.szExeFile, name, sizeof name)) visit(entry.th32ProcessID, name, context);
-  }
-  CloseHandle(snapshot);
+  ListVisit pass = {visit, context};
+  return ForEachProcess(VisitNamed, &pass);
+}
+
+struct ParentVisit {
+  void (*visit)(uint32_t processId, uint32_t parentId, void* context);
+  void* context;
+};
+
+bool VisitWithParent(const ProcessEntry& process, void* parameter) {
+  const ParentVisit* pass = static_cast<const ParentVisit*>(parameter);
+  pass->visit(process.id, process.parentId, pass->context);
   return true;
 }
 
@@ -77,14 +84,8 @@ bool ListParents(ProcessRef job,
       visit(static_cast<uint32_t>(list[1 + i]), 0, context);
     return true;
   }
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32W entry;
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-    visit(entry.th32ProcessID, entry.th32ParentProcessID, context);
-  CloseHandle(snapshot);
-  return true;
+  ParentVisit pass = {visit, context};
+  return ForEachProcess(VisitWithParent, &pass);
 }
 
 // Ending a process may be refused where reading it is not (another user's).
@@ -190,7 +191,7 @@ bool CommandLine(ProcessRef process, uint32_t processId, char* line, uint32_t si
 }  // namespace
 
 const ProcessLookupOps SystemLookupOps = {
-    .visibleWindowOwners = VisibleWindowOwners,
+    .showsWindow = ShowsWindow,
     .listProcesses = ListProcesses,
     .openProcess = OpenForLookup,
     .imagePath = ProcessImagePath,

@@ -10,19 +10,12 @@
 
 enum { KnownOwnerSlots = 4096 };  // windows past three quarters of it are asked one by one
 
-enum : uint32_t {
-  FewWindows = 400,           // a desktop with fewer is walked in its order at a low cost
-  EveryProcess = 0xFFFFFFFF,  // for EnumWindowsOf: all, in no order across processes
-};
-
 // Calls visit with top-level windows and their owners: with processId 0,
-// every one in the desktop's order; else those of that process, or of every
-// process (EveryProcess), and perhaps others. Those of one process, and
-// every process's on a crowded desktop (FewWindows or more), come a thread at
-// a time, each thread's in the desktop's order: Wine's walk over the desktop
-// asks the system whether each window still exists, some 25 to 60 us a
-// window of another process (even to count them), and a thread's list comes
-// without that.
+// every one in the desktop's order; else those of that process, and perhaps
+// others, a thread at a time, each thread's in the desktop's order: Wine's
+// walk over the desktop asks the system whether each window still exists,
+// some 25 to 60 us a window of another process (even to count them), and a
+// thread's list comes without that.
 void EnumWindowsOf(uint32_t processId,
                    void (*visit)(WindowRef window, uint32_t processId, void* context),
                    void* context);

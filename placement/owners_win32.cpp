@@ -1,10 +1,9 @@
-// The owners of top-level windows, read a thread at a time where the desktop
-// is crowded: one question per thread instead of one per window.
+// The owners of top-level windows; one program's read a thread at a time:
+// one question per thread instead of one per window.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include "placement/owners.h"
+#include "placement/processes.h"
 
 namespace {
 
@@ -62,21 +61,8 @@ BOOL CALLBACK VisitWithOwner(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
-struct DesktopList {
-  HWND windows[FewWindows];
-  uint32_t count;
-};
-
-BOOL CALLBACK ListWindow(HWND window, LPARAM parameter) {
-  DesktopList* list = reinterpret_cast<DesktopList*>(parameter);
-  if (list->count == FewWindows) return FALSE;
-  list->windows[list->count++] = window;
-  return TRUE;
-}
-
-// With a list, its windows are visited; without one, the desktop's.
-void VisitAll(const DesktopList* list,
-              void (*visit)(WindowRef window, uint32_t processId, void* context), void* context) {
+// The desktop's windows in its order, each with its owner.
+void VisitAll(void (*visit)(WindowRef window, uint32_t processId, void* context), void* context) {
   KnownOwners known;
   ZeroMemory(known.windows, sizeof known.windows);
   known.count = 0;
@@ -84,16 +70,15 @@ void VisitAll(const DesktopList* list,
   known.context = context;
   const KnownOwners* before = enumerating;
   enumerating = &known;
-  if (list == nullptr) EnumWindows(VisitWithOwner, reinterpret_cast<LPARAM>(&known));
-  for (uint32_t i = 0; list != nullptr && i < list->count; ++i)
-    VisitWithOwner(list->windows[i], reinterpret_cast<LPARAM>(&known));
+  EnumWindows(VisitWithOwner, reinterpret_cast<LPARAM>(&known));
   enumerating = before;
 }
 
 struct ThreadVisit {
   void (*visit)(WindowRef window, uint32_t processId, void* context);
   void* context;
-  DWORD owner;  // of the thread whose windows come now
+  DWORD owner;  // the process whose windows are asked for
+  bool found;
 };
 
 BOOL CALLBACK VisitThreadWindow(HWND window, LPARAM parameter) {
@@ -102,36 +87,24 @@ BOOL CALLBACK VisitThreadWindow(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
+bool VisitThreads(const ProcessEntry& process, void* parameter) {
+  ThreadVisit* pass = static_cast<ThreadVisit*>(parameter);
+  if (process.id != pass->owner) return true;
+  pass->found = true;
+  for (uint32_t i = 0; i < process.threadCount; ++i)
+    EnumThreadWindows(ThreadOf(process, i), VisitThreadWindow, reinterpret_cast<LPARAM>(pass));
+  return false;
+}
+
 }  // namespace
 
 void EnumWindowsOf(uint32_t processId,
                    void (*visit)(WindowRef window, uint32_t processId, void* context),
                    void* context) {
-  if (processId == 0) {  // the desktop's order: one walk, however crowded
-    VisitAll(nullptr, visit, context);
-    return;
-  }
-  // Even counting the desktop's windows asks after each one: the windows of
-  // one program, whose threads are few, come a thread at a time at once.
-  DesktopList list;
-  list.count = 0;
-  const bool one = processId != EveryProcess;
-  if (!one) EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&list));
-  const bool few = !one && list.count < FewWindows;
-  HANDLE threads = few ? INVALID_HANDLE_VALUE : CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (threads == INVALID_HANDLE_VALUE) {
-    VisitAll(few ? &list : nullptr, visit, context);
-    return;
-  }
-  THREADENTRY32 thread;
-  thread.dwSize = sizeof thread;
-  ThreadVisit pass = {visit, context, 0};
-  for (BOOL more = Thread32First(threads, &thread); more; more = Thread32Next(threads, &thread)) {
-    pass.owner = thread.th32OwnerProcessID;
-    if (processId == EveryProcess || pass.owner == processId)
-      EnumThreadWindows(thread.th32ThreadID, VisitThreadWindow, reinterpret_cast<LPARAM>(&pass));
-  }
-  CloseHandle(threads);
+  // One program's windows, whose threads are few, come a thread at a time;
+  // a process the list does not hold has none.
+  ThreadVisit pass = {visit, context, processId, false};
+  if (processId == 0 || !ForEachProcess(VisitThreads, &pass)) VisitAll(visit, context);
 }
 
 bool KnownOwner(WindowRef window, uint32_t* processId) {

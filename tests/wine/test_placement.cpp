@@ -339,9 +339,9 @@ TEST(PlacementRunning, RunningTargetIsMovedInPlace) {
   EXPECT_TRUE(r.HasTrace(MovedTrace(w))) << r.AllTraces();
   EXPECT_EQ(r.CountTracesStartingWith("killing hung process"), 0u);
 
-  // The same on a crowded desktop, whose windows are then asked for a thread at a time.
+  // The same on a crowded desktop.
   std::vector<HWND> crowd;
-  for (uint32_t i = 0; i < FewWindows; ++i)
+  for (uint32_t i = 0; i < 400; ++i)
     crowd.push_back(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                     nullptr, nullptr));
   ASSERT_TRUE(PlacedQuietly(RunTavrisol("10,20,500,400 " + path)));
