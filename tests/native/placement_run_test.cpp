@@ -28,6 +28,8 @@ struct FakeProcess {
   bool launched = false;  // started by the program: found as what it handed over to
   bool otherArguments = false;
   bool silent = false;      // has windows, none of which answers
+  bool windowless = false;  // shows no window at all (a program in the notification area)
+  bool placedFor = false;   // runs other arguments, but shows a window placed for the command
   bool busy = false;        // never waits for input
   bool front = false;       // its window is an older one brought to the front
   bool fromStart = false;   // there only once the run has started the command
@@ -56,7 +58,6 @@ struct FakeSystem {
   std::string outcome;  // what was ended, started, placed, put back and held, in order
   std::string placedAt, startedAt;
   uint32_t startedMs = 0;  // when the command was started
-  WindowRef target = 0;    // the window last placed or held
   bool opened = false, turnHeld = false;
   int turnsTaken = 0, turnsGiven = 0, letGos = 0;
   WindowRef marksClearedOf = 0;
@@ -116,6 +117,14 @@ uint32_t FakeFindProcesses(Program* program, ProcessSearch search) {
   const bool handedOver = search == HandedOver || search == HandedOverOrChildren;
   uint32_t met = 0;
   for (const FakeProcess& p : fake->world.processes) {
+    // Its window placed for the command makes a copy held for other arguments the command's.
+    for (uint32_t i = 0; handedOver && p.placedFor && i < program->count; ++i) {
+      ProgramProcess& held = program->processes[i];
+      if (held.id != p.id || !held.otherArguments) continue;
+      held.otherArguments = false;
+      held.markedOnly = true;
+      ++met;
+    }
     if (!Present(p) || p.launched != handedOver) continue;
     if (search == ProgramWindowOwners && !WindowShown(p)) continue;
     const bool held = HoldsProcess(*program, p.id);
@@ -146,10 +155,10 @@ bool FakeEnded(uintptr_t process, uint32_t* exitValue) {
   return p != nullptr && !Present(*p);
 }
 
-// Only through the handle the lookup opened.
+// Hung: shows windows, none of which answers. Only through the handle the lookup opened.
 HungEnd FakeEndIfHung(const ProgramProcess& process, uint32_t* error) {
   FakeProcess* p = Find(process.id);
-  if (!p->silent || process.handle != HandleOf(p->id)) return NotHung;
+  if (!p->silent || p->windowless || process.handle != HandleOf(p->id)) return NotHung;
   *error = 5;
   if (p->refusesEnd) return HungEndRefused;
   p->endsMs = static_cast<int>(fake->elapsedMs);
@@ -182,11 +191,16 @@ void FakeWaitForShown(HandOverFollower*, uint32_t ms) {
   fake->elapsedMs += waited + fake->world.lateWaitsMs;
 }
 
-// A window found is the process's 0x900 + id.
+// A window found is the process's 0x900 + id; a copy with a window placed for the command
+// shows its own main window, 0x800 + id, too.
 bool FakeScan(WindowState* state, uint32_t processId, WindowsToScan which, const ShownWindows&) {
   const FakeProcess* p = Find(processId);
   if (p == nullptr || !WindowShown(*p)) return false;
   const bool shownSince = static_cast<uint32_t>(p->windowMs) >= fake->startedMs;
+  if (p->placedFor && which != NewSinceStart) {
+    state->targetWindow = (which == PlacedForCommand ? 0x900 : 0x800) + processId;
+    return true;
+  }
   const bool taken = which == AllMainWindows ||
                      (which == NewSinceStart && !p->front && shownSince) ||
                      (which == BroughtToFront && p->front);
@@ -195,7 +209,21 @@ bool FakeScan(WindowState* state, uint32_t processId, WindowsToScan which, const
 }
 
 std::string WindowOf(const WindowState& state) {
-  return std::to_string(state.targetWindow - 0x900);
+  const WindowRef w = state.targetWindow;
+  return w >= 0x900 ? std::to_string(w - 0x900) : "the own window of " + std::to_string(w - 0x800);
+}
+
+// The window the road's outcome placed, tried or held last; 0 when none.
+WindowRef LastWindow(const std::string& outcome) {
+  WindowRef last = 0;
+  for (size_t at = 0; at != std::string::npos; at = outcome.find("; ", at + 1)) {
+    const char* entry = outcome.c_str() + at + (at == 0 ? 0 : 2);
+    unsigned id = 0;
+    if (std::sscanf(entry, "placed %u", &id) + std::sscanf(entry, "unmoved %u", &id) +
+            std::sscanf(entry, "held %u", &id) > 0)
+      last = 0x900 + id;
+  }
+  return last;
 }
 
 PlaceResult FakePlace(WindowState* state, const PlacementRequest& request) {
@@ -204,7 +232,6 @@ PlaceResult FakePlace(WindowState* state, const PlacementRequest& request) {
   Note((moved ? "placed " : "unmoved ") + WindowOf(*state) + " after " +
        std::to_string(fake->elapsedMs) + " ms");
   fake->placedAt = Rect(request);
-  fake->target = state->targetWindow;
   return fake->world.placeResult;
 }
 
@@ -218,7 +245,6 @@ bool FakeHold(const PlacementRequest& request, Program* program, WindowState* st
   EXPECT_FALSE(fake->turnHeld) << "a newer run may take over from the hold";
   Note("held " + WindowOf(*state) + " for " + std::to_string(request.holdSeconds) + " s in " +
        program->path);
-  fake->target = state->targetWindow;
   return fake->world.holdPlaces;
 }
 
@@ -280,7 +306,7 @@ void RunRoad(const Road& road) {
   EXPECT_EQ(exitValue, reports.empty() ? 1 : 0);
   EXPECT_EQ(system.letGos, system.opened ? 1 : 0);
   EXPECT_EQ(system.turnsGiven, system.turnsTaken);
-  EXPECT_EQ(system.marksClearedOf, system.target);
+  EXPECT_EQ(system.marksClearedOf, LastWindow(road.outcome));
   EXPECT_EQ(system.jobLetGo, road.world.job);
   if (!system.startedAt.empty()) {
     EXPECT_EQ(system.startedJob, road.world.job);
@@ -332,6 +358,8 @@ const Road PlacedRoads[] = {
     {"what the command started waited for, not a copy with other arguments", App,
      {.processes = {{.id = 41, .otherArguments = true, .silent = true}, {.id = 60, .windowMs = 2000, .launched = true}}},
      "placed 60 after 2000 ms", ""},
+    {"a copy with other arguments that took the command's request: its window placed for it", App,
+     {.processes = {{.id = 50, .windowMs = 0, .otherArguments = true, .placedFor = true}}}, "placed 50 after 0 ms", ""},
     {"the launcher has ended: what it started is found in the job", App,
      {.processes = {{.id = 60, .windowMs = 0, .launched = true}}}, "placed 60 after 0 ms", ""},
     {"held", AppHeld,
@@ -352,8 +380,8 @@ const Road EndedRoads[] = {
      "ended 41; ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"restarted without a window: not ended again, reported", App,
      {.processes = {{.id = 42, .silent = true}}}, "ended 42; started C:\\app.exe", NoWindowText},
-    {"without a window at all: left running, the command started beside", App,
-     {.processes = {{.id = 42}}, .started = {.id = 77, .windowMs = 1000}},
+    {"without a window at all, however busy: left running, the command started beside", App,
+     {.processes = {{.id = 42, .silent = true, .windowless = true}}, .started = {.id = 77, .windowMs = 1000}},
      "started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"another session's copy is never touched", App,
      {.processes = {{.id = 41, .session = 2, .silent = true}}, .started = {.id = 77, .windowMs = 1000}},

@@ -61,8 +61,13 @@ FakeWindow* Find(WindowRef window) {
   return nullptr;
 }
 
-void FakeEnum(uint32_t, void (*visit)(WindowRef, void*), void* context) {
-  for (const FakeWindow& w : desktop->windows) visit(w.id, context);
+const uint32_t Target = 500;
+const uint32_t Other = 600;
+
+// Given a process, its windows and, as the system may add some, Other's.
+void FakeEnum(uint32_t process, void (*visit)(WindowRef, void*), void* context) {
+  for (const FakeWindow& w : desktop->windows)
+    if (process == 0 || w.process == process || w.process == Other) visit(w.id, context);
 }
 uint32_t FakeOwner(WindowRef window) { return Find(window) ? Find(window)->process : 0; }
 bool FakeBox(WindowRef window, WindowBox* box) {
@@ -105,8 +110,6 @@ WindowRef FakeFront() { return desktop->foreground; }
 uint32_t FakeTitle(WindowRef window) { return Find(window)->title; }
 
 WindowRef FakeMovingWindow(WindowRef window) { return Find(window)->moving; }
-const uint32_t Target = 500;
-const uint32_t Other = 600;
 ProcessRef HandleOf(uint32_t process) { return 0x1000 + process; }
 
 // Only the target process ends.
@@ -121,11 +124,16 @@ bool FakeWaitForExit(const Program& program, uint32_t ms) {
   return program.count == 0;
 }
 uint32_t FakeTick() { return desktop->tick; }
-uint32_t FakeFindProgram(Program* program, bool) {
+bool ShowsWindow(uint32_t process) {
+  for (const FakeWindow& w : desktop->windows)
+    if (w.process == process && w.exists && (w.style & Visible)) return true;
+  return false;
+}
+uint32_t FakeFindProgram(Program* program, bool windowOwnersOnly) {
   uint32_t added = 0;
   for (uint32_t id : desktop->laterCopies) {
     if (desktop->tick < desktop->copiesFrom) break;
-    if (HoldsProcess(*program, id)) continue;
+    if (HoldsProcess(*program, id) || (windowOwnersOnly && !ShowsWindow(id))) continue;
     program->processes[program->count++] = {id, 1, 0, HandleOf(id)};
     ++added;
   }
@@ -735,15 +743,17 @@ TEST_F(PlacementTargets, HoldFollowsTheProgramToALaterCopy) {
   EXPECT_EQ(program.processes[0].id, Copy);
   EXPECT_EQ(CapturedTraces().back(), "hold ended after 2 seconds\r\n");
 
-  // A later copy found while the program still runs: the regular look for it.
+  // A later copy found while the program still runs: the regular look for it, which passes over
+  // copies without a window.
   const uint32_t Late = 800;
   fakeDesktop.exitsAt = UINT32_MAX;
-  fakeDesktop.laterCopies = {Late};
+  fakeDesktop.laterCopies = {Late, 801};
   fakeDesktop.copiesFrom = fakeDesktop.tick + 300;
   Add(0x63, Late, Box(0, 0, 1940, 1200), Main);
   fakeDesktop.windows[1].exists = false;
   HoldPlacement(FakeHoldOps, held, &program, &state);
   EXPECT_EQ(fakeDesktop.windows.back().box.left, -8);
+  EXPECT_EQ(program.count, 2u);
 
   // With no copy left, the hold ends with the program.
   fakeDesktop.exitsAt = fakeDesktop.tick;
