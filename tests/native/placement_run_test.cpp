@@ -220,7 +220,8 @@ WindowRef LastWindow(const std::string& outcome) {
     const char* entry = outcome.c_str() + at + (at == 0 ? 0 : 2);
     unsigned id = 0;
     if (std::sscanf(entry, "placed %u", &id) + std::sscanf(entry, "unmoved %u", &id) +
-            std::sscanf(entry, "held %u", &id) > 0)
+            std::sscanf(entry, "held %u", &id) >
+        0)
       last = 0x900 + id;
   }
   return last;
