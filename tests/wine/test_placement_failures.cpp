@@ -118,7 +118,7 @@ TEST(PlacementCommandLine, MalformedLinesAreReportedWordForWord) {
   }
 }
 
-TEST(PlacementStart, ProgramThatCannotStartIsReported) {
+TEST(PlacementCommandLine, ProgramThatCannotStartIsReported) {
   ProcessGuard guard;  // nothing should start; kills whatever would
   // A program that is not there is named before anything else happens; a folder in its place is
   // tried and cannot start. The command is shown after the blanks around it are gone, and the

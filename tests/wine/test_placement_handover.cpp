@@ -6,7 +6,7 @@
 
 using namespace harness;
 
-TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
+TEST(PlacementHandOver, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
   // A program that restarts itself through a helper.
   for (bool hold : {false, true}) {
     SCOPED_TRACE(hold ? "with a hold" : "placed once");
@@ -25,7 +25,7 @@ TEST(PlacementStart, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
 
 // The command's windows: its program with its arguments, what a start of it opens in a running
 // copy, the program started exactly as named, a hold that follows once its window is gone.
-TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
+TEST(PlacementHandOver, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   ProcessGuard guard;
   // A tray program shows no window; it is clicked last, once past the start's allowance.
   std::string tray = guard.CopyFixture("target.exe", "tray.exe");
@@ -114,7 +114,7 @@ TEST(PlacementWalk, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) {
   EXPECT_TRUE(WindowAt(TargetWindows(trayPid).at(0).hwnd, Left, Top, Width, Height));
 }
 
-TEST(PlacementWalk, WhatALauncherStartsIsTheProgram) {
+TEST(PlacementHandOver, WhatALauncherStartsIsTheProgram) {
   ProcessGuard guard;
   // A copy of the game that no launcher started, under the same file name, is never taken.
   HWND unrelated = StartLoneTarget(guard, guard.CopyFixture("target.exe", "gamestay.exe"));

@@ -110,7 +110,7 @@ TEST(PlacementRunning, LargerWindowWithoutSystemMenuStaysAndTheMainWindowComesFo
       << GetForegroundWindow();
 }
 
-TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
+TEST(PlacementRunning, TheProgramIsOneThingWhateverItsShape) {
   ProcessGuard guard;
   // Other spellings of a running program's path find it: no second copy, its window moved.
   std::string path = guard.CopyFixture("target.exe", "Ünïcode földer\\plain.exe");
@@ -183,7 +183,7 @@ TEST(PlacementWalk, TheProgramIsOneThingWhateverItsShape) {
 
 // The program's main windows, and only those: a dialog it shows, a program it opens beside its
 // own window, a smaller second window under a hold, are all left as they are.
-TEST(PlacementWalk, TheProgramsMainWindowsAndOnlyThose) {
+TEST(PlacementRunning, TheProgramsMainWindowsAndOnlyThose) {
   ProcessGuard guard;
   std::string dialog = guard.CopyFixture("target.exe", "dialog.exe");
   DWORD pid = StartTarget(guard, dialog, 1);

@@ -77,7 +77,7 @@ void EndStarted(const PROCESS_INFORMATION& info) {
 
 }  // namespace
 
-TEST(PlacementStart, ProgramIsStartedAndPlaced) {
+TEST(PlacementStarted, ProgramIsStartedAndPlaced) {
   ProcessGuard guard;
   // Only the first of its three windows follows the start-up position; the others are where they
   // are because the run moved them.
@@ -91,7 +91,7 @@ TEST(PlacementStart, ProgramIsStartedAndPlaced) {
   ExpectCascaded(TargetWindows(started[0]));
 }
 
-TEST(PlacementStart, WindowShownDuringTheScansIsPlaced) {
+TEST(PlacementStarted, WindowShownDuringTheScansIsPlaced) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "late4.exe");
   RunResult r = PlaceAtCoordinates(path);
@@ -103,7 +103,7 @@ TEST(PlacementStart, WindowShownDuringTheScansIsPlaced) {
   EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
 }
 
-TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForItsTurn) {
+TEST(PlacementStarted, SecondRunWhileTheFirstStartsTheProgramWaitsForItsTurn) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "late3.exe");
   DebuggedProcess first;
@@ -123,7 +123,7 @@ TEST(PlacementStart, SecondRunWhileTheFirstStartsTheProgramWaitsForItsTurn) {
   EXPECT_TRUE(WindowAt(windows[0].hwnd, 300, 200, 500, 400));
 }
 
-TEST(PlacementStart, ProgramPathWithBlanksIsStartedAndFoundRunning) {
+TEST(PlacementStarted, ProgramPathWithBlanksIsStartedAndFoundRunning) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "my target.exe");
   ASSERT_NE(path.find(' '), std::string::npos);
