@@ -149,12 +149,7 @@ TEST(PlacementLimits, HungProcessIsKilledAndStartedAgain) {
   const RunResult& r = runs[0].r;
   ASSERT_TRUE(PlacedQuietly(r));
   EXPECT_TRUE(WaitForProcessExit(old, 5000));
-  std::vector<DWORD> now = FindProcessesByPath(path);
-  ASSERT_EQ(now.size(), 1u);
-  ASSERT_NE(now[0], old);
-  std::vector<WindowInfo> windows = TargetWindows(now[0]);
-  ASSERT_EQ(windows.size(), 1u);
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(path), Left, Top, Width, Height));
 }
 
 TEST(PlacementLimits, WindowThatNeverAppearsIsReportedAfterTwelveScans) {

@@ -14,11 +14,7 @@ TEST(PlacementHandOver, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
     std::string path = guard.CopyFixture("target.exe", "handoverlate1.exe");
     RunResult r = RunTavrisol(std::string(Coordinates) + (hold ? ",4 " : " ") + path);
     ASSERT_TRUE(PlacedQuietly(r));
-    std::vector<DWORD> pids = FindProcessesByPath(path);
-    ASSERT_EQ(pids.size(), 1u);
-    std::vector<WindowInfo> windows = TargetWindows(pids[0]);
-    ASSERT_EQ(windows.size(), 1u);
-    EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+    EXPECT_TRUE(WindowAt(LoneWindowOf(path), Left, Top, Width, Height));
     EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), hold ? 1u : 0u);
   }
 }
@@ -91,9 +87,7 @@ TEST(PlacementHandOver, TheCommandsWindowsAreThoseOfItsProgramWithItsArguments) 
   guard.TrackFile(planted);
   ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates(spaced + " -x")));
   EXPECT_TRUE(FindProcessesByPath(planted).empty());
-  ASSERT_EQ(FindProcessesByPath(spaced).size(), 1u);
-  EXPECT_TRUE(
-      WindowAt(TargetWindows(FindProcessesByPath(spaced)[0]).at(0).hwnd, Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(spaced), Left, Top, Width, Height));
 
   // A bare name is the file a start would run (here the one beside tavrisol.exe), found again
   // when clicked twice; one that is not there is named as missing.
@@ -128,12 +122,6 @@ TEST(PlacementHandOver, WhatALauncherStartsIsTheProgram) {
     guard.TrackFile(game);
     return game;
   };
-  auto windowOf = [&](const std::string& path) -> HWND {
-    std::vector<DWORD> pids = FindProcessesByPath(path);
-    if (pids.size() != 1) return nullptr;
-    std::vector<WindowInfo> windows = TargetWindows(pids[0]);
-    return windows.size() == 1 ? windows[0].hwnd : nullptr;
-  };
 
   // A launcher that stays without a window: its game is placed, then found through the launcher
   // by a second click, which kills and starts nothing.
@@ -143,10 +131,10 @@ TEST(PlacementHandOver, WhatALauncherStartsIsTheProgram) {
   ASSERT_TRUE(PlacedQuietly(r));
   const std::vector<DWORD> launcher = FindProcessesByPath(stay), games = FindProcessesByPath(game);
   ASSERT_EQ(games.size(), 1u);
-  EXPECT_TRUE(WindowAt(windowOf(game), Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(game), Left, Top, Width, Height));
   r = RunTavrisol("300,200,500,400 " + stay);
   ASSERT_TRUE(PlacedQuietly(r));
-  EXPECT_TRUE(WindowAt(windowOf(game), 300, 200, 500, 400));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(game), 300, 200, 500, 400));
   EXPECT_EQ(FindProcessesByPath(stay), launcher);
   EXPECT_EQ(FindProcessesByPath(game), games);
   EXPECT_TRUE(WindowAt(unrelated, 300, 300, 400, 300));
@@ -155,10 +143,10 @@ TEST(PlacementHandOver, WhatALauncherStartsIsTheProgram) {
   for (DWORD pid : launcher) KillProcess(pid);
   for (DWORD pid : games) KillProcess(pid);
   ASSERT_NE(StartProcess(stay), 0u);
-  ASSERT_TRUE(WaitUntil([&] { return windowOf(game) != nullptr; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return LoneWindowOf(game) != nullptr; }, 10000));
   const std::vector<DWORD> byUser = FindProcessesByPath(stay);
   ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates(stay)));
-  EXPECT_TRUE(WindowAt(windowOf(game), Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(game), Left, Top, Width, Height));
   EXPECT_EQ(FindProcessesByPath(stay), byUser);  // the launcher, windowless, is not ended
 
   // A launcher that ends 300 ms after starting its game; a second click finds the game in the
@@ -167,11 +155,11 @@ TEST(PlacementHandOver, WhatALauncherStartsIsTheProgram) {
   std::string quitGame = gameOf(quit);
   r = PlaceAtCoordinates(quit);
   ASSERT_TRUE(PlacedQuietly(r));
-  EXPECT_TRUE(WindowAt(windowOf(quitGame), Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(quitGame), Left, Top, Width, Height));
   ASSERT_TRUE(WaitUntil([&] { return FindProcessesByPath(quit).empty(); }, 5000));
   r = RunTavrisol("300,200,500,400 " + quit);
   ASSERT_TRUE(PlacedQuietly(r));
-  EXPECT_TRUE(WindowAt(windowOf(quitGame), 300, 200, 500, 400));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(quitGame), 300, 200, 500, 400));
   EXPECT_TRUE(FindProcessesByPath(quit).empty());
 
   // A launcher with a splash that starts the game and ends, with a hold: the splash is placed
@@ -180,7 +168,7 @@ TEST(PlacementHandOver, WhatALauncherStartsIsTheProgram) {
   std::string splashGame = gameOf(splash);
   r = RunTavrisol(std::string(Coordinates) + ",6 " + splash);
   ASSERT_TRUE(PlacedQuietly(r));
-  HWND main = windowOf(splashGame);
+  HWND main = LoneWindowOf(splashGame);
   EXPECT_TRUE(WindowAt(main, Left, Top, Width, Height)) << r.AllTraces();
 
   // A batch file that starts the program.
@@ -193,7 +181,7 @@ TEST(PlacementHandOver, WhatALauncherStartsIsTheProgram) {
   fclose(file);
   r = PlaceAtCoordinates(batch);
   ASSERT_TRUE(PlacedQuietly(r));
-  EXPECT_TRUE(WindowAt(windowOf(plain), Left, Top, Width, Height));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(plain), Left, Top, Width, Height));
 
   // A shortcut given as the command is opened by the shell.
   std::string linked = guard.CopyFixture("target.exe", "linked.exe");
@@ -205,5 +193,5 @@ TEST(PlacementHandOver, WhatALauncherStartsIsTheProgram) {
   r = PlaceAtCoordinates(link);
   EXPECT_EQ(r.exitCode, 1u) << r.AllTraces();
   EXPECT_TRUE(r.boxes.empty()) << r.boxes[0].caption << ": " << r.boxes[0].text;
-  EXPECT_TRUE(WindowAt(windowOf(linked), Left, Top, Width, Height)) << r.AllTraces();
+  EXPECT_TRUE(WindowAt(LoneWindowOf(linked), Left, Top, Width, Height)) << r.AllTraces();
 }

@@ -94,13 +94,8 @@ TEST(PlacementStarted, ProgramIsStartedAndPlaced) {
 TEST(PlacementStarted, WindowShownDuringTheScansIsPlaced) {
   ProcessGuard guard;
   std::string path = guard.CopyFixture("target.exe", "late4.exe");
-  RunResult r = PlaceAtCoordinates(path);
-  ASSERT_TRUE(PlacedQuietly(r));
-  std::vector<DWORD> started = FindProcessesByPath(path);
-  ASSERT_EQ(started.size(), 1u);
-  std::vector<WindowInfo> windows = TargetWindows(started[0]);
-  ASSERT_EQ(windows.size(), 1u);
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+  ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates(path)));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(path), Left, Top, Width, Height));
 }
 
 TEST(PlacementStarted, SecondRunWhileTheFirstStartsTheProgramWaitsForItsTurn) {
@@ -115,12 +110,8 @@ TEST(PlacementStarted, SecondRunWhileTheFirstStartsTheProgramWaitsForItsTurn) {
   ASSERT_TRUE(first.WaitForExit(20000));
   EXPECT_EQ(first.ExitCode(), 1u);
 
-  std::vector<DWORD> pids = FindProcessesByPath(path);
-  ASSERT_EQ(pids.size(), 1u);
-  std::vector<WindowInfo> windows = TargetWindows(pids[0]);
-  ASSERT_EQ(windows.size(), 1u);
   // The second looked only once the first had placed the window, so its place is the last.
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(path), 300, 200, 500, 400));
 }
 
 TEST(PlacementStarted, ProgramPathWithBlanksIsStartedAndFoundRunning) {
@@ -129,19 +120,15 @@ TEST(PlacementStarted, ProgramPathWithBlanksIsStartedAndFoundRunning) {
   ASSERT_NE(path.find(' '), std::string::npos);
   std::string line = std::string(Coordinates) + " " + path;
 
-  RunResult first = RunTavrisol(line);
-  ASSERT_TRUE(PlacedQuietly(first));
-  std::vector<DWORD> started = FindProcessesByPath(path);
-  ASSERT_EQ(started.size(), 1u);
-  std::vector<WindowInfo> windows = TargetWindows(started[0]);
-  ASSERT_EQ(windows.size(), 1u);
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, Left, Top, Width, Height));
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol(line)));
+  const HWND w = LoneWindowOf(path);
+  EXPECT_TRUE(WindowAt(w, Left, Top, Width, Height));
+  const std::vector<DWORD> started = FindProcessesByPath(path);
 
   // The whole path, blanks and all, matches the running program, which is moved, not doubled.
-  RunResult second = RunTavrisol("300,200,500,400 " + path);
-  ASSERT_TRUE(PlacedQuietly(second));
+  ASSERT_TRUE(PlacedQuietly(RunTavrisol("300,200,500,400 " + path)));
   EXPECT_EQ(FindProcessesByPath(path), started);
-  EXPECT_TRUE(WindowAt(windows[0].hwnd, 300, 200, 500, 400));
+  EXPECT_TRUE(WindowAt(w, 300, 200, 500, 400));
 }
 
 // A started program, 64- or 32-bit, whether its window takes the position of the start or one of

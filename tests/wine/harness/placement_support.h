@@ -125,6 +125,14 @@ inline DWORD StartTarget(ProcessGuard& guard, const std::string& path, size_t vi
   return ready ? pid : 0;
 }
 
+// The one visible window of the one process running path; nullptr unless there is one of each.
+inline HWND LoneWindowOf(const std::string& path) {
+  const std::vector<DWORD> pids = FindProcessesByPath(path);
+  const std::vector<WindowInfo> windows =
+      pids.size() == 1 ? TargetWindows(pids[0]) : std::vector<WindowInfo>();
+  return windows.size() == 1 ? windows[0].hwnd : nullptr;
+}
+
 // Starts a copy of the target fixture that shows one window; that window, or nullptr.
 inline HWND StartLoneTarget(ProcessGuard& guard, const std::string& path) {
   DWORD pid = StartTarget(guard, path, 1);
