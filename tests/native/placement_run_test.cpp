@@ -27,7 +27,7 @@ struct FakeProcess {
   uint32_t session = 1;
   bool launched = false;  // started by the program: found as what it handed over to
   bool otherArguments = false;
-  bool silent = false;      // has windows, none of which answers
+  bool silent = false;      // answers nothing: none of its windows, if it has any
   bool windowless = false;  // shows no window at all (a program in the notification area)
   bool placedFor = false;   // runs other arguments, but shows a window placed for the command
   bool busy = false;        // never waits for input
@@ -210,7 +210,7 @@ bool FakeScan(WindowState* state, uint32_t processId, WindowsToScan which, const
 
 std::string WindowOf(const WindowState& state) {
   const WindowRef w = state.targetWindow;
-  return w >= 0x900 ? std::to_string(w - 0x900) : "the own window of " + std::to_string(w - 0x800);
+  return w >= 0x900 ? std::to_string(w - 0x900) : std::to_string(w - 0x800) + "'s own";
 }
 
 // The window the road's outcome placed, tried or held last; 0 when none.
@@ -219,10 +219,8 @@ WindowRef LastWindow(const std::string& outcome) {
   for (size_t at = 0; at != std::string::npos; at = outcome.find("; ", at + 1)) {
     const char* entry = outcome.c_str() + at + (at == 0 ? 0 : 2);
     unsigned id = 0;
-    if (std::sscanf(entry, "placed %u", &id) + std::sscanf(entry, "unmoved %u", &id) +
-            std::sscanf(entry, "held %u", &id) >
-        0)
-      last = 0x900 + id;
+    for (const char* verb : {"placed %u", "unmoved %u", "held %u"})
+      if (std::sscanf(entry, verb, &id) == 1) last = 0x900 + id;
   }
   return last;
 }
@@ -381,7 +379,7 @@ const Road EndedRoads[] = {
      "ended 41; ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"restarted without a window: not ended again, reported", App,
      {.processes = {{.id = 42, .silent = true}}}, "ended 42; started C:\\app.exe", NoWindowText},
-    {"without a window at all, however busy: left running, the command started beside", App,
+    {"without a window at all, answering nothing: left running, the command started beside", App,
      {.processes = {{.id = 42, .silent = true, .windowless = true}}, .started = {.id = 77, .windowMs = 1000}},
      "started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"another session's copy is never touched", App,
