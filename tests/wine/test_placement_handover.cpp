@@ -15,6 +15,11 @@ TEST(PlacementHandOver, WindowShownByAnotherProcessOfTheProgramIsPlaced) {
     RunResult r = RunTavrisol(std::string(Coordinates) + (hold ? ",4 " : " ") + path);
     ASSERT_TRUE(PlacedQuietly(r));
     EXPECT_TRUE(WindowAt(LoneWindowOf(path), Left, Top, Width, Height));
+    // The window is placed by a later look too; only the trace tells that the run saw the
+    // hand-over.
+    const std::vector<DWORD> pids = FindProcessesByPath(path);
+    EXPECT_TRUE(r.HasTrace("program handed over to process " + std::to_string(pids.at(0)) + "\r\n"))
+        << r.AllTraces();
     EXPECT_EQ(r.CountTracesStartingWith("holding the placement for 4 seconds"), hold ? 1u : 0u);
   }
 }
