@@ -1,10 +1,11 @@
 // What tavrisolhelper.dll (tavrisolhelper32.dll for 32-bit programs) offers
 // the program, the editor and the hook host: each export's name, type and
-// promise, in one place. The library defines its exports against these
-// declarations, and its callers look them up with LIBRARY_PROCEDURE, which
-// takes both the type and the name from the declaration: a signature changed
-// on one side no longer builds on the other. Both builds export the plain
-// names. For the files that talk to the system only.
+// promise, in one place. The library defines each one extern "C", so that a
+// definition other than its declaration here is refused as a conflicting
+// one; its callers look them up with LIBRARY_PROCEDURE, which takes both the
+// type and the name from the declaration. A signature changed on one side
+// no longer builds on the other. Both builds export the plain names. For the
+// files that talk to the system only.
 #pragma once
 #include <windows.h>
 

@@ -19,7 +19,7 @@ set(SHIPPED_BASE_OPTIONS -Oz -g -fno-exceptions -fno-rtti -ffile-prefix-map=${CM
 # nearly all of its code, and there each function's section, aligned and
 # padded to 16 bytes, cost some 1.5 kilobytes.
 set(SHIPPED_COMPILE_OPTIONS ${SHIPPED_BASE_OPTIONS} -ffunction-sections)
-# The companion library runs inside other programs: an exception or a stack
+# The library runs inside other programs: an exception or a stack
 # walk there passes through its frames, so it keeps them walkable (unwind
 # tables on x64, frame pointers on x86, where walks follow them).
 # tavrisol.exe goes without: nothing in it throws, the tables took a twelfth

@@ -20,7 +20,7 @@ __attribute__((always_inline)) inline HANDLE Named(EarlyObject kind, uint32_t pr
 
 // The system loads the library into the program for the hook and calls
 // PlaceEvent in the thread that made the window. Never for every process.
-HWINEVENTHOOK WINAPI HookProcess(DWORD processId) {
+extern "C" HWINEVENTHOOK WINAPI HookProcess(DWORD processId) {
   if (processId == 0) return nullptr;
   return SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, ThisLibrary(), PlaceEvent,
                          processId, 0, WINEVENT_INCONTEXT);
@@ -81,7 +81,7 @@ bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
 // The host starts before the program whatever its bitness: besides hooking
 // a 32-bit program, it is the one that lets the program run should the run
 // die while the program is suspended.
-void WINAPI PrepareStart(EarlyPlacing* placing) {
+extern "C" void WINAPI PrepareStart(EarlyPlacing* placing) {
   char name[EarlyNameSize], arguments[16];
   EarlyObjectName(EarlyStartName, GetCurrentProcessId(), name, sizeof name);
   placing->start = reinterpret_cast<uintptr_t>(CreateFileMappingA(
@@ -104,8 +104,8 @@ HANDLE MakeBlock(const EarlyBlock& contents, uint32_t processId) {
   return view ? block : nullptr;
 }
 
-void WINAPI ArmStart(const PlacementRequest* request, HANDLE process, DWORD processId,
-                      DWORD threadId, HANDLE job, EarlyPlacing* placing) {
+extern "C" void WINAPI ArmStart(const PlacementRequest* request, HANDLE process, DWORD processId,
+                                DWORD threadId, HANDLE job, EarlyPlacing* placing) {
   placing->processId = processId;
   EarlyBlock contents;
   FillEarlyBlock(*request, &contents);
@@ -128,7 +128,7 @@ void WINAPI ArmStart(const PlacementRequest* request, HANDLE process, DWORD proc
 }
 
 // Without a thread (the start failed), only ends the watch.
-BOOL WINAPI ResumeStart(HANDLE thread, EarlyPlacing* placing) {
+extern "C" BOOL WINAPI ResumeStart(HANDLE thread, EarlyPlacing* placing) {
   const BOOL resumed = thread && ResumeThread(thread) != ~DWORD{0};
   // A program that could not be resumed is ended by the run: no watch either.
   // A host that waits for a program it does not hook now ends.
@@ -159,7 +159,8 @@ __attribute__((always_inline)) inline HWND TakenWindow(uint32_t processId) {
 
 }  // namespace
 
-BOOL WINAPI AwaitPlaced(EarlyPlacing* placing, HANDLE process, DWORD settleMs, DWORD limitMs) {
+extern "C" BOOL WINAPI AwaitPlaced(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
+                                   DWORD limitMs) {
   HANDLE waits[2] = {reinterpret_cast<HANDLE>(placing->placed), process};
   const DWORD start = GetTickCount();
   DWORD readySince = 0;
@@ -193,7 +194,7 @@ void LetGoOfWindow(uint32_t processId) {
   if (window) SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &answer);
 }
 
-BOOL WINAPI DisarmStart(EarlyPlacing* placing) {
+extern "C" BOOL WINAPI DisarmStart(EarlyPlacing* placing) {
   bool unhooked = true;
   if (placing->hook)
     unhooked = UnhookWinEvent(reinterpret_cast<HWINEVENTHOOK>(placing->hook)) != FALSE;

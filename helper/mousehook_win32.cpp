@@ -39,7 +39,7 @@ static bool IsEditorWindow(HWND window) {
 // click, unless the editor can't be told (it is gone, or runs with higher
 // rights than the clicked program): then the click goes on as usual, the
 // picker disarms and the editor finds out when it asks.
-LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
+extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
   LibraryFrame frame;
   if (code >= 0 && IsButtonDown(wParam) && waitingForPick) {
     auto* mouse = reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam);
@@ -75,7 +75,7 @@ static void FetchPick(char* buffer) {
 // With a hook handle: arm, reporting to the window. With none, the second
 // argument is either the editor window (its hook failed: stay disarmed) or
 // the editor's fetch buffer, which is never a window of the calling process.
-void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
+extern "C" void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
   if (hook) {
     notifyWindow = static_cast<HWND>(windowOrBuffer);
     editorProcess = GetCurrentProcessId();
@@ -95,4 +95,4 @@ void WINAPI InitMouseHook(HHOOK hook, void* windowOrBuffer) {
 
 // Whether a pick was lost since arming (the editor asks while armed); the
 // answer is given once.
-LONG WINAPI PickUndelivered() { return InterlockedExchange(&pickUndelivered, 0); }
+extern "C" LONG WINAPI PickUndelivered() { return InterlockedExchange(&pickUndelivered, 0); }

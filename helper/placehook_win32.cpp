@@ -134,7 +134,8 @@ LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPA
   auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
   // After the program's own answer, which the system's size limit is part of.
   if (window == subclassed && message == WM_WINDOWPOSCHANGING) GivePlannedPlace(window, position);
-  if (window == subclassed && message == WM_WINDOWPOSCHANGED && (position->flags & SWP_SHOWWINDOW)) {
+  if (window == subclassed && message == WM_WINDOWPOSCHANGED &&
+      (position->flags & SWP_SHOWWINDOW)) {
     Release(window);
     TellRun();
   }

@@ -10,7 +10,7 @@
 #include "helper/in_program.h"
 #include "helper/size_hook.h"
 
-LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
+extern "C" LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
   LibraryFrame frame;
   auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
   if (code >= 0 && call->message == WM_GETMINMAXINFO) {
@@ -29,7 +29,7 @@ LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
 // library out of the program again. For a 32-bit program through the 32-bit
 // host. False when the hook could not be set (higher rights, no host, a
 // window whose thread is gone: a hook on thread 0 would be on every thread).
-BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int height) {
+extern "C" BOOL WINAPI MoveRaised(HWND window, int x, int y, int width, int height) {
   DWORD process = 0;
   const DWORD thread = GetWindowThreadProcessId(window, &process);
   if (thread == 0) return FALSE;

@@ -26,7 +26,7 @@ struct LibraryLoadOps {
 void* LoadLibraryBesideProgram(const LibraryLoadOps& ops, const char* name);
 
 // On the system (library_load_win32.cpp): tavrisolhelper.dll from the
-// program's own folder, never from the current folder or PATH; the module handle, or null with the thread's last error
-// telling why. For the editor's picker, the run's exact moves and its early
+// program's own folder, never from the current folder or PATH; the module handle, or null with the
+// thread's last error telling why. For the editor's picker, the run's exact moves and its early
 // placement.
 void* LoadOwnLibrary();

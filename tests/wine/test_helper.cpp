@@ -38,10 +38,10 @@ TEST_F(HelperTest, ExportsExactlyThePlainNames) {
   std::set<std::string> found;
   for (DWORD i = 0; i < exports->NumberOfNames; ++i)
     found.insert(reinterpret_cast<const char*>(base + names[i]));
-  EXPECT_EQ(found, std::set<std::string>({"InitMouseHook", "MouseHook", "PickUndelivered",
-                                          "SizeHook", "HookProcess", "PrepareStart", "ArmStart",
-                                          "AwaitPlaced", "DisarmStart", "ResumeStart",
-                                          "MoveRaised"}));
+  EXPECT_EQ(found,
+            std::set<std::string>({"InitMouseHook", "MouseHook", "PickUndelivered", "SizeHook",
+                                   "HookProcess", "PrepareStart", "ArmStart", "AwaitPlaced",
+                                   "DisarmStart", "ResumeStart", "MoveRaised"}));
   EXPECT_NE(GetProcAddress(library, "MouseHook"), nullptr);
 }
 

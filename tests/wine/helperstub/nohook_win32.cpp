@@ -2,6 +2,6 @@
 // exported, so the editor must report the missing procedures and still open.
 #include "base/library.h"
 
-LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
+extern "C" LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
