@@ -2,11 +2,6 @@
 // run's, the editor's and the hook host's.
 #include "base/commandline.h"
 
-bool IsCommandWhitespace(char c) {
-  unsigned char byte = static_cast<unsigned char>(c);
-  return byte == 0x20 || (byte >= 0x09 && byte <= 0x0D);
-}
-
 namespace {
 
 // One number as "%d" reads it, clamped to the 32-bit range; false when no

@@ -5,8 +5,12 @@
 #include <cstdint>
 
 // Space, tab, line feed, vertical tab, form feed and carriage return; bytes of
-// 0x80 and above never count, whatever the code page.
-bool IsCommandWhitespace(char c);
+// 0x80 and above never count, whatever the code page. Inline: the parsers ask
+// it at every byte.
+inline bool IsCommandWhitespace(char c) {
+  unsigned char byte = static_cast<unsigned char>(c);
+  return byte == 0x20 || (byte >= 0x09 && byte <= 0x0D);
+}
 
 // Reads up to count comma-separated numbers from the start of text as the
 // format "%d,%d,..." would: whitespace before each number is skipped, then an
