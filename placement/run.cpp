@@ -36,7 +36,6 @@ struct PlacementRun {
   ProgramProcess awaited = {};  // whose window the run waits for; on a hand-over, who showed it
   bool startedByRun = false;    // instances running before the start may answer it
   bool instanceSeen = false;    // another process of the program showed windows meanwhile
-  bool consoleLast = false;     // a script: its own console window counts only at the last scan
   RunFailure failure = NoWindow;
   uint32_t error = 0;      // the system's reason, for the failures that give one
   uint32_t exitValue = 0;  // the started program's, for EndedWithoutWindow
@@ -125,15 +124,15 @@ enum Found { WindowFound, StillStarting, RunningWithoutWindow, NotRunning };
 // started; what they started without a window yet (a launcher, a script) is awaited.
 Found FindCommandWindow(PlacementRun* run) {
   Program& program = run->program;
-  bool own = false, launched = false;
+  bool own = false, handedOver = false;
   ProgramProcess first = ProgramProcess();  // the first process of the command met
   for (int pass = 0; pass < 2; ++pass) {
-    if (pass == 1) run->ops.findProcesses(&program, HandedOverOrChildren);
+    if (pass == 1) run->ops.findProcesses(&program, HandedOverAnywhere);
     for (uint32_t i = 0; i < program.count; ++i) {
       const ProgramProcess& process = program.processes[i];
-      if (!IsCommands(*run, process) || process.launched != (pass == 1)) continue;
-      if (!own && !launched) first = process;
-      (pass == 0 ? own : launched) = true;
+      if (!IsCommands(*run, process) || process.handedOver != (pass == 1)) continue;
+      if (!own && !handedOver) first = process;
+      (pass == 0 ? own : handedOver) = true;
       if (ScanProcess(run, process)) {
         run->awaited = process;
         return WindowFound;
@@ -141,7 +140,7 @@ Found FindCommandWindow(PlacementRun* run) {
     }
   }
   run->awaited = first;
-  return launched ? StillStarting : own ? RunningWithoutWindow : NotRunning;
+  return handedOver ? StillStarting : own ? RunningWithoutWindow : NotRunning;
 }
 
 // A process still starting (not yet waiting for input, or younger than the
@@ -197,16 +196,16 @@ bool Start(PlacementRun* run) {
   started.job = run->program.job;
   started.program = run->program.path;
   if (!run->ops.start(run->request, &started))
-    return Failed(run, started.throughShell ? ShellFailed : StartFailed, started.error);
+    return Failed(run, started.kind == LaunchShell ? ShellFailed : StartFailed, started.error);
   // A script's command processor, or a shortcut's target, stays beside the program; a
   // script's own console window counts only when nothing it starts shows one.
   run->awaited = {started.id, 0, started.created, started.handle};
   run->startedByRun = true;
-  run->consoleLast = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
   // Held without a handle (closed apart), so that what it starts outside the job is found.
   Program& program = run->program;
   if (program.count < ProgramSlots)
-    program.processes[program.count++] = {started.id, 0, started.created, 0, run->consoleLast};
+    program.processes[program.count++] = {started.id, 0, started.created, 0,
+                                          started.kind == LaunchScript};
   return true;
 }
 
@@ -221,7 +220,7 @@ bool HasEnded(const PlacementRun& run, uintptr_t process) {
 bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
   Program& program = run->program;
   if (program.path[0] != '\0') run->ops.findProcesses(&program, ProgramWindowOwners);
-  run->ops.findProcesses(&program, HandedOverOrChildren);
+  run->ops.findProcesses(&program, HandedOverAnywhere);
   const bool ended = HasEnded(*run, run->awaited.handle);
   const ShownWindows& shown = run->started.shownBefore;
   for (uint32_t i = 0; i < program.count && i < ProgramSlots; ++i) {
@@ -229,7 +228,7 @@ bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
     if (other.id == run->awaited.id) continue;
     const uint64_t began = run->awaited.created;
     bool found = false;
-    if (other.launched || (began != 0 && other.created > began && !other.otherArguments)) {
+    if (other.handedOver || (began != 0 && other.created > began && !other.otherArguments)) {
       found = ScanProcess(run, other);
     } else if (run->startedByRun) {
       run->instanceSeen = true;
@@ -250,10 +249,10 @@ bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
 bool ScanProgram(PlacementRun* run, bool lastScan) {
   const uint32_t id = run->awaited.id;
   const ShownWindows& shown = run->started.shownBefore;
-  if (!run->consoleLast && run->ops.scanWindows(&run->windows, id, AllMainWindows, shown))
-    return true;
+  const bool consoleLast = run->started.kind == LaunchScript;
+  if (!consoleLast && run->ops.scanWindows(&run->windows, id, AllMainWindows, shown)) return true;
   return ScanOtherProcesses(run, lastScan) ||
-         (run->consoleLast && lastScan &&
+         (consoleLast && lastScan &&
           run->ops.scanWindows(&run->windows, id, AllMainWindows, shown));
 }
 
@@ -331,7 +330,8 @@ bool PlaceCommand(PlacementRun* run) {
       // A copy still without a window at the end of the wait is one that shows
       // none, as an older copy can be (the shell, a program in the notification
       // area); what a launcher started is only ever waited for.
-      if (run->failure != NoWindow || run->awaited.launched || HasEnded(*run, run->awaited.handle))
+      if (run->failure != NoWindow || run->awaited.handedOver ||
+          HasEnded(*run, run->awaited.handle))
         return false;
       TraceLine("process %d showed no window: the command is started beside it\r\n",
                 static_cast<int>(run->awaited.id));

@@ -9,6 +9,7 @@
 #include "placement/command.h"
 #include "placement/early.h"
 #include "placement/handover.h"
+#include "placement/launch.h"
 #include "placement/lookup.h"
 #include "placement/shown.h"
 #include "placement/targets.h"
@@ -35,7 +36,7 @@ struct StartedProcess {
   uintptr_t job = 0;                // given: the job to start it in; 0 for none
   const char* program = "";         // given: the program's canonical path; "" when none
   uint32_t error = 0;               // the system's reason when the start failed
-  bool throughShell = false;        // the shell (ShellExecuteEx) was asked, not CreateProcess
+  LaunchKind kind = LaunchProgram;  // how it was started (ChooseLaunch)
   ShownWindows shownBefore = {};    // the main windows shown just before the start
   EarlyPlacing placing = {};        // what places its first main window before it shows
   HandOverFollower follower = {};   // what moves the windows it hands over to as they are made
@@ -43,10 +44,10 @@ struct StartedProcess {
 
 // Which processes a lookup adds to the program (lookup.h).
 enum ProcessSearch {
-  ProgramProcesses,      // those running the program's file (FindProgram)
-  ProgramWindowOwners,   // the same among the owners of visible windows only
-  HandedOver,            // what the program handed over to (FindLaunched)
-  HandedOverOrChildren,  // the same, and what its processes started outside the job
+  ProgramProcesses,     // those running the program's file (FindProgram)
+  ProgramWindowOwners,  // the same among the owners of visible windows only
+  HandedOver,           // what the program handed over to in the job (FindHandedOver)
+  HandedOverAnywhere,   // the same, and what its processes started outside the job
 };
 
 // Which windows of a process a scan may take as the target (targets.h, shown.h).

@@ -18,9 +18,8 @@
 
 namespace {
 
-enum { FileNameTooLong = 206 };         // the system's code for it
-enum { ErrorElevationRequired = 740 };  // not in every SDK's headers
-enum : DWORD { IdlePollMs = 10 };       // between two looks at a starting program
+enum { FileNameTooLong = 206 };    // the system's code for it
+enum : DWORD { IdlePollMs = 10 };  // between two looks at a starting program
 
 // What the run needs of a process it started, which goes in the run's job
 // (an older system may refuse a second job: the parent links stand in).
@@ -34,6 +33,8 @@ void NoteStarted(HANDLE process, StartedProcess* started) {
   // it started from this run is found through the run's own process.
   started->id = GetProcessId(process != nullptr ? process : GetCurrentProcess());
   started->handle = ref;
+  // The error is the refusal that sent it to the shell, if any.
+  started->kind = ChooseLaunch(started->error, started->path);
 }
 
 // The shell resolves a shortcut, finds a document's program and asks for
@@ -56,7 +57,6 @@ bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) 
   info.nShow = SW_SHOWNORMAL;
   const bool opened = ShellExecuteExA(&info) != 0;
   program[length] = kept;
-  started->throughShell = true;
   if (!opened) {
     started->error = GetLastError();
     return false;
@@ -97,8 +97,8 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
                       &info)) {
     started->error = GetLastError();
     ResumeStarted(0, &started->placing);
-    return (started->error == ERROR_BAD_EXE_FORMAT || started->error == ErrorElevationRequired) &&
-           OpenThroughShell(request, started);
+    started->kind = ChooseLaunch(started->error, "");
+    return started->kind == LaunchShell && OpenThroughShell(request, started);
   }
   NoteStarted(info.hProcess, started);
   ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, started->job,
@@ -173,10 +173,10 @@ uint32_t FindProcesses(Program* program, ProcessSearch search) {
     case ProgramWindowOwners:
       return FindProgram(program, search == ProgramWindowOwners);
     case HandedOver:
-    case HandedOverOrChildren:
+    case HandedOverAnywhere:
       break;
   }
-  return FindLaunched(program, search == HandedOverOrChildren);
+  return FindHandedOver(program, search == HandedOverAnywhere);
 }
 
 bool Start(const PlacementRequest& request, StartedProcess* started) {
