@@ -198,7 +198,9 @@ bool Start(PlacementRun* run) {
   if (!run->ops.start(run->request, &started))
     return Failed(run, started.kind == LaunchShell ? ShellFailed : StartFailed, started.error);
   // A script's command processor, or a shortcut's target, stays beside the program; a
-  // script's own console window counts only when nothing it starts shows one.
+  // script's own console window counts only when nothing it starts shows one. The error
+  // is the refusal that sent the command to the shell, if any.
+  started.kind = ChooseLaunch(started.error, started.path);
   run->awaited = {started.id, 0, started.created, started.handle};
   run->startedByRun = true;
   // Held without a handle (closed apart), so that what it starts outside the job is found.

@@ -36,7 +36,7 @@ struct StartedProcess {
   uintptr_t job = 0;                // given: the job to start it in; 0 for none
   const char* program = "";         // given: the program's canonical path; "" when none
   uint32_t error = 0;               // the system's reason when the start failed
-  LaunchKind kind = LaunchProgram;  // how it was started (ChooseLaunch)
+  LaunchKind kind = LaunchProgram;  // how it was started (ChooseLaunch); the shell when refused
   ShownWindows shownBefore = {};    // the main windows shown just before the start
   EarlyPlacing placing = {};        // what places its first main window before it shows
   HandOverFollower follower = {};   // what moves the windows it hands over to as they are made

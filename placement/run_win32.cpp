@@ -33,8 +33,6 @@ void NoteStarted(HANDLE process, StartedProcess* started) {
   // it started from this run is found through the run's own process.
   started->id = GetProcessId(process != nullptr ? process : GetCurrentProcess());
   started->handle = ref;
-  // The error is the refusal that sent it to the shell, if any.
-  started->kind = ChooseLaunch(started->error, started->path);
 }
 
 // The shell resolves a shortcut, finds a document's program and asks for
@@ -97,7 +95,7 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
                       &info)) {
     started->error = GetLastError();
     ResumeStarted(0, &started->placing);
-    started->kind = ChooseLaunch(started->error, "");
+    started->kind = ChooseLaunch(started->error, started->path);  // no path yet
     return started->kind == LaunchShell && OpenThroughShell(request, started);
   }
   NoteStarted(info.hProcess, started);

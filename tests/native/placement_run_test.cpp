@@ -41,7 +41,7 @@ struct World {
   FakeProcess started = {.id = 77};  // what a start of the command adds
   const char* startedPath = "";
   uint32_t startError = 0;  // the start fails with this reason
-  LaunchKind kind = LaunchProgram;  // what the start was
+  LaunchKind kind = LaunchProgram;  // what a refused start was
   bool placedEarly = false;   // the start placed its window before it showed
   uint32_t shortWaitsMs = 0;  // other windows shown cut every wait this short
   uint32_t lateWaitsMs = 0;   // every wait ends this much later than asked
@@ -404,10 +404,10 @@ const Road HandedOverRoads[] = {
      "started C:\\app.exe; placed 77 after 13000 ms; put back 77", ""},
     {"a script: what it starts is placed, its console not", Script,
      {.processes = {{.id = 91, .ageS = -1, .windowMs = 1000, .handedOver = true, .fromStart = true}},
-      .started = {.id = 77, .windowMs = 0}, .startedPath = Cmd, .kind = LaunchScript, .job = 0x70b},
+      .started = {.id = 77, .windowMs = 0}, .startedPath = Cmd, .job = 0x70b},
      "started C:\\go.bat; placed 91 after 1000 ms; held 91 for 30 s in C:\\go.bat", ""},
     {"a script that starts nothing: its console at the last scan", Script,
-     {.started = {.id = 77, .windowMs = 0}, .startedPath = Cmd, .kind = LaunchScript, .job = 0x70b},
+     {.started = {.id = 77, .windowMs = 0}, .startedPath = Cmd, .job = 0x70b},
      "started C:\\go.bat; placed 77 after 12000 ms; held 77 for 30 s in C:\\go.bat", ""},
 };
 
