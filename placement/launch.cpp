@@ -19,11 +19,10 @@ const char Reasons[][16] = {"a program\r\n", "script in cmd\r\n", "for the shell
 }  // namespace
 
 LaunchKind ChooseLaunch(uint32_t refused, const char* startedPath) {
-  LaunchKind kind = LaunchProgram;
-  if (SameTextIgnoringAsciiCase(FileNamePart(startedPath), "cmd.exe"))
-    kind = LaunchScript;
-  else if (refused == BadExeFormat || refused == ElevationRequired)
-    kind = LaunchShell;
+  // A shortcut to a batch file is refused and opened by the shell, and runs as a script.
+  LaunchKind kind =
+      refused == BadExeFormat || refused == ElevationRequired ? LaunchShell : LaunchProgram;
+  if (SameTextIgnoringAsciiCase(FileNamePart(startedPath), "cmd.exe")) kind = LaunchScript;
   TraceLine(Reasons[kind]);
   return kind;
 }
