@@ -47,45 +47,48 @@ bool Failed(PlacementRun* run, RunFailure failure, uint32_t error = 0) {
   return false;
 }
 
+// One message for all but two: each failure names its text and what it is
+// about (the command, or the line as received); the system's reason follows
+// where the text has room for it.
 void ReportFailure(const PlacementRun& run) {
-  const char* command = run.request.command;
-  const char* line = run.commandLine;
+  const char* subject = run.commandLine;
+  const char* format =
+      "Didn't find window: %s\n\nPerhaps there are hung processes you need to kill off in the "
+      "task manager?";
   char reason[ErrorTextSize];
   ErrorCodeText(run.error, reason, sizeof reason);
   switch (run.failure) {
     case ProgramMissing:
-      ReportProgramMissing(command);
-      break;
+      ReportProgramMissing(run.request.command);
+      return;
     case StartFailed:
-      MessageReport(CaptionFailure, "CreateProcess failed.\n%s\n%s", command, reason);
+      format = "CreateProcess failed.\n%s\n%s";
+      subject = run.request.command;
       break;
     case ShellFailed:
-      MessageReport(CaptionFailure, "ShellExecuteEx failed: %s\n%s", command, reason);
+      format = "ShellExecuteEx failed: %s\n%s";
+      subject = run.request.command;
       break;
     case KillFailed:
-      MessageReport(CaptionFailure, "TerminateProcess failed: %s\n%s", line, reason);
+      format = "TerminateProcess failed: %s\n%s";
       break;
     case NoWindow:
-      MessageReport(CaptionFailure,
-                    "Didn't find window: %s\n\nPerhaps there are hung processes you need to "
-                    "kill off in the task manager?",
-                    line);
       break;
     case EndedWithoutWindow:
-      MessageReport(CaptionFailure, "%s\nended (exit value %u) without showing a window.", command,
-                    static_cast<unsigned>(run.exitValue));
-      break;
+      MessageReport(CaptionFailure, "%s\nended (exit value %u) without showing a window.",
+                    run.request.command, static_cast<unsigned>(run.exitValue));
+      return;
     case NoWindowShown:
-      MessageReport(CaptionFailure,
-                    "The running program took the request without showing a window: %s", line);
+      format = "The running program took the request without showing a window: %s";
       break;
     case NotResponding:
-      MessageReport(CaptionFailure, "Window not responding: %s", line);
+      format = "Window not responding: %s";
       break;
     case MoveFailed:
-      MessageReport(CaptionFailure, "MoveWindow failed: %s\n%s", line, reason);
+      format = "MoveWindow failed: %s\n%s";
       break;
   }
+  MessageReport(CaptionFailure, format, subject, reason);
 }
 
 void GiveTurn(PlacementRun* run) {
