@@ -9,6 +9,7 @@
 
 namespace {
 
+// The first three are about the command, the others about the line as received.
 enum RunFailure {
   ProgramMissing,
   StartFailed,
@@ -47,48 +48,34 @@ bool Failed(PlacementRun* run, RunFailure failure, uint32_t error = 0) {
   return false;
 }
 
-// One message for all but two: each failure names its text and what it is
-// about (the command, or the line as received); the system's reason follows
-// where the text has room for it.
+// The message of each failure, in the order of RunFailure, with what it is
+// about and the system's reason where it has room for it; null for the two
+// said otherwise.
+const char* const FailureTexts[] = {
+    nullptr,
+    "CreateProcess failed.\n%s\n%s",
+    "ShellExecuteEx failed: %s\n%s",
+    "TerminateProcess failed: %s\n%s",
+    "Didn't find window: %s\n\nPerhaps there are hung processes you need to kill off in the task "
+    "manager?",
+    nullptr,
+    "The running program took the request without showing a window: %s",
+    "Window not responding: %s",
+    "MoveWindow failed: %s\n%s",
+};
+
 void ReportFailure(const PlacementRun& run) {
-  const char* subject = run.commandLine;
-  const char* format =
-      "Didn't find window: %s\n\nPerhaps there are hung processes you need to kill off in the "
-      "task manager?";
+  const char* command = run.request.command;
   char reason[ErrorTextSize];
   ErrorCodeText(run.error, reason, sizeof reason);
-  switch (run.failure) {
-    case ProgramMissing:
-      ReportProgramMissing(run.request.command);
-      return;
-    case StartFailed:
-      format = "CreateProcess failed.\n%s\n%s";
-      subject = run.request.command;
-      break;
-    case ShellFailed:
-      format = "ShellExecuteEx failed: %s\n%s";
-      subject = run.request.command;
-      break;
-    case KillFailed:
-      format = "TerminateProcess failed: %s\n%s";
-      break;
-    case NoWindow:
-      break;
-    case EndedWithoutWindow:
-      MessageReport(CaptionFailure, "%s\nended (exit value %u) without showing a window.",
-                    run.request.command, static_cast<unsigned>(run.exitValue));
-      return;
-    case NoWindowShown:
-      format = "The running program took the request without showing a window: %s";
-      break;
-    case NotResponding:
-      format = "Window not responding: %s";
-      break;
-    case MoveFailed:
-      format = "MoveWindow failed: %s\n%s";
-      break;
-  }
-  MessageReport(CaptionFailure, format, subject, reason);
+  if (run.failure == ProgramMissing)
+    ReportProgramMissing(command);
+  else if (run.failure == EndedWithoutWindow)
+    MessageReport(CaptionFailure, "%s\nended (exit value %u) without showing a window.", command,
+                  static_cast<unsigned>(run.exitValue));
+  else
+    MessageReport(CaptionFailure, FailureTexts[run.failure],
+                  run.failure <= ShellFailed ? command : run.commandLine, reason);
 }
 
 void GiveTurn(PlacementRun* run) {
