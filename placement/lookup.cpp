@@ -18,8 +18,8 @@ struct LookupPass {
   Program* program;
   const char* fileName;  // the program's
   uint32_t self;
-  bool arguments;                  // the command has some: each process's are compared
-  uint32_t total;                  // processes of the program met with them, also those not held
+  bool arguments;  // the command has some: each process's are compared
+  uint32_t total;  // processes of the program met with them, also those not held
   uint32_t waiting[WaitingSlots];  // copies without a window, looked at only when needed
   uint32_t waitingCount;
   bool ownersOnly;  // copies without a window are not looked at
