@@ -90,8 +90,9 @@ struct PlacementOps {
   // shows none. The system's reason when it could not be ended.
   HungEnd (*endIfHung)(const ProgramProcess& process, uint32_t* error);
   // Notes the main windows shown now, then starts the command at the
-  // request's position and size in started->job (or through the shell, for a
-  // shortcut, a document or elevation), and fills started.
+  // request's position and size in started->job (or through the shell where
+  // ChooseLaunch takes CreateProcess's refusal for a shortcut, a document or
+  // elevation), and fills started; its kind only when the start failed.
   bool (*start)(const PlacementRequest& request, StartedProcess* started);
   // Waits for the started process's first main window to be shown at its
   // place (AwaitEarlyPlacement); false when nothing was set up for that.
