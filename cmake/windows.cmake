@@ -1,27 +1,22 @@
-# Windows build (mingw-w64): the program, its companion library and the tests
-# that run under Wine.
+# Windows build (mingw-w64): the program, its library and the tests that run
+# under Wine.
 include(cmake/shipped.cmake)
 
 # The plain logic reports through the diagnostics, so on Windows they live in
-# the same archive and whatever links the logic gets them.
-# So does the plan of a window's move, which the companion library needs too.
-set(DIAG_SOURCE ${CMAKE_SOURCE_DIR}/diag/diag_win32.cpp ${CMAKE_SOURCE_DIR}/diag/codepage_win32.cpp)
-set(MOVE_PLAN_SOURCE ${CMAKE_SOURCE_DIR}/placement/moveplan_win32.cpp)
-target_sources(tavrisol_logic PRIVATE ${DIAG_SOURCE} ${MOVE_PLAN_SOURCE})
+# the same archive and whatever links the logic gets them; so does the rest of
+# the ground floor's system half (the plan of a window's move).
+target_sources(tavrisol_logic PRIVATE ${GROUND_WIN32})
 target_link_libraries(tavrisol_logic PUBLIC user32 kernel32)
 target_compile_options(tavrisol_logic PRIVATE ${PROGRAM_COMPILE_OPTIONS})
-# The same logic for the companion library, with its unwind tables.
-add_library(companion_logic STATIC ${LOGIC_SOURCES} ${HELPER_LOGIC_SOURCES} ${DIAG_SOURCE}
-  ${MOVE_PLAN_SOURCE})
-target_include_directories(companion_logic PUBLIC ${CMAKE_SOURCE_DIR} ${GENERATED_DIR})
-target_link_libraries(companion_logic PUBLIC user32 kernel32)
-target_compile_options(companion_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
+# The ground floor for the library, with its unwind tables.
+add_library(library_logic STATIC ${GROUND_LOGIC} ${GROUND_WIN32})
+target_include_directories(library_logic PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(library_logic PUBLIC user32 kernel32)
+target_compile_options(library_logic PRIVATE ${SHIPPED_COMPILE_OPTIONS})
 
 # Everything of the program except its entry, so tests can link the real code.
 set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/entry_win32.cpp)
-set(PROGRAM_WIN32_SOURCES ${WIN32_SOURCES})
-list(REMOVE_ITEM PROGRAM_WIN32_SOURCES ${ENTRY_SOURCE} ${DIAG_SOURCE} ${MOVE_PLAN_SOURCE})
-add_library(tavrisol_win32 STATIC ${PROGRAM_WIN32_SOURCES})
+add_library(tavrisol_win32 STATIC ${placement_WIN32} ${editor_WIN32} ${templatewin_WIN32})
 target_compile_options(tavrisol_win32 PRIVATE ${PROGRAM_COMPILE_OPTIONS})
 target_link_libraries(tavrisol_win32 PUBLIC tavrisol_logic
   user32 gdi32 kernel32 advapi32 comdlg32 shell32 ole32 uuid)
@@ -57,13 +52,14 @@ target_link_libraries(tavrisol PRIVATE tavrisol_win32)
 target_link_options(tavrisol PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles -Wl,-e,ProgramStart)
 ship_stripped(tavrisol UNLINKED)
 
-set(HELPER_WIN32_SOURCES ${HELPER_SOURCES})
-list(FILTER HELPER_WIN32_SOURCES INCLUDE REGEX "_win32\\.cpp$")
-if(HELPER_WIN32_SOURCES)
-  add_library(tavrisolhelper SHARED ${HELPER_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/helper/tavrisolhelper.def)
+# The library exports what base/library.h declares (TAVRISOL_LIBRARY); its
+# .def only shares the picker's section among processes.
+if(helper_WIN32)
+  add_library(tavrisolhelper SHARED ${helper_WIN32} ${CMAKE_SOURCE_DIR}/helper/tavrisolhelper.def)
   set_target_properties(tavrisolhelper PROPERTIES PREFIX "" OUTPUT_NAME tavrisolhelper)
   target_compile_options(tavrisolhelper PRIVATE ${SHIPPED_COMPILE_OPTIONS})
-  target_link_libraries(tavrisolhelper PRIVATE companion_logic user32 kernel32)
+  target_compile_definitions(tavrisolhelper PRIVATE TAVRISOL_LIBRARY)
+  target_link_libraries(tavrisolhelper PRIVATE library_logic user32 kernel32)
   target_link_options(tavrisolhelper PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles
     -Wl,-e,LibraryEntry)
   ship_stripped(tavrisolhelper)
@@ -122,11 +118,12 @@ include(cmake/console_fixture.cmake)
 add_console_fixture(targetconsole slowstart)
 list(APPEND FIXTURE_TARGETS slowstart targetconsole)
 
-# A stand-in companion library without the arming procedure, for the editor's
-# road when the library's procedures are missing.
-add_library(nohookhelper SHARED ${CMAKE_SOURCE_DIR}/tests/wine/helperstub/nohook_win32.cpp
-  ${CMAKE_SOURCE_DIR}/tests/wine/helperstub/nohook.def)
+# A stand-in library without the arming procedure, for the editor's road when
+# the library's procedures are missing.
+add_library(nohookhelper SHARED ${CMAKE_SOURCE_DIR}/tests/wine/helperstub/nohook_win32.cpp)
 set_target_properties(nohookhelper PROPERTIES PREFIX "")
+target_include_directories(nohookhelper PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(nohookhelper PRIVATE TAVRISOL_LIBRARY)
 target_link_libraries(nohookhelper PRIVATE user32)
 target_link_options(nohookhelper PRIVATE ${STATIC_RUNTIME})
 list(APPEND FIXTURE_TARGETS nohookhelper)
@@ -173,13 +170,13 @@ add_custom_target(dist
 
 # Size budgets of the shipped files, as built (already stripped).
 set(PROGRAM_SIZE_BUDGET 65536)
-set(HELPER_SIZE_BUDGET 16384)
+set(LIBRARY_SIZE_BUDGET 16384)
 add_test(NAME shipped_files_within_size_budget
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-sizes.sh
           $<TARGET_FILE:tavrisol> ${PROGRAM_SIZE_BUDGET}
-          $<TARGET_FILE:tavrisolhelper> ${HELPER_SIZE_BUDGET}
-          ${CMAKE_BINARY_DIR}/tavrisolhelper32.dll ${HELPER_SIZE_BUDGET}
-          ${CMAKE_BINARY_DIR}/tavrisolhook32.exe ${HELPER_SIZE_BUDGET})
+          $<TARGET_FILE:tavrisolhelper> ${LIBRARY_SIZE_BUDGET}
+          ${CMAKE_BINARY_DIR}/tavrisolhelper32.dll ${LIBRARY_SIZE_BUDGET}
+          ${CMAKE_BINARY_DIR}/tavrisolhook32.exe ${LIBRARY_SIZE_BUDGET})
 
 # Console tools for the scripts (tools/) and the benchmarks' programs (bench/): one
 # executable per file.

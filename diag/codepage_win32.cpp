@@ -1,5 +1,5 @@
-// The code page texts are in, in a file of its own: the companion library
-// formats names with the diagnostics' formatter and needs none of the reports.
+// The code page texts are in, in a file of its own: the library formats
+// names with the diagnostics' formatter and needs none of the reports.
 #include <windows.h>
 
 #include "diag/text.h"

@@ -1,5 +1,5 @@
-// The formatter itself, in a file of its own: the companion library names
-// its objects with it and needs nothing else of the diagnostics.
+// The formatter itself, in a file of its own: the library names its
+// objects with it and needs nothing else of the diagnostics.
 #include "diag/format.h"
 
 #include <cstdio>

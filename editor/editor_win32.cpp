@@ -9,7 +9,7 @@
 #include "editor/editor.h"
 #include "editor/picker.h"
 #include "editor/recent.h"
-#include "placement/companion.h"
+#include "placement/library_load.h"
 #include "resources/resource.h"
 #include "templatewin/builder.h"
 #include "templatewin/chain.h"
@@ -76,25 +76,20 @@ static void SetIcons(HWND window) {
   SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-// Loads the companion library. The editor works without it, but for
+// Loads the library. The editor works without it, but for
 // click-to-pick: Select is disabled then (WM_INITDIALOG).
-static LRESULT LoadHelper() {
-  helperLibrary = static_cast<HMODULE>(LoadCompanionLibrary());
-  if (!helperLibrary) {
+static LRESULT LoadPickerLibrary() {
+  pickerLibrary = static_cast<HMODULE>(LoadOwnLibrary());
+  if (!pickerLibrary) {
     char* text = LastErrorText();
     TraceLine("Failed to load tavrisolhelper.dll: %s", text);
     LocalFree(text);
     return 0;
   }
-  // Through void*: the procedures have their own signatures, not FARPROC's.
-  initMouseHook = reinterpret_cast<InitMouseHookProc>(
-      reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_initmousehook@8")));
-  if (initMouseHook)
-    mouseHookProc = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_mousehook@12")));
+  initMouseHook = LIBRARY_PROCEDURE(pickerLibrary, InitMouseHook);
+  if (initMouseHook) mouseHookProc = LIBRARY_PROCEDURE(pickerLibrary, MouseHook);
   if (initMouseHook && mouseHookProc) {
-    pickUndelivered = reinterpret_cast<PickUndeliveredProc>(
-        reinterpret_cast<void*>(GetProcAddress(helperLibrary, "_pickundelivered@0")));
+    pickUndelivered = LIBRARY_PROCEDURE(pickerLibrary, PickUndelivered);
     return 0;
   }
   char* text = LastErrorText();
@@ -112,14 +107,14 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       // rights than an editor started as administrator.
       if (!ChangeWindowMessageFilterEx(window, WM_USER, MSGFLT_ALLOW, nullptr))
         TraceLine("ChangeWindowMessageFilterEx failed\r\n");
-      return LoadHelper();
+      return LoadPickerLibrary();
     case WM_INITDIALOG:
       editorMade = true;
       FillRecentList(window, IDC_INPUT, INPUT_LIST_KEY);
       FillRecentList(window, IDC_OUTPUT, OUTPUT_LIST_KEY);
       SetCue(window, IDC_INPUT, L"left,top,width,height program");
       SetCue(window, IDC_OUTPUT, L"New shortcut on the desktop");
-      EnableWindow(GetDlgItem(window, IDC_SELECT), helperLibrary != nullptr);
+      EnableWindow(GetDlgItem(window, IDC_SELECT), pickerLibrary != nullptr);
       // The frame shows, and is activated, before its controls exist.
       if (GetActiveWindow() == window) RestoreFocus(window);
       return 0;
@@ -146,9 +141,9 @@ LRESULT CALLBACK editorWnd_Proc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_DESTROY:
       PickerTeardown();  // the hook goes before its library
-      if (helperLibrary) {
-        FreeLibrary(helperLibrary);
-        helperLibrary = nullptr;
+      if (pickerLibrary) {
+        FreeLibrary(pickerLibrary);
+        pickerLibrary = nullptr;
       }
       DestroyBuiltControls();
       focusedControl = nullptr;

@@ -1,15 +1,14 @@
-// Click-to-pick of a target window through the companion library's mouse hook.
+// Click-to-pick of a target window through the library's mouse hook.
 #pragma once
 #include <windows.h>
 
-typedef void(WINAPI* InitMouseHookProc)(HHOOK hook, void* windowOrBuffer);
-typedef LONG(WINAPI* PickUndeliveredProc)();
+#include "base/library.h"
 
 // Shared with the editor window, which loads and frees the library.
-extern HMODULE helperLibrary;
-extern InitMouseHookProc initMouseHook;
-extern HOOKPROC mouseHookProc;
-extern PickUndeliveredProc pickUndelivered;  // null with an older library
+extern HMODULE pickerLibrary;
+extern decltype(&InitMouseHook) initMouseHook;
+extern decltype(&MouseHook) mouseHookProc;
+extern decltype(&PickUndelivered) pickUndelivered;  // null with an older library
 extern HHOOK pickerHook;
 
 void PickerSelect(HWND window);  // Select: arm, or disarm when armed

@@ -1,15 +1,14 @@
-// Click-to-pick: the editor's side of the companion library's mouse hook.
+// Click-to-pick: the editor's side of the library's mouse hook.
 #include <windows.h>
 
 #include "diag/diag.h"
 #include "editor/picker.h"
-#include "helper/pick_text.h"
 #include "resources/resource.h"
 
-HMODULE helperLibrary = nullptr;
-InitMouseHookProc initMouseHook = nullptr;
-HOOKPROC mouseHookProc = nullptr;
-PickUndeliveredProc pickUndelivered = nullptr;
+HMODULE pickerLibrary = nullptr;
+decltype(&InitMouseHook) initMouseHook = nullptr;
+decltype(&MouseHook) mouseHookProc = nullptr;
+decltype(&PickUndelivered) pickUndelivered = nullptr;
 HHOOK pickerHook = nullptr;
 
 enum {
@@ -34,7 +33,7 @@ bool PickerDisarm(HWND window) {
 void PickerSelect(HWND window) {
   if (PickerDisarm(window)) return;
   // Without the library's hook procedure there is nothing to install.
-  if (mouseHookProc) pickerHook = SetWindowsHookExA(WH_MOUSE, mouseHookProc, helperLibrary, 0);
+  if (mouseHookProc) pickerHook = SetWindowsHookExA(WH_MOUSE, mouseHookProc, pickerLibrary, 0);
   if (!pickerHook) {
     // Without the procedure no call was made, and there is no reason to give.
     char* reason = mouseHookProc ? LastErrorText() : nullptr;

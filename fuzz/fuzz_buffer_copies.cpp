@@ -1,4 +1,4 @@
-// Copies of outside texts into fixed buffers: the companion library's path beside the program's
+// Copies of outside texts into fixed buffers: the library's path beside the program's
 // own, the file chooser's seed split into its two fields, and a command's program path made
 // canonical in a buffer of any size. The first two bytes give the
 // length of the path, made by repeating the rest, so that every length up to past the buffers
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "editor/filechooser_seed.h"
-#include "helper/library_load.h"
+#include "placement/library_load.h"
 #include "placement/lookup.h"
 
 namespace {

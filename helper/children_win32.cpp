@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include "helper/in_program.h"
-#include "placement/early.h"
 
 // Only the 64-bit run arms a start; the 32-bit twin sets hooks for the host.
 #ifdef _WIN64
@@ -33,7 +32,7 @@ __attribute__((always_inline)) inline void Hook(Children* children, DWORD proces
   const int slot = children->count;
   if (slot >= ChildSlots) return;
   children->blocks[slot] = MakeBlock(children->request, processId);
-  children->hooks[slot] = children->blocks[slot] ? HookPlacing(processId) : nullptr;
+  children->hooks[slot] = children->blocks[slot] ? HookProcess(processId) : nullptr;
   children->ids[slot] = processId;
   if (children->hooks[slot]) return (void)++children->count;
   if (children->blocks[slot]) CloseHandle(children->blocks[slot]);

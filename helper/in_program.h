@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "placement/early.h"
+#include "base/library.h"
 
 // Every entry of the library's code into a program (hook, event and window
 // procedures) counts itself here while it runs; the last one out sets
@@ -24,15 +24,14 @@ struct LibraryFrame {
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 inline HMODULE ThisLibrary() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
-// The early placing's entry inside the program (placehook_win32.cpp), which
+// The early placement's entry inside the program (placehook_win32.cpp), which
 // the run's side sets as an in-context event hook on it.
 extern "C" void CALLBACK PlaceEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
                                     LONG child, DWORD thread, DWORD time);
 
-// The run's side (placing_win32.cpp, children_win32.cpp).
+// The run's side (arming_win32.cpp, children_win32.cpp).
 // tavrisolhook32.exe beside the library, given arguments; its process, or null.
 HANDLE StartHookHost(const char* arguments);
-extern "C" HWINEVENTHOOK WINAPI HookPlacing(DWORD processId);
 // The block of a process, named after it, holding contents; its mapping, or null.
 HANDLE MakeBlock(const EarlyBlock& contents, uint32_t processId);
 // That block, opened by its name (also from within the program) and mapped

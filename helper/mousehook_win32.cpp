@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "helper/in_program.h"
-#include "helper/pick_text.h"
 
 #define SHARED __attribute__((section("shared"), shared))
 

@@ -14,9 +14,8 @@
 // window after it), the library stays, pinned and idle.
 #include <windows.h>
 
+#include "base/moveplan.h"
 #include "helper/in_program.h"
-#include "placement/early.h"
-#include "placement/move.h"
 
 LONG libraryFrames;
 HANDLE framesDone;
@@ -27,7 +26,7 @@ namespace {
 // may make the window); the rest is written by the thread that took the
 // window. All start at zero: the library has no data of its own to load.
 LONG taken;                // 1 once the first main window is taken
-HWND placing;              // the window being placed
+HWND subclassed;           // the window being placed
 WNDPROC programProcedure;  // its procedure before the subclass
 bool wide;                 // a Unicode window: its procedure is set and called wide
 EarlyBlock request;        // the run's request, as the window was taken
@@ -97,18 +96,18 @@ DWORD WINAPI Leave(void*) {
   return 0;
 }
 
-LRESULT CALLBACK PlacingProcedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK SubclassProcedure(HWND, UINT, WPARAM, LPARAM);
 
 // Takes the subclass away and lets the library leave. When the program
 // subclassed the window after us, ours stays in its chain, and the library
 // with it, for good.
 void Release(HWND window) {
-  placing = nullptr;
+  subclassed = nullptr;
   UnmapViewOfFile(block);
   block = nullptr;
   auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
   auto get = wide ? GetWindowLongPtrW : GetWindowLongPtrA;
-  if (get(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(PlacingProcedure)) return Pin();
+  if (get(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(SubclassProcedure)) return Pin();
   set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(programProcedure));
   HANDLE leaving = CreateThread(nullptr, 0, Leave, nullptr, 0, nullptr);
   if (!leaving) return Pin();
@@ -125,17 +124,18 @@ __attribute__((always_inline)) inline void TellRun() {
   }
 }
 
-LRESULT CALLBACK PlacingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK SubclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   LibraryFrame frame;
   WNDPROC program = programProcedure;
   // The run no longer waits: the window is the program's again, wherever it shows.
-  if (window == placing && block->letGo) Release(window);
+  if (window == subclassed && block->letGo) Release(window);
   LRESULT result = wide ? CallWindowProcW(program, window, message, wParam, lParam)
                         : CallWindowProcA(program, window, message, wParam, lParam);
   auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
   // After the program's own answer, which the system's size limit is part of.
-  if (window == placing && message == WM_WINDOWPOSCHANGING) GivePlannedPlace(window, position);
-  if (window == placing && message == WM_WINDOWPOSCHANGED && (position->flags & SWP_SHOWWINDOW)) {
+  if (window == subclassed && message == WM_WINDOWPOSCHANGING) GivePlannedPlace(window, position);
+  if (window == subclassed && message == WM_WINDOWPOSCHANGED &&
+      (position->flags & SWP_SHOWWINDOW)) {
     Release(window);
     TellRun();
   }
@@ -187,11 +187,11 @@ extern "C" void CALLBACK PlaceEvent(HWINEVENTHOOK, DWORD event, HWND window, LON
   block->window = reinterpret_cast<uintptr_t>(window);
   request = *block;
   framesDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  placing = window;
+  subclassed = window;
   wide = IsWindowUnicode(window);
   auto set = wide ? SetWindowLongPtrW : SetWindowLongPtrA;
   programProcedure = reinterpret_cast<WNDPROC>(
-      set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PlacingProcedure)));
+      set(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProcedure)));
 }
 
 // The library's entry, without the C runtime's start-up: it has no static

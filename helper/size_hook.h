@@ -1,13 +1,9 @@
-// What the run and the companion library agree on to move a window past the
-// system's maximum tracking size: the hook's export, and the window property
-// that carries the size asked for (width in the low 16 bits, height above).
+// The window property that carries the size a move past the system's maximum
+// tracking size asks for (width in the low 16 bits, height above), from the
+// library's move to its hook on the window's thread.
 #pragma once
 #include <cstdint>
 
-#define SIZE_HOOK_EXPORT "_sizehook@12"
-// BOOL MoveRaised(HWND, int x, int y, int width, int height): the move with the
-// hook set for it and removed again, also for a 32-bit program.
-#define MOVE_RAISED_EXPORT "_moveraised@20"
 #define SIZE_HOOK_PROPERTY "TavrisolExactSize"
 
 // Fits a 32-bit program's property too: sizes up to 65535 pixels.

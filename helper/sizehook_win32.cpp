@@ -6,9 +6,9 @@
 // below that size.
 #include <windows.h>
 
+#include "base/moveplan.h"
 #include "helper/in_program.h"
 #include "helper/size_hook.h"
-#include "placement/move.h"
 
 extern "C" LRESULT CALLBACK SizeHook(int code, WPARAM wParam, LPARAM lParam) {
   LibraryFrame frame;

@@ -1,5 +1,5 @@
 // tavrisolhook32.exe: the 64-bit run cannot set a hook of the 32-bit
-// companion library on a 32-bit program, so this sets it for the run and
+// library on a 32-bit program, so this sets it for the run and
 // holds it while the program starts, then removes it (the system then takes
 // the library out of the program) and ends with 0 once it has. Given
 // "processId,threadId", or the run's process id to wait for them
@@ -12,10 +12,8 @@
 
 #include <tlhelp32.h>
 
-#include "helper/size_hook.h"
-#include "placement/command.h"
-#include "placement/companion.h"
-#include "placement/early.h"
+#include "base/commandline.h"
+#include "base/library.h"
 
 namespace {
 
@@ -25,9 +23,16 @@ HANDLE OpenNamed(EarlyObject kind, uint32_t processId) {
   return OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name);
 }
 
-template <typename Procedure>
-Procedure Export(HMODULE library, const char* name) {
-  return reinterpret_cast<Procedure>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+// The library by its full path: the host is started from the library's own
+// folder and always runs beside it.
+HMODULE LoadBesideHost() {
+  char path[MAX_PATH + 32];
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  char* name = path + length;
+  while (name > path && name[-1] != '\\') --name;
+  lstrcpyA(name, "tavrisolhelper32.dll");
+  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // When the process began, in the system's units; 0 when it cannot be read.
@@ -99,15 +104,16 @@ UINT Host() {
   if (runId && !WaitForProgram(runId, run, numbers, &start)) return 1;
   if (runId) count = 2;
   if (count != 2 && count != 5) return 2;
-  HMODULE library = static_cast<HMODULE>(LoadCompanionLibrary());
+  HMODULE library = LoadBesideHost();
+  if (!library) return 1;
   if (count == 5) {
-    auto move = Export<BOOL(WINAPI*)(HWND, int, int, int, int)>(library, MOVE_RAISED_EXPORT);
+    auto move = LIBRARY_PROCEDURE(library, MoveRaised);
     HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(numbers[0])));
     return move && move(window, numbers[1], numbers[2], numbers[3], numbers[4]) ? 0 : 1;
   }
   const DWORD processId = static_cast<DWORD>(numbers[0]);
-  auto hookPlacing = Export<HWINEVENTHOOK(WINAPI*)(DWORD)>(library, HOOK_PLACING_EXPORT);
-  HWINEVENTHOOK hook = hookPlacing ? hookPlacing(processId) : nullptr;
+  auto hookProcess = LIBRARY_PROCEDURE(library, HookProcess);
+  HWINEVENTHOOK hook = hookProcess ? hookProcess(processId) : nullptr;
   HANDLE hooked = OpenNamed(EarlyHookedName, processId);
   HANDLE waits[3] = {OpenNamed(EarlyReleaseName, processId),
                      OpenProcess(SYNCHRONIZE, FALSE, processId), run};

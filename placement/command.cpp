@@ -28,31 +28,7 @@ void ReportProgramMissing(const char* program) {
   MessageReport(CaptionFailure, "Program not found.\n%s\n%s", program, reason);
 }
 
-bool IsCommandWhitespace(char c) {
-  unsigned char byte = static_cast<unsigned char>(c);
-  return byte == 0x20 || (byte >= 0x09 && byte <= 0x0D);
-}
-
 namespace {
-
-// One number as "%d" reads it, clamped to the 32-bit range; false when no
-// digit follows the whitespace and sign.
-bool ReadNumber(const char** cursor, int32_t* number) {
-  const char* p = *cursor;
-  while (IsCommandWhitespace(*p)) ++p;
-  bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  if (*p < '0' || *p > '9') return false;
-  const int64_t limit = negative ? INT64_C(2147483648) : INT64_C(2147483647);
-  int64_t value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    value = value * 10 + (*p - '0');
-    if (value > limit) value = limit;  // stays clamped however many digits follow
-  }
-  *number = static_cast<int32_t>(negative ? -value : value);
-  *cursor = p;
-  return true;
-}
 
 bool IsWordEnd(char c) { return c == '\0' || c == ' ' || c == ','; }
 
@@ -87,26 +63,6 @@ bool ReadFillWord(const char* text, int32_t* fill, int32_t* monitor, const char*
 }
 
 }  // namespace
-
-int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end) {
-  const char* cursor = text;
-  int filled = 0;
-  while (filled < count) {
-    if (filled > 0) {
-      if (*cursor != ',') break;
-      const char* next = cursor + 1;
-      int32_t number;
-      if (!ReadNumber(&next, &number)) break;
-      numbers[filled++] = number;
-      cursor = next;
-    } else {
-      if (!ReadNumber(&cursor, &numbers[0])) break;
-      ++filled;
-    }
-  }
-  if (end != nullptr) *end = cursor;
-  return filled;
-}
 
 int32_t ReadHoldNumber(const char* text, const char* end) {
   if (end - text < 2 || text[0] != ',') return HoldAbsent;
@@ -287,19 +243,6 @@ uint64_t HashArguments(uint64_t hash, const char* command) {
   for (int unit; (unit = NextArgumentUnit(&reader)) != ArgumentsEnd;)
     hash = HashUnit(hash, unit == ArgumentEnd ? 0u : static_cast<uint32_t>(unit));
   return hash;
-}
-
-char* AfterProgramName(char* line) {
-  unsigned char* p = reinterpret_cast<unsigned char*>(line);
-  if (*p == '"') {
-    while (*++p != '\0' && *p != '"') {
-    }
-    if (*p == '"') ++p;
-  } else {
-    while (*p > ' ') ++p;
-  }
-  while (*p != '\0' && *p <= ' ') ++p;
-  return reinterpret_cast<char*>(p);
 }
 
 bool QuoteProgramPart(const char* command, char* quoted, size_t size) {

@@ -4,24 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// "fill" covers the monitor with the window's client area, "fillwork" the
-// monitor's work area; either may name the monitor: "fill:2".
-enum PlacementFill { FillNone, FillMonitor, FillWorkArea };
-enum { FillMonitorLimit = 99 };  // the highest monitor number a command may name
-
-struct PlacementRequest {
-  int32_t left;         // screen x of the window's left edge; may be negative
-  int32_t top;          // screen y of the window's top edge; may be negative
-  int32_t width;        // outer width in pixels
-  int32_t height;       // outer height in pixels
-  char* command;        // a tail of the command line itself
-  int32_t holdSeconds;  // how long the run keeps the windows in place; 0: place once
-  // Instead of the four numbers (all 0 then): what the client area covers.
-  int32_t fill = FillNone;
-  int32_t fillMonitor = 0;  // monitor counted from 1; 0: the one the window is on
-};
-
-enum { HoldSecondsLimit = 86400 };  // a day
+#include "base/commandline.h"
+#include "base/request.h"
 
 enum PlacementParse {
   PlacementParsed,
@@ -44,18 +28,6 @@ void ReportPlacementRefusal(PlacementParse result, const PlacementRequest& reque
 // saved: "Program not found.", the command (or program) and the system's
 // reason. The run and the editor both report it this way.
 void ReportProgramMissing(const char* program);
-
-// Space, tab, line feed, vertical tab, form feed and carriage return; bytes of
-// 0x80 and above never count, whatever the code page.
-bool IsCommandWhitespace(char c);
-
-// Reads up to count comma-separated numbers from the start of text as the
-// format "%d,%d,..." would: whitespace before each number is skipped, then an
-// optional sign and decimal digits; each comma must follow the number before it
-// directly. A number beyond the 32-bit range is clamped to it, as strtol does,
-// on every platform alike. Returns how many numbers were filled; *end, when
-// asked for, points just after the last one read.
-int ReadCommaNumbers(const char* text, int32_t* numbers, int count, const char** end);
 
 // The number in [text, end) when that text is a comma and nothing but digits;
 // HoldAbsent for any other text, HoldOutOfRange past HoldSecondsLimit.
@@ -122,10 +94,6 @@ inline uint64_t HashUnit(uint64_t hash, uint32_t unit) { return (hash ^ unit) * 
 // hash with every byte of the command's arguments added as SameArguments
 // splits them, a 0 after each argument; hash itself when there are none.
 uint64_t HashArguments(uint64_t hash, const char* command);
-
-// A command line after its program's name (quoted or up to a blank or control
-// byte) and the blanks after it, as the C runtime's start-up hands it to WinMain.
-char* AfterProgramName(char* line);
 
 // Writes the command with its program part in double quotes, then what
 // follows that part as it stands, so that the program started is exactly the

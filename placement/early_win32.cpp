@@ -3,15 +3,14 @@
 // host can do the same for a 32-bit program.
 #include <windows.h>
 
-#include "placement/companion.h"
+#include "base/library.h"
 #include "placement/early.h"
+#include "placement/library_load.h"
 
 namespace {
 
-template <typename Procedure>
-Procedure Export(uintptr_t library, const char* name) {
-  return reinterpret_cast<Procedure>(
-      reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(library), name)));
+__attribute__((always_inline)) inline HMODULE Library(const EarlyPlacing* placing) {
+  return reinterpret_cast<HMODULE>(placing->library);
 }
 
 }  // namespace
@@ -19,28 +18,25 @@ Procedure Export(uintptr_t library, const char* name) {
 // The work is the library's; the run keeps it loaded while it places.
 void PrepareEarlyPlacement(EarlyPlacing* placing) {
   *placing = EarlyPlacing();
-  placing->library = reinterpret_cast<uintptr_t>(LoadCompanionLibrary());
-  auto prepare = Export<void(WINAPI*)(EarlyPlacing*)>(placing->library, PREPARE_PLACING_EXPORT);
+  placing->library = reinterpret_cast<uintptr_t>(LoadOwnLibrary());
+  auto prepare = LIBRARY_PROCEDURE(Library(placing), PrepareStart);
   if (prepare) prepare(placing);
 }
 
 void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint32_t processId,
                        uint32_t threadId, uintptr_t job, EarlyPlacing* placing) {
-  auto arm =
-      Export<void(WINAPI*)(const PlacementRequest*, HANDLE, DWORD, DWORD, HANDLE, EarlyPlacing*)>(
-          placing->library, ARM_PLACING_EXPORT);
+  auto arm = LIBRARY_PROCEDURE(Library(placing), ArmStart);
   if (arm)
     arm(&request, reinterpret_cast<HANDLE>(process), processId, threadId,
         reinterpret_cast<HANDLE>(job), placing);
 }
 
 bool ResumeStarted(uintptr_t thread, EarlyPlacing* placing) {
-  auto resume =
-      Export<BOOL(WINAPI*)(HANDLE, EarlyPlacing*)>(placing->library, RESUME_PLACING_EXPORT);
+  auto resume = LIBRARY_PROCEDURE(Library(placing), ResumeStart);
   const bool resumed = resume ? resume(reinterpret_cast<HANDLE>(thread), placing) != FALSE
                               : ResumeThread(reinterpret_cast<HANDLE>(thread)) != ~DWORD{0};
   if (placing->placed == 0 && placing->library != 0) {
-    FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
+    FreeLibrary(Library(placing));
     placing->library = 0;
   }
   return resumed;
@@ -48,16 +44,15 @@ bool ResumeStarted(uintptr_t thread, EarlyPlacing* placing) {
 
 bool AwaitEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,
                          uint32_t limitMs) {
-  auto wait = Export<BOOL(WINAPI*)(EarlyPlacing*, HANDLE, DWORD, DWORD)>(placing->library,
-                                                                         AWAIT_PLACING_EXPORT);
+  auto wait = LIBRARY_PROCEDURE(Library(placing), AwaitPlaced);
   return wait && wait(placing, reinterpret_cast<HANDLE>(process), settleMs, limitMs);
 }
 
 bool EndEarlyPlacement(EarlyPlacing* placing) {
   if (placing->library == 0) return true;
-  auto end = Export<BOOL(WINAPI*)(EarlyPlacing*)>(placing->library, END_PLACING_EXPORT);
-  const bool unhooked = !end || end(placing);
-  FreeLibrary(reinterpret_cast<HMODULE>(placing->library));
+  auto disarm = LIBRARY_PROCEDURE(Library(placing), DisarmStart);
+  const bool unhooked = !disarm || disarm(placing);
+  FreeLibrary(Library(placing));
   placing->library = 0;
   return unhooked;
 }

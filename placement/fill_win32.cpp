@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "diag/diag.h"
+#include "placement/command.h"
 #include "placement/fill.h"
 
 bool FillMonitorExists(char* commandLine) {

@@ -56,7 +56,7 @@ void VisitForNext(WindowRef window, void* context) {
       !ops.windowStyles(window, &style, &exStyle) ||
       !IsMainStyle(style, exStyle, ops.hasOwner(window)))
     return;
-  const int kind = held->launched ? 1 : 0;
+  const int kind = held->handedOver ? 1 : 0;
   if (kind == 0) search->ownShows = true;
   WindowBox box = {0, 0, 0, 0};
   if (IsPlaced(*search->state, window) || !ops.windowBox(window, &box) ||

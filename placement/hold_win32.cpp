@@ -48,9 +48,9 @@ bool HasExited(ProcessRef process) {
 void Close(ProcessRef process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
 
 // What the program started is followed too: through its job at every look,
-// through the parent links too when a process of it has ended.
+// anywhere too (through the processes' parents) when a process of it has ended.
 uint32_t Find(Program* program, bool windowOwnersOnly) {
-  return FindProgram(program, windowOwnersOnly) + FindLaunched(program, !windowOwnersOnly);
+  return FindProgram(program, windowOwnersOnly) + FindHandedOver(program, !windowOwnersOnly);
 }
 
 void ReleaseClipNow(void* window) { ReleaseClip(*static_cast<WindowRef*>(window)); }

@@ -81,7 +81,7 @@ void VisitListed(uint32_t processId, const char* fileName, void* context) {
     Consider(pass, processId);
 }
 
-struct LaunchPass {
+struct HandOverPass {
   const ProcessLookupOps* ops;
   Program* program;
   uint32_t self;
@@ -90,8 +90,8 @@ struct LaunchPass {
 
 // Holds a process the program started; parent is null for a member of its job
 // and for the owner of a window placed for the command (marked).
-void HoldLaunched(LaunchPass* pass, uint32_t processId, const ProgramProcess* parent,
-                  bool marked = false) {
+void HoldHandedOver(HandOverPass* pass, uint32_t processId, const ProgramProcess* parent,
+                    bool marked = false) {
   const ProcessLookupOps& ops = *pass->ops;
   Program* program = pass->program;
   if (processId == pass->self || program->count >= ProgramSlots ||
@@ -111,13 +111,13 @@ void HoldLaunched(LaunchPass* pass, uint32_t processId, const ProgramProcess* pa
 }
 
 void VisitMember(uint32_t processId, uint32_t, void* context) {
-  HoldLaunched(static_cast<LaunchPass*>(context), processId, nullptr);
+  HoldHandedOver(static_cast<HandOverPass*>(context), processId, nullptr);
 }
 
 // A copy running other arguments that took the command's request keeps the
 // window placed for it: that window is the command's, its others are not.
 void VisitPlacedFor(uint32_t processId, void* context) {
-  LaunchPass* pass = static_cast<LaunchPass*>(context);
+  HandOverPass* pass = static_cast<HandOverPass*>(context);
   for (uint32_t i = 0; i < pass->program->count && i < ProgramSlots; ++i) {
     ProgramProcess& held = pass->program->processes[i];
     if (held.id != processId || !held.otherArguments) continue;
@@ -125,15 +125,15 @@ void VisitPlacedFor(uint32_t processId, void* context) {
     held.markedOnly = true;
     ++pass->marked;
   }
-  HoldLaunched(pass, processId, nullptr, true);
+  HoldHandedOver(pass, processId, nullptr, true);
 }
 
 void VisitChild(uint32_t processId, uint32_t parentId, void* context) {
-  LaunchPass* pass = static_cast<LaunchPass*>(context);
+  HandOverPass* pass = static_cast<HandOverPass*>(context);
   const Program& program = *pass->program;
   for (uint32_t i = 0; parentId != 0 && i < program.count; ++i)
     if (program.processes[i].id == parentId && !program.processes[i].otherArguments)
-      HoldLaunched(pass, processId, &program.processes[i]);
+      HoldHandedOver(pass, processId, &program.processes[i]);
 }
 
 }  // namespace
@@ -209,14 +209,14 @@ uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowO
   return pass.total;
 }
 
-uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parentLinks) {
-  LaunchPass pass = {&ops, program, ops.ownProcessId(), 0};
+uint32_t FindHandedOver(const ProcessLookupOps& ops, Program* program, bool anywhere) {
+  HandOverPass pass = {&ops, program, ops.ownProcessId(), 0};
   const uint32_t before = program->count;
   if (program->job != 0) ops.listParents(program->job, VisitMember, &pass);
   if (program->path[0] != '\0')
     ops.placedForOwners(program->path, program->command, VisitPlacedFor, &pass);
   // A grandchild listed before its parent is found by the next look.
-  if (parentLinks) ops.listParents(0, VisitChild, &pass);
+  if (anywhere) ops.listParents(0, VisitChild, &pass);
   return program->count - before + pass.marked;
 }
 

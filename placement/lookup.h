@@ -30,9 +30,9 @@ struct ProgramProcess {
   uint32_t sessionId;  // the terminal session it runs in
   uint64_t created;    // when it began, in the system's 100-ns units; 0 when unknown
   ProcessRef handle;   // open to query, wait for and, where granted, end it
-  // Started by the program (in its job, or by a process it holds), not run
-  // from its path; never ended as hung.
-  bool launched = false;
+  // What the program handed over to (in its job, or started by a process it
+  // holds), not run from its path; never ended as hung.
+  bool handedOver = false;
   // Runs the program with other arguments than the command's: never the
   // command's own, yet it may take the request of a copy the run starts.
   bool otherArguments = false;
@@ -120,17 +120,17 @@ bool CanonicalPathText(const char* command, char* path, size_t size);
 // and skipped; nothing is shown.
 uint32_t FindProgram(const ProcessLookupOps& ops, Program* program, bool windowOwnersOnly);
 
-// Adds what the program handed over to, marked launched: the members of the
+// Adds what the program handed over to, marked handedOver: the members of the
 // run's job (what the program the run started has started, also after it
 // ended), the owners of windows a run placed for the command (whatever became
-// of the process that started them), and, with parentLinks, the processes
-// whose parent the program holds with the command's arguments (living) and
-// that began after it (a program
-// the run did not start, or one that left the job). The callers count these
+// of the process that started them), and, anywhere, also outside the job: the
+// processes whose parent the program holds with the command's arguments
+// (living) and that began after it (a program the run did not start, or one
+// that left the job). The callers count these
 // only while no process of the program's own executable shows a main window.
 // Returns how many it added; a held copy running other arguments that owns a
 // window placed for the command counts too, marked markedOnly.
-uint32_t FindLaunched(const ProcessLookupOps& ops, Program* program, bool parentLinks);
+uint32_t FindHandedOver(const ProcessLookupOps& ops, Program* program, bool anywhere);
 
 // Closes the handles the lookup opened; the program holds no process after.
 void ReleaseProgram(const ProcessLookupOps& ops, Program* program);
@@ -153,6 +153,6 @@ bool ProgramFound(const char* command);
 bool SameProgram(const char* a, const char* b);
 uint32_t FindProgram(Program* program, bool windowOwnersOnly);
 void ReleaseProgram(Program* program);
-uint32_t FindLaunched(Program* program, bool parentLinks);
+uint32_t FindHandedOver(Program* program, bool anywhere);
 bool ProcessImagePath(ProcessRef process, char* path, uint32_t size);
 uint64_t ProcessCreationTime(ProcessRef process);

@@ -272,6 +272,6 @@ uint32_t FindProgram(Program* program, bool windowOwnersOnly) {
 
 void ReleaseProgram(Program* program) { ReleaseProgram(SystemLookupOps, program); }
 
-uint32_t FindLaunched(Program* program, bool parentLinks) {
-  return FindLaunched(SystemLookupOps, program, parentLinks);
+uint32_t FindHandedOver(Program* program, bool anywhere) {
+  return FindHandedOver(SystemLookupOps, program, anywhere);
 }

@@ -2,10 +2,10 @@
 // also past the system's size limit, and a fill keeps to its monitor.
 #include <windows.h>
 
+#include "base/library.h"
 #include "diag/diag.h"
-#include "helper/size_hook.h"
-#include "placement/companion.h"
 #include "placement/grid.h"
+#include "placement/library_load.h"
 #include "placement/move.h"
 
 namespace {
@@ -26,12 +26,10 @@ void ClipWindow(HWND window, const WindowBox& keep) {
 // The move again, with the library's hook on the window's thread; false when
 // the hook could not be set (higher rights, no library).
 bool MoveWithRaisedLimit(HWND window, const WindowBox& box, int width, int height) {
-  HMODULE helper = static_cast<HMODULE>(LoadCompanionLibrary());
-  auto move = helper ? reinterpret_cast<BOOL(WINAPI*)(HWND, int, int, int, int)>(
-                           reinterpret_cast<void*>(GetProcAddress(helper, MOVE_RAISED_EXPORT)))
-                     : nullptr;
+  HMODULE library = static_cast<HMODULE>(LoadOwnLibrary());
+  auto move = library ? LIBRARY_PROCEDURE(library, MoveRaised) : nullptr;
   bool moved = move && move(window, box.left, box.top, width, height);
-  if (helper) FreeLibrary(helper);
+  if (library) FreeLibrary(library);
   return moved;
 }
 

@@ -9,6 +9,7 @@
 
 namespace {
 
+// The first three are about the command, the others about the line as received.
 enum RunFailure {
   ProgramMissing,
   StartFailed,
@@ -36,7 +37,6 @@ struct PlacementRun {
   ProgramProcess awaited = {};  // whose window the run waits for; on a hand-over, who showed it
   bool startedByRun = false;    // instances running before the start may answer it
   bool instanceSeen = false;    // another process of the program showed windows meanwhile
-  bool consoleLast = false;     // a script: its own console window counts only at the last scan
   RunFailure failure = NoWindow;
   uint32_t error = 0;      // the system's reason, for the failures that give one
   uint32_t exitValue = 0;  // the started program's, for EndedWithoutWindow
@@ -48,45 +48,34 @@ bool Failed(PlacementRun* run, RunFailure failure, uint32_t error = 0) {
   return false;
 }
 
+// The message of each failure, in the order of RunFailure, with what it is
+// about and the system's reason where it has room for it; null for the two
+// said otherwise.
+const char* const FailureTexts[] = {
+    nullptr,
+    "CreateProcess failed.\n%s\n%s",
+    "ShellExecuteEx failed: %s\n%s",
+    "TerminateProcess failed: %s\n%s",
+    "Didn't find window: %s\n\nPerhaps there are hung processes you need to kill off in the task "
+    "manager?",
+    nullptr,
+    "The running program took the request without showing a window: %s",
+    "Window not responding: %s",
+    "MoveWindow failed: %s\n%s",
+};
+
 void ReportFailure(const PlacementRun& run) {
   const char* command = run.request.command;
-  const char* line = run.commandLine;
   char reason[ErrorTextSize];
   ErrorCodeText(run.error, reason, sizeof reason);
-  switch (run.failure) {
-    case ProgramMissing:
-      ReportProgramMissing(command);
-      break;
-    case StartFailed:
-      MessageReport(CaptionFailure, "CreateProcess failed.\n%s\n%s", command, reason);
-      break;
-    case ShellFailed:
-      MessageReport(CaptionFailure, "ShellExecuteEx failed: %s\n%s", command, reason);
-      break;
-    case KillFailed:
-      MessageReport(CaptionFailure, "TerminateProcess failed: %s\n%s", line, reason);
-      break;
-    case NoWindow:
-      MessageReport(CaptionFailure,
-                    "Didn't find window: %s\n\nPerhaps there are hung processes you need to "
-                    "kill off in the task manager?",
-                    line);
-      break;
-    case EndedWithoutWindow:
-      MessageReport(CaptionFailure, "%s\nended (exit value %u) without showing a window.", command,
-                    static_cast<unsigned>(run.exitValue));
-      break;
-    case NoWindowShown:
-      MessageReport(CaptionFailure,
-                    "The running program took the request without showing a window: %s", line);
-      break;
-    case NotResponding:
-      MessageReport(CaptionFailure, "Window not responding: %s", line);
-      break;
-    case MoveFailed:
-      MessageReport(CaptionFailure, "MoveWindow failed: %s\n%s", line, reason);
-      break;
-  }
+  if (run.failure == ProgramMissing)
+    ReportProgramMissing(command);
+  else if (run.failure == EndedWithoutWindow)
+    MessageReport(CaptionFailure, "%s\nended (exit value %u) without showing a window.", command,
+                  static_cast<unsigned>(run.exitValue));
+  else
+    MessageReport(CaptionFailure, FailureTexts[run.failure],
+                  run.failure <= ShellFailed ? command : run.commandLine, reason);
 }
 
 void GiveTurn(PlacementRun* run) {
@@ -125,15 +114,15 @@ enum Found { WindowFound, StillStarting, RunningWithoutWindow, NotRunning };
 // started; what they started without a window yet (a launcher, a script) is awaited.
 Found FindCommandWindow(PlacementRun* run) {
   Program& program = run->program;
-  bool own = false, launched = false;
+  bool own = false, handedOver = false;
   ProgramProcess first = ProgramProcess();  // the first process of the command met
   for (int pass = 0; pass < 2; ++pass) {
-    if (pass == 1) run->ops.findProcesses(&program, HandedOverOrChildren);
+    if (pass == 1) run->ops.findProcesses(&program, HandedOverAnywhere);
     for (uint32_t i = 0; i < program.count; ++i) {
       const ProgramProcess& process = program.processes[i];
-      if (!IsCommands(*run, process) || process.launched != (pass == 1)) continue;
-      if (!own && !launched) first = process;
-      (pass == 0 ? own : launched) = true;
+      if (!IsCommands(*run, process) || process.handedOver != (pass == 1)) continue;
+      if (!own && !handedOver) first = process;
+      (pass == 0 ? own : handedOver) = true;
       if (ScanProcess(run, process)) {
         run->awaited = process;
         return WindowFound;
@@ -141,7 +130,7 @@ Found FindCommandWindow(PlacementRun* run) {
     }
   }
   run->awaited = first;
-  return launched ? StillStarting : own ? RunningWithoutWindow : NotRunning;
+  return handedOver ? StillStarting : own ? RunningWithoutWindow : NotRunning;
 }
 
 // A process still starting (not yet waiting for input, or younger than the
@@ -197,16 +186,18 @@ bool Start(PlacementRun* run) {
   started.job = run->program.job;
   started.program = run->program.path;
   if (!run->ops.start(run->request, &started))
-    return Failed(run, started.throughShell ? ShellFailed : StartFailed, started.error);
+    return Failed(run, started.kind == LaunchShell ? ShellFailed : StartFailed, started.error);
   // A script's command processor, or a shortcut's target, stays beside the program; a
-  // script's own console window counts only when nothing it starts shows one.
+  // script's own console window counts only when nothing it starts shows one. The error
+  // is the refusal that sent the command to the shell, if any.
+  started.kind = ChooseLaunch(started.error, started.path);
   run->awaited = {started.id, 0, started.created, started.handle};
   run->startedByRun = true;
-  run->consoleLast = SameTextIgnoringAsciiCase(FileNamePart(started.path), "cmd.exe");
   // Held without a handle (closed apart), so that what it starts outside the job is found.
   Program& program = run->program;
   if (program.count < ProgramSlots)
-    program.processes[program.count++] = {started.id, 0, started.created, 0, run->consoleLast};
+    program.processes[program.count++] = {started.id, 0, started.created, 0,
+                                          started.kind == LaunchScript};
   return true;
 }
 
@@ -221,7 +212,7 @@ bool HasEnded(const PlacementRun& run, uintptr_t process) {
 bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
   Program& program = run->program;
   if (program.path[0] != '\0') run->ops.findProcesses(&program, ProgramWindowOwners);
-  run->ops.findProcesses(&program, HandedOverOrChildren);
+  run->ops.findProcesses(&program, HandedOverAnywhere);
   const bool ended = HasEnded(*run, run->awaited.handle);
   const ShownWindows& shown = run->started.shownBefore;
   for (uint32_t i = 0; i < program.count && i < ProgramSlots; ++i) {
@@ -229,7 +220,7 @@ bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
     if (other.id == run->awaited.id) continue;
     const uint64_t began = run->awaited.created;
     bool found = false;
-    if (other.launched || (began != 0 && other.created > began && !other.otherArguments)) {
+    if (other.handedOver || (began != 0 && other.created > began && !other.otherArguments)) {
       found = ScanProcess(run, other);
     } else if (run->startedByRun) {
       run->instanceSeen = true;
@@ -250,10 +241,10 @@ bool ScanOtherProcesses(PlacementRun* run, bool lastScan) {
 bool ScanProgram(PlacementRun* run, bool lastScan) {
   const uint32_t id = run->awaited.id;
   const ShownWindows& shown = run->started.shownBefore;
-  if (!run->consoleLast && run->ops.scanWindows(&run->windows, id, AllMainWindows, shown))
-    return true;
+  const bool consoleLast = run->started.kind == LaunchScript;
+  if (!consoleLast && run->ops.scanWindows(&run->windows, id, AllMainWindows, shown)) return true;
   return ScanOtherProcesses(run, lastScan) ||
-         (run->consoleLast && lastScan &&
+         (consoleLast && lastScan &&
           run->ops.scanWindows(&run->windows, id, AllMainWindows, shown));
 }
 
@@ -331,7 +322,8 @@ bool PlaceCommand(PlacementRun* run) {
       // A copy still without a window at the end of the wait is one that shows
       // none, as an older copy can be (the shell, a program in the notification
       // area); what a launcher started is only ever waited for.
-      if (run->failure != NoWindow || run->awaited.launched || HasEnded(*run, run->awaited.handle))
+      if (run->failure != NoWindow || run->awaited.handedOver ||
+          HasEnded(*run, run->awaited.handle))
         return false;
       TraceLine("process %d showed no window: the command is started beside it\r\n",
                 static_cast<int>(run->awaited.id));

@@ -9,6 +9,7 @@
 #include "placement/command.h"
 #include "placement/early.h"
 #include "placement/handover.h"
+#include "placement/launch.h"
 #include "placement/lookup.h"
 #include "placement/shown.h"
 #include "placement/targets.h"
@@ -35,7 +36,7 @@ struct StartedProcess {
   uintptr_t job = 0;                // given: the job to start it in; 0 for none
   const char* program = "";         // given: the program's canonical path; "" when none
   uint32_t error = 0;               // the system's reason when the start failed
-  bool throughShell = false;        // the shell (ShellExecuteEx) was asked, not CreateProcess
+  LaunchKind kind = LaunchProgram;  // how it was started (ChooseLaunch); the shell when refused
   ShownWindows shownBefore = {};    // the main windows shown just before the start
   EarlyPlacing placing = {};        // what places its first main window before it shows
   HandOverFollower follower = {};   // what moves the windows it hands over to as they are made
@@ -43,10 +44,10 @@ struct StartedProcess {
 
 // Which processes a lookup adds to the program (lookup.h).
 enum ProcessSearch {
-  ProgramProcesses,      // those running the program's file (FindProgram)
-  ProgramWindowOwners,   // the same among the owners of visible windows only
-  HandedOver,            // what the program handed over to (FindLaunched)
-  HandedOverOrChildren,  // the same, and what its processes started outside the job
+  ProgramProcesses,     // those running the program's file (FindProgram)
+  ProgramWindowOwners,  // the same among the owners of visible windows only
+  HandedOver,           // what the program handed over to in the job (FindHandedOver)
+  HandedOverAnywhere,   // the same, and what its processes started outside the job
 };
 
 // Which windows of a process a scan may take as the target (targets.h, shown.h).
@@ -89,8 +90,9 @@ struct PlacementOps {
   // shows none. The system's reason when it could not be ended.
   HungEnd (*endIfHung)(const ProgramProcess& process, uint32_t* error);
   // Notes the main windows shown now, then starts the command at the
-  // request's position and size in started->job (or through the shell, for a
-  // shortcut, a document or elevation), and fills started.
+  // request's position and size in started->job (or through the shell where
+  // ChooseLaunch takes CreateProcess's refusal for a shortcut, a document or
+  // elevation), and fills started; its kind only when the start failed.
   bool (*start)(const PlacementRequest& request, StartedProcess* started);
   // Waits for the started process's first main window to be shown at its
   // place (AwaitEarlyPlacement); false when nothing was set up for that.

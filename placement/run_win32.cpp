@@ -18,9 +18,8 @@
 
 namespace {
 
-enum { FileNameTooLong = 206 };         // the system's code for it
-enum { ErrorElevationRequired = 740 };  // not in every SDK's headers
-enum : DWORD { IdlePollMs = 10 };       // between two looks at a starting program
+enum { FileNameTooLong = 206 };    // the system's code for it
+enum : DWORD { IdlePollMs = 10 };  // between two looks at a starting program
 
 // What the run needs of a process it started, which goes in the run's job
 // (an older system may refuse a second job: the parent links stand in).
@@ -56,7 +55,6 @@ bool OpenThroughShell(const PlacementRequest& request, StartedProcess* started) 
   info.nShow = SW_SHOWNORMAL;
   const bool opened = ShellExecuteExA(&info) != 0;
   program[length] = kept;
-  started->throughShell = true;
   if (!opened) {
     started->error = GetLastError();
     return false;
@@ -97,8 +95,8 @@ bool StartCommand(const PlacementRequest& request, StartedProcess* started) {
                       &info)) {
     started->error = GetLastError();
     ResumeStarted(0, &started->placing);
-    return (started->error == ERROR_BAD_EXE_FORMAT || started->error == ErrorElevationRequired) &&
-           OpenThroughShell(request, started);
+    started->kind = ChooseLaunch(started->error, started->path);  // no path yet
+    return started->kind == LaunchShell && OpenThroughShell(request, started);
   }
   NoteStarted(info.hProcess, started);
   ArmEarlyPlacement(request, started->handle, info.dwProcessId, info.dwThreadId, started->job,
@@ -173,10 +171,10 @@ uint32_t FindProcesses(Program* program, ProcessSearch search) {
     case ProgramWindowOwners:
       return FindProgram(program, search == ProgramWindowOwners);
     case HandedOver:
-    case HandedOverOrChildren:
+    case HandedOverAnywhere:
       break;
   }
-  return FindLaunched(program, search == HandedOverOrChildren);
+  return FindHandedOver(program, search == HandedOverAnywhere);
 }
 
 bool Start(const PlacementRequest& request, StartedProcess* started) {

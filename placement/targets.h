@@ -4,10 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "base/window.h"
 #include "placement/command.h"
-
-// A window handle as a plain number; 0 means none.
-typedef uintptr_t WindowRef;
 
 enum {
   CandidateSlots = 15,
@@ -15,21 +13,11 @@ enum {
   RestorePauseMs = 500,    // lets a restored window settle before it is moved
   AnswerTimeoutMs = 5000,  // how long a window may take to answer before it counts as hung
   MoveBoundMs = 20000,     // a move may wait up to 10 s for the 32-bit hook host
-  StyleVisible = 0x10000000,
-  StyleMinimized = 0x20000000,
-  StyleSystemMenu = 0x00080000,
-  StyleMaximized = 0x01000000,
-  StyleCaption = 0x00C00000,  // title bar: both bits
-  ExStyleToolWindow = 0x00000080,
 };
 
 // The mark of a window the user took over from a hold: never a process id,
 // which are multiples of four.
 enum : uint32_t { ReleasedMark = 1 };
-
-struct WindowBox {
-  int32_t left, top, right, bottom;
-};
 
 // A window the run moved, and where: what a hold keeps in place. Its top and
 // size are the request's; only the cascade makes x differ.
@@ -99,15 +87,7 @@ struct PlaceResult {
   uint32_t error;  // the system's, for a failed move
 };
 
-// (right - left) x (bottom - top) as the 32-bit system computes it.
-int32_t WindowArea(const WindowBox& box);
-
-bool SameBox(const WindowBox& a, const WindowBox& b);
-
-// A main window of a program: visible, unowned, with a caption and a system
-// menu, not a tool window (never a dialog, menu, palette, tooltip or splash).
-// Minimised and maximised windows are main windows too.
-bool IsMainStyle(uint32_t style, uint32_t exStyle, bool owned);
+// The main-window rule (IsMainStyle) for a window of the system.
 bool IsMainWindow(const WindowOps& ops, WindowRef window);
 
 // The scan's step for one top-level window of the process: a visible unowned

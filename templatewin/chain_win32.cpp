@@ -44,7 +44,7 @@ void MoveFocus(int current, bool forward) {
   int* navigable = static_cast<int*>(calloc(count > 0 ? count : 1, sizeof(int)));
   if (!navigable) return;  // the focus stays where it is
   int i = 0;
-  // A disabled control (Select without the companion library) takes no focus.
+  // A disabled control (Select without the library) takes no focus.
   for (ChainNode* node = chainHead; node; node = node->next)
     navigable[i++] = node->navigable && IsWindowEnabled(node->window);
   const int target = forward ? RingFocusForward(navigable, count, current)

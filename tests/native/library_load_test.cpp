@@ -1,5 +1,5 @@
-// The companion library's load, over stand-in system operations.
-#include "helper/library_load.h"
+// The library's load, over stand-in system operations.
+#include "placement/library_load.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The placement command line composed for a picked window.
-#include "helper/pick_text.h"
+#include "base/pick_text.h"
 
 #include <gtest/gtest.h>
 

@@ -241,7 +241,7 @@ TEST_F(ProcessLookup, ProcessesCountWithTheCommandsArgumentsAsTheProgramReceives
   // placed for other arguments does not. A command without arguments takes every copy.
   processes.list[7].placedFor = "C:\\My Apps\\tool.exe-x  y";
   processes.list[8].placedFor = "C:\\My Apps\\tool.exe-x";
-  EXPECT_EQ(FindLaunched(FakeOps, program.get(), false), 1u);
+  EXPECT_EQ(FindHandedOver(FakeOps, program.get(), false), 1u);
   EXPECT_TRUE(program->processes[7].markedOnly && !program->processes[7].otherArguments);
   EXPECT_TRUE(program->processes[8].otherArguments && !program->processes[8].markedOnly);
   ReleaseProgram(FakeOps, program.get());
@@ -329,24 +329,24 @@ TEST_F(ProcessLookup, WhatTheProgramStartedIsFoundThroughItsJobAndItsParents) {
                     {50, "C:\\apps\\late.exe", false, true, true, "", 44, true}};
   EXPECT_EQ(Find("C:\\apps\\launch.exe"), 1u);
   program->job = 0x70b;
-  EXPECT_EQ(FindLaunched(FakeOps, program.get(), false), 1u);  // the job alone
-  EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 1u);
-  EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 1u);
+  EXPECT_EQ(FindHandedOver(FakeOps, program.get(), false), 1u);  // the job alone
+  EXPECT_EQ(FindHandedOver(FakeOps, program.get(), true), 1u);
+  EXPECT_EQ(FindHandedOver(FakeOps, program.get(), true), 1u);
   EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{10, 50, 20, 30}));
-  EXPECT_FALSE(program->processes[0].launched);
-  EXPECT_TRUE(program->processes[1].launched && program->processes[3].launched);
+  EXPECT_FALSE(program->processes[0].handedOver);
+  EXPECT_TRUE(program->processes[1].handedOver && program->processes[3].handedOver);
   EXPECT_EQ(processes.closed, 2);  // 8, read and let go at each look
   // Nothing new: the job and one list read; nothing without a process to start from.
   processes.listed = 0;
-  EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 0u);
+  EXPECT_EQ(FindHandedOver(FakeOps, program.get(), true), 0u);
   EXPECT_EQ(processes.listed, 2);
   ReleaseProgram(FakeOps, program.get());
   program->job = 0;
-  EXPECT_EQ(FindLaunched(FakeOps, program.get(), true), 0u);
+  EXPECT_EQ(FindHandedOver(FakeOps, program.get(), true), 0u);
   EXPECT_EQ(program->count, 0u);
   // Nothing but a window placed for the program, whatever became of its starter.
   processes.list[2].placedFor = "C:\\apps\\launch.exe";
-  EXPECT_EQ(FindLaunched(FakeOps, program.get(), false), 1u);
+  EXPECT_EQ(FindHandedOver(FakeOps, program.get(), false), 1u);
   EXPECT_EQ(HeldIds(), (std::vector<uint32_t>{20}));
 }
 

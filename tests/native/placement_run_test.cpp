@@ -25,7 +25,7 @@ struct FakeProcess {
   int ageS = 60;      // how long it has run when the run begins; negative: begins later
   int windowMs = -1;  // when its main window shows, into the run's waits; -1: never
   uint32_t session = 1;
-  bool launched = false;  // started by the program: found as what it handed over to
+  bool handedOver = false;  // started by the program: found as what it handed over to
   bool otherArguments = false;
   bool silent = false;      // answers nothing: none of its windows, if it has any
   bool windowless = false;  // shows no window at all (a program in the notification area)
@@ -43,7 +43,7 @@ struct World {
   FakeProcess started = {.id = 77};  // what a start of the command adds
   const char* startedPath = "";
   uint32_t startError = 0;  // the start fails with this reason
-  bool throughShell = false;
+  LaunchKind kind = LaunchProgram;  // what a refused start was
   bool placedEarly = false;   // the start placed its window before it showed
   uint32_t shortWaitsMs = 0;  // other windows shown cut every wait this short
   uint32_t lateWaitsMs = 0;   // every wait ends this much later than asked
@@ -114,7 +114,7 @@ void FakeGiveTurn(uintptr_t turn) {
 }
 
 uint32_t FakeFindProcesses(Program* program, ProcessSearch search) {
-  const bool handedOver = search == HandedOver || search == HandedOverOrChildren;
+  const bool handedOver = search == HandedOver || search == HandedOverAnywhere;
   uint32_t met = 0;
   for (const FakeProcess& p : fake->world.processes) {
     // Its window placed for the command makes a copy held for other arguments the command's.
@@ -125,7 +125,7 @@ uint32_t FakeFindProcesses(Program* program, ProcessSearch search) {
       held.markedOnly = true;
       ++met;
     }
-    if (!Present(p) || p.launched != handedOver) continue;
+    if (!Present(p) || p.handedOver != handedOver) continue;
     if (search == ProgramWindowOwners && !WindowShown(p)) continue;
     const bool held = HoldsProcess(*program, p.id);
     met += handedOver ? !held : !p.otherArguments;
@@ -133,7 +133,7 @@ uint32_t FakeFindProcesses(Program* program, ProcessSearch search) {
     const uint64_t created =
         RunBegins - static_cast<int64_t>(p.ageS) * static_cast<int64_t>(Second);
     program->processes[program->count++] = {p.id,           p.session,  created,
-                                            HandleOf(p.id), p.launched, p.otherArguments};
+                                            HandleOf(p.id), p.handedOver, p.otherArguments};
   }
   return met;
 }
@@ -169,7 +169,7 @@ HungEnd FakeEndIfHung(const ProgramProcess& process, uint32_t* error) {
 bool FakeStart(const PlacementRequest& request, StartedProcess* started) {
   fake->startedJob = started->job;
   started->error = fake->world.startError;
-  started->throughShell = fake->world.throughShell;
+  started->kind = fake->world.kind;
   if (started->error != 0) return false;
   Note(std::string("started ") + request.command);
   fake->startedAt = Rect(request);
@@ -351,16 +351,16 @@ const Road PlacedRoads[] = {
     {"one of several still starting: awaited, the hung one left", App,
      {.processes = {{.id = 41, .silent = true}, {.id = 42, .ageS = 1, .windowMs = 2000}}}, "placed 42 after 2000 ms", ""},
     {"a launcher without a window: what it started is placed, the launcher kept", App,
-     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 0, .launched = true}}}, "placed 60 after 0 ms", ""},
+     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 0, .handedOver = true}}}, "placed 60 after 0 ms", ""},
     {"a launcher awaited while what it started shows nothing yet", App,
-     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 2000, .launched = true}}}, "placed 60 after 2000 ms", ""},
+     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 2000, .handedOver = true}}}, "placed 60 after 2000 ms", ""},
     {"what the command started waited for, not a copy with other arguments", App,
-     {.processes = {{.id = 41, .otherArguments = true, .silent = true}, {.id = 60, .windowMs = 2000, .launched = true}}},
+     {.processes = {{.id = 41, .otherArguments = true, .silent = true}, {.id = 60, .windowMs = 2000, .handedOver = true}}},
      "placed 60 after 2000 ms", ""},
     {"a copy with other arguments that took the command's request: its window placed for it", App,
      {.processes = {{.id = 50, .windowMs = 0, .otherArguments = true, .placedFor = true}}}, "placed 50 after 0 ms", ""},
     {"the launcher has ended: what it started is found in the job", App,
-     {.processes = {{.id = 60, .windowMs = 0, .launched = true}}}, "placed 60 after 0 ms", ""},
+     {.processes = {{.id = 60, .windowMs = 0, .handedOver = true}}}, "placed 60 after 0 ms", ""},
     {"held", AppHeld,
      {.processes = {{.id = 42, .windowMs = 0}}}, "placed 42 after 0 ms; held 42 for 30 s in C:\\app.exe", ""},
     {"started with arguments and held: the hold follows the program, not put back", "1,2,3,4,30 C:\\app.exe --new",
@@ -389,7 +389,7 @@ const Road EndedRoads[] = {
      {.processes = {{.id = 41, .ageS = 1, .session = 2}, {.id = 42, .silent = true}}, .started = {.id = 77, .windowMs = 1000}},
      "ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"what another session's copy started is not waited for", App,
-     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 2000, .session = 2, .launched = true}},
+     {.processes = {{.id = 42, .silent = true}, {.id = 60, .windowMs = 2000, .session = 2, .handedOver = true}},
       .started = {.id = 77, .windowMs = 1000}},
      "ended 42; started C:\\app.exe; placed 77 after 1000 ms; put back 77", ""},
     {"a copy with other arguments: not the command's, never ended", App,
@@ -419,7 +419,7 @@ const Road HandedOverRoads[] = {
      {.processes = {{.id = 50, .windowMs = 2000, .otherArguments = true}}},
      "started C:\\app.exe; placed 50 after 12000 ms; put back 50", ""},
     {"what the started one started, whatever its start time says", App,
-     {.processes = {{.id = 91, .ageS = 1, .windowMs = 1000, .launched = true, .fromStart = true}}},
+     {.processes = {{.id = 91, .ageS = 1, .windowMs = 1000, .handedOver = true, .fromStart = true}}},
      "started C:\\app.exe; placed 91 after 1000 ms; put back 91", ""},
     {"an instance took the start without a window", App,
      {.processes = {{.id = 50, .otherArguments = true}}, .started = {.id = 77, .endsMs = 1000}}, "started C:\\app.exe",
@@ -430,7 +430,7 @@ const Road HandedOverRoads[] = {
      {.processes = {{.id = 42, .ageS = 1}}, .started = {.id = 77, .windowMs = 13000}},
      "started C:\\app.exe; placed 77 after 13000 ms; put back 77", ""},
     {"a script: what it starts is placed, its console not", Script,
-     {.processes = {{.id = 91, .ageS = -1, .windowMs = 1000, .launched = true, .fromStart = true}},
+     {.processes = {{.id = 91, .ageS = -1, .windowMs = 1000, .handedOver = true, .fromStart = true}},
       .started = {.id = 77, .windowMs = 0}, .startedPath = Cmd, .job = 0x70b},
      "started C:\\go.bat; placed 91 after 1000 ms; held 91 for 30 s in C:\\go.bat", ""},
     {"a script that starts nothing: its console at the last scan", Script,
@@ -450,7 +450,7 @@ const Road FailedRoads[] = {
     {"the start fails: the command shown trimmed", "1,2,3,4  \tC:\\missing.exe --flag \r\n",
      {.startError = 2}, "", "CreateProcess failed.\nC:\\missing.exe --flag\nsystem text 2"},
     {"the shell refuses", "1,2,3,4 C:\\app.lnk",
-     {.startError = 1223, .throughShell = true}, "", "ShellExecuteEx failed: C:\\app.lnk\nsystem text 1223"},
+     {.startError = 1223, .kind = LaunchShell}, "", "ShellExecuteEx failed: C:\\app.lnk\nsystem text 1223"},
     {"no window by the last scan: left running", "10,20,300,400 notepad.exe \t\r\n",
      {.started = {.id = 77, .windowMs = 13000}}, "started notepad.exe",
      "Didn't find window: 10,20,300,400 notepad.exe\n\nPerhaps there are hung processes you need to kill off in the task manager?"},
@@ -495,6 +495,27 @@ TEST(PlacementRun, HandedOver) {
 
 TEST(PlacementRun, Failed) {
   for (const Road& road : FailedRoads) RunRoad(road);
+}
+
+// The kind of a start, from what the system said of it, and the trace line that says why.
+TEST(PlacementRun, LaunchKinds) {
+  const struct {
+    uint32_t refused;
+    const char* startedPath;
+    LaunchKind kind;
+    const char* why;
+  } rows[] = {{0, "C:\\app.exe", LaunchProgram, "a program\r\n"},
+              {0, "C:\\tools\\mycmd.exe", LaunchProgram, "a program\r\n"},
+              {2, "", LaunchProgram, "a program\r\n"},  // a failed start
+              {0, Cmd, LaunchScript, "script in cmd\r\n"},
+              {193, "cmd.exe", LaunchScript, "script in cmd\r\n"},  // a shortcut to a script
+              {193, "", LaunchShell, "for the shell\r\n"},
+              {740, "", LaunchShell, "for the shell\r\n"}};
+  for (const auto& row : rows) {
+    ClearCaptured();
+    EXPECT_EQ(ChooseLaunch(row.refused, row.startedPath), row.kind) << row.startedPath;
+    EXPECT_EQ(CapturedTraces(), std::vector<std::string>{row.why});
+  }
 }
 
 // The lookup met more processes than it has room for: the run reads its

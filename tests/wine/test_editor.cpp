@@ -447,7 +447,7 @@ TEST_F(EditorTest, HelpShowsTheViewerOverTheEditor) {
   ExpectClosedWithExitValue(1);
 }
 
-// ---- the companion library -----------------------------------------------------------------
+// ---- the library ---------------------------------------------------------------------------
 
 // What a new user meets with tavrisol.exe copied alone (a library in the current folder or on
 // PATH is never loaded): the editor opens with no box in the way, Select (which needs the

@@ -1,4 +1,4 @@
-// The companion library's contract, in-process: its exports, and the calls
+// The library's contract, in-process: its exports, and the calls
 // with a null hook handle that must tell a failed arm from a fetch.
 #include <windows.h>
 
@@ -7,29 +7,27 @@
 #include <set>
 #include <string>
 
+#include "base/library.h"
 #include "harness.h"
 
 namespace {
-
-typedef void(WINAPI* InitProc)(HHOOK, void*);
 
 class HelperTest : public ::testing::Test {
  protected:
   void SetUp() override {
     library = LoadLibraryA(harness::BuildFile("tavrisolhelper.dll").c_str());
     ASSERT_NE(library, nullptr);
-    init = reinterpret_cast<InitProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "_initmousehook@8")));
+    init = LIBRARY_PROCEDURE(library, InitMouseHook);
     ASSERT_NE(init, nullptr);
   }
   void TearDown() override {
     if (library) FreeLibrary(library);
   }
   HMODULE library = nullptr;
-  InitProc init = nullptr;
+  decltype(&InitMouseHook) init = nullptr;
 };
 
-TEST_F(HelperTest, ExportsExactlyTheDecoratedNames) {
+TEST_F(HelperTest, ExportsExactlyThePlainNames) {
   auto* base = reinterpret_cast<BYTE*>(library);
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -40,11 +38,11 @@ TEST_F(HelperTest, ExportsExactlyTheDecoratedNames) {
   std::set<std::string> found;
   for (DWORD i = 0; i < exports->NumberOfNames; ++i)
     found.insert(reinterpret_cast<const char*>(base + names[i]));
-  EXPECT_EQ(found, std::set<std::string>({"_initmousehook@8", "_mousehook@12", "_pickundelivered@0",
-                                          "_sizehook@12", "_hookplacing@4", "_prepareplacing@4",
-                                          "_armplacing@24", "_awaitplacing@16", "_endplacing@4",
-                                          "_resumeplacing@8", "_moveraised@20"}));
-  EXPECT_NE(GetProcAddress(library, "_mousehook@12"), nullptr);
+  EXPECT_EQ(found,
+            std::set<std::string>({"InitMouseHook", "MouseHook", "PickUndelivered", "SizeHook",
+                                   "HookProcess", "PrepareStart", "ArmStart", "AwaitPlaced",
+                                   "DisarmStart", "ResumeStart", "MoveRaised"}));
+  EXPECT_NE(GetProcAddress(library, "MouseHook"), nullptr);
 }
 
 TEST_F(HelperTest, FetchWithoutAPickGivesTheEmptyText) {
@@ -73,8 +71,7 @@ class HelperPickTest : public HelperTest {
     window = CreateWindowA("STATIC", "editor stand-in", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                            nullptr, nullptr);
     ASSERT_NE(window, nullptr);
-    proc = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(library, "_mousehook@12")));
+    proc = LIBRARY_PROCEDURE(library, MouseHook);
     ASSERT_NE(proc, nullptr);
     hook = SetWindowsHookExA(WH_MOUSE, proc, library, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
@@ -143,8 +140,7 @@ TEST_F(HelperPickTest, OnlyAReportedClickOnAnotherProgramIsThePick) {
   // An editor that can't be told (its window is gone): the click goes on to
   // the program, nothing counts as picked, and the editor hears of the loss
   // once when it asks.
-  auto undelivered = reinterpret_cast<LONG(WINAPI*)()>(
-      reinterpret_cast<void*>(GetProcAddress(library, "_pickundelivered@0")));
+  auto undelivered = LIBRARY_PROCEDURE(library, PickUndelivered);
   ASSERT_NE(undelivered, nullptr);
   EXPECT_EQ(undelivered(), 0);
   HWND gone =

@@ -1,6 +1,6 @@
 // The fill's geometry: the monitors in the user's order, and the rectangle
 // and region that cover one of them with the client area.
-#include "placement/fill.h"
+#include "base/fill.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// Loading the companion library from the program's own folder, over a small
-// table of system operations so the choice runs the same natively. Free of the
+// Loading the library from the program's own folder, over a small table of
+// system operations so the choice runs the same natively. Free of the
 // platform.
 #pragma once
 #include <cstddef>
@@ -24,3 +24,9 @@ struct LibraryLoadOps {
 // The library's handle, or null. A system without the search flags refuses
 // them; the library is then loaded by its full path beside the program.
 void* LoadLibraryBesideProgram(const LibraryLoadOps& ops, const char* name);
+
+// On the system (library_load_win32.cpp): tavrisolhelper.dll from the
+// program's own folder, never from the current folder or PATH; the module handle, or null with the
+// thread's last error telling why. For the editor's picker, the run's exact moves and its early
+// placement.
+void* LoadOwnLibrary();

@@ -1,9 +1,8 @@
 // The plain half of placing before the show: the objects' names and the
 // block's rectangle, shared by the run, the library and the hook host.
-#include "placement/early.h"
+#include "base/early.h"
 
 #include "diag/format.h"
-#include "placement/targets.h"
 
 namespace {
 enum : uint32_t { StyleChild = 0x40000000 };

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include "helper/in_program.h"
-#include "placement/early.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ __attribute__((always_inline)) inline HANDLE Named(EarlyObject kind, uint32_t pr
 
 // The system loads the library into the program for the hook and calls
 // PlaceEvent in the thread that made the window. Never for every process.
-extern "C" HWINEVENTHOOK WINAPI HookPlacing(DWORD processId) {
+extern "C" HWINEVENTHOOK WINAPI HookProcess(DWORD processId) {
   if (processId == 0) return nullptr;
   return SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, ThisLibrary(), PlaceEvent,
                          processId, 0, WINEVENT_INCONTEXT);
@@ -82,7 +81,7 @@ bool StartHost(uint32_t processId, uint32_t threadId, EarlyPlacing* placing) {
 // The host starts before the program whatever its bitness: besides hooking
 // a 32-bit program, it is the one that lets the program run should the run
 // die while the program is suspended.
-extern "C" void WINAPI PreparePlacing(EarlyPlacing* placing) {
+extern "C" void WINAPI PrepareStart(EarlyPlacing* placing) {
   char name[EarlyNameSize], arguments[16];
   EarlyObjectName(EarlyStartName, GetCurrentProcessId(), name, sizeof name);
   placing->start = reinterpret_cast<uintptr_t>(CreateFileMappingA(
@@ -92,8 +91,6 @@ extern "C" void WINAPI PreparePlacing(EarlyPlacing* placing) {
   if (placing->start && placing->go)
     placing->host = reinterpret_cast<uintptr_t>(StartHookHost(arguments));
 }
-
-extern "C" BOOL WINAPI EndPlacing(EarlyPlacing* placing);
 
 HANDLE MakeBlock(const EarlyBlock& contents, uint32_t processId) {
   char name[EarlyNameSize];
@@ -107,8 +104,8 @@ HANDLE MakeBlock(const EarlyBlock& contents, uint32_t processId) {
   return view ? block : nullptr;
 }
 
-extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE process, DWORD processId,
-                                  DWORD threadId, HANDLE job, EarlyPlacing* placing) {
+extern "C" void WINAPI ArmStart(const PlacementRequest* request, HANDLE process, DWORD processId,
+                                DWORD threadId, HANDLE job, EarlyPlacing* placing) {
   placing->processId = processId;
   EarlyBlock contents;
   FillEarlyBlock(*request, &contents);
@@ -122,8 +119,8 @@ extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE proces
   // Without the event, no hook either.
   if (placing->placed && other && StartHost(processId, threadId, placing)) return;
   if (placing->placed && !other)
-    placing->hook = reinterpret_cast<uintptr_t>(HookPlacing(processId));
-  // Nothing hooks: the start's objects go once the program runs (ResumePlacing).
+    placing->hook = reinterpret_cast<uintptr_t>(HookProcess(processId));
+  // Nothing hooks: the start's objects go once the program runs (ResumeStart).
   if (!placing->hook && placing->placed) {
     CloseHandle(reinterpret_cast<HANDLE>(placing->placed));
     placing->placed = 0;
@@ -131,12 +128,12 @@ extern "C" void WINAPI ArmPlacing(const PlacementRequest* request, HANDLE proces
 }
 
 // Without a thread (the start failed), only ends the watch.
-extern "C" BOOL WINAPI ResumePlacing(HANDLE thread, EarlyPlacing* placing) {
+extern "C" BOOL WINAPI ResumeStart(HANDLE thread, EarlyPlacing* placing) {
   const BOOL resumed = thread && ResumeThread(thread) != ~DWORD{0};
   // A program that could not be resumed is ended by the run: no watch either.
   // A host that waits for a program it does not hook now ends.
   TellHost(*placing, {placing->processId, 0, 1});
-  if (!placing->placed) EndPlacing(placing);
+  if (!placing->placed) DisarmStart(placing);
   return resumed;
 }
 
@@ -162,8 +159,8 @@ __attribute__((always_inline)) inline HWND TakenWindow(uint32_t processId) {
 
 }  // namespace
 
-extern "C" BOOL WINAPI AwaitPlacing(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
-                                    DWORD limitMs) {
+extern "C" BOOL WINAPI AwaitPlaced(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
+                                   DWORD limitMs) {
   HANDLE waits[2] = {reinterpret_cast<HANDLE>(placing->placed), process};
   const DWORD start = GetTickCount();
   DWORD readySince = 0;
@@ -197,7 +194,7 @@ void LetGoOfWindow(uint32_t processId) {
   if (window) SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &answer);
 }
 
-extern "C" BOOL WINAPI EndPlacing(EarlyPlacing* placing) {
+extern "C" BOOL WINAPI DisarmStart(EarlyPlacing* placing) {
   bool unhooked = true;
   if (placing->hook)
     unhooked = UnhookWinEvent(reinterpret_cast<HWINEVENTHOOK>(placing->hook)) != FALSE;

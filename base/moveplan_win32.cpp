@@ -1,11 +1,11 @@
-// Where a window goes, built into the program and into the companion library
-// alike: the run, its hold and the follower of a hand-over plan their moves
-// with it, and the library gives a started program's first window the same
-// plan before it is shown. Small and free of the C++ runtime, for the
+// Where a window goes, built into the program and into the library alike:
+// the run, its hold and the follower of a hand-over plan their moves with
+// it, and the library gives a started program's first window the same plan
+// before it is shown. Small and free of the C++ runtime, for the
 // library's sake.
 #include <windows.h>
 
-#include "placement/move.h"
+#include "base/moveplan.h"
 
 namespace {
 

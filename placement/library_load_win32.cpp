@@ -1,9 +1,8 @@
-// Loading the companion library from the program's own folder only, never
+// Loading the library from the program's own folder only, never
 // from wherever the system's search would find a file of that name.
 #include <windows.h>
 
-#include "helper/library_load.h"
-#include "placement/companion.h"
+#include "placement/library_load.h"
 
 namespace {
 
@@ -27,14 +26,8 @@ void* LoadFullPath(const char* path) {
   return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-const LibraryLoadOps CompanionLoadOps = {LoadRestricted, LastError, OwnPath, LoadFullPath};
+const LibraryLoadOps SystemLoadOps = {LoadRestricted, LastError, OwnPath, LoadFullPath};
 
 }  // namespace
 
-void* LoadCompanionLibrary() {
-#ifdef _WIN64
-  return LoadLibraryBesideProgram(CompanionLoadOps, "tavrisolhelper.dll");
-#else
-  return LoadLibraryBesideProgram(CompanionLoadOps, "tavrisolhelper32.dll");
-#endif
-}
+void* LoadOwnLibrary() { return LoadLibraryBesideProgram(SystemLoadOps, "tavrisolhelper.dll"); }

@@ -1,6 +1,6 @@
-// Which file the companion library is loaded from: beside the program,
+// Which file the library is loaded from: beside the program,
 // never found through the system's search path.
-#include "helper/library_load.h"
+#include "placement/library_load.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // The command line a pick hands back: the picked window's rectangle and its
 // program's path, in the form the placement run reads.
-#include "helper/pick_text.h"
+#include "base/pick_text.h"
 
 #include "diag/format.h"
 

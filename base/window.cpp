@@ -1,7 +1,6 @@
-// The main-window rule and the box arithmetic the window stage builds on, in a
-// file of their own: the companion library needs them inside the program and
-// none of the window stage with them. Free of the platform.
-#include "placement/targets.h"
+// The main-window rule and the box arithmetic, which the window stage builds
+// on and the library needs inside the program without the rest of that stage.
+#include "base/window.h"
 
 bool SameBox(const WindowBox& a, const WindowBox& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

@@ -1,4 +1,4 @@
-// The text the companion library hands back for a picked window: a placement
+// The text the library hands back for a picked window: a placement
 // command line. Free of the platform.
 #pragma once
 #include <cstddef>
