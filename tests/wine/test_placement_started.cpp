@@ -133,7 +133,7 @@ TEST(PlacementStarted, ProgramPathWithBlanksIsStartedAndFoundRunning) {
 
 // A started program, 64- or 32-bit, whether its window takes the position of the start or one of
 // its own, is shown at its rectangle and nowhere else, past the system's size limit too, and the
-// companion library does not stay in it; the same for a fill, and after an exact move of the
+// library does not stay in it; the same for a fill, and after an exact move of the
 // running program.
 TEST(PlacementStarted, AStartedWindowIsShownOnlyAtItsPlace) {
   ProcessGuard guard;

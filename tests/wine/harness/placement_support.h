@@ -163,7 +163,7 @@ inline DWORD ExpectSplashMainPlaced(const std::string& path, const RunResult& r)
 }
 
 // What a "log" copy of the fixture wrote each time its window was shown, moved or sized while
-// visible: the window's rectangle, whether the companion library was in it then, or its health
+// visible: the window's rectangle, whether the library was in it then, or its health
 // ("faults/stray": access violations, a window procedure in no module).
 enum LogField { Rect = 1, Library, Health };
 inline std::vector<std::string> Logged(const std::string& path, LogField field = Rect) {
