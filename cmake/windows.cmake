@@ -132,9 +132,9 @@ target_link_options(nohookhelper PRIVATE ${STATIC_RUNTIME})
 list(APPEND FIXTURE_TARGETS nohookhelper)
 
 # The Wine suite's test programs run at once, each in a lane (a display and a
-# Wine prefix) that ctest hands out from tests/wine/lanes.json; the programs
-# that take longest are split into shards here, as program=shards, and start
-# first.
+# Wine prefix) that ctest hands out from tests/wine/lanes.json. The programs
+# that take longest are listed here, as program=shards: they start first, split
+# into that many shards.
 set(WINE_TEST_SHARDS wine_test_placement=3)
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/test_*.cpp)
 foreach(src ${WINE_TEST_SOURCES})
@@ -157,9 +157,11 @@ foreach(src ${WINE_TEST_SOURCES})
   # A long program runs as several shards (GoogleTest's own split), each a test
   # of its own that takes a lane of its own.
   set(shards 1)
+  set(cost 1)
   foreach(entry ${WINE_TEST_SHARDS})
     if(entry MATCHES "^${target}=([0-9]+)$")
       set(shards ${CMAKE_MATCH_1})
+      set(cost 2)
     endif()
   endforeach()
   foreach(shard RANGE 1 ${shards})
@@ -173,7 +175,7 @@ foreach(src ${WINE_TEST_SOURCES})
     add_test(NAME ${test} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/lane.sh ${run} $<TARGET_FILE:${target}>
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(${test} PROPERTIES TIMEOUT 600 RESOURCE_GROUPS lanes:1
-      COST ${shards} ENVIRONMENT "${environment}")
+      COST ${cost} ENVIRONMENT "${environment}")
   endforeach()
 endforeach()
 
