@@ -30,16 +30,11 @@ test-fuzz: build-fuzz
 	bash fuzz/run.sh 20
 
 test-wine: build-win
-	bash scripts/display.sh && source scripts/env.sh && ctest --preset win
+	bash scripts/display.sh && bash scripts/lanes.sh && source scripts/env.sh && ctest --preset win
 
-# Each part of the test says how long it took (its build included), also when it fails.
-timed = start=$$(date +%s); $(MAKE) $(1); rc=$$?; \
-	echo "make test: $(1) took $$(( $$(date +%s) - start )) s"; exit $$rc
-
+# The three parts at once, each saying how long it took (scripts/test.sh).
 test: setup
-	@$(call timed,test-native)
-	@$(call timed,test-fuzz)
-	@$(call timed,test-wine)
+	@MAKE="$(MAKE)" bash scripts/test.sh
 
 bench: setup build-win
 	bash bench/run.sh

@@ -128,6 +128,11 @@ target_link_libraries(nohookhelper PRIVATE user32)
 target_link_options(nohookhelper PRIVATE ${STATIC_RUNTIME})
 list(APPEND FIXTURE_TARGETS nohookhelper)
 
+# The Wine suite's test programs run at once, each in a lane (a display and a
+# Wine prefix) that ctest hands out from tests/wine/lanes.json. The programs
+# that take longest are listed here, as program=shards: they start first, split
+# into that many shards.
+set(WINE_TEST_SHARDS wine_test_placement=3)
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/test_*.cpp)
 foreach(src ${WINE_TEST_SOURCES})
   get_filename_component(name ${src} NAME_WE)
@@ -141,14 +146,34 @@ foreach(src ${WINE_TEST_SOURCES})
   endif()
   target_compile_definitions(${target} PRIVATE TAVRISOL_PROJECT_VERSION="${PROJECT_VERSION}")
   if(name STREQUAL "test_desk")
-    # On a desk of two monitors of its own, inside the suite's display.
-    add_test(NAME ${target} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/desk.sh $<TARGET_FILE:${target}>
-      WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    # On a desk of two monitors of its own, inside the lane's display.
+    set(run bash ${CMAKE_SOURCE_DIR}/scripts/desk.sh)
   else()
-    add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set(run ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
   endif()
-  set_tests_properties(${target} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
-    ENVIRONMENT "TAVRISOL_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  # A long program runs as several shards (GoogleTest's own split), each a test
+  # of its own that takes a lane of its own.
+  set(shards 1)
+  set(cost 1)
+  foreach(entry ${WINE_TEST_SHARDS})
+    if(entry MATCHES "^${target}=([0-9]+)$")
+      set(shards ${CMAKE_MATCH_1})
+      set(cost 2)
+    endif()
+  endforeach()
+  foreach(shard RANGE 1 ${shards})
+    set(test ${target})
+    set(environment "TAVRISOL_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    if(shards GREATER 1)
+      set(test ${target}.${shard})
+      math(EXPR index "${shard} - 1")
+      list(APPEND environment GTEST_TOTAL_SHARDS=${shards} GTEST_SHARD_INDEX=${index})
+    endif()
+    add_test(NAME ${test} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/lane.sh ${run} $<TARGET_FILE:${target}>
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(${test} PROPERTIES TIMEOUT 600 RESOURCE_GROUPS lanes:1
+      COST ${cost} ENVIRONMENT "${environment}")
+  endforeach()
 endforeach()
 
 # The program and its library must import nothing but DLLs that ship with

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Runs one Windows test program on a desk of two monitors: a Xephyr server
-# inside the suite's display, with two Xinerama heads (1920x1080, then
-# 1280x1024) and no RandR, so that Wine reads the heads as monitors. The
-# second head is the primary, so the first lies left of it at -1920,0. The
-# screen is scaled to 144 dpi (150 %).
-# The run has a Wine prefix of its own beside the suite's (its registry, the
-# suite's drive C), made anew each time from the suite's registry, and its own
-# wineserver: the suite's single monitor is never disturbed. Xephyr and that
+# inside its lane's display (scripts/lane.sh), with two Xinerama heads
+# (1920x1080, then 1280x1024) and no RandR, so that Wine reads the heads as
+# monitors. The second head is the primary, so the first lies left of it at
+# -1920,0. The screen is scaled to 144 dpi (150 %).
+# The run has a Wine prefix of its own beside its lane's (its registry, the
+# lane's drive C), made anew each time from the lane's registry, and its own
+# wineserver: the lane's single monitor is never disturbed. Xephyr and that
 # wineserver are stopped at the end, also when the test fails.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)

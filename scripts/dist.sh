@@ -36,6 +36,11 @@ if LC_ALL=C grep -q '[^ -~[:space:]]' "$stage/README.txt"; then
   exit 1
 fi
 
+# A release says what changed: CHANGELOG.md beside the README has its section.
+changelog=$(dirname "$readme")/CHANGELOG.md
+grep -q "^## \[$version\] - " "$changelog" ||
+  { echo "dist: $changelog has no section for $version"; exit 1; }
+
 mkdir -p "$out"
 rm -f "$out/$name.zip"
 # Entries dated by the last commit and without extra fields, so the same sources give the same
