@@ -131,8 +131,11 @@ list(APPEND FIXTURE_TARGETS nohookhelper)
 # The Wine suite's test programs run at once, each in a lane (a display and a
 # Wine prefix) that ctest hands out from tests/wine/lanes.json. The programs
 # that take longest are listed here, as program=shards: they start first, split
-# into that many shards.
-set(WINE_TEST_SHARDS wine_test_placement=3)
+# into that many shards. The placement tests are a program for each road: the
+# hand-over's waits out a tray program's start, the failures' the program's own
+# limits, side by side within the program.
+set(WINE_TEST_SHARDS wine_test_placement_handover=1 wine_test_placement_failures=1
+  wine_test_placement_started=1)
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/test_*.cpp)
 foreach(src ${WINE_TEST_SOURCES})
   get_filename_component(name ${src} NAME_WE)
