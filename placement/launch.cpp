@@ -13,7 +13,7 @@ namespace {
 
 enum : uint32_t { BadExeFormat = 193, ElevationRequired = 740 };  // the system's codes
 
-// In the order of the kinds; no format characters.
+// In the order of the kinds.
 const char Reasons[][16] = {"a program\r\n", "script in cmd\r\n", "for the shell\r\n"};
 
 }  // namespace
@@ -23,6 +23,6 @@ LaunchKind ChooseLaunch(uint32_t refused, const char* startedPath) {
   LaunchKind kind =
       refused == BadExeFormat || refused == ElevationRequired ? LaunchShell : LaunchProgram;
   if (SameTextIgnoringAsciiCase(FileNamePart(startedPath), "cmd.exe")) kind = LaunchScript;
-  TraceLine(Reasons[kind]);
+  TraceLine("%s", Reasons[kind]);
   return kind;
 }
