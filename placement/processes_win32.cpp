@@ -12,17 +12,12 @@ typedef LONG(WINAPI* QuerySystem)(ULONG what, void* into, ULONG size, ULONG* nee
 
 enum : ULONG {
   SystemProcesses = 5,       // SystemProcessInformation
-  FirstListBytes = 0x10000,  // a desktop's worth of processes and threads
+  FirstListBytes = 0x40000,  // some 400 processes and their threads: one question
   ListTries = 4,             // processes started between the questions need more room
 };
 enum : LONG { LengthMismatch = static_cast<LONG>(0xC0000004) };
 
 }  // namespace
-
-uint32_t ThreadOf(const ProcessEntry& process, uint32_t index) {
-  const auto* thread = static_cast<const SYSTEM_THREAD_INFORMATION*>(process.threads) + index;
-  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(thread->ClientId.UniqueThread));
-}
 
 bool ForEachProcess(bool (*visit)(const ProcessEntry& process, void* context), void* context) {
   const QuerySystem query = reinterpret_cast<QuerySystem>(reinterpret_cast<void*>(
@@ -46,9 +41,7 @@ bool ForEachProcess(bool (*visit)(const ProcessEntry& process, void* context), v
         static_cast<uint32_t>(reinterpret_cast<uintptr_t>(entry->UniqueProcessId)),
         static_cast<uint32_t>(reinterpret_cast<uintptr_t>(entry->InheritedFromUniqueProcessId)),
         entry->ImageName.Buffer,
-        static_cast<uint32_t>(entry->ImageName.Length / sizeof(wchar_t)),
-        entry->NumberOfThreads,
-        entry + 1};
+        static_cast<uint32_t>(entry->ImageName.Length / sizeof(wchar_t))};
     going = visit(process, context) && entry->NextEntryOffset != 0;
     at += entry->NextEntryOffset;
   }
