@@ -25,11 +25,11 @@ struct LookupPass {
   bool ownersOnly;  // copies without a window are not looked at
 };
 
-// Opens one candidate and reads its path; holds it when it runs the program.
+// Opens one candidate, neither the lookup's own process nor one held already
+// (VisitListed), and reads its path; holds it when it runs the program.
 void Consider(LookupPass* pass, uint32_t processId) {
   const ProcessLookupOps& ops = *pass->ops;
   Program* program = pass->program;
-  if (processId == pass->self || HoldsProcess(*program, processId)) return;
   ProcessRef process = ops.openProcess(processId);
   if (process == 0) return;  // not ours to look at: skipped silently
   char image[ProcessPathSize];

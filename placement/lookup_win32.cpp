@@ -43,7 +43,7 @@ struct ListVisit {
 };
 
 // Names read wide and converted whole.
-bool VisitNamed(const ProcessEntry& process, void* parameter) {
+void VisitNamed(const ProcessEntry& process, void* parameter) {
   const ListVisit* pass = static_cast<const ListVisit*>(parameter);
   char name[ProcessPathSize];
   const int length =
@@ -51,7 +51,6 @@ bool VisitNamed(const ProcessEntry& process, void* parameter) {
                           sizeof name - 1, nullptr, nullptr);
   name[length] = '\0';
   if (length != 0 || process.nameLength == 0) pass->visit(process.id, name, pass->context);
-  return true;
 }
 
 bool ListProcesses(void (*visit)(uint32_t processId, const char* fileName, void* context),
@@ -65,10 +64,9 @@ struct ParentVisit {
   void* context;
 };
 
-bool VisitWithParent(const ProcessEntry& process, void* parameter) {
+void VisitWithParent(const ProcessEntry& process, void* parameter) {
   const ParentVisit* pass = static_cast<const ParentVisit*>(parameter);
   pass->visit(process.id, process.parentId, pass->context);
-  return true;
 }
 
 bool ListParents(ProcessRef job,
@@ -126,7 +124,7 @@ void ExpandPath(wchar_t* path) {
   if (length == 0 || length >= WidePathSize) CopyMemory(path, full, sizeof full);
 }
 
-// ntdll's own calls, looked up: no import of their own.
+// ntdll's own calls (NtdllProcedure).
 typedef LONG(WINAPI* QueryProcess)(HANDLE process, ULONG what, void* into, ULONG size,
                                    ULONG* written);
 typedef LONG(WINAPI* ReadMemory)(HANDLE process, const void* from, void* into, SIZE_T size,
@@ -136,10 +134,6 @@ enum : ULONG {
   ProcessCommandLineInformation = 60,  // Windows 8.1 and later; not Wine 8
 };
 
-void* Native(const char* name) {
-  return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name));
-}
-
 struct Counted {  // UNICODE_STRING: a length in bytes, then where the text is
   USHORT length, room;
   ULONG_PTR text;
@@ -148,7 +142,7 @@ struct Counted {  // UNICODE_STRING: a length in bytes, then where the text is
 // Reads the command line from the process parameters that its PEB points to.
 // A 32-bit process has a native PEB and parameters too, with the same line.
 bool ReadFromParameters(QueryProcess query, uint32_t processId, wchar_t* wide, ULONG* bytes) {
-  ReadMemory read = reinterpret_cast<ReadMemory>(Native("NtReadVirtualMemory"));
+  ReadMemory read = reinterpret_cast<ReadMemory>(NtdllProcedure("NtReadVirtualMemory"));
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
   if (process == nullptr) return false;
   ULONG_PTR basic[6] = {}, parameters = 0;  // PROCESS_BASIC_INFORMATION: the PEB second
@@ -165,7 +159,7 @@ bool ReadFromParameters(QueryProcess query, uint32_t processId, wchar_t* wide, U
 }
 
 bool CommandLine(ProcessRef process, uint32_t processId, char* line, uint32_t size) {
-  QueryProcess query = reinterpret_cast<QueryProcess>(Native("NtQueryInformationProcess"));
+  QueryProcess query = reinterpret_cast<QueryProcess>(NtdllProcedure("NtQueryInformationProcess"));
   // The counted text first, then room for the longest line the system gives a process.
   struct {
     Counted given;

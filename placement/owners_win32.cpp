@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "placement/owners.h"
+#include "placement/processes.h"
 
 namespace {
 
@@ -93,8 +94,7 @@ typedef LONG(WINAPI* NextThread)(HANDLE process, HANDLE thread, ACCESS_MASK acce
 // Wine. False where the process cannot be asked (another user's) or the
 // system has no such question.
 bool AskThreads(ThreadVisit* pass) {
-  const NextThread next = reinterpret_cast<NextThread>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtGetNextThread")));
+  const NextThread next = reinterpret_cast<NextThread>(NtdllProcedure("NtGetNextThread"));
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pass->owner);
   if (process == nullptr) return false;
   HANDLE thread = nullptr, following;

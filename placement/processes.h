@@ -11,6 +11,9 @@ struct ProcessEntry {
   uint32_t nameLength;  // in UTF-16 units
 };
 
-// Calls visit with every running process until it returns false; false when
-// the list cannot be read.
-bool ForEachProcess(bool (*visit)(const ProcessEntry& process, void* context), void* context);
+// Calls visit with every running process; false when the list cannot be read.
+bool ForEachProcess(void (*visit)(const ProcessEntry& process, void* context), void* context);
+
+// One of ntdll's own calls, looked up: no import of its own; null where the
+// system has none of that name.
+void* NtdllProcedure(const char* name);

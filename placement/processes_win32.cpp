@@ -1,5 +1,5 @@
-// The process list from ntdll's own question (processes.h), looked up: no
-// import of its own. The answer's layout is the documented one.
+// The process list from ntdll's own question (processes.h). The answer's
+// layout is the documented one.
 #include <windows.h>
 
 #include <winternl.h>
@@ -19,9 +19,13 @@ enum : LONG { LengthMismatch = static_cast<LONG>(0xC0000004) };
 
 }  // namespace
 
-bool ForEachProcess(bool (*visit)(const ProcessEntry& process, void* context), void* context) {
-  const QuerySystem query = reinterpret_cast<QuerySystem>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+void* NtdllProcedure(const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name));
+}
+
+bool ForEachProcess(void (*visit)(const ProcessEntry& process, void* context), void* context) {
+  const QuerySystem query =
+      reinterpret_cast<QuerySystem>(NtdllProcedure("NtQuerySystemInformation"));
   if (query == nullptr) return false;
   HANDLE heap = GetProcessHeap();
   ULONG size = FirstListBytes, needed = 0;
@@ -34,15 +38,15 @@ bool ForEachProcess(bool (*visit)(const ProcessEntry& process, void* context), v
     status = query(SystemProcesses, list, size, &needed);
     size = needed > size ? needed + FirstListBytes / 4 : size * 2;
   }
-  bool going = status == 0;
-  for (const BYTE* at = list; going;) {
+  for (const BYTE* at = list; status == 0;) {
     const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(at);
     const ProcessEntry process = {
         static_cast<uint32_t>(reinterpret_cast<uintptr_t>(entry->UniqueProcessId)),
         static_cast<uint32_t>(reinterpret_cast<uintptr_t>(entry->InheritedFromUniqueProcessId)),
         entry->ImageName.Buffer,
         static_cast<uint32_t>(entry->ImageName.Length / sizeof(wchar_t))};
-    going = visit(process, context) && entry->NextEntryOffset != 0;
+    visit(process, context);
+    if (entry->NextEntryOffset == 0) break;
     at += entry->NextEntryOffset;
   }
   HeapFree(heap, 0, list);
