@@ -1,18 +1,12 @@
-// The plain half of placing before the show: the objects' names and the
-// block's rectangle, shared by the run, the library and the hook host.
+// The plain half of placing before the show that the library and the hook
+// host use: the block's rectangle, the window it is for and its own view of
+// it. The objects' names, which the run uses too, are in early_names.cpp, so
+// that the program links none of this.
 #include "base/early.h"
-
-#include "diag/format.h"
 
 namespace {
 enum : uint32_t { StyleChild = 0x40000000 };
 }  // namespace
-
-bool EarlyObjectName(EarlyObject kind, uint32_t processId, char* name, size_t size) {
-  static const char* const kinds[] = {"Block", "Placed", "Hooked", "Release", "Start", "Go"};
-  int n = FormatText(name, size, "TavrisolPlace%s%u", kinds[kind], processId);
-  return n > 0 && static_cast<size_t>(n) < size;
-}
 
 void FillEarlyBlock(const PlacementRequest& request, EarlyBlock* block) {
   *block = {request.left,
@@ -21,6 +15,7 @@ void FillEarlyBlock(const PlacementRequest& request, EarlyBlock* block) {
             request.height,
             request.fill,
             request.fillMonitor,
+            0,
             0,
             0,
             0};
@@ -32,13 +27,17 @@ bool IsEarlyMainWindow(uint32_t style, uint32_t exStyle, bool hasParent) {
 
 namespace {
 
-// As the system's MulDiv: rounded to the nearest, halves away from zero.
-__attribute__((always_inline)) inline int32_t Scaled(int32_t value, int numerator,
-                                                     int denominator) {
-  const int64_t product = static_cast<int64_t>(value) * numerator;
-  const int64_t half = denominator / 2;
-  return static_cast<int32_t>(product >= 0 ? (product + half) / denominator
-                                           : (product - half) / denominator);
+// As the system's MulDiv: rounded to the nearest, halves away from zero. In
+// doubles, which hold every such product exactly and whose quotient never
+// strays across a half for a scale of dots per inch: the 32-bit library
+// then needs no 64-bit division of the compiler's run-time library.
+int32_t Scaled(int32_t value, int numerator, int denominator) {
+  const double quotient = static_cast<double>(value) * numerator / denominator;
+  const double rounded = quotient >= 0 ? quotient + 0.5 : quotient - 0.5;
+  // Past the 32-bit range, which no screen reaches, it stops at the range's end.
+  return rounded >= 2147483647.0    ? INT32_MAX
+         : rounded <= -2147483648.0 ? INT32_MIN
+                                    : static_cast<int32_t>(rounded);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ struct EarlyBlock {
   // For what the started program handed over to: the started one, whose own
   // main window, once shown, is the program's (the window is left alone then).
   uint32_t startedId;
+  uint32_t shown;  // written by the library: the window it took has shown
 };
 
 // The named objects of one start: the block, the event the library sets once

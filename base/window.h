@@ -17,6 +17,10 @@ enum {
   ExStyleToolWindow = 0x00000080,
 };
 
+// Pixels between the left edges of a program's main windows placed side by
+// side, the first at the rectangle.
+enum { CascadeStep = 32 };
+
 struct WindowBox {
   int32_t left, top, right, bottom;
 };

@@ -33,8 +33,8 @@ set(NO_UNWIND_OPTIONS -fno-asynchronous-unwind-tables -fno-unwind-tables)
 set(PROGRAM_COMPILE_OPTIONS ${SHIPPED_BASE_OPTIONS} ${NO_UNWIND_OPTIONS} -mcmodel=small)
 set(SHIPPED_LINK_OPTIONS ${STATIC_RUNTIME} -Wl,--gc-sections -Wl,--no-insert-timestamp)
 # ship_stripped(target [UNLINKED]): UNLINKED leaves out the section that names
-# the .debug file (half a kilobyte of the program's budget with its padding);
-# gdb then takes the file with symbol-file.
+# the .debug file (half a kilobyte of a budget with its padding: the program
+# and both libraries go without); gdb then takes the file with symbol-file.
 function(ship_stripped target)
   set(binutils ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
   set(link COMMAND ${binutils} ${CMAKE_OBJCOPY}

@@ -62,7 +62,7 @@ if(helper_WIN32)
   target_link_libraries(tavrisolhelper PRIVATE library_logic user32 kernel32)
   target_link_options(tavrisolhelper PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles
     -Wl,-e,LibraryEntry)
-  ship_stripped(tavrisolhelper)
+  ship_stripped(tavrisolhelper UNLINKED)
 endif()
 
 # The 32-bit half (windows32.cmake), built with the 32-bit compilers in a

@@ -22,7 +22,7 @@ target_compile_definitions(tavrisolhelper32 PRIVATE TAVRISOL_LIBRARY)
 target_link_libraries(tavrisolhelper32 PRIVATE library_logic user32 kernel32)
 target_link_options(tavrisolhelper32 PRIVATE ${SHIPPED_LINK_OPTIONS} -nostartfiles
   -Wl,-e,_LibraryEntry@12 -Wl,--kill-at)
-ship_stripped(tavrisolhelper32)
+ship_stripped(tavrisolhelper32 UNLINKED)
 
 add_executable(tavrisolhook32 WIN32 ${CMAKE_SOURCE_DIR}/hookhost/hookhost_win32.cpp)
 target_compile_options(tavrisolhook32 PRIVATE ${LIBRARY32_COMPILE_OPTIONS})

@@ -146,19 +146,6 @@ EarlyBlock* OpenBlock(uint32_t processId) {
   return static_cast<EarlyBlock*>(view);
 }
 
-namespace {
-
-// The window the library took in the program; null while it took none.
-__attribute__((always_inline)) inline HWND TakenWindow(uint32_t processId) {
-  EarlyBlock* block = OpenBlock(processId);
-  if (!block) return nullptr;
-  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
-  UnmapViewOfFile(block);
-  return window;
-}
-
-}  // namespace
-
 extern "C" BOOL WINAPI AwaitPlaced(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
                                    DWORD limitMs) {
   HANDLE waits[2] = {reinterpret_cast<HANDLE>(placing->placed), process};
@@ -177,18 +164,18 @@ extern "C" BOOL WINAPI AwaitPlaced(EarlyPlacing* placing, HANDLE process, DWORD 
     // A program that cannot wait for input (a console program) is never ready by that.
     if (!readySince && WaitForInputIdle(waits[1], 0) == 0) readySince = now;
   }
-  // The windows it makes right after its first are there once it waits for input again;
-  // a window of what it handed over to is not its own.
-  if (placed && TakenWindow(placing->processId)) WaitForInputIdle(process, settleMs);
+  // What the program makes right after, and moves as it finishes starting, is
+  // the library's to keep from then on (placehook_win32.cpp).
   return placed;
 }
 
-// The block says so, and a window that answers hears it at once.
+// The block says so, and a window that answers hears it at once. A shown
+// one is not asked: its program may still be busy finishing its start.
 void LetGoOfWindow(uint32_t processId) {
   EarlyBlock* block = OpenBlock(processId);
   if (!block) return;
   block->letGo = 1;
-  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->window));
+  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(block->shown ? 0 : block->window));
   UnmapViewOfFile(block);
   DWORD_PTR answer;
   if (window) SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &answer);

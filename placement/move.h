@@ -11,5 +11,8 @@
 // only its own monitor's part. False, with the system's error, when the
 // window could not be moved.
 bool MovePlacedWindow(WindowRef window, int32_t x, const PlacementRequest& request);
+// Whether the window is at its plan already, with no region to set or take
+// away: what the move would leave as it is (one placed before it showed).
+bool WhereItIsPlanned(WindowRef window, int32_t x, const PlacementRequest& request);
 // Takes away the region such a fill set, if any.
 void ReleaseClip(WindowRef window);

@@ -90,6 +90,15 @@ GridResult MoveToGrid(WindowRef ref, const WindowBox& box, bool cover) {
 
 }  // namespace
 
+bool WhereItIsPlanned(WindowRef window, int32_t x, const PlacementRequest& request) {
+  HWND handle = reinterpret_cast<HWND>(window);
+  MovePlan plan;
+  RECT rect;
+  return !GetPropA(handle, ClipProperty) && PlanMove(window, x, request, &plan) &&
+         !(plan.clip && request.holdSeconds > 0) && GetWindowRect(handle, &rect) &&
+         SameBox({rect.left, rect.top, rect.right, rect.bottom}, plan.window);
+}
+
 void ReleaseClip(WindowRef window) {
   HWND handle = reinterpret_cast<HWND>(window);
   if (RemovePropA(handle, ClipProperty)) SetWindowRgn(handle, nullptr, TRUE);

@@ -302,7 +302,8 @@ PlaceResult Place(PlacementRun* run) {
 }
 
 // A started program that moves its window away again as it finishes starting
-// (a saved place restored right after the show) has it put back once.
+// (a saved place restored right after the show) has it put back once; one
+// placed before it showed is kept there from within meanwhile.
 void PutBack(PlacementRun* run) {
   run->ops.putBackOnceReady(run->request, &run->windows, run->awaited.handle);
 }
@@ -338,7 +339,7 @@ bool PlaceCommand(PlacementRun* run) {
   }
   const PlaceResult placed = Place(run);
   const bool holding = run->request.holdSeconds > 0;
-  if (placed.moved > 0 && !holding && run->startedByRun) PutBack(run);
+  if (placed.moved > 0 && !holding && run->startedByRun && !run->started.placedEarly) PutBack(run);
   // Only now may the next run look: a put-back after its move would undo it.
   GiveTurn(run);
   if ((holding && Hold(run)) || placed.moved > 0) return true;

@@ -39,6 +39,7 @@ struct StartedProcess {
   LaunchKind kind = LaunchProgram;  // how it was started (ChooseLaunch); the shell when refused
   ShownWindows shownBefore = {};    // the main windows shown just before the start
   EarlyPlacing placing = {};        // what places its first main window before it shows
+  bool placedEarly = false;         // it did: the library keeps it there while the program starts
   HandOverFollower follower = {};   // what moves the windows it hands over to as they are made
 };
 
@@ -95,7 +96,8 @@ struct PlacementOps {
   // elevation), and fills started; its kind only when the start failed.
   bool (*start)(const PlacementRequest& request, StartedProcess* started);
   // Waits for the started process's first main window to be shown at its
-  // place (AwaitEarlyPlacement); false when nothing was set up for that.
+  // place (AwaitEarlyPlacement), noting in started whether it was; false when
+  // nothing was set up for that.
   bool (*awaitPlacedEarly)(StartedProcess* started);
   // Waits up to milliseconds, less once a window of what the run started is
   // shown.

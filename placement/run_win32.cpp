@@ -246,7 +246,8 @@ HungEnd EndIfHung(const ProgramProcess& process, uint32_t* error) {
 
 bool AwaitPlacedEarly(StartedProcess* started) {
   if (started->placing.placed == 0) return false;
-  AwaitEarlyPlacement(&started->placing, started->handle, StartSettleMs, InputIdleTimeoutMs);
+  started->placedEarly =
+      AwaitEarlyPlacement(&started->placing, started->handle, StartSettleMs, InputIdleTimeoutMs);
   return true;
 }
 

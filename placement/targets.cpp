@@ -105,8 +105,11 @@ void RestoreIfMinimized(const WindowOps& ops, WindowRef window) {
 
 bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int32_t x,
                  const PlacementRequest& request, const PlaceTraces& traces, PlaceResult* result) {
-  // A hung window would hold the run inside the restore or the move without end.
-  if (!ops.answers(window)) {
+  // A window placed before it showed is neither asked nor moved: its program
+  // may still be busy finishing its start. A hung window would hold the run
+  // inside the restore or the move without end.
+  const bool atPlace = ops.atPlace(window, x, request);
+  if (!atPlace && !ops.answers(window)) {
     TraceLine(NotRespondingTrace, Hex(window));
     if (result->reason == UnmovedNone) result->reason = UnmovedNotResponding;
     return false;
@@ -114,8 +117,8 @@ bool PlaceWindow(const WindowOps& ops, WindowState* state, WindowRef window, int
   // Marked before the move: an older hold then sees the window as taken over
   // before it could see it moved and put it back.
   ops.markPlaced(window, ops.ownProcessId(), state->program, state->command);
-  RestoreIfMinimized(ops, window);
-  if (ops.moveWindow(window, x, request)) {
+  if (!atPlace) RestoreIfMinimized(ops, window);
+  if (atPlace || ops.moveWindow(window, x, request)) {
     TraceLine(traces.moved, Hex(window));
     ++result->moved;
     RecordPlaced(ops, state, window, x);

@@ -9,7 +9,6 @@
 
 enum {
   CandidateSlots = 15,
-  CascadeStep = 32,        // pixels between cascaded candidates
   RestorePauseMs = 500,    // lets a restored window settle before it is moved
   AnswerTimeoutMs = 5000,  // how long a window may take to answer before it counts as hung
   MoveBoundMs = 20000,     // a move may wait up to 10 s for the 32-bit hook host
@@ -62,6 +61,9 @@ struct WindowOps {
   bool (*moveWindow)(WindowRef window, int32_t x, const PlacementRequest& request);
   void (*setForeground)(WindowRef window);
   bool (*answers)(WindowRef window);  // within AnswerTimeoutMs
+  // Whether the window is where the move would put it, with nothing left to
+  // do (WhereItIsPlanned).
+  bool (*atPlace)(WindowRef window, int32_t x, const PlacementRequest& request);
   uint32_t (*lastError)();
   bool (*hasOwner)(WindowRef window);
   // Every window a run moves is marked with the id of the process that moved

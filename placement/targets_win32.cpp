@@ -130,6 +130,7 @@ const WindowOps SystemWindowOps = {
     .moveWindow = MoveTo,
     .setForeground = BringForward,
     .answers = Answers,
+    .atPlace = WhereItIsPlanned,
     .lastError = LastError,
     .hasOwner = HasOwner,
     .placedBy = PlacedBy,

@@ -96,6 +96,11 @@ bool FakeMove(WindowRef window, int32_t x, const PlacementRequest& request) {
 }
 void FakeForeground(WindowRef window) { desktop->foreground = window; }
 bool FakeAnswers(WindowRef window) { return Find(window)->answers; }
+bool FakeAtPlace(WindowRef window, int32_t x, const PlacementRequest& request) {
+  const WindowBox& box = Find(window)->box;
+  return request.fill == FillNone &&
+         SameBox(box, {x, request.top, x + request.width, request.top + request.height});
+}
 uint32_t FakeLastError() { return desktop->nextError++; }
 bool FakeHasOwner(WindowRef window) { return Find(window)->owned; }
 uint32_t FakePlacedBy(WindowRef window) { return Find(window) ? Find(window)->mark : 0; }
@@ -141,10 +146,10 @@ uint32_t FakeFindProgram(Program* program, bool windowOwnersOnly) {
 void FakeCloseHandle(ProcessRef) {}
 void FakeReleaseClip(WindowRef window) { desktop->unclipped.push_back(window); }
 
-const WindowOps FakeOps = {FakeEnum,       FakeOwner,     FakeBox,      FakeStyles,
-                           FakeRestore,    FakePause,     FakeMove,     FakeForeground,
-                           FakeAnswers,    FakeLastError, FakeHasOwner, FakePlacedBy,
-                           FakeMarkPlaced, FakeOwnId,     FakeFront,    FakeTitle};
+const WindowOps FakeOps = {FakeEnum,      FakeOwner,    FakeBox,        FakeStyles,     FakeRestore,
+                           FakePause,     FakeMove,     FakeForeground, FakeAnswers,    FakeAtPlace,
+                           FakeLastError, FakeHasOwner, FakePlacedBy,   FakeMarkPlaced, FakeOwnId,
+                           FakeFront,     FakeTitle};
 
 WindowBox Box(int32_t left, int32_t top, int32_t width, int32_t height) {
   return {left, top, left + width, top + height};
@@ -374,6 +379,13 @@ TEST_F(PlacementTargets, WindowThatDoesNotAnswerIsNeitherRestoredNorMoved) {
   EXPECT_EQ(result.moved, 0);
   EXPECT_EQ(result.reason, UnmovedNotResponding);
   EXPECT_EQ(Picture(), "d1 0,0 100x100; front d1");
+
+  // At its place already (placed before it showed, its program still busy starting), it is
+  // placed without being asked.
+  fakeDesktop.windows[0].box = Box(-8, -32, 1936, 1119);
+  result = PlaceTargetWindows(FakeOps, &state, Request);
+  EXPECT_EQ(result.moved, 1);
+  EXPECT_EQ(result.reason, UnmovedNone);
 }
 
 TEST_F(PlacementTargets, OnlyTheFirstReasonIsKept) {
@@ -657,6 +669,12 @@ TEST(PlacementMainWindow, EarlyRectangleInTheWindowsOwnView) {
     EXPECT_EQ(box.right, row.seen.right) << row.awareness << " " << row.windowDpi;
     EXPECT_EQ(box.bottom, row.seen.bottom) << row.awareness << " " << row.windowDpi;
   }
+  // Halves away from zero, as the system's MulDiv; past the 32-bit range, its ends.
+  const WindowBox edge = OwnViewBox({-3, 3, 2000000000, -2000000000}, 0, 144, 96);
+  EXPECT_EQ(edge.left, -5);
+  EXPECT_EQ(edge.top, 5);
+  EXPECT_EQ(edge.right, INT32_MAX);
+  EXPECT_EQ(edge.bottom, INT32_MIN);
 }
 
 TEST_F(PlacementTargets, HoldTakesOnlyANormalMainWindowOfTheCommandOnceItsOwnIsHidden) {

@@ -79,8 +79,8 @@ void EndStarted(const PROCESS_INFORMATION& info) {
 
 TEST(PlacementStarted, ProgramIsStartedAndPlaced) {
   ProcessGuard guard;
-  // Only the first of its three windows follows the start-up position; the others are where they
-  // are because the run moved them.
+  // Only the first of its three windows follows the start-up position; the others, made right
+  // after it, are placed side by side with it, also when the run has ended before they show.
   std::string path = guard.CopyFixture("target.exe", "three.exe");
   ASSERT_TRUE(FindProcessesByPath(path).empty());
 
@@ -88,6 +88,7 @@ TEST(PlacementStarted, ProgramIsStartedAndPlaced) {
   ASSERT_TRUE(PlacedQuietly(r));
   std::vector<DWORD> started = FindProcessesByPath(path);
   ASSERT_EQ(started.size(), 1u);
+  WaitUntil([&] { return TargetWindows(started[0]).size() == 3; }, 3000);
   ExpectCascaded(TargetWindows(started[0]));
 }
 
@@ -296,19 +297,15 @@ TEST(PlacementStarted, WhatALauncherOrAStubStartsIsShownOnlyAtItsPlace) {
   ASSERT_FALSE(rects.empty());
   EXPECT_EQ(rects, std::vector<std::string>(rects.size(), "100,80,740,560"));
 
-  // One that moves its window back as it finishes starting has it put back within the run.
+  // One that moves its window back as it finishes starting (its twenty steps take some 50 ms)
+  // is kept from doing so: never seen elsewhere, with the run long over.
   const std::string back = LogCopy(guard, "target.exe", "logmovebacksoon.exe");
-  const RunResult run = PlaceAtCoordinates(back);
-  ASSERT_TRUE(PlacedQuietly(run));
-  EXPECT_TRUE(WaitUntil(
-      [&] {
-        rects = Logged(back);
-        return std::count(rects.begin(), rects.end(), "300,300,700,600") == 1;
-      },
-      2000));
+  ASSERT_TRUE(PlacedQuietly(PlaceAtCoordinates(back)));
+  Sleep(500);
+  rects = Logged(back);
   ASSERT_FALSE(rects.empty());
-  EXPECT_EQ(rects.front(), "100,80,740,560");
-  EXPECT_EQ(rects.back(), "100,80,740,560") << run.AllTraces();
+  EXPECT_EQ(rects, std::vector<std::string>(rects.size(), "100,80,740,560"));
+  EXPECT_TRUE(WindowAt(LoneWindowOf(back), Left, Top, Width, Height));
 }
 
 // The run's side of placing before the window shows, driven from this process, and a run
