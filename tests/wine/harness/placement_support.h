@@ -77,7 +77,9 @@ inline ::testing::AssertionResult PlacedQuietly(const RunResult& r) {
   if (!r.started) return ::testing::AssertionFailure() << "tavrisol.exe did not start";
   if (r.timedOut) return ::testing::AssertionFailure() << "timed out\n" << r.AllTraces();
   if (r.exitCode != 1) {
-    return ::testing::AssertionFailure() << "exit value " << r.exitCode << "\n" << r.AllTraces();
+    return ::testing::AssertionFailure()
+           << "exit value " << r.exitCode << "\n"
+           << (r.boxes.empty() ? "" : r.boxes[0].text + "\n") << r.AllTraces();
   }
   if (!r.boxes.empty()) {
     return ::testing::AssertionFailure()
