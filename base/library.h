@@ -55,8 +55,9 @@ LIBRARY_EXPORT void WINAPI ArmStart(const PlacementRequest* request, HANDLE proc
 // Lets the program run (thread null: the start failed) and ends the host's
 // watch; where nothing was armed, disarms. FALSE when no thread was resumed.
 LIBRARY_EXPORT BOOL WINAPI ResumeStart(HANDLE thread, EarlyPlacing* placing);
-// Waits until the window is shown at its place (TRUE), the program ends, it
-// waited for input settleMs, or limitMs passed.
+// Waits until the window is shown at its place, the program ends, it waited
+// for input settleMs, or limitMs passed. TRUE when the library showed the
+// program's own window there, and so holds it while the program starts.
 LIBRARY_EXPORT BOOL WINAPI AwaitPlaced(EarlyPlacing* placing, HANDLE process, DWORD settleMs,
                                        DWORD limitMs);
 // Removes the hooks, leaves a taken window not yet shown as it is, and closes

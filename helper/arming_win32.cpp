@@ -165,7 +165,11 @@ extern "C" BOOL WINAPI AwaitPlaced(EarlyPlacing* placing, HANDLE process, DWORD 
     if (!readySince && WaitForInputIdle(waits[1], 0) == 0) readySince = now;
   }
   // What the program makes right after, and moves as it finishes starting, is
-  // the library's to keep from then on (placehook_win32.cpp).
+  // the library's to keep from then on (placehook_win32.cpp); a window of what
+  // it handed over to, moved as it was made, is not held.
+  EarlyBlock* block = placed ? OpenBlock(placing->processId) : nullptr;
+  placed = block && block->shown;
+  if (block) UnmapViewOfFile(block);
   return placed;
 }
 

@@ -23,9 +23,10 @@ void ArmEarlyPlacement(const PlacementRequest& request, uintptr_t process, uint3
 // when no thread was resumed.
 bool ResumeStarted(uintptr_t thread, EarlyPlacing* placing);
 
-// Waits until the window is shown at its place (true), the program ends, it
-// has waited for input settleMs without that, or limitMs pass. The hook stays:
-// a window the library took and the program shows later is still placed.
+// Waits until the window is shown at its place, the program ends, it has
+// waited for input settleMs without that, or limitMs pass; true when the
+// library showed the program's own window there. The hook stays: a window the
+// library took and the program shows later is still placed.
 bool AwaitEarlyPlacement(EarlyPlacing* placing, uintptr_t process, uint32_t settleMs,
                          uint32_t limitMs);
 
