@@ -306,7 +306,6 @@ TEST(PlacementStarted, WhatALauncherOrAStubStartsIsShownOnlyAtItsPlace) {
   ASSERT_FALSE(rects.empty());
   EXPECT_EQ(rects, std::vector<std::string>(rects.size(), "100,80,740,560"));
   EXPECT_TRUE(WindowAt(LoneWindowOf(back), Left, Top, Width, Height));
-
 }
 
 // The run's side of placing before the window shows, driven from this process, and a run
