@@ -74,7 +74,8 @@ inline std::string EditorDllLoaded(const RunResult& r) {
 // The run ended by itself with exit value 1, showed no message box and loaded none of the
 // editor's DLLs.
 inline ::testing::AssertionResult PlacedQuietly(const RunResult& r) {
-  if (!r.started) return ::testing::AssertionFailure() << "tavrisol.exe did not start";
+  if (!r.started)
+    return ::testing::AssertionFailure() << "tavrisol.exe did not start: error " << r.startError;
   if (r.timedOut) return ::testing::AssertionFailure() << "timed out\n" << r.AllTraces();
   if (r.exitCode != 1) {
     return ::testing::AssertionFailure()
