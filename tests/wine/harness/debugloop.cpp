@@ -35,10 +35,16 @@ bool CreateDebugged(const std::string& exe, const std::string& args, const RunOp
   }
   startup.cb = sizeof startup;
   ZeroMemory(pi, sizeof *pi);
-  BOOL ok = CreateProcessA(
-      exe.c_str(), line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
-      options.workDir.empty() ? nullptr : options.workDir.c_str(), &startup, pi);
-  *error = ok ? 0 : GetLastError();
+  // As StartProcess: a refused start is said and tried again.
+  BOOL ok = FALSE;
+  for (int tries = 0; tries < 3 && !ok; ++tries) {
+    ok = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                        nullptr, options.workDir.empty() ? nullptr : options.workDir.c_str(),
+                        &startup, pi);
+    *error = ok ? 0 : GetLastError();
+    if (!ok) printf("could not start %s: error %lu\n", exe.c_str(), *error);
+    if (!ok) Sleep(200);
+  }
   return ok != FALSE;
 }
 

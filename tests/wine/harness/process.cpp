@@ -62,10 +62,16 @@ DWORD StartProcess(const std::string& exe, const std::string& args, const STARTU
   }
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
-  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
-    return 0;
+  // Under load Wine has now and then refused a start that succeeds a moment later: said, and
+  // tried again.
+  bool started = false;
+  for (int tries = 0; tries < 3 && !started; ++tries) {
+    started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi) != FALSE;
+    if (!started) printf("could not start %s: error %lu\n", exe.c_str(), GetLastError());
+    if (!started) Sleep(200);
   }
+  if (!started) return 0;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return pi.dwProcessId;
