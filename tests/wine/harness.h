@@ -145,6 +145,13 @@ std::string ToWindowsPath(const std::string& path);  // "/a/b" -> "Z:\a\b"; othe
 
 DWORD StartProcess(const std::string& exe, const std::string& args = "",
                    const STARTUPINFOA* startup = nullptr);
+// CreateProcess of exe with args (quoted exe first), flags and a working folder (empty: this
+// process's). A refused start is said and tried again, tries times in all, 200 ms apart: under
+// load Wine has now and then refused a start that succeeds a moment later. False, with the
+// system's error, when none started.
+bool CreateProcessTrying(const std::string& exe, const std::string& args,
+                         const STARTUPINFOA* startup, DWORD flags, const std::string& workDir,
+                         PROCESS_INFORMATION* pi, DWORD* error, int tries = 3);
 DWORD StartProcessAt(const std::string& exe, int x, int y, int width, int height);
 bool ProcessIsRunning(DWORD pid);
 bool KillProcess(DWORD pid, DWORD waitMs = 5000);

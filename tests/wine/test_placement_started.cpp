@@ -321,15 +321,8 @@ TEST(PlacementStarted, ARunKilledOrFinishedFromOutsideLeavesTheProgramRunning) {
   PROCESS_INFORMATION info;
   EarlyPlacing placing;
   PrepareEarlyPlacement(&placing);
-  // A copy just made has once failed to start (cause unknown): it is tried again, and said.
-  bool created = false;
-  for (int tries = 0; tries < 5 && !created; ++tries) {
-    created = CreateProcessA(armed.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                             nullptr, nullptr, &startup, &info) != FALSE;
-    if (!created) printf("CreateProcess of a fresh copy failed: %lu\n", GetLastError());
-    if (!created) Sleep(200);
-  }
-  ASSERT_TRUE(created);
+  DWORD error;
+  ASSERT_TRUE(CreateProcessTrying(armed, "", &startup, CREATE_SUSPENDED, "", &info, &error, 5));
   guard.Track(info.dwProcessId);
   PlacementRequest request = {Left, Top, Width, Height, nullptr, 0};
   ArmEarlyPlacement(request, reinterpret_cast<uintptr_t>(info.hProcess), info.dwProcessId,

@@ -23,29 +23,8 @@ struct LoopHooks {
 
 bool CreateDebugged(const std::string& exe, const std::string& args, const RunOptions& options,
                     PROCESS_INFORMATION* pi, DWORD* error) {
-  std::string command = "\"" + exe + "\"";
-  if (!args.empty()) command += " " + args;
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA startup;
-  if (options.startup) {
-    startup = *options.startup;
-  } else {
-    ZeroMemory(&startup, sizeof startup);
-  }
-  startup.cb = sizeof startup;
-  ZeroMemory(pi, sizeof *pi);
-  // As StartProcess: a refused start is said and tried again.
-  BOOL ok = FALSE;
-  for (int tries = 0; tries < 3 && !ok; ++tries) {
-    ok = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
-                        nullptr, options.workDir.empty() ? nullptr : options.workDir.c_str(),
-                        &startup, pi);
-    *error = ok ? 0 : GetLastError();
-    if (!ok) printf("could not start %s: error %lu\n", exe.c_str(), *error);
-    if (!ok) Sleep(200);
-  }
-  return ok != FALSE;
+  return CreateProcessTrying(exe, args, options.startup, DEBUG_ONLY_THIS_PROCESS, options.workDir,
+                             pi, error);
 }
 
 std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {

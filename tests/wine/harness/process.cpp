@@ -49,7 +49,9 @@ std::string BuildDir() {
 
 std::string BuildFile(const std::string& name) { return BuildDir() + "\\" + name; }
 
-DWORD StartProcess(const std::string& exe, const std::string& args, const STARTUPINFOA* startup) {
+bool CreateProcessTrying(const std::string& exe, const std::string& args,
+                         const STARTUPINFOA* startup, DWORD flags, const std::string& workDir,
+                         PROCESS_INFORMATION* pi, DWORD* error, int tries) {
   std::string command = "\"" + exe + "\"";
   if (!args.empty()) command += " " + args;
   std::vector<char> line(command.begin(), command.end());
@@ -61,17 +63,24 @@ DWORD StartProcess(const std::string& exe, const std::string& args, const STARTU
     ZeroMemory(&si, sizeof si);
   }
   si.cb = sizeof si;
-  PROCESS_INFORMATION pi;
-  // Under load Wine has now and then refused a start that succeeds a moment later: said, and
-  // tried again.
-  bool started = false;
-  for (int tries = 0; tries < 3 && !started; ++tries) {
-    started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &si, &pi) != FALSE;
-    if (!started) printf("could not start %s: error %lu\n", exe.c_str(), GetLastError());
-    if (!started) Sleep(200);
+  ZeroMemory(pi, sizeof *pi);
+  for (int tried = 0; tried < tries; ++tried) {
+    if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                       workDir.empty() ? nullptr : workDir.c_str(), &si, pi)) {
+      *error = 0;
+      return true;
+    }
+    *error = GetLastError();
+    printf("could not start %s: error %lu\n", exe.c_str(), *error);
+    if (tried + 1 < tries) Sleep(200);
   }
-  if (!started) return 0;
+  return false;
+}
+
+DWORD StartProcess(const std::string& exe, const std::string& args, const STARTUPINFOA* startup) {
+  PROCESS_INFORMATION pi;
+  DWORD error;
+  if (!CreateProcessTrying(exe, args, startup, 0, "", &pi, &error)) return 0;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return pi.dwProcessId;
