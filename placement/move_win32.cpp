@@ -33,13 +33,18 @@ bool MoveWithRaisedLimit(HWND window, const WindowBox& box, int width, int heigh
   return moved;
 }
 
+bool AtBox(HWND window, const WindowBox& box) {
+  RECT rect;
+  return GetWindowRect(window, &rect) &&
+         SameBox({rect.left, rect.top, rect.right, rect.bottom}, box);
+}
+
 bool MoveExactly(WindowRef ref, const WindowBox& box) {
   HWND window = reinterpret_cast<HWND>(ref);
   RECT rect;
   // A window placed before it was shown is left as it is: moving it again
   // would cut a size past the system's limit.
-  if (GetWindowRect(window, &rect) && SameBox({rect.left, rect.top, rect.right, rect.bottom}, box))
-    return true;
+  if (AtBox(window, box)) return true;
   if (!SetWindowBox(ref, box, false)) return false;
   if (!GetWindowRect(window, &rect)) return true;
   // Only a size beyond the system's limit that came back short is the limit's doing.
@@ -93,10 +98,8 @@ GridResult MoveToGrid(WindowRef ref, const WindowBox& box, bool cover) {
 bool WhereItIsPlanned(WindowRef window, int32_t x, const PlacementRequest& request) {
   HWND handle = reinterpret_cast<HWND>(window);
   MovePlan plan;
-  RECT rect;
   return !GetPropA(handle, ClipProperty) && PlanMove(window, x, request, &plan) &&
-         !(plan.clip && request.holdSeconds > 0) && GetWindowRect(handle, &rect) &&
-         SameBox({rect.left, rect.top, rect.right, rect.bottom}, plan.window);
+         !(plan.clip && request.holdSeconds > 0) && AtBox(handle, plan.window);
 }
 
 void ReleaseClip(WindowRef window) {
