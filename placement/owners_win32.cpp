@@ -95,18 +95,18 @@ typedef LONG(WINAPI* NextThread)(HANDLE process, HANDLE thread, ACCESS_MASK acce
 // system has no such question.
 bool AskThreads(ThreadVisit* pass) {
   const NextThread next = reinterpret_cast<NextThread>(NtdllProcedure("NtGetNextThread"));
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pass->owner);
+  HANDLE process =
+      next != nullptr ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pass->owner) : nullptr;
   if (process == nullptr) return false;
   HANDLE thread = nullptr, following;
-  while (next != nullptr &&
-         next(process, thread, THREAD_QUERY_LIMITED_INFORMATION, 0, 0, &following) == 0) {
+  while (next(process, thread, THREAD_QUERY_LIMITED_INFORMATION, 0, 0, &following) == 0) {
     if (thread != nullptr) CloseHandle(thread);
     thread = following;
     EnumThreadWindows(GetThreadId(thread), VisitThreadWindow, reinterpret_cast<LPARAM>(pass));
   }
   if (thread != nullptr) CloseHandle(thread);
   CloseHandle(process);
-  return next != nullptr;
+  return true;
 }
 
 }  // namespace
